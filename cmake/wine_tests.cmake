@@ -1,0 +1,15 @@
+# add_wine_test(NAME SOURCES... [LIBRARIES ...] [SHARED_PLATFORM])
+#
+# A GoogleTest executable run by ctest under Wine. SHARED_PLATFORM marks tests that use the
+# prefix's global names (the virtual server, pipes, services, registry keys): ctest never runs
+# two of them at once.
+function(add_wine_test name)
+    cmake_parse_arguments(TEST "SHARED_PLATFORM" "" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${name} ${TEST_SOURCES})
+    target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${TEST_LIBRARIES})
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    if(TEST_SHARED_PLATFORM)
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_prefix_globals)
+    endif()
+endfunction()

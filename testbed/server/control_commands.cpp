@@ -1,0 +1,81 @@
+#include "control_commands.h"
+
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+namespace mgx::testbed {
+
+namespace {
+
+using Handler = std::function<nlohmann::json(VirtualServer &, const nlohmann::json &)>;
+
+const nlohmann::json done = nlohmann::json::object();
+
+const std::map<std::string, Handler> &handlers() {
+    static const std::map<std::string, Handler> table = {
+        {"status", [](VirtualServer &server, const nlohmann::json &) { return server.status(); }},
+        {"profiles", [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{"profiles", server.profiles()}}; }},
+        {"use-profile",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.use_profile(request.at("profile").get<std::string>());
+             return server.status();
+         }},
+        {"reset",
+         [](VirtualServer &server, const nlohmann::json &) {
+             server.reset();
+             return server.status();
+         }},
+        {"set-unit",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.update_unit(request.at("unit"));
+             return server.status();
+         }},
+        {"advance-clock",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.advance_clock(request.at("ms").get<std::int64_t>());
+             return done;
+         }},
+        {"add-fault",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.add_fault(parse_fault(request.at("fault")));
+             return nlohmann::json{{"faults", server.faults()}};
+         }},
+        {"clear-faults",
+         [](VirtualServer &server, const nlohmann::json &) {
+             server.clear_faults();
+             return done;
+         }},
+        {"faults", [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{"faults", server.faults()}}; }},
+        {"log",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             return nlohmann::json{{"entries", server.log(request.value("since", std::uint64_t{0}))}};
+         }},
+        {"clear-log",
+         [](VirtualServer &server, const nlohmann::json &) {
+             server.clear_log();
+             return done;
+         }},
+        {"smbios", [](VirtualServer &server, const nlohmann::json &) { return server.smbios(); }},
+    };
+    return table;
+}
+
+}  // namespace
+
+nlohmann::json run_control_command(VirtualServer &server, const nlohmann::json &request) {
+    try {
+        if (!request.is_object() || !request.contains("command") || !request["command"].is_string())
+            throw std::runtime_error("a request is an object with a \"command\" text");
+        auto handler = handlers().find(request["command"].get<std::string>());
+        if (handler == handlers().end())
+            throw std::runtime_error("unknown command \"" + request["command"].get<std::string>() + "\"");
+        nlohmann::json reply = handler->second(server, request);
+        reply["ok"] = true;
+        return reply;
+    } catch (const std::exception &error) {
+        return {{"ok", false}, {"error", error.what()}};
+    }
+}
+
+}  // namespace mgx::testbed

@@ -1,0 +1,13 @@
+// The control channel's commands: JSON objects {"command": NAME, ...} answered with
+// {"ok": true, ...} or {"ok": false, "error": TEXT}.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "virtual_server.h"
+
+namespace mgx::testbed {
+
+nlohmann::json run_control_command(VirtualServer &server, const nlohmann::json &request);
+
+}  // namespace mgx::testbed

@@ -1,0 +1,89 @@
+#include "fault_plan.h"
+
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+namespace mgx::testbed {
+
+namespace {
+
+constexpr std::array<std::pair<FaultKind, const char *>, 9> kind_names{{
+    {FaultKind::CompletionCode, "completion-code"},
+    {FaultKind::RefuseLock, "refuse-lock"},
+    {FaultKind::FailWrite, "fail-write"},
+    {FaultKind::FailRead, "fail-read"},
+    {FaultKind::BadChecksum, "bad-checksum"},
+    {FaultKind::BadHeader, "bad-header"},
+    {FaultKind::ShortAnswer, "short-answer"},
+    {FaultKind::Silence, "silence"},
+    {FaultKind::DriverStartFailure, "driver-start-failure"},
+}};
+
+bool matches(const std::optional<std::uint8_t> &wanted, const std::optional<std::uint8_t> &offered) {
+    return !wanted || (offered && *wanted == *offered);
+}
+
+std::optional<std::uint8_t> byte_field(const nlohmann::json &node, const char *key) {
+    if (!node.contains(key) || node[key].is_null()) return std::nullopt;
+    if (!node[key].is_number_integer() || node[key].get<long long>() < 0 || node[key].get<long long>() > 255)
+        throw std::runtime_error(std::string("fault \"") + key + "\" must be 0 to 255");
+    return static_cast<std::uint8_t>(node[key].get<int>());
+}
+
+}  // namespace
+
+std::optional<Fault> FaultPlan::take(FaultKind kind, const FaultSite &site) {
+    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+        if (fault->kind != kind) continue;
+        if (fault->device && *fault->device != site.device) continue;
+        if (!matches(fault->network_function, site.network_function) || !matches(fault->command, site.command)) continue;
+        Fault taken = *fault;
+        if (fault->remaining && --*fault->remaining <= 0) faults_.erase(fault);
+        return taken;
+    }
+    return std::nullopt;
+}
+
+Fault parse_fault(const nlohmann::json &node) {
+    if (!node.is_object()) throw std::runtime_error("a fault must be a JSON object");
+    Fault fault;
+    const std::string kind = node.value("kind", "");
+    bool known = false;
+    for (const auto &[value, name] : kind_names)
+        if (kind == name) fault.kind = value, known = true;
+    if (!known) throw std::runtime_error("unknown fault kind \"" + kind + "\"");
+    if (node.contains("device") && !node["device"].is_null()) {
+        std::string device = node["device"].get<std::string>();
+        if (device != "any") {
+            fault.device = device_from_name(device);
+            if (!fault.device) throw std::runtime_error("unknown device \"" + device + "\"");
+        }
+    }
+    fault.network_function = byte_field(node, "netfn");
+    fault.command = byte_field(node, "command");
+    const bool always = !node.contains("count") || node["count"].is_null() || node["count"] == "always";
+    if (!always) {
+        if (!node["count"].is_number_integer() || node["count"].get<long long>() < 1 || node["count"].get<long long>() > 1000000)
+            throw std::runtime_error("fault \"count\" must be 1 to 1000000 (leave it out for always)");
+        fault.remaining = node["count"].get<int>();
+    }
+    if (auto code = byte_field(node, "code")) fault.code = *code;
+    if (fault.kind == FaultKind::CompletionCode && !node.contains("code"))
+        throw std::runtime_error("a completion-code fault needs \"code\"");
+    return fault;
+}
+
+nlohmann::json to_json(const Fault &fault) {
+    nlohmann::json node;
+    for (const auto &[value, name] : kind_names)
+        if (value == fault.kind) node["kind"] = name;
+    node["device"] = fault.device ? device_name(*fault.device) : "any";
+    if (fault.network_function) node["netfn"] = *fault.network_function;
+    if (fault.command) node["command"] = *fault.command;
+    node["count"] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
+    if (fault.kind == FaultKind::CompletionCode) node["code"] = fault.code;
+    return node;
+}
+
+}  // namespace mgx::testbed

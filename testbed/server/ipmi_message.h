@@ -1,0 +1,28 @@
+// An IPMI-style request to the management unit and its answer, as the unit sees them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace mgx::testbed {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct IpmiRequest {
+    std::uint8_t network_function = 0;  // unshifted
+    std::uint8_t command = 0;
+    Bytes data;
+};
+
+struct IpmiAnswer {
+    std::uint8_t completion_code = 0;
+    Bytes data;
+};
+
+namespace completion {
+inline constexpr std::uint8_t ok = 0x00;
+inline constexpr std::uint8_t invalid_command = 0xC1;
+inline constexpr std::uint8_t request_length_invalid = 0xC7;
+}  // namespace completion
+
+}  // namespace mgx::testbed

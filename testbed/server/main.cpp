@@ -1,0 +1,123 @@
+// vserver.exe: the testbed's virtual server.
+//
+//   vserver service            run as the "MgxTestbed" service (the service manager starts it so)
+//   vserver console            run in the foreground until Ctrl+C
+//   vserver install [--no-drivers]   register and start the server service and the driver services
+//   vserver uninstall          stop and remove them
+//   vserver drivers install|remove   only the driver services
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "pipe_listeners.h"
+#include "server_log.h"
+#include "testbed_services.h"
+#include "virtual_server.h"
+
+using namespace mgx::testbed;
+
+namespace {
+
+std::filesystem::path executable_path() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(std::wstring(path, length));
+}
+
+std::filesystem::path data_directory() {
+    wchar_t path[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path))) return executable_path().parent_path();
+    return std::filesystem::path(path) / L"MgxTestbed";
+}
+
+// The server lives as long as the process; its pipes keep serving on their own threads.
+VirtualServer &start_server() {
+    open_server_log(data_directory() / "server.log");
+    static SystemClock clock;
+    static VirtualServer server(executable_path().parent_path() / "profiles", StateStore(data_directory() / "state.json"),
+                                clock);
+    start_pipe_listeners(server);
+    server_log("server started");
+    return server;
+}
+
+SERVICE_STATUS_HANDLE status_handle;
+HANDLE stop_event;
+
+void report(DWORD state, DWORD exit_code = NO_ERROR) {
+    SERVICE_STATUS status{};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    status.dwWin32ExitCode = exit_code;
+    SetServiceStatus(status_handle, &status);
+}
+
+DWORD WINAPI control_handler(DWORD control, DWORD, void *, void *) {
+    if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
+        report(SERVICE_STOP_PENDING);
+        SetEvent(stop_event);
+    }
+    return NO_ERROR;
+}
+
+void WINAPI service_main(DWORD, char **) {
+    status_handle = RegisterServiceCtrlHandlerExA(server_service_name, control_handler, nullptr);
+    if (!status_handle) return;
+    stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    report(SERVICE_START_PENDING);
+    try {
+        start_server();
+    } catch (const std::exception &error) {
+        server_log(std::string("start failed: ") + error.what());
+        report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
+        return;
+    }
+    report(SERVICE_RUNNING);
+    WaitForSingleObject(stop_event, INFINITE);
+    server_log("server stopped");
+    report(SERVICE_STOPPED);
+}
+
+int usage() {
+    std::fputs("usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const std::string option = argc > 2 ? argv[2] : "";
+    try {
+        if (mode == "service") {
+            char name[] = "MgxTestbed";
+            SERVICE_TABLE_ENTRYA table[] = {{name, service_main}, {nullptr, nullptr}};
+            return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+        }
+        if (mode == "console") {
+            start_server();
+            std::puts("virtual server running; Ctrl+C ends it");
+            Sleep(INFINITE);
+        }
+        if (mode == "install") {
+            install_server_service("\"" + executable_path().string() + "\" service");
+            if (option != "--no-drivers") install_driver_services();
+            return 0;
+        }
+        if (mode == "uninstall") {
+            remove_driver_services();
+            remove_server_service();
+            return 0;
+        }
+        if (mode == "drivers" && option == "install") return install_driver_services(), 0;
+        if (mode == "drivers" && option == "remove") return remove_driver_services(), 0;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "vserver: %s\n", error.what());
+        return 1;
+    }
+    return usage();
+}

@@ -1,0 +1,75 @@
+#include "management_unit.h"
+
+#include <algorithm>
+
+namespace mgx::testbed {
+
+namespace {
+
+constexpr std::int64_t ms_per_hour = 3600LL * 1000;
+
+constexpr std::uint8_t netfn_application = 0x06;
+constexpr std::uint8_t netfn_unit = 0x3A;
+constexpr std::uint8_t command_get_device_id = 0x01;
+constexpr std::uint8_t command_get_running_time = 0x30;
+
+Bytes little_endian(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value >> 16),
+            static_cast<std::uint8_t>(value >> 24)};
+}
+
+}  // namespace
+
+UnitState UnitState::initial(const UnitProfile &profile, std::int64_t now_ms) {
+    UnitState state;
+    state.running_hours_base = profile.running_hours;
+    state.running_hours_since_ms = now_ms;
+    state.silent = profile.silent;
+    return state;
+}
+
+std::uint32_t UnitState::running_hours(std::int64_t now_ms) const {
+    if (running_hours_fixed) return running_hours_base;
+    std::int64_t elapsed = std::max<std::int64_t>(0, now_ms - running_hours_since_ms) / ms_per_hour;
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(running_hours_base + elapsed, 0xFFFFFFFF));
+}
+
+void UnitState::set_running_hours(std::uint32_t hours, bool fixed, std::int64_t now_ms) {
+    running_hours_base = hours;
+    running_hours_since_ms = now_ms;
+    running_hours_fixed = fixed;
+}
+
+nlohmann::json UnitState::to_json(std::int64_t now_ms) const {
+    return {{"running_hours", running_hours(now_ms)},
+            {"running_hours_base", running_hours_base},
+            {"running_hours_since_ms", running_hours_since_ms},
+            {"running_hours_fixed", running_hours_fixed},
+            {"silent", silent}};
+}
+
+void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
+    running_hours_base = node.value("running_hours_base", running_hours_base);
+    running_hours_since_ms = node.value("running_hours_since_ms", running_hours_since_ms);
+    running_hours_fixed = node.value("running_hours_fixed", running_hours_fixed);
+    if (node.contains("running_hours") && !node.contains("running_hours_base"))
+        set_running_hours(node["running_hours"].get<std::uint32_t>(), running_hours_fixed, now_ms);
+    silent = node.value("silent", silent);
+}
+
+UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request) {
+    const auto is = [&](std::uint8_t netfn, std::uint8_t command) {
+        return request.network_function == netfn && request.command == command;
+    };
+    if (is(netfn_application, command_get_device_id)) {
+        if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
+        return {{completion::ok, profile.device_id}};
+    }
+    if (is(netfn_unit, command_get_running_time)) {
+        if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
+        return {{completion::ok, little_endian(state.running_hours(now_ms))}};
+    }
+    return {{completion::invalid_command, {}}};
+}
+
+}  // namespace mgx::testbed

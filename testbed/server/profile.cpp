@@ -1,0 +1,120 @@
+#include "profile.h"
+
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+
+#include "text/hex.h"
+
+namespace mgx::testbed {
+
+using nlohmann::json;
+
+bool Profile::has_device(DeviceKind kind) const {
+    for (DeviceKind device : devices)
+        if (device == kind) return true;
+    return false;
+}
+
+const char *device_name(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Imb: return "imb";
+    case DeviceKind::Bmc: return "bmc";
+    case DeviceKind::Smbus: return "smbus";
+    }
+    return "?";
+}
+
+std::optional<DeviceKind> device_from_name(std::string_view name) {
+    for (DeviceKind kind : {DeviceKind::Imb, DeviceKind::Bmc, DeviceKind::Smbus})
+        if (name == device_name(kind)) return kind;
+    return std::nullopt;
+}
+
+namespace {
+
+std::string text(const json &object, const char *key) {
+    if (!object.contains(key)) return {};
+    if (!object[key].is_string()) throw std::runtime_error(std::string("\"") + key + "\" must be a string");
+    return object[key].get<std::string>();
+}
+
+template <typename Integer>
+Integer number(const json &object, const char *key, Integer fallback) {
+    if (!object.contains(key)) return fallback;
+    const json &value = object[key];
+    if (!value.is_number_integer()) throw std::runtime_error(std::string("\"") + key + "\" must be an integer");
+    auto wide = value.get<long long>();
+    if (wide < static_cast<long long>(std::numeric_limits<Integer>::min()) ||
+        wide > static_cast<long long>(std::numeric_limits<Integer>::max()))
+        throw std::runtime_error(std::string("\"") + key + "\" is out of range");
+    return static_cast<Integer>(wide);
+}
+
+std::vector<std::uint8_t> hex_field(const json &object, const char *key) {
+    auto bytes = text::from_hex(text(object, key));
+    if (!bytes) throw std::runtime_error(std::string("\"") + key + "\" must be hexadecimal bytes");
+    return *bytes;
+}
+
+SmbiosProfile parse_smbios(const json &node) {
+    SmbiosProfile smbios;
+    smbios.bios_vendor = text(node, "bios_vendor");
+    smbios.bios_version = text(node, "bios_version");
+    smbios.bios_date = text(node, "bios_date");
+    smbios.system_manufacturer = text(node, "system_manufacturer");
+    smbios.system_product = text(node, "system_product");
+    smbios.baseboard_manufacturer = text(node, "baseboard_manufacturer");
+    smbios.baseboard_product = text(node, "baseboard_product");
+    for (const json &cpu : node.value("processors", json::array()))
+        smbios.processors.push_back(
+            {text(cpu, "socket"), text(cpu, "manufacturer"), text(cpu, "version"), number<std::uint16_t>(cpu, "speed_mhz", 0)});
+    smbios.memory_capacity_kb = number<std::uint32_t>(node, "memory_capacity_kb", 0);
+    for (const json &dimm : node.value("memory_devices", json::array()))
+        smbios.memory_devices.push_back({text(dimm, "locator"), text(dimm, "bank"), number<std::uint16_t>(dimm, "size_mb", 0)});
+    for (const json &raw : node.value("extra_structures", json::array())) {
+        RawStructure structure{number<std::uint8_t>(raw, "type", 0), number<std::uint16_t>(raw, "handle", 0),
+                               hex_field(raw, "formatted"), {}};
+        for (const json &string : raw.value("strings", json::array())) structure.strings.push_back(string.get<std::string>());
+        smbios.extra_structures.push_back(std::move(structure));
+    }
+    smbios.decoy_entry_points = number<int>(node, "decoy_entry_points", 0);
+    if (smbios.decoy_entry_points < 0 || smbios.decoy_entry_points > 64)
+        throw std::runtime_error("\"decoy_entry_points\" must be 0 to 64");
+    return smbios;
+}
+
+}  // namespace
+
+Profile parse_profile(const json &document) {
+    if (!document.is_object()) throw std::runtime_error("a profile must be a JSON object");
+    Profile profile;
+    profile.name = text(document, "name");
+    if (profile.name.empty()) throw std::runtime_error("\"name\" is missing");
+    profile.description = text(document, "description");
+    if (document.contains("smbios") && !document["smbios"].is_null()) profile.smbios = parse_smbios(document["smbios"]);
+    for (const json &device : document.value("devices", json::array())) {
+        auto kind = device.is_string() ? device_from_name(device.get<std::string>()) : std::nullopt;
+        if (!kind) throw std::runtime_error("\"devices\" lists an unknown device: " + device.dump());
+        profile.devices.push_back(*kind);
+    }
+    const json unit = document.value("unit", json::object());
+    profile.unit.device_id = hex_field(unit, "device_id");
+    if (profile.unit.device_id.size() < 6 || profile.unit.device_id.size() > 15)
+        throw std::runtime_error("\"device_id\" must hold 6 to 15 bytes");
+    profile.unit.running_hours = number<std::uint32_t>(unit, "running_hours", 0);
+    profile.unit.silent = unit.value("silent", false);
+    return profile;
+}
+
+Profile load_profile(const std::filesystem::path &file) {
+    std::ifstream stream(file);
+    if (!stream) throw std::runtime_error("cannot open profile " + file.string());
+    try {
+        return parse_profile(json::parse(stream));
+    } catch (const std::exception &error) {
+        throw std::runtime_error(file.filename().string() + ": " + error.what());
+    }
+}
+
+}  // namespace mgx::testbed

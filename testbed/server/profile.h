@@ -1,0 +1,71 @@
+// A machine profile: what one simulated server is made of. One JSON file per machine.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace mgx::testbed {
+
+struct ProcessorInfo {
+    std::string socket;
+    std::string manufacturer;
+    std::string version;
+    std::uint16_t speed_mhz = 0;
+};
+
+struct MemoryDeviceInfo {
+    std::string locator;
+    std::string bank;
+    std::uint16_t size_mb = 0;
+};
+
+// A structure given byte by byte, for tables that exercise the readers' corner cases.
+struct RawStructure {
+    std::uint8_t type = 0;
+    std::uint16_t handle = 0;
+    std::vector<std::uint8_t> formatted;  // bytes after the 4-byte header
+    std::vector<std::string> strings;
+};
+
+struct SmbiosProfile {
+    std::string bios_vendor, bios_version, bios_date;
+    std::string system_manufacturer, system_product;
+    std::string baseboard_manufacturer, baseboard_product;
+    std::vector<ProcessorInfo> processors;
+    std::uint32_t memory_capacity_kb = 0;
+    std::vector<MemoryDeviceInfo> memory_devices;
+    std::vector<RawStructure> extra_structures;
+    int decoy_entry_points = 0;  // well-formed entry points with table length 0 before the real one
+};
+
+enum class DeviceKind { Imb, Bmc, Smbus };
+
+struct UnitProfile {
+    std::vector<std::uint8_t> device_id;  // answer data of Get Device ID
+    std::uint32_t running_hours = 0;
+    bool silent = false;
+};
+
+struct Profile {
+    std::string name;
+    std::string description;
+    std::optional<SmbiosProfile> smbios;  // absent: the machine has no SMBIOS
+    std::vector<DeviceKind> devices;      // hardware the drivers reach
+    UnitProfile unit;
+
+    bool has_device(DeviceKind kind) const;
+};
+
+// Throws std::runtime_error naming the field that is wrong.
+Profile parse_profile(const nlohmann::json &document);
+Profile load_profile(const std::filesystem::path &file);
+
+const char *device_name(DeviceKind kind);
+std::optional<DeviceKind> device_from_name(std::string_view name);
+
+}  // namespace mgx::testbed

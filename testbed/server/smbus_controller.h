@@ -1,0 +1,62 @@
+// The SMBus controller behind "\\.\SMBUS2": the bus lock keyed by owner name, and the write
+// and read transfers that carry framed messages to the devices on the bus.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "device_reply.h"
+#include "unit_port.h"
+
+namespace mgx::testbed {
+
+namespace smbus {
+inline constexpr std::size_t packet_size = 77;
+inline constexpr std::size_t message_offset = 4;
+inline constexpr std::size_t message_capacity = 32;
+inline constexpr std::size_t owner_offset = 36;
+inline constexpr std::size_t owner_capacity = 32;
+inline constexpr std::size_t lock_timeout_offset = 68;
+inline constexpr std::size_t return_value_offset = 76;
+inline constexpr std::uint8_t unit_address = 0x11;
+inline constexpr std::uint8_t operation_write = 10;
+inline constexpr std::uint8_t operation_read = 11;
+inline constexpr std::uint8_t write_command = 0xE0;
+inline constexpr std::uint8_t read_command = 0xE2;
+inline constexpr std::int64_t default_lock_timeout_ms = 10000;
+
+// Two's complement of the byte sum.
+std::uint8_t complement(std::uint32_t sum);
+}  // namespace smbus
+
+class SmbusController {
+public:
+    DeviceReply handle(std::uint32_t code, const Bytes &input, std::uint32_t output_capacity, UnitPort &unit);
+    void reset();
+    nlohmann::json to_json(std::int64_t now_ms) const;
+
+private:
+    struct Lock {
+        std::string owner;
+        std::int64_t expires_ms;
+    };
+
+    bool held_by_other(const std::string &owner, std::int64_t now_ms) const;
+    DeviceReply lock(const Bytes &packet, const std::string &owner, UnitPort &unit);
+    DeviceReply unlock(const Bytes &packet, const std::string &owner, UnitPort &unit);
+    DeviceReply write(const Bytes &packet, const std::string &owner, UnitPort &unit);
+    DeviceReply read(const Bytes &packet, const std::string &owner, UnitPort &unit);
+
+    std::optional<Lock> lock_;
+    struct Pending {
+        IpmiRequest request;
+        Bytes message;  // framed answer with its checksum
+    };
+    std::map<std::string, Pending> pending_;  // the answer each owner may read next
+};
+
+}  // namespace mgx::testbed

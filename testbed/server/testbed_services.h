@@ -1,0 +1,28 @@
+// Installing the testbed into a prefix (or onto a Windows test machine): the virtual server as
+// an automatically started service, and the three stand-in drivers as kernel-driver services.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mgx::testbed {
+
+inline constexpr const char *server_service_name = "MgxTestbed";
+
+struct DriverService {
+    const char *service;  // service name the system's driver management uses
+    const char *file;     // file in the system's DRIVERS directory
+};
+
+inline const std::vector<DriverService> &driver_services() {
+    static const std::vector<DriverService> drivers = {{"Imbdrv", "imbdrv.sys"}, {"bmc", "bmc.sys"}, {"SMBUS2", "SMBUS2.sys"}};
+    return drivers;
+}
+
+// Each throws std::runtime_error with the failing step and its error code.
+void install_server_service(const std::string &command_line);
+void remove_server_service();
+void install_driver_services();
+void remove_driver_services();
+
+}  // namespace mgx::testbed

@@ -1,0 +1,193 @@
+#include "virtual_server.h"
+
+#include <stdexcept>
+
+#include "bmc_controller.h"
+#include "device_protocol.h"
+#include "imb_controller.h"
+#include "server_log.h"
+#include "smbios_builder.h"
+#include "text/hex.h"
+
+namespace mgx::testbed {
+
+namespace {
+
+std::optional<DeviceKind> kind_of(std::uint32_t device) {
+    switch (device) {
+    case MgxtbDeviceImb: return DeviceKind::Imb;
+    case MgxtbDeviceBmc: return DeviceKind::Bmc;
+    case MgxtbDeviceSmbus: return DeviceKind::Smbus;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+VirtualServer::VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock)
+    : profile_directory_(std::move(profile_directory)), store_(std::move(store)), clock_(clock) {
+    std::optional<nlohmann::json> remembered = store_.load();
+    if (remembered) {
+        try {
+            profile_ = load_profile(profile_directory_ / (remembered->value("profile", "") + ".json"));
+            memory_ = build_physical_memory(profile_);
+            unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
+            unit_.update_from(remembered->value("unit", nlohmann::json::object()), clock_.now_ms());
+            return;
+        } catch (const std::exception &error) {
+            server_log("remembered state not usable (" + std::string(error.what()) + "); starting afresh");
+        }
+    }
+    switch_to(load_profile(profile_directory_ / (std::string(default_profile) + ".json")));
+}
+
+void VirtualServer::switch_to(Profile profile) {
+    memory_ = build_physical_memory(profile);
+    profile_ = std::move(profile);
+    unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
+    faults_.clear();
+    smbus_.reset();
+    log_.clear();
+    persist();
+    server_log("profile " + profile_.name);
+}
+
+void VirtualServer::persist() {
+    store_.save({{"profile", profile_.name}, {"unit", unit_.to_json(clock_.now_ms())}});
+}
+
+DeviceReply VirtualServer::handle(const DeviceRequest &request) {
+    std::lock_guard lock(mutex_);
+    UnitPort unit(unit_, profile_.unit, faults_, clock_.now_ms());
+    DeviceReply reply = dispatch(request, unit);
+    if (reply.output.size() > request.output_capacity) {
+        reply.output.clear();
+        reply.status = nt::buffer_too_small;
+    }
+    log_.record(clock_.now_ms(), request, reply);
+    if (unit.state_changed()) persist();
+    return reply;
+}
+
+DeviceReply VirtualServer::dispatch(const DeviceRequest &request, UnitPort &unit) {
+    std::optional<DeviceKind> kind = kind_of(request.device);
+    if (!kind) return DeviceReply::failure(nt::invalid_device_request, "unknown device");
+    if (request.code == MGXTB_CODE_DRIVER_START) {
+        if (faults_.take(FaultKind::DriverStartFailure, {*kind, {}, {}}))
+            return DeviceReply::failure(nt::unsuccessful, "injected driver start failure");
+        return DeviceReply{nt::success, {}, "driver started", {}, {}};
+    }
+    if (!profile_.has_device(*kind)) return DeviceReply::failure(nt::device_does_not_exist, "no such hardware on this machine");
+    switch (*kind) {
+    case DeviceKind::Smbus: return smbus_.handle(request.code, request.input, request.output_capacity, unit);
+    case DeviceKind::Bmc: return handle_bmc_request(request.code, request.input, request.output_capacity, unit, memory_);
+    case DeviceKind::Imb: return handle_imb_request(request.code, request.input, request.output_capacity, unit);
+    }
+    return DeviceReply::failure(nt::invalid_device_request, "unknown device");
+}
+
+nlohmann::json VirtualServer::status() {
+    std::lock_guard lock(mutex_);
+    nlohmann::json devices = nlohmann::json::array();
+    for (DeviceKind kind : profile_.devices) devices.push_back(device_name(kind));
+    nlohmann::json profile = {{"name", profile_.name}, {"description", profile_.description}, {"devices", devices}};
+    if (profile_.smbios)
+        profile["baseboard"] = {{"manufacturer", profile_.smbios->baseboard_manufacturer},
+                                {"product", profile_.smbios->baseboard_product}};
+    return {{"profile", profile},
+            {"smbios", profile_.smbios.has_value()},
+            {"unit", unit_.to_json(clock_.now_ms())},
+            {"device_id", text::to_hex(profile_.unit.device_id)},
+            {"smbus", smbus_.to_json(clock_.now_ms())},
+            {"faults", fault_list()},
+            {"log", {{"entries", log_.size()}, {"next_sequence", log_.next_sequence()}}},
+            {"state_file", store_.file().string()}};
+}
+
+nlohmann::json VirtualServer::profiles() {
+    std::lock_guard lock(mutex_);
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto &entry : std::filesystem::directory_iterator(profile_directory_)) {
+        if (entry.path().extension() != ".json") continue;
+        try {
+            Profile profile = load_profile(entry.path());
+            list.push_back({{"name", profile.name}, {"description", profile.description}});
+        } catch (const std::exception &error) {
+            list.push_back({{"name", entry.path().stem().string()}, {"error", error.what()}});
+        }
+    }
+    return list;
+}
+
+void VirtualServer::use_profile(const std::string &name) {
+    if (name.empty() || name.find_first_of("/\\:.") != std::string::npos)
+        throw std::runtime_error("not a profile name: \"" + name + "\"");
+    std::lock_guard lock(mutex_);
+    switch_to(load_profile(profile_directory_ / (name + ".json")));
+}
+
+void VirtualServer::reset() {
+    std::lock_guard lock(mutex_);
+    switch_to(load_profile(profile_directory_ / (profile_.name + ".json")));
+}
+
+void VirtualServer::update_unit(const nlohmann::json &fields) {
+    std::lock_guard lock(mutex_);
+    if (!fields.is_object()) throw std::runtime_error("unit fields must be an object");
+    UnitState updated = unit_;
+    try {
+        updated.update_from(fields, clock_.now_ms());
+    } catch (const nlohmann::json::exception &error) {
+        throw std::runtime_error(std::string("bad unit field: ") + error.what());
+    }
+    unit_ = updated;
+    persist();
+}
+
+void VirtualServer::advance_clock(std::int64_t ms) {
+    std::lock_guard lock(mutex_);
+    if (ms < 0) throw std::runtime_error("the clock only moves forward");
+    clock_.advance(ms);
+}
+
+void VirtualServer::add_fault(const Fault &fault) {
+    std::lock_guard lock(mutex_);
+    faults_.add(fault);
+}
+
+void VirtualServer::clear_faults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+nlohmann::json VirtualServer::faults() {
+    std::lock_guard lock(mutex_);
+    return fault_list();
+}
+
+nlohmann::json VirtualServer::fault_list() const {
+    nlohmann::json list = nlohmann::json::array();
+    for (const Fault &fault : faults_.faults()) list.push_back(to_json(fault));
+    return list;
+}
+
+nlohmann::json VirtualServer::log(std::uint64_t since) {
+    std::lock_guard lock(mutex_);
+    return log_.since(since);
+}
+
+void VirtualServer::clear_log() {
+    std::lock_guard lock(mutex_);
+    log_.clear();
+}
+
+nlohmann::json VirtualServer::smbios() {
+    std::lock_guard lock(mutex_);
+    if (!profile_.smbios) return {{"present", false}};
+    return {{"present", true},
+            {"major", smbios_major},
+            {"minor", smbios_minor},
+            {"table", text::to_hex(build_structure_table(*profile_.smbios))}};
+}
+
+}  // namespace mgx::testbed

@@ -1,0 +1,65 @@
+// The state of one simulated server and the two ways in: device requests from the drivers and
+// commands from the control channel. Thread-safe: every entry point takes the one lock.
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "clock.h"
+#include "device_reply.h"
+#include "exchange_log.h"
+#include "fault_plan.h"
+#include "management_unit.h"
+#include "physical_memory.h"
+#include "profile.h"
+#include "smbus_controller.h"
+#include "state_store.h"
+
+namespace mgx::testbed {
+
+inline constexpr const char *default_profile = "intel";
+
+class VirtualServer {
+public:
+    // Loads the remembered profile and unit state, else the default profile.
+    VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock);
+
+    DeviceReply handle(const DeviceRequest &request);
+
+    // Control operations; each throws std::runtime_error with a message for the caller.
+    nlohmann::json status();
+    nlohmann::json profiles();
+    void use_profile(const std::string &name);  // a different machine: fresh unit, no faults, empty log
+    void reset();                               // the same with the current profile
+    void update_unit(const nlohmann::json &fields);
+    void advance_clock(std::int64_t ms);
+    void add_fault(const Fault &fault);
+    void clear_faults();
+    nlohmann::json faults();
+    nlohmann::json log(std::uint64_t since);
+    void clear_log();
+    nlohmann::json smbios();
+
+private:
+    void switch_to(Profile profile);
+    void persist();
+    nlohmann::json fault_list() const;
+    DeviceReply dispatch(const DeviceRequest &request, UnitPort &unit);
+
+    std::mutex mutex_;
+    std::filesystem::path profile_directory_;
+    StateStore store_;
+    Clock &clock_;
+    Profile profile_;
+    PhysicalMemory memory_;
+    UnitState unit_;
+    FaultPlan faults_;
+    SmbusController smbus_;
+    ExchangeLog log_;
+};
+
+}  // namespace mgx::testbed

@@ -1,0 +1,26 @@
+// mgxtool: the command-line front end to the maintenance tool set and its testbed.
+#include <cstdio>
+
+#include <CLI/CLI.hpp>
+
+#include "control_client.h"
+#include "output.h"
+#include "testbed_commands.h"
+
+int main(int argc, char **argv) {
+    CLI::App app("mgxtool: management unit maintenance from the command line");
+    app.require_subcommand(1);
+    app.fallthrough();
+    mgx::tool::OutputOptions options;
+    app.add_flag("--json", options.json, "print JSON for scripts");
+    mgx::tool::add_testbed_commands(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        return app.exit(error);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "mgxtool: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
