@@ -31,7 +31,7 @@ std::optional<std::vector<std::uint8_t>> from_virtual_server() {
 
 // GetSystemFirmwareTable('RSMB') gives an 8-byte header (version, length) before the table.
 std::optional<std::vector<std::uint8_t>> from_firmware() {
-    const DWORD provider = 'RSMB';
+    const DWORD provider = 0x52534D42;  // 'RSMB'
     UINT size = GetSystemFirmwareTable(provider, 0, nullptr, 0);
     if (size <= 8) return std::nullopt;
     std::vector<std::uint8_t> raw(size);

@@ -49,9 +49,11 @@ bool write_exactly(HANDLE pipe, const void *buffer, DWORD length) {
 
 bool send_reply(HANDLE pipe, std::int32_t status, const Bytes &output) {
     MgxtbReplyHeader header{MGXTB_FRAME_MAGIC, status, static_cast<std::uint32_t>(output.size())};
-    Bytes frame(sizeof header + output.size());
-    std::memcpy(frame.data(), &header, sizeof header);
-    std::copy(output.begin(), output.end(), frame.begin() + sizeof header);
+    const auto *header_bytes = reinterpret_cast<const std::uint8_t *>(&header);
+    Bytes frame;
+    frame.reserve(sizeof header + output.size());
+    frame.insert(frame.end(), header_bytes, header_bytes + sizeof header);
+    frame.insert(frame.end(), output.begin(), output.end());
     return write_exactly(pipe, frame.data(), static_cast<DWORD>(frame.size()));
 }
 
@@ -69,7 +71,13 @@ void serve_device_connection(VirtualServer &server, UniqueHandle pipe) {
         DeviceRequest request{header.device, header.code, header.process_id, Bytes(header.input_length),
                               header.output_capacity};
         if (header.input_length && !read_exactly(pipe.get(), request.input.data(), header.input_length)) break;
-        DeviceReply reply = server.handle(request);
+        DeviceReply reply;
+        try {
+            reply = server.handle(request);
+        } catch (const std::exception &error) {
+            server_log(std::string("device request failed inside the server: ") + error.what());
+            reply = DeviceReply::failure(nt::io_device_error, error.what());
+        }
         if (!send_reply(pipe.get(), reply.status, reply.output)) break;
     }
     DisconnectNamedPipe(pipe.get());
@@ -95,43 +103,45 @@ void serve_control_connection(VirtualServer &server, UniqueHandle pipe) {
         nlohmann::json request = nlohmann::json::parse(message, nullptr, false);
         nlohmann::json reply = request.is_discarded() ? nlohmann::json{{"ok", false}, {"error", "request is not JSON"}}
                                                       : run_control_command(server, request);
-        std::string text = reply.dump();
+        // Texts from devices (owner names, notes) need not be UTF-8: replace what is not.
+        std::string text = reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         if (!write_exactly(pipe.get(), text.data(), static_cast<DWORD>(text.size()))) break;
     }
     DisconnectNamedPipe(pipe.get());
 }
 
+// Accepts connections on one instance at a time and hands each to a thread of its own. Two
+// listeners run per pipe, so a client arriving while one of them is between accepting and
+// creating its next instance still finds a listening instance.
 template <typename Serve>
 void listen(VirtualServer &server, const char *name, DWORD mode, UniqueHandle first, Serve serve) {
     UniqueHandle instance = std::move(first);
     for (;;) {
         if (!instance) {
-            server_log(std::string("cannot create an instance of ") + name);
-            Sleep(1000);  // resources exhausted; try again rather than end the listener
-            instance = create_instance(name, mode, false);
-            continue;
+            server_log(std::string("cannot create an instance of ") + name + "; listener ends");
+            return;
         }
-        if (ConnectNamedPipe(instance.get(), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
-            std::thread(serve, std::ref(server), std::move(instance)).detach();
-        }
-        instance = create_instance(name, mode, false);
+        const bool connected = ConnectNamedPipe(instance.get(), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+        UniqueHandle next = create_instance(name, mode, false);
+        if (connected) std::thread(serve, std::ref(server), std::move(instance)).detach();
+        instance = std::move(next);
     }
+}
+
+template <typename Serve>
+void start_listeners(VirtualServer &server, const char *name, DWORD mode, Serve serve) {
+    UniqueHandle first = create_instance(name, mode, true);
+    UniqueHandle second = create_instance(name, mode, false);
+    if (!first || !second) throw std::runtime_error(std::string("cannot create ") + name + " (is another server running?)");
+    std::thread(listen<Serve>, std::ref(server), name, mode, std::move(first), serve).detach();
+    std::thread(listen<Serve>, std::ref(server), name, mode, std::move(second), serve).detach();
 }
 
 }  // namespace
 
 void start_pipe_listeners(VirtualServer &server) {
-    const DWORD device_mode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE;
-    const DWORD control_mode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE;
-    UniqueHandle device = create_instance(MGXTB_DEVICE_PIPE, device_mode, true);
-    UniqueHandle control = create_instance(MGXTB_CONTROL_PIPE, control_mode, true);
-    if (!device || !control) throw std::runtime_error("cannot create the server's pipes (is another server running?)");
-    std::thread(listen<decltype(&serve_device_connection)>, std::ref(server), MGXTB_DEVICE_PIPE, device_mode,
-                std::move(device), &serve_device_connection)
-        .detach();
-    std::thread(listen<decltype(&serve_control_connection)>, std::ref(server), MGXTB_CONTROL_PIPE, control_mode,
-                std::move(control), &serve_control_connection)
-        .detach();
+    start_listeners(server, MGXTB_DEVICE_PIPE, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE, &serve_device_connection);
+    start_listeners(server, MGXTB_CONTROL_PIPE, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, &serve_control_connection);
 }
 
 }  // namespace mgx::testbed

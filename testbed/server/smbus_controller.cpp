@@ -39,10 +39,11 @@ DeviceReply acknowledged(const Bytes &packet, std::string note) {
     return reply;
 }
 
-Bytes frame_answer(const IpmiRequest &request, const IpmiAnswer &answer) {
+// Answer message with its checksum; the network function byte is normally request + 1.
+Bytes frame_answer(const IpmiRequest &request, const IpmiAnswer &answer, std::uint8_t network_function) {
     Bytes data = answer.data;
     data.resize(std::min(data.size(), message_capacity - 6));
-    Bytes message = {0x20, 0x00, static_cast<std::uint8_t>(request.network_function + 1), request.command, answer.completion_code};
+    Bytes message = {0x20, 0x00, network_function, request.command, answer.completion_code};
     message.insert(message.end(), data.begin(), data.end());
     std::uint32_t sum = static_cast<std::uint32_t>(message.size() + 1);
     for (std::uint8_t byte : message) sum += byte;
@@ -125,7 +126,7 @@ DeviceReply SmbusController::write(const Bytes &packet, const std::string &owner
     }
     reply.answer = answer;
     reply.note += "written";
-    pending_[owner] = Pending{request, frame_answer(request, *answer)};
+    pending_[owner] = Pending{request, *answer};
     acknowledge(reply, packet);
     return reply;
 }
@@ -138,13 +139,14 @@ DeviceReply SmbusController::read(const Bytes &packet, const std::string &owner,
     const FaultSite site = site_of(DeviceKind::Smbus, pending->second.request);
     if (unit.faults().take(FaultKind::FailRead, site)) return DeviceReply::failure(nt::io_device_error, "injected read failure");
 
-    Bytes message = pending->second.message;
-    pending_.erase(pending);
     std::string note = "read";
+    std::uint8_t network_function = static_cast<std::uint8_t>(pending->second.request.network_function + 1);
     if (unit.faults().take(FaultKind::BadHeader, site)) {
-        message[2] = static_cast<std::uint8_t>(message[2] + 1);
+        ++network_function;
         note += "; injected wrong header";
     }
+    Bytes message = frame_answer(pending->second.request, pending->second.answer, network_function);
+    pending_.erase(pending);
     if (unit.faults().take(FaultKind::BadChecksum, site)) {
         message.back() = static_cast<std::uint8_t>(message.back() + 1);
         note += "; injected bad checksum";

@@ -54,7 +54,7 @@ private:
     std::optional<Lock> lock_;
     struct Pending {
         IpmiRequest request;
-        Bytes message;  // framed answer with its checksum
+        IpmiAnswer answer;
     };
     std::map<std::string, Pending> pending_;  // the answer each owner may read next
 };

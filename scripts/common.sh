@@ -1,0 +1,86 @@
+# Shared by the project's scripts: packages, build, the Wine prefix and the testbed in it.
+# Source it; it sets ROOT, BUILD, BIN and the Wine environment.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${MGX_BUILD_DIR:-$ROOT/build}
+BIN=$BUILD/bin
+export WINEPREFIX=$BUILD/prefix
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="   # never offer to install Mono or Gecko
+
+PACKAGES=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+          cmake ninja-build googletest nlohmann-json3-dev libcli11-dev)
+
+step() { printf '\n==> %s\n' "$*"; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else die "need root for: $*"; fi
+}
+
+ensure_packages() {
+    local missing=() package
+    for package in "${PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        echo "all packages present"
+        return
+    fi
+    step "installing ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    if [ ! -f "$BUILD/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    cmake --build "$BUILD"
+}
+
+# The prefix's wineserver stays up for the whole run (services and drivers with it) and is
+# ended when the calling script exits, also on failure.
+start_wine() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        step "creating the Wine prefix in $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null   # headless windows
+    fi
+    wineserver -p 2>/dev/null || true   # fails harmlessly when one already runs
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    wineboot >/dev/null 2>&1 || true
+}
+
+# Copies the testbed into the prefix and (re)registers its services: the virtual server and the
+# three stand-in drivers. Idempotent.
+install_testbed() {
+    local drive=$WINEPREFIX/drive_c
+    if [ -f "$drive/mgxtestbed/vserver.exe" ]; then
+        wine 'C:\mgxtestbed\vserver.exe' uninstall || true
+    fi
+    mkdir -p "$drive/mgxtestbed"
+    rm -rf "$drive/mgxtestbed/profiles"
+    cp "$BIN/vserver.exe" "$drive/mgxtestbed/"
+    cp -r "$BIN/profiles" "$drive/mgxtestbed/"
+    cp "$BIN"/imbdrv.sys "$BIN"/bmc.sys "$BIN"/SMBUS2.sys "$drive/windows/system32/drivers/"
+    cp "$BIN"/DMIINFO.dll "$BIN"/Imbapi.dll "$drive/windows/system32/"
+    wine reg add 'HKLM\SOFTWARE\MgxTestbed' /v SmbiosSource /d VirtualServer /f >/dev/null
+    wine 'C:\mgxtestbed\vserver.exe' install
+}
+
+setup_all() {
+    step "packages"
+    ensure_packages
+    step "building (64-bit Windows binaries in $BIN)"
+    build
+    step "Wine prefix and testbed"
+    start_wine
+    install_testbed
+    echo "virtual server and drivers running in $WINEPREFIX"
+}
+
+mgxtool() { wine "$BIN/mgxtool.exe" "$@"; }

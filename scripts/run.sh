@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The main job: set everything up, then show the default virtual server through the
+# command-line front end. Optional argument: a profile to switch to first (e.g. acer).
+source "$(dirname "$0")/common.sh"
+setup_all
+if [ $# -gt 0 ]; then
+    step "switching the virtual server to profile $1"
+    mgxtool testbed use "$1" >/dev/null
+fi
+step "mgxtool testbed status"
+mgxtool testbed status
+step "summary"
+echo "built:   $BIN"
+echo "prefix:  $WINEPREFIX (virtual server log and state in drive_c/ProgramData/MgxTestbed)"
+echo "try:     scripts/testbed.sh --profile acer -- mgxtool testbed log"

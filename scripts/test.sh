@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test under Wine. Extra arguments go to ctest (e.g. -R smbus).
+source "$(dirname "$0")/common.sh"
+setup_all
+step "running the tests"
+started=$(date +%s)
+status=0
+ctest --test-dir "$BUILD" --output-on-failure --timeout 600 -j2 "$@" || status=$?
+step "summary"
+echo "tests took $(( $(date +%s) - started )) s; ctest exit status $status"
+exit $status

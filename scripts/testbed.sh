@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs a program of the system against the virtual server, on a chosen profile and with faults.
+#
+#   scripts/testbed.sh [--profile NAME] [--fault 'KIND [OPTIONS]']... -- PROGRAM [ARGUMENTS]
+#
+# PROGRAM is a file in the build's bin folder (mgxtool, GK7T30U2.EXE, ...) or a Windows path.
+# Faults take mgxtool's syntax: --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2'.
+# Needs a finished setup (scripts/run.sh or scripts/test.sh once).
+source "$(dirname "$0")/common.sh"
+profile= faults=()
+while [ $# -gt 0 ]; do
+    case $1 in
+    --profile) profile=$2; shift 2 ;;
+    --fault) faults+=("$2"); shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+    esac
+done
+[ $# -gt 0 ] || die "usage: scripts/testbed.sh [--profile NAME] [--fault 'KIND ...']... -- PROGRAM [ARGUMENTS]"
+[ -f "$BIN/mgxtool.exe" ] || die "nothing built yet: run scripts/run.sh first"
+start_wine
+[ -z "$profile" ] || mgxtool testbed use "$profile" >/dev/null
+for fault in "${faults[@]}"; do
+    # shellcheck disable=SC2086
+    mgxtool testbed fault add $fault >/dev/null
+done
+program=$1; shift
+case $program in
+*\\*|*:*) ;;
+*) [ -f "$BIN/$program" ] && program=$BIN/$program || program=$BIN/$program.exe ;;
+esac
+status=0
+wine "$program" "$@" || status=$?
+echo "(exit status $status; exchange log: $BIN/mgxtool.exe testbed log, server log: $WINEPREFIX/drive_c/ProgramData/MgxTestbed/server.log)" >&2
+exit $status

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "fault_plan.h"
+#include "profile.h"
+
+namespace mgx::testbed {
+namespace {
+
+std::filesystem::path shipped_profiles() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / "profiles";
+}
+
+std::string upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+TEST(ShippedProfiles, EachMachineHasTheBaseboardAndDriversItStandsFor) {
+    struct Expected {
+        const char *name, *vendor_prefix;
+        std::vector<DeviceKind> devices;
+    };
+    const std::vector<Expected> machines = {{"intel", "INTEL", {DeviceKind::Imb}},
+                                            {"intel-s450", "INTEL", {DeviceKind::Imb}},
+                                            {"acer", "ACER", {DeviceKind::Smbus}},
+                                            {"velmora", "VELMORA", {DeviceKind::Bmc}},
+                                            {"unknown", "", {}}};
+    for (const Expected &machine : machines) {
+        SCOPED_TRACE(machine.name);
+        Profile profile = load_profile(shipped_profiles() / (std::string(machine.name) + ".json"));
+        EXPECT_EQ(profile.name, machine.name);
+        ASSERT_TRUE(profile.smbios.has_value());
+        const std::string vendor = upper(profile.smbios->baseboard_manufacturer);
+        if (*machine.vendor_prefix)
+            EXPECT_EQ(vendor.rfind(machine.vendor_prefix, 0), 0u);
+        else
+            for (const char *known : {"INTEL", "ACER", "VELMORA"}) EXPECT_NE(vendor.rfind(known, 0), 0u);
+        EXPECT_EQ(profile.devices, machine.devices);
+        EXPECT_EQ(profile.smbios->processors.size(), 2u);
+        EXPECT_FALSE(profile.smbios->memory_devices.empty());
+    }
+    EXPECT_NE(load_profile(shipped_profiles() / "intel-s450.json").smbios->baseboard_product.find("S450"), std::string::npos);
+    EXPECT_EQ(load_profile(shipped_profiles() / "intel.json").smbios->baseboard_product.find("S450"), std::string::npos);
+    EXPECT_FALSE(load_profile(shipped_profiles() / "no-smbios.json").smbios.has_value());
+}
+
+TEST(ProfileParsing, MistakesNameTheField) {
+    const auto error_of = [](const char *text) -> std::string {
+        try {
+            parse_profile(nlohmann::json::parse(text));
+        } catch (const std::exception &error) {
+            return error.what();
+        }
+        return "accepted";
+    };
+    const char *unit = R"("unit": {"device_id": "20 81 01 10 51 3f"})";
+    EXPECT_NE(error_of(R"({"unit": {"device_id": "20 81 01 10 51 3f"}})").find("name"), std::string::npos);
+    EXPECT_NE(error_of((std::string(R"({"name": "x", "devices": ["floppy"], )") + unit + "}").c_str()).find("devices"),
+              std::string::npos);
+    EXPECT_NE(error_of(R"({"name": "x", "unit": {"device_id": "2 0"}})").find("device_id"), std::string::npos);
+    EXPECT_NE(error_of(R"({"name": "x", "unit": {"device_id": "20 81"}})").find("6 to 15"), std::string::npos);
+    EXPECT_NE(error_of(R"({"name": "x", "unit": {"device_id": "20 81 01 10 51 3f", "running_hours": -1}})").find("running_hours"),
+              std::string::npos);
+    EXPECT_EQ(error_of((std::string(R"({"name": "x", )") + unit + "}").c_str()), "accepted");
+}
+
+TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
+    FaultPlan plan;
+    plan.add(parse_fault({{"kind", "completion-code"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x30}, {"count", 2}, {"code", 0xC1}}));
+    const FaultSite running_time{DeviceKind::Smbus, 0x3A, 0x30};
+    EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Bmc, 0x3A, 0x30}));
+    EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Smbus, 0x06, 0x01}));
+    EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Smbus, std::nullopt, std::nullopt}));
+    EXPECT_FALSE(plan.take(FaultKind::Silence, running_time));
+    EXPECT_EQ(plan.take(FaultKind::CompletionCode, running_time)->code, 0xC1);
+    EXPECT_TRUE(plan.take(FaultKind::CompletionCode, running_time));
+    EXPECT_FALSE(plan.take(FaultKind::CompletionCode, running_time));
+    EXPECT_TRUE(plan.faults().empty());
+}
+
+TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
+    Fault fault = parse_fault({{"kind", "refuse-lock"}});
+    EXPECT_FALSE(fault.remaining.has_value());
+    nlohmann::json shown = to_json(fault);
+    EXPECT_EQ(shown["count"], "always");
+    EXPECT_EQ(to_json(parse_fault(shown)), shown);
+}
+
+TEST(FaultParsing, BadFaultsAreRefused) {
+    for (const nlohmann::json &bad : {nlohmann::json{{"kind", "meltdown"}}, nlohmann::json{{"kind", "completion-code"}},
+                                      nlohmann::json{{"kind", "silence"}, {"count", 0}},
+                                      nlohmann::json{{"kind", "silence"}, {"netfn", 300}},
+                                      nlohmann::json{{"kind", "silence"}, {"device", "floppy"}}, nlohmann::json::array()}) {
+        SCOPED_TRACE(bad.dump());
+        EXPECT_THROW(parse_fault(bad), std::runtime_error);
+    }
+}
+
+}  // namespace
+}  // namespace mgx::testbed

@@ -1,0 +1,146 @@
+#include "virtual_server.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+
+#include "control_commands.h"
+#include "device_protocol.h"
+
+namespace mgx::testbed {
+namespace {
+
+class ManualClock final : public Clock {
+protected:
+    std::int64_t source_ms() const override { return 1'000'000'000; }
+};
+
+std::filesystem::path shipped_profiles() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / "profiles";
+}
+
+class VirtualServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory = std::filesystem::temp_directory_path() /
+                    ("vserver-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+
+    std::unique_ptr<VirtualServer> start() {
+        return std::make_unique<VirtualServer>(shipped_profiles(), StateStore(directory / "state.json"), clock);
+    }
+    nlohmann::json command(VirtualServer &server, nlohmann::json request) { return run_control_command(server, request); }
+    static DeviceReply running_time_over_imb(VirtualServer &server) {
+        Bytes input(sizeof(MgxtbImbMessage), 0);
+        input[5] = 0x3A;  // network function
+        input[7] = 0x30;  // command
+        return server.handle({MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, 42, input, 64});
+    }
+
+    std::filesystem::path directory;
+    ManualClock clock;
+};
+
+TEST_F(VirtualServerTest, UnitStateAndProfileSurviveARestart) {
+    {
+        auto server = start();
+        EXPECT_EQ(server->status()["profile"]["name"], "intel") << "the default machine";
+        server->use_profile("acer");
+        server->update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+    }
+    auto again = start();
+    nlohmann::json status = again->status();
+    EXPECT_EQ(status["profile"]["name"], "acer");
+    EXPECT_EQ(status["unit"]["running_hours"], 4242);
+    EXPECT_TRUE(status["unit"]["running_hours_fixed"]);
+}
+
+TEST_F(VirtualServerTest, UnreadableStateStartsAFreshDefaultUnit) {
+    std::ofstream(directory / "state.json") << "{ not json";
+    EXPECT_EQ(start()->status()["profile"]["name"], "intel");
+    std::ofstream(directory / "state.json", std::ios::trunc) << R"({"profile": "gone-machine"})";
+    EXPECT_EQ(start()->status()["profile"]["name"], "intel");
+}
+
+TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
+    auto server = start();
+    const std::uint32_t hours = server->status()["unit"]["running_hours"];
+    server->advance_clock(3 * 3600 * 1000);
+    EXPECT_EQ(server->status()["unit"]["running_hours"], hours + 3);
+    server->update_unit({{"running_hours", 10}, {"running_hours_fixed", true}});
+    server->advance_clock(3 * 3600 * 1000);
+    EXPECT_EQ(running_time_over_imb(*server).output, (Bytes{0x00, 10, 0, 0, 0}));
+}
+
+TEST_F(VirtualServerTest, HardwareTheMachineLacksDoesNotExist) {
+    auto server = start();
+    server->use_profile("acer");
+    EXPECT_EQ(running_time_over_imb(*server).status, nt::device_does_not_exist);
+    EXPECT_EQ(server->handle({7, 1, 1, {}, 0}).status, nt::invalid_device_request) << "unknown device";
+}
+
+TEST_F(VirtualServerTest, DriverStartFailsAsOftenAsInjected) {
+    auto server = start();
+    server->add_fault(parse_fault({{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 2}}));
+    const DeviceRequest start_bmc{MgxtbDeviceBmc, MGXTB_CODE_DRIVER_START, 1, {}, 0};
+    EXPECT_EQ(server->handle({MgxtbDeviceSmbus, MGXTB_CODE_DRIVER_START, 1, {}, 0}).status, nt::success);
+    EXPECT_EQ(server->handle(start_bmc).status, nt::unsuccessful);
+    EXPECT_EQ(server->handle(start_bmc).status, nt::unsuccessful);
+    EXPECT_EQ(server->handle(start_bmc).status, nt::success);
+}
+
+TEST_F(VirtualServerTest, ExchangeLogRecordsEachRequestWithItsProcessAndBytes) {
+    auto server = start();
+    running_time_over_imb(*server);
+    nlohmann::json entries = server->log(0);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]["process_id"], 42);
+    EXPECT_EQ(entries[0]["device"], "imb");
+    EXPECT_EQ(entries[0]["code"], "0x80112004");
+    EXPECT_EQ(entries[0]["input"], "00 00 00 00 00 3a 00 30 00 00");
+    EXPECT_EQ(entries[0]["request"]["command"], 0x30);
+    EXPECT_EQ(entries[0]["time_ms"], clock.now_ms());
+    const std::uint64_t next = entries[0]["sequence"].get<std::uint64_t>() + 1;
+    EXPECT_TRUE(server->log(next).empty());
+}
+
+TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
+    auto server = start();
+    server->update_unit({{"silent", true}});
+    server->add_fault(parse_fault({{"kind", "silence"}}));
+    running_time_over_imb(*server);
+    server->use_profile("intel");
+    nlohmann::json status = server->status();
+    EXPECT_FALSE(status["unit"]["silent"]);
+    EXPECT_TRUE(status["faults"].empty());
+    EXPECT_EQ(status["log"]["entries"], 0);
+}
+
+TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
+    auto server = start();
+    EXPECT_TRUE(command(*server, {{"command", "status"}})["ok"]);
+    for (const nlohmann::json &bad : {nlohmann::json{{"command", "explode"}}, nlohmann::json{{"nothing", 1}},
+                                      nlohmann::json{{"command", "use-profile"}},
+                                      nlohmann::json{{"command", "use-profile"}, {"profile", "..\\intel"}},
+                                      nlohmann::json{{"command", "use-profile"}, {"profile", "absent"}},
+                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", "many"}}}},
+                                      nlohmann::json{{"command", "advance-clock"}, {"ms", -5}},
+                                      nlohmann::json{{"command", "add-fault"}, {"fault", {{"kind", "?"}}}}}) {
+        SCOPED_TRACE(bad.dump());
+        nlohmann::json reply = command(*server, bad);
+        EXPECT_FALSE(reply["ok"]);
+        EXPECT_FALSE(reply.value("error", "").empty());
+    }
+    EXPECT_EQ(server->status()["profile"]["name"], "intel") << "a refused command changes nothing";
+}
+
+}  // namespace
+}  // namespace mgx::testbed

@@ -1,0 +1,132 @@
+// The virtual server as a process: restarts, absence, driver starts, and what a broken client
+// sends down its pipes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "device_client.h"
+#include "device_protocol.h"
+#include "nt_status.h"
+
+namespace mgx::testbed::testing {
+namespace {
+
+constexpr const char *server_service = "MgxTestbed";
+
+Bytes running_time_message() {
+    MgxtbImbMessage header{300, 0x22, 0x3A, 0, 0x30, 0, 0};
+    Bytes input(sizeof header);
+    std::memcpy(input.data(), &header, sizeof header);
+    return input;
+}
+
+class ServerLifecycleTest : public TestbedTest {
+protected:
+    void SetUp() override { use("intel"); }
+    void TearDown() override {
+        if (!server_reachable()) start_service(server_service);
+        TestbedTest::TearDown();
+    }
+};
+
+TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
+    control_request("set-unit", {{"unit", {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
+    auto device = open_device("\\\\.\\imbdrv");
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
+
+    ASSERT_TRUE(stop_service(server_service));
+    EXPECT_FALSE(server_reachable());
+    IoctlResult absent = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
+    EXPECT_FALSE(absent.ok);
+    EXPECT_EQ(absent.error, win32_error_of(static_cast<std::int32_t>(0xC000009D))) << "device not connected";
+    EXPECT_THROW(control_request("status"), ControlError);
+
+    ASSERT_TRUE(start_service(server_service));
+    IoctlResult again = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
+    ASSERT_TRUE(again.ok) << "error " << again.error;
+    EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
+}
+
+TEST_F(ServerLifecycleTest, DriverStartFailsAsOftenAsInjectedThenWorks) {
+    ASSERT_TRUE(stop_service("SMBUS2"));
+    add_fault({{"kind", "driver-start-failure"}, {"device", "smbus"}, {"count", 2}});
+    EXPECT_FALSE(start_service("SMBUS2"));
+    EXPECT_FALSE(open_device("\\\\.\\SMBUS2"));
+    EXPECT_FALSE(start_service("SMBUS2"));
+    ASSERT_TRUE(start_service("SMBUS2"));
+    EXPECT_TRUE(open_device("\\\\.\\SMBUS2"));
+}
+
+// Raw access to the device pipe, as a broken driver would use it.
+class DevicePipe {
+public:
+    DevicePipe() {
+        for (int attempt = 0; attempt < 2 && !pipe_; ++attempt) {
+            pipe_.reset(CreateFileA(MGXTB_DEVICE_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (!pipe_ && GetLastError() == ERROR_PIPE_BUSY) WaitNamedPipeA(MGXTB_DEVICE_PIPE, 5000);
+        }
+    }
+    bool connected() const { return pipe_.valid(); }
+    bool write(const void *bytes, DWORD length) {
+        DWORD put;
+        return WriteFile(pipe_.get(), bytes, length, &put, nullptr) && put == length;
+    }
+    bool read_reply(MgxtbReplyHeader &reply) {
+        DWORD got;
+        return ReadFile(pipe_.get(), &reply, sizeof reply, &got, nullptr) && got == sizeof reply;
+    }
+    void close() { pipe_.reset(); }
+
+private:
+    win32::UniqueHandle pipe_;
+};
+
+TEST_F(ServerLifecycleTest, MalformedFramesAreAnsweredAndDroppedWhileTheServerGoesOn) {
+    {
+        DevicePipe pipe;
+        ASSERT_TRUE(pipe.connected());
+        MgxtbRequestHeader garbage{0x12345678, 1, 2, 3, 4, 5};
+        ASSERT_TRUE(pipe.write(&garbage, sizeof garbage));
+        MgxtbReplyHeader reply;
+        ASSERT_TRUE(pipe.read_reply(reply));
+        EXPECT_EQ(reply.status, nt::invalid_parameter);
+        EXPECT_EQ(reply.output_length, 0u);
+        EXPECT_FALSE(pipe.read_reply(reply)) << "the connection is dropped";
+    }
+    {
+        DevicePipe pipe;
+        MgxtbRequestHeader oversized{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, 1, MGXTB_MAX_INPUT + 1, 4};
+        ASSERT_TRUE(pipe.write(&oversized, sizeof oversized));
+        MgxtbReplyHeader reply;
+        ASSERT_TRUE(pipe.read_reply(reply));
+        EXPECT_EQ(reply.status, nt::invalid_parameter);
+    }
+    {
+        DevicePipe pipe;  // a client that goes away in the middle of a frame
+        MgxtbRequestHeader header{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, 1, 10, 16};
+        ASSERT_TRUE(pipe.write(&header, 12));
+        pipe.close();
+    }
+    {
+        DevicePipe pipe;  // and one that sends the header but not all of its input
+        MgxtbRequestHeader header{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, 1, 10, 16};
+        ASSERT_TRUE(pipe.write(&header, sizeof header));
+        ASSERT_TRUE(pipe.write("abc", 3));
+        pipe.close();
+    }
+    auto device = open_device("\\\\.\\imbdrv");
+    EXPECT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
+    EXPECT_EQ(control_request("status")["profile"]["name"], "intel");
+}
+
+TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
+    char reply[256] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(CallNamedPipeA(MGXTB_CONTROL_PIPE, const_cast<char *>("{oops"), 5, reply, sizeof reply - 1, &got, 5000));
+    nlohmann::json answer = nlohmann::json::parse(std::string(reply, got));
+    EXPECT_FALSE(answer["ok"]);
+}
+
+}  // namespace
+}  // namespace mgx::testbed::testing
