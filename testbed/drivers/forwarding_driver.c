@@ -20,7 +20,7 @@
 
 static PDEVICE_OBJECT device_object;
 static HANDLE server_pipe;
-static KMUTEX server_pipe_lock; /* one request on the pipe at a time */
+static FAST_MUTEX server_pipe_lock; /* one request on the pipe at a time */
 
 static void close_server_pipe(void)
 {
@@ -70,11 +70,14 @@ static NTSTATUS read_all(UCHAR *bytes, ULONG length)
 
 /* Sends one request frame and receives the reply into output (at most output_capacity bytes).
  * A connection left over from an earlier server process is replaced once before sending; the
- * request itself is sent exactly once. */
-static NTSTATUS forward_locked(const UCHAR *frame, ULONG frame_length, UCHAR *output, ULONG output_capacity,
+ * request itself is sent exactly once. The server writes each reply in one piece, so one read
+ * into a buffer for header and output usually takes all of it. */
+static NTSTATUS forward_locked(const UCHAR *frame, ULONG frame_length, UCHAR *reply_buffer, ULONG output_capacity,
                                ULONG *output_length, NTSTATUS *reply_status)
 {
     MgxtbReplyHeader reply;
+    IO_STATUS_BLOCK io;
+    ULONG received = 0;
     NTSTATUS status = STATUS_PIPE_BROKEN;
     if (server_pipe) status = write_all(frame, frame_length);
     if (!NT_SUCCESS(status)) {
@@ -85,10 +88,21 @@ static NTSTATUS forward_locked(const UCHAR *frame, ULONG frame_length, UCHAR *ou
         }
         status = write_all(frame, frame_length);
     }
-    if (NT_SUCCESS(status)) status = read_all((UCHAR *)&reply, sizeof reply);
-    if (NT_SUCCESS(status) && (reply.magic != MGXTB_FRAME_MAGIC || reply.output_length > output_capacity))
-        status = STATUS_INVALID_NETWORK_RESPONSE;
-    if (NT_SUCCESS(status)) status = read_all(output, reply.output_length);
+    if (NT_SUCCESS(status)) {
+        status = ZwReadFile(server_pipe, NULL, NULL, NULL, &io, reply_buffer, sizeof reply + output_capacity, NULL, NULL);
+        received = (ULONG)io.Information;
+        if (NT_SUCCESS(status) && (received == 0 || received > sizeof reply + output_capacity)) status = STATUS_PIPE_BROKEN;
+    }
+    if (NT_SUCCESS(status) && received < sizeof reply) status = read_all(reply_buffer + received, sizeof reply - received);
+    if (NT_SUCCESS(status)) {
+        if (received < sizeof reply) received = sizeof reply;
+        RtlCopyMemory(&reply, reply_buffer, sizeof reply);
+        if (reply.magic != MGXTB_FRAME_MAGIC || reply.output_length > output_capacity ||
+            received > sizeof reply + reply.output_length)
+            status = STATUS_INVALID_NETWORK_RESPONSE;
+    }
+    if (NT_SUCCESS(status))
+        status = read_all(reply_buffer + received, sizeof reply + reply.output_length - received);
     if (!NT_SUCCESS(status)) {
         close_server_pipe();
         return STATUS_DEVICE_NOT_CONNECTED;
@@ -103,7 +117,7 @@ static NTSTATUS forward(ULONG code, const UCHAR *input, ULONG input_length, UCHA
                         ULONG *output_length)
 {
     MgxtbRequestHeader header;
-    UCHAR *frame;
+    UCHAR *frame, *reply;
     NTSTATUS status, reply_status = STATUS_SUCCESS;
 
     *output_length = 0;
@@ -116,14 +130,22 @@ static NTSTATUS forward(ULONG code, const UCHAR *input, ULONG input_length, UCHA
     header.output_capacity = output_capacity;
 
     frame = ExAllocatePoolWithTag(PagedPool, sizeof header + input_length, POOL_TAG);
-    if (!frame) return STATUS_INSUFFICIENT_RESOURCES;
+    reply = ExAllocatePoolWithTag(PagedPool, sizeof(MgxtbReplyHeader) + output_capacity, POOL_TAG);
+    if (!frame || !reply) {
+        if (frame) ExFreePool(frame);
+        if (reply) ExFreePool(reply);
+        return STATUS_INSUFFICIENT_RESOURCES;
+    }
     RtlCopyMemory(frame, &header, sizeof header);
     if (input_length) RtlCopyMemory(frame + sizeof header, input, input_length);
 
-    KeWaitForSingleObject(&server_pipe_lock, Executive, KernelMode, FALSE, NULL);
-    status = forward_locked(frame, sizeof header + input_length, output, output_capacity, output_length, &reply_status);
-    KeReleaseMutex(&server_pipe_lock, FALSE);
+    ExAcquireFastMutex(&server_pipe_lock);
+    status = forward_locked(frame, sizeof header + input_length, reply, output_capacity, output_length, &reply_status);
+    ExReleaseFastMutex(&server_pipe_lock);
+    if (NT_SUCCESS(status) && NT_SUCCESS(reply_status) && *output_length)
+        RtlCopyMemory(output, reply + sizeof(MgxtbReplyHeader), *output_length);
     ExFreePool(frame);
+    ExFreePool(reply);
     if (!NT_SUCCESS(status)) return status;
     if (!NT_SUCCESS(reply_status)) *output_length = 0;
     return reply_status;
@@ -280,7 +302,7 @@ NTSTATUS WINAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path
     NTSTATUS status;
     (void)registry_path;
 
-    KeInitializeMutex(&server_pipe_lock, 0);
+    ExInitializeFastMutex(&server_pipe_lock);
     status = start_permission();
     if (!NT_SUCCESS(status)) {
         close_server_pipe();

@@ -1,0 +1,111 @@
+// What forwarding through a stand-in driver costs: the same request to the virtual server, once
+// as a device request through "\\.\imbdrv" and once as a bare round trip on the server's device
+// pipe. Prints both and their ratio (target: forwarded / bare <= 1.5), and the platform's own
+// cost of a device request: one the driver refuses at once (a METHOD_NEITHER code) without
+// forwarding it.
+//
+//   device_forwarding_bench [iterations]   (the testbed must run; the profile is switched to "intel")
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "control_client.h"
+#include "device_protocol.h"
+#include "win32/unique_handle.h"
+
+namespace {
+
+using mgx::win32::UniqueHandle;
+
+std::vector<std::uint8_t> running_time_message() {
+    MgxtbImbMessage header{300, 0x22, 0x3A, 0, 0x30, 0, 0};
+    std::vector<std::uint8_t> input(sizeof header);
+    std::memcpy(input.data(), &header, sizeof header);
+    return input;
+}
+
+double seconds_now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool bare_round_trip(HANDLE pipe, const std::vector<std::uint8_t> &frame, std::uint8_t *reply, DWORD reply_size) {
+    DWORD done = 0;
+    if (!WriteFile(pipe, frame.data(), static_cast<DWORD>(frame.size()), &done, nullptr)) return false;
+    DWORD got = 0;
+    while (got < reply_size) {
+        if (!ReadFile(pipe, reply + got, reply_size - got, &done, nullptr) || done == 0) return false;
+        got += done;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const int iterations = argc > 1 ? std::atoi(argv[1]) : 2000;
+    try {
+        mgx::testbed::control_request("use-profile", {{"profile", "intel"}});
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "bench: %s\n", error.what());
+        return 1;
+    }
+    const std::vector<std::uint8_t> message = running_time_message();
+
+    UniqueHandle device(CreateFileA("\\\\.\\imbdrv", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle pipe(CreateFileA(MGXTB_DEVICE_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device || !pipe) {
+        std::fprintf(stderr, "bench: the IMB driver or the server's device pipe cannot be opened\n");
+        return 1;
+    }
+    MgxtbRequestHeader header{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, GetCurrentProcessId(),
+                              static_cast<std::uint32_t>(message.size()), 16};
+    std::vector<std::uint8_t> frame(sizeof header);
+    std::memcpy(frame.data(), &header, sizeof header);
+    frame.insert(frame.end(), message.begin(), message.end());
+    std::uint8_t reply[sizeof(MgxtbReplyHeader) + 5];
+
+    const auto run_forwarded = [&] {
+        std::uint8_t answer[16];
+        DWORD returned;
+        return DeviceIoControl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, const_cast<std::uint8_t *>(message.data()),
+                               static_cast<DWORD>(message.size()), answer, sizeof answer, &returned, nullptr) &&
+               returned == 5;
+    };
+    const auto run_bare = [&] { return bare_round_trip(pipe.get(), frame, reply, sizeof reply); };
+    const auto run_refused = [&] {
+        DWORD returned;
+        return !DeviceIoControl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE | 3, nullptr, 0, nullptr, 0, &returned, nullptr);
+    };
+
+    // Interleaved rounds, so drift on the machine touches both sides alike.
+    double forwarded = 0, bare = 0, refused = 0;
+    for (int round = 0; round < 10; ++round) {
+        double start = seconds_now();
+        for (int i = 0; i < iterations / 10; ++i)
+            if (!run_refused()) return std::fprintf(stderr, "bench: the driver accepted a refused request\n"), 1;
+        refused += seconds_now() - start;
+        start = seconds_now();
+        for (int i = 0; i < iterations / 10; ++i)
+            if (!run_bare()) return std::fprintf(stderr, "bench: bare round trip failed\n"), 1;
+        bare += seconds_now() - start;
+        start = seconds_now();
+        for (int i = 0; i < iterations / 10; ++i)
+            if (!run_forwarded()) return std::fprintf(stderr, "bench: device request failed\n"), 1;
+        forwarded += seconds_now() - start;
+    }
+    const double count = iterations / 10 * 10;
+    std::printf("bare named-pipe round trip   %8.1f us\n", bare / count * 1e6);
+    std::printf("request through the driver   %8.1f us\n", forwarded / count * 1e6);
+    std::printf("device request alone         %8.1f us (refused by the driver, not forwarded)\n", refused / count * 1e6);
+    std::printf("ratio forwarded / bare       %8.2f (target <= 1.50)\n", forwarded / bare);
+    std::printf("ratio (bare + alone) / bare  %8.2f (the platform's floor for forwarding)\n", (bare + refused) / bare);
+    mgx::testbed::control_request("clear-log");
+    return 0;
+}
