@@ -34,12 +34,22 @@ bool wait_for_state(SC_HANDLE service, DWORD wanted) {
 }
 
 void start(SC_HANDLE service, const std::string &name) {
-    if (!StartServiceA(service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+    // Right after the prefix boots, the manager holds its start-up lock while it starts the
+    // automatic services, and refuses other starts meanwhile: try again for up to 60 s.
+    BOOL started = StartServiceA(service, 0, nullptr);
+    for (int i = 0; !started && GetLastError() == ERROR_SERVICE_DATABASE_LOCKED && i < 120; ++i) {
+        Sleep(500);
+        started = StartServiceA(service, 0, nullptr);
+    }
+    const DWORD error = started ? 0 : GetLastError();
+    if (!started && error != ERROR_SERVICE_ALREADY_RUNNING) {
         // A start already under way (the manager starting automatic services) refuses a second one.
         SERVICE_STATUS status;
         if (!QueryServiceStatus(service, &status) ||
-            (status.dwCurrentState != SERVICE_START_PENDING && status.dwCurrentState != SERVICE_RUNNING))
+            (status.dwCurrentState != SERVICE_START_PENDING && status.dwCurrentState != SERVICE_RUNNING)) {
+            SetLastError(error);
             fail("starting " + name);
+        }
     }
     if (!wait_for_state(service, SERVICE_RUNNING)) throw std::runtime_error(name + " did not reach the running state");
 }
