@@ -34,10 +34,13 @@ bool wait_for_state(SC_HANDLE service, DWORD wanted) {
 }
 
 void start(SC_HANDLE service, const std::string &name) {
-    // Right after the prefix boots, the manager holds its start-up lock while it starts the
-    // automatic services, and refuses other starts meanwhile: try again for up to 60 s.
+    // Right after a prefix is made or booted, the manager holds its start-up lock while it
+    // starts the automatic services and refuses other starts meanwhile, and a first start of a
+    // new program can outlast its wait for the service to report: try again for up to 60 s.
     BOOL started = StartServiceA(service, 0, nullptr);
-    for (int i = 0; !started && GetLastError() == ERROR_SERVICE_DATABASE_LOCKED && i < 120; ++i) {
+    for (int i = 0; !started && i < 120; ++i) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_SERVICE_DATABASE_LOCKED && error != ERROR_SERVICE_REQUEST_TIMEOUT) break;
         Sleep(500);
         started = StartServiceA(service, 0, nullptr);
     }
