@@ -67,7 +67,7 @@ install_testbed() {
     cp "$BIN/vserver.exe" "$drive/mgxtestbed/"
     cp -r "$BIN/profiles" "$drive/mgxtestbed/"
     cp "$BIN"/imbdrv.sys "$BIN"/bmc.sys "$BIN"/SMBUS2.sys "$drive/windows/system32/drivers/"
-    cp "$BIN"/DMIINFO.dll "$BIN"/Imbapi.dll "$drive/windows/system32/"
+    cp "$BIN"/DMIINFO.dll "$BIN"/Imbapi.dll "$BIN"/sensor.dll "$drive/windows/system32/"
     wine reg add 'HKLM\SOFTWARE\MgxTestbed' /v SmbiosSource /d VirtualServer /f >/dev/null
     wine 'C:\mgxtestbed\vserver.exe' install
 }

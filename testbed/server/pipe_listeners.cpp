@@ -130,7 +130,13 @@ void listen(VirtualServer &server, const char *name, DWORD mode, UniqueHandle fi
 
 template <typename Serve>
 void start_listeners(VirtualServer &server, const char *name, DWORD mode, Serve serve) {
+    // A server that was just stopped may still be on its way out, holding the name: give it
+    // up to 10 s to go.
     UniqueHandle first = create_instance(name, mode, true);
+    for (int i = 0; !first && GetLastError() == ERROR_ACCESS_DENIED && i < 100; ++i) {
+        Sleep(100);
+        first = create_instance(name, mode, true);
+    }
     UniqueHandle second = create_instance(name, mode, false);
     if (!first || !second) throw std::runtime_error(std::string("cannot create ") + name + " (is another server running?)");
     std::thread(listen<Serve>, std::ref(server), name, mode, std::move(first), serve).detach();

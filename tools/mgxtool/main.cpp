@@ -6,6 +6,7 @@
 #include "control_client.h"
 #include "output.h"
 #include "testbed_commands.h"
+#include "unit_commands.h"
 
 int main(int argc, char **argv) {
     CLI::App app("mgxtool: management unit maintenance from the command line");
@@ -13,6 +14,7 @@ int main(int argc, char **argv) {
     app.fallthrough();
     mgx::tool::OutputOptions options;
     app.add_flag("--json", options.json, "print JSON for scripts");
+    mgx::tool::add_unit_commands(app, options);
     mgx::tool::add_testbed_commands(app, options);
     try {
         app.parse(argc, argv);

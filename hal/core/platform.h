@@ -1,0 +1,23 @@
+// The platform calls whose effects tests must observe or stage without the real thing: every
+// prescribed wait, and device requests. Production code calls through platform(); tests swap
+// the members and restore them.
+#pragma once
+
+#include <windows.h>
+
+namespace mgx::hal {
+
+struct Platform {
+    void (*sleep)(DWORD milliseconds);
+    BOOL (*device_io_control)(HANDLE device, DWORD code, void *input, DWORD input_length, void *output,
+                              DWORD output_capacity, DWORD *returned);
+    DWORD (*tick_count)();  // milliseconds, for waits bounded by elapsed time
+};
+
+Platform &platform();
+Platform system_platform();
+
+// Every wait the library makes goes through here.
+inline void wait_ms(DWORD milliseconds) { platform().sleep(milliseconds); }
+
+}  // namespace mgx::hal

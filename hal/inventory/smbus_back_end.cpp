@@ -1,0 +1,46 @@
+// The SMBus back end: the SMBus driver, kept open as the device path, and the locally built
+// sensor and FRU collectors behind the query table.
+#include <windows.h>
+
+#include <cstring>
+
+#include "back_end_probes.h"
+#include "back_ends.h"
+#include "bounded_text.h"
+#include "driver_probe.h"
+#include "inventory_state.h"
+#include "process_state.h"
+#include "smbus_collectors.h"
+#include "status_codes.h"
+
+namespace mgx::hal {
+
+std::int32_t start_smbus_back_end(const char *device_name) {
+    ProcessState &state = process_state();
+    std::memset(state.owner_name, 0, sizeof state.owner_name);
+    // A device left open by an earlier attempt whose probe failed is closed, not leaked.
+    if (state.device) CloseHandle(state.device);
+    state.device = nullptr;
+
+    DriverProbeResult driver =
+        bring_up_driver({"SMBUS2.sys", device_name, "SMBUS2", true, true, &inventory_state().smbus_start_state});
+    copy_bounded(state.owner_name, driver.executable_name.c_str());
+    if (driver.status != status::ok) return driver.status;
+    if (probe_smbus_unit() != 0) return status::transport_failure;
+    if (is_product_program(driver.executable_name)) return status::ok;
+    start_smbus_collectors();
+    return status::ok;
+}
+
+std::int32_t stop_smbus_back_end() {
+    ProcessState &state = process_state();
+    std::int32_t result = status::ok;
+    if (state.device) {
+        if (!CloseHandle(state.device)) result = status::device_not_open_at_close;
+        state.device = nullptr;
+    }
+    stop_smbus_collectors();
+    return result;
+}
+
+}  // namespace mgx::hal

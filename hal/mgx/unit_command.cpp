@@ -1,0 +1,13 @@
+#include "unit_command.h"
+
+#include "transport.h"
+
+namespace mgx::hal {
+
+std::int32_t unit_command(std::uint8_t command, const std::uint8_t *data, std::size_t length, MgxResponse &response) {
+    std::int32_t result = SendMgxRequest(make_request(unit_network_function, command, data, length), &response);
+    if (result != 0) return result;
+    return response.completion_code;
+}
+
+}  // namespace mgx::hal

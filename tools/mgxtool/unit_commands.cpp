@@ -1,0 +1,144 @@
+#include "unit_commands.h"
+
+#include <cstring>
+#include <sstream>
+
+#include "halcore.h"
+#include "halcore_session.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+
+namespace {
+
+// Thrown to end a subcommand with exit status 1 after its report.
+struct CommandFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+json session_json(const HalcoreSession &session) {
+    return {{"init_status", session.init_status()},
+            {"back_end_state", session.back_end_state()},
+            {"back_end", describe_back_end(session.back_end_state())},
+            {"usable", session.usable()}};
+}
+
+// Runs `command` when the library came up usable; reports either way.
+void with_unit(const OutputOptions &options, const std::function<std::int32_t(json &, std::ostringstream &)> &command) {
+    HalcoreSession session;
+    json document = session_json(session);
+    std::ostringstream text;
+    if (!session.usable()) {
+        document["status"] = nullptr;
+        report(options, document,
+               "the management unit cannot be reached: back-end state " + std::to_string(session.back_end_state()) + " (" +
+                   describe_back_end(session.back_end_state()) + "), status " + std::to_string(session.init_status()) + "\n");
+        throw CommandFailed("unit not reachable");
+    }
+    std::int32_t status = command(document, text);
+    document["status"] = status;
+    if (status != 0) text << "failed with status " << status << "\n";
+    report(options, document, text.str());
+    if (status != 0) throw CommandFailed("command failed");
+}
+
+int parse_byte(const std::string &text) {
+    std::size_t used = 0;
+    int value = -1;
+    try {
+        value = std::stoi(text, &used, 0);
+    } catch (const std::exception &) {
+    }
+    if (used != text.size() || value < 0 || value > 255) throw CLI::ValidationError("\"" + text + "\" is not a byte (0 to 255)");
+    return value;
+}
+
+}  // namespace
+
+void add_unit_commands(CLI::App &app, const OutputOptions &options) {
+    app.add_subcommand("init", "initialise Halcore: machine family, back-end state and status")->callback([&options] {
+        HalcoreSession session;
+        json document = session_json(session);
+        document["free_status"] = session.shut_down();
+        std::ostringstream text;
+        text << "back-end state " << session.back_end_state() << ": " << describe_back_end(session.back_end_state()) << "\n"
+             << "init status    " << session.init_status() << "\n"
+             << "free status    " << document["free_status"].get<int>() << "\n"
+             << "usable         " << (session.usable() ? "yes" : "no") << "\n";
+        report(options, document, text.str());
+    });
+
+    app.add_subcommand("running-hours", "the server's running time in hours (command type 9)")->callback([&options] {
+        with_unit(options, [](json &document, std::ostringstream &text) {
+            std::uint32_t hours = 0;
+            std::int32_t status = HCXMgxInterface(nullptr, 0, &hours, sizeof hours, 9);
+            if (status == 0) {
+                document["running_hours"] = hours;
+                text << hours << " hours\n";
+            }
+            return status;
+        });
+    });
+
+    app.add_subcommand("device-id", "the management unit's identity (command type 25)")->callback([&options] {
+        with_unit(options, [](json &document, std::ostringstream &text) {
+            hal::MgxDeviceIdentity identity{};
+            std::int32_t status = HCXMgxInterface(nullptr, 0, &identity, sizeof identity, 25);
+            if (status != 0) return status;
+            const json flags = {{"chassis_device", identity.chassis_device},
+                                {"bridge", identity.bridge},
+                                {"event_generator", identity.event_generator},
+                                {"event_receiver", identity.event_receiver},
+                                {"fru_inventory_device", identity.fru_inventory_device},
+                                {"sel_device", identity.sel_device},
+                                {"sdr_repository_device", identity.sdr_repository_device},
+                                {"sensor_device", identity.sensor_device}};
+            document["identity"] = {{"device_id", identity.device_id},
+                                    {"provides_revision", identity.provides_revision},
+                                    {"device_revision", identity.device_revision},
+                                    {"firmware_revision", {identity.firmware_revision_1, identity.firmware_revision_2}},
+                                    {"ipmi_version", identity.ipmi_version},
+                                    {"support", flags},
+                                    {"manufacturer_and_product", text::to_hex(identity.manufacturer_and_product)}};
+            text << "device id          " << int(identity.device_id) << " (revision " << int(identity.device_revision) << ")\n"
+                 << "firmware           " << int(identity.firmware_revision_1) << "." << std::hex
+                 << int(identity.firmware_revision_2) << std::dec << "\n"
+                 << "IPMI version       " << (identity.ipmi_version & 0x0F) << "." << (identity.ipmi_version >> 4) << "\n"
+                 << "support            ";
+            for (const auto &[name, value] : flags.items())
+                if (value.get<int>()) text << name << " ";
+            text << "\nmanufacturer/product " << text::to_hex(identity.manufacturer_and_product) << "\n";
+            return status;
+        });
+    });
+
+    static std::vector<std::string> raw_bytes;
+    CLI::App *raw = app.add_subcommand("raw", "send one request (command type 24): NETFN COMMAND [DATA...]");
+    raw->add_option("bytes", raw_bytes, "network function, command, then up to 27 data bytes (0x3a or 58)")->required();
+    raw->callback([&options] {
+        if (raw_bytes.size() < 2) throw CLI::ValidationError("give at least the network function and the command");
+        if (raw_bytes.size() > 2 + hal::max_request_data) throw CLI::ValidationError("at most 27 data bytes");
+        hal::MgxRequest request{};
+        request.network_function = static_cast<std::uint8_t>(parse_byte(raw_bytes[0]));
+        request.command = static_cast<std::uint8_t>(parse_byte(raw_bytes[1]));
+        request.length = static_cast<std::uint8_t>(raw_bytes.size() - 2);
+        for (std::size_t i = 2; i < raw_bytes.size(); ++i) request.data[i - 2] = static_cast<std::uint8_t>(parse_byte(raw_bytes[i]));
+        with_unit(options, [&request](json &document, std::ostringstream &text) {
+            hal::MgxResponse response{};
+            std::int32_t status = HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24);
+            // A failed transport leaves the response unwritten; a refused command returns its
+            // completion code as the status with the response filled.
+            if (status != 0 && status != response.completion_code) return status;
+            const std::size_t length = std::min<std::size_t>(response.length, hal::max_response_data);
+            document["response"] = {{"completion_code", response.completion_code},
+                                    {"data", text::to_hex(std::span(response.data, length))}};
+            text << "completion code 0x" << std::hex << int(response.completion_code) << std::dec << "\n"
+                 << "data            " << text::to_hex(std::span(response.data, length)) << "\n";
+            return status;
+        });
+    });
+}
+
+}  // namespace mgx::tool
