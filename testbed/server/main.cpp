@@ -33,12 +33,13 @@ std::filesystem::path data_directory() {
     return std::filesystem::path(path) / L"MgxTestbed";
 }
 
-// The server lives as long as the process; its pipes keep serving on their own threads.
+// The server lives as long as the process: its pipes keep serving on their own threads until
+// the process ends, so it is never destroyed under them.
 VirtualServer &start_server() {
     open_server_log(data_directory() / "server.log");
     static SystemClock clock;
-    static VirtualServer server(executable_path().parent_path() / "profiles", StateStore(data_directory() / "state.json"),
-                                clock);
+    static VirtualServer &server = *new VirtualServer(executable_path().parent_path() / "profiles",
+                                                      StateStore(data_directory() / "state.json"), clock);
     start_pipe_listeners(server);
     server_log("server started");
     return server;

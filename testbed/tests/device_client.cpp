@@ -46,12 +46,24 @@ win32::UniqueServiceHandle open_service(const char *name) {
 bool stop_service(const char *name) {
     auto service = open_service(name);
     SERVICE_STATUS status;
-    return service && ControlService(service.get(), SERVICE_CONTROL_STOP, &status) && wait_for(service.get(), SERVICE_STOPPED);
+    if (!service || !ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+        ADD_FAILURE() << "stopping " << name << ": error " << GetLastError();
+        return false;
+    }
+    return wait_for(service.get(), SERVICE_STOPPED);
 }
 
 bool start_service(const char *name) {
     auto service = open_service(name);
-    return service && StartServiceA(service.get(), 0, nullptr) && wait_for(service.get(), SERVICE_RUNNING);
+    if (!service) return false;
+    // A service process that reported itself stopped may still be ending; the manager refuses a
+    // new start until it has.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (StartServiceA(service.get(), 0, nullptr)) return wait_for(service.get(), SERVICE_RUNNING);
+        if (GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) break;
+        Sleep(100);
+    }
+    return false;
 }
 
 }  // namespace mgx::testbed::testing
