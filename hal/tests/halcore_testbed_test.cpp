@@ -9,6 +9,7 @@
 #include "hal_fakes.h"
 #include "halcore.h"
 #include "process_state.h"
+#include "program_copies.h"
 #include "status_codes.h"
 
 namespace mgx::hal {
@@ -90,6 +91,18 @@ TEST_F(OnIntel, CompletionCodeOnEveryLibraryAttemptIsReturned) {
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(5, 500));
 }
 
+TEST_F(OnIntel, ProductProgramsGetNoQueryTable) {
+    nlohmann::json other = testing::run_copy_named("halcore_probe.exe", "monitor.exe");
+    ASSERT_TRUE(other.is_object());
+    EXPECT_EQ(other["status"], 0);
+    EXPECT_EQ(other["type"], ImbUp);
+    EXPECT_TRUE(other["query_table"]) << "from the sensor library";
+    nlohmann::json product = testing::run_copy_named("halcore_probe.exe", "gK7t30Ui.exe");
+    EXPECT_EQ(product["status"], 0);
+    EXPECT_EQ(product["type"], ImbUp);
+    EXPECT_FALSE(product["query_table"]);
+}
+
 TEST_F(OnIntelS450, ProductNameWithS450GivesStateFour) {
     EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);
     EXPECT_EQ(type, ImbUpS450);
@@ -132,6 +145,17 @@ TEST_F(OnAcer, RefusedLockGivesUpAfterTwoAttemptsPerRequest) {
     std::uint32_t hours;
     EXPECT_EQ(MGXGetLifeTime(&hours), status::device_lock_failed);
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(1, 1000));
+}
+
+TEST_F(OnAcer, ProductProgramsTryTheBusTenTimes) {
+    fault({{"kind", "refuse-lock"}, {"count", 9}});
+    nlohmann::json product = testing::run_copy_named("halcore_probe.exe", "GK7T30UI.EXE");
+    ASSERT_TRUE(product.is_object());
+    EXPECT_EQ(product["status"], 0);
+    EXPECT_EQ(product["type"], SmbusUp);
+    EXPECT_EQ(product["owner_name"], "GK7T30UI.EXE");
+    EXPECT_FALSE(product["query_table"]) << "no collectors for the product's own programs";
+    EXPECT_EQ(product["waits"], std::vector<DWORD>(9, 1000));
 }
 
 TEST_F(OnAcer, DeviceIdentityUsesTheExtendedRetry) {

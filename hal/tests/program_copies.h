@@ -1,0 +1,15 @@
+// Runs a copy of a test program under another file name, for behaviour that depends on the
+// program's name.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace mgx::hal::testing {
+
+// Copies `program` (beside this test) to a temporary folder as `name`, runs it with
+// `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).
+nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
+
+}  // namespace mgx::hal::testing
