@@ -3,7 +3,9 @@
 # measured in the same run.
 source "$(dirname "$0")/common.sh"
 setup_all
-for bench in "$BIN"/*_bench.exe; do
-    step "$(basename "$bench" .exe)"
-    wine "$bench"
+step "forwarding through a driver"
+wine "$BIN/device_forwarding_bench.exe"
+for machine in intel acer; do
+    step "Halcore on $machine"
+    wine "$BIN/halcore_bench.exe" "$machine"
 done
