@@ -92,12 +92,12 @@ TEST_F(OnIntel, CompletionCodeOnEveryLibraryAttemptIsReturned) {
 }
 
 TEST_F(OnIntel, ProductProgramsGetNoQueryTable) {
-    nlohmann::json other = testing::run_copy_named("halcore_probe.exe", "monitor.exe");
+    nlohmann::json other = testbed::testing::run_copy_named("halcore_probe.exe", "monitor.exe");
     ASSERT_TRUE(other.is_object());
     EXPECT_EQ(other["status"], 0);
     EXPECT_EQ(other["type"], ImbUp);
     EXPECT_TRUE(other["query_table"]) << "from the sensor library";
-    nlohmann::json product = testing::run_copy_named("halcore_probe.exe", "gK7t30Ui.exe");
+    nlohmann::json product = testbed::testing::run_copy_named("halcore_probe.exe", "gK7t30Ui.exe");
     EXPECT_EQ(product["status"], 0);
     EXPECT_EQ(product["type"], ImbUp);
     EXPECT_FALSE(product["query_table"]);
@@ -149,7 +149,7 @@ TEST_F(OnAcer, RefusedLockGivesUpAfterTwoAttemptsPerRequest) {
 
 TEST_F(OnAcer, ProductProgramsTryTheBusTenTimes) {
     fault({{"kind", "refuse-lock"}, {"count", 9}});
-    nlohmann::json product = testing::run_copy_named("halcore_probe.exe", "GK7T30UI.EXE");
+    nlohmann::json product = testbed::testing::run_copy_named("halcore_probe.exe", "GK7T30UI.EXE");
     ASSERT_TRUE(product.is_object());
     EXPECT_EQ(product["status"], 0);
     EXPECT_EQ(product["type"], SmbusUp);
@@ -189,10 +189,23 @@ TEST_F(OnAcer, AnswerFaultsGiveTheirStatusesAndTheDispatcherTriesAgain) {
     }
 }
 
-TEST_F(OnVelmora, WithoutTheBmcLibraryTheStateStaysFive) {
-    EXPECT_EQ(HCXInitImbSmbDll(&type), status::bmc_load_failed);
-    EXPECT_EQ(type, BmcUnitSilent);
+TEST_F(OnVelmora, UnitAnswersThroughTheBmcLibraryWithoutAnyWait) {
+    fix_hours(4321);
+    EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    EXPECT_EQ(type, BmcUp);
+    EXPECT_TRUE(waits.waits().empty());
+    std::uint32_t hours = 0;
+    EXPECT_EQ(MGXGetLifeTime(&hours), status::ok);
+    EXPECT_EQ(hours, 4321u);
     EXPECT_EQ(HCXFreeImbSmbDll(), status::ok);
+}
+
+TEST_F(OnVelmora, SilentUnitLeavesStateFive) {
+    silence_unit();
+    EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    EXPECT_EQ(type, BmcUnitSilent);
+    EXPECT_EQ(waits.count(500), 25u);
+    EXPECT_EQ(waits.count(1000), 4u);
 }
 
 TEST_F(OnUnknown, NoBackEndAfterFifteenWaits) {

@@ -1,5 +1,5 @@
 // Imbapi.dll: the IMB request library, over the IMB driver's message request.
-#include "imb_api.h"
+#include "imbapi.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "device_client.h"
-#include "imb_api.h"
+#include "imbapi.h"
 
 namespace mgx::testbed::testing {
 namespace {

@@ -1,25 +1,12 @@
-// Imbapi.dll's request entry point, as its callers see it.
+// Imbapi.dll's request entry point and its statuses.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-#pragma pack(push, 1)
-// One request; fields follow each other without gaps. The data pointer has the platform's
-// pointer width (4 bytes in a 32-bit process, 8 in a 64-bit one).
-struct ImbRequest {
-    std::uint8_t command;
-    std::uint8_t responder_address;
-    std::uint8_t bus_type;
-    std::uint8_t network_function;  // unshifted
-    std::uint8_t responder_lun;
-    const std::uint8_t *data;
-    std::int32_t data_length;
-};
-#pragma pack(pop)
-static_assert(offsetof(ImbRequest, data) == 5, "request layout");
-static_assert(offsetof(ImbRequest, data_length) == 5 + sizeof(void *), "request layout");
-static_assert(sizeof(ImbRequest) == 9 + sizeof(void *), "request layout");
+#include "imb_api.h"  // Halcore's view of the library: the request record
+
+// The request record is the one its callers build.
+using ImbRequest = mgx::hal::ImbRequest;
 
 // Results of SendTimedImbpRequest.
 enum ImbStatus : int {

@@ -6,7 +6,7 @@
 
 #include "win32/unique_handle.h"
 
-namespace mgx::hal::testing {
+namespace mgx::testbed::testing {
 
 namespace {
 
@@ -52,4 +52,4 @@ nlohmann::json run_copy_named(const std::string &program, const std::string &nam
     return nlohmann::json::parse(output, nullptr, false);
 }
 
-}  // namespace mgx::hal::testing
+}  // namespace mgx::testbed::testing

@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
-namespace mgx::hal::testing {
+namespace mgx::testbed::testing {
 
 // Copies `program` (beside this test) to a temporary folder as `name`, runs it with
 // `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
 
-}  // namespace mgx::hal::testing
+}  // namespace mgx::testbed::testing
