@@ -52,4 +52,17 @@ nlohmann::json run_copy_named(const std::string &program, const std::string &nam
     return nlohmann::json::parse(output, nullptr, false);
 }
 
+int run_to_end(const std::string &command_line) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = command_line;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return -1;
+    win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
 }  // namespace mgx::testbed::testing

@@ -12,4 +12,7 @@ namespace mgx::testbed::testing {
 // `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
 
+// Runs a command line to its end; its exit code, or -1 when it could not be started.
+int run_to_end(const std::string &command_line);
+
 }  // namespace mgx::testbed::testing

@@ -1,0 +1,176 @@
+// Driver services through the real service manager and the testbed's drivers. Each test puts
+// the testbed's driver services back as they were.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "control_client.h"
+#include "halcore.h"
+#include "program_copies.h"
+#include "status_codes.h"
+#include "win32/unique_handle.h"
+
+namespace mgx::hal {
+namespace {
+
+using testbed::control_request;
+using testbed::testing::run_copy_named;
+using testbed::testing::run_to_end;
+
+std::string driver_file(const char *file) {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\drivers\\" + file;
+}
+
+std::optional<DWORD> service_value(const char *service, const char *name) {
+    DWORD value = 0, size = sizeof value;
+    const std::string key = std::string("SYSTEM\\CurrentControlSet\\Services\\") + service;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+std::string image_path(const char *service) {
+    char value[512] = {};
+    DWORD size = sizeof value;
+    const std::string key = std::string("SYSTEM\\CurrentControlSet\\Services\\") + service;
+    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ImagePath", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                 value, &size);
+    return value;
+}
+
+// The service's state, or 0 when it does not exist.
+DWORD service_state(const char *name) {
+    win32::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    win32::UniqueServiceHandle service(OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
+    SERVICE_STATUS status{};
+    if (!service || !QueryServiceStatus(service.get(), &status)) return 0;
+    return status.dwCurrentState;
+}
+
+void remove_service(const char *name) {
+    win32::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    win32::UniqueServiceHandle service(OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
+    if (!service) return;
+    SERVICE_STATUS status;
+    ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    DeleteService(service.get());
+}
+
+class DriverServicesOnTheTestbed : public ::testing::Test {
+protected:
+    void TearDown() override {
+        control_request("clear-faults");
+        EXPECT_EQ(run_to_end("C:\\mgxtestbed\\vserver.exe drivers install"), 0) << "the testbed's drivers are back";
+    }
+    const std::string bmc_file = driver_file("bmc.sys");
+};
+
+TEST_F(DriverServicesOnTheTestbed, UsersShareTheDriverAndTheLastStopDeletesWhatTheFirstCreated) {
+    remove_service("bmc");
+    ASSERT_EQ(service_state("bmc"), 0u);
+    std::int32_t state = -1;
+    ASSERT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok);
+    EXPECT_EQ(state, 2) << "this call created the service";
+    EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(service_value("bmc", "Counter"), 1u);
+    EXPECT_EQ(service_value("bmc", "FinalAction"), 2u);
+
+    ASSERT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok) << "already running";
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(service_value("bmc", "Counter"), 2u);
+    EXPECT_EQ(service_value("bmc", "FinalAction"), 2u) << "written for the first user only";
+
+    EXPECT_EQ(HCXDynamicDriverStop("bmc", 1), status::service_still_in_use);
+    EXPECT_EQ(service_value("bmc", "Counter"), 1u);
+    EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(HCXDynamicDriverStop("bmc", 1), status::ok);
+    EXPECT_EQ(service_state("bmc"), 0u) << "stopped and deleted";
+}
+
+TEST_F(DriverServicesOnTheTestbed, ServiceThatExistedBeforeIsOnlyLeftRunning) {
+    ASSERT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
+    std::int32_t state = -1;
+    ASSERT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(service_value("bmc", "FinalAction"), 0u);
+    EXPECT_EQ(HCXDynamicDriverStop("bmc", 2), status::ok) << "the recorded final action, not the stop type, decides";
+    EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+TEST_F(DriverServicesOnTheTestbed, StopTypesThreeAndFourActAtOnce) {
+    std::int32_t state;
+    ASSERT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok);
+    const std::optional<DWORD> counter = service_value("bmc", "Counter");
+    EXPECT_EQ(HCXDynamicDriverStop("bmc", 3), status::ok);
+    EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(service_value("bmc", "Counter"), counter) << "no counting";
+    EXPECT_EQ(HCXDynamicDriverStop("bmc", 4), status::ok);
+    EXPECT_EQ(service_state("bmc"), 0u);
+}
+
+TEST_F(DriverServicesOnTheTestbed, ExemptServicesAreNeverCounted) {
+    std::int32_t state = -1;
+    for (const char *name : {"Imbdrv", "SMBUS2"}) {
+        SCOPED_TRACE(name);
+        const std::string file = driver_file(std::string(name) == "Imbdrv" ? "imbdrv.sys" : "SMBUS2.sys");
+        ASSERT_EQ(HCXDynamicDriverStart(file.c_str(), name, &state), status::ok);
+        EXPECT_FALSE(service_value(name, "Counter").has_value());
+        EXPECT_FALSE(service_value(name, "FinalAction").has_value());
+        EXPECT_EQ(HCXDynamicDriverStop(name, 1), status::ok);
+        EXPECT_EQ(service_state(name), static_cast<DWORD>(SERVICE_RUNNING)) << "final action 0: nothing";
+    }
+}
+
+TEST_F(DriverServicesOnTheTestbed, RefusedStartsRewriteTheImagePathAfterTheFifthAndSeventh) {
+    remove_service("bmc");
+    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 7}}}});
+    std::int32_t state;
+    EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok) << "the eighth start succeeds";
+    EXPECT_EQ(image_path("bmc"), "\\??\\" + bmc_file);
+    EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
+    HCXDynamicDriverStop("bmc", 4);
+
+    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::service_not_started);
+}
+
+TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndFindItRunningNextTime) {
+    struct Case {
+        const char *profile, *service;
+        std::int32_t state;
+    };
+    for (const Case &machine : {Case{"intel", "Imbdrv", 3}, Case{"acer", "SMBUS2", 2}, Case{"velmora", "bmc", 6}}) {
+        SCOPED_TRACE(machine.profile);
+        control_request("use-profile", {{"profile", machine.profile}});
+        remove_service(machine.service);
+        nlohmann::json first = run_copy_named("halcore_probe.exe", "monitor.exe");
+        EXPECT_EQ(first["status"], 0);
+        EXPECT_EQ(first["type"], machine.state);
+        EXPECT_EQ(service_state(machine.service), static_cast<DWORD>(SERVICE_RUNNING));
+        EXPECT_FALSE(service_value(machine.service, "Counter").has_value()) << "the back ends' own starts are not counted";
+
+        control_request("clear-log");
+        nlohmann::json second = run_copy_named("halcore_probe.exe", "monitor.exe");
+        EXPECT_EQ(second["type"], machine.state);
+        for (const nlohmann::json &entry : control_request("log")["entries"].get<std::vector<nlohmann::json>>())
+            EXPECT_NE(entry["code"], "0x00000000") << "no driver was started again";
+    }
+}
+
+TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusIsReturned) {
+    control_request("use-profile", {{"profile", "velmora"}});
+    remove_service("bmc");
+    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    nlohmann::json result = run_copy_named("halcore_probe.exe", "monitor.exe");
+    EXPECT_EQ(result["status"], status::service_not_started);
+    EXPECT_EQ(result["type"], 5);
+    EXPECT_EQ(service_state("bmc"), 0u) << "stopped and deleted with stop type 4";
+}
+
+}  // namespace
+}  // namespace mgx::hal
