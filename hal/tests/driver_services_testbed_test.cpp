@@ -93,6 +93,8 @@ TEST_F(DriverServicesOnTheTestbed, UsersShareTheDriverAndTheLastStopDeletesWhatT
 }
 
 TEST_F(DriverServicesOnTheTestbed, ServiceThatExistedBeforeIsOnlyLeftRunning) {
+    remove_service("bmc");
+    ASSERT_EQ(run_to_end("C:\\mgxtestbed\\vserver.exe drivers install"), 0) << "a service this library did not create";
     ASSERT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
     std::int32_t state = -1;
     ASSERT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok);
