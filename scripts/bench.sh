@@ -9,3 +9,5 @@ for machine in intel acer; do
     step "Halcore on $machine"
     wine "$BIN/halcore_bench.exe" "$machine"
 done
+step "logging on a full log"
+wine "$BIN/logging_bench.exe"

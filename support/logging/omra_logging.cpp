@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "log_record.h"
 #include "win32/unique_handle.h"
@@ -32,28 +33,31 @@ private:
     UniqueHandle mutex_;
 };
 
-// The newest records of the file, at most 599 whole ones; opening creates a missing file.
-bool read_kept_records(const char *path, std::vector<char> &kept) {
+// The file's new contents: the new record's place, then the newest records of the file, at
+// most 599 whole ones, so the file is written in one piece.
+struct Contents {
+    std::unique_ptr<char[]> bytes;
+    std::size_t length = 0;
+};
+
+// Opening creates a missing file. Without a buffer for the kept records the file is rewritten
+// with the new record alone.
+bool read_kept_records(const char *path, Contents &contents) {
     UniqueHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
     GetFileSizeEx(file.get(), &size);
-    std::size_t keep = static_cast<std::size_t>(size.QuadPart) / record_size * record_size;
-    if (keep > kept_bytes) keep = kept_bytes;
-    try {
-        kept.resize(keep);
-    } catch (const std::bad_alloc &) {
-        keep = 0;  // no buffer: the file is rewritten with the new record alone
+    std::size_t keep = std::min<std::size_t>(static_cast<std::size_t>(size.QuadPart) / record_size * record_size, kept_bytes);
+    contents.bytes.reset(new (std::nothrow) char[record_size + keep]);
+    if (!contents.bytes) {
+        keep = 0;
+        contents.bytes.reset(new (std::nothrow) char[record_size]);
+        if (!contents.bytes) return false;
     }
     DWORD got = 0;
-    if (keep && (!ReadFile(file.get(), kept.data(), static_cast<DWORD>(keep), &got, nullptr) || got != keep))
-        kept.resize(got / record_size * record_size);
+    if (keep && !ReadFile(file.get(), contents.bytes.get() + record_size, static_cast<DWORD>(keep), &got, nullptr)) got = 0;
+    contents.length = record_size + got / record_size * record_size;
     return true;
-}
-
-bool write_all(HANDLE file, const char *bytes, std::size_t length) {
-    DWORD written = 0;
-    return WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }
 
 }  // namespace
@@ -63,17 +67,19 @@ extern "C" int __cdecl OMRALogging(const char *path, const char *message) {
     HeldMutex held;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    std::vector<char> kept;
-    if (!read_kept_records(path, kept)) return 0;
+    Contents contents;
+    if (!read_kept_records(path, contents)) return 0;
+    const auto record = make_record(now, message);
+    std::copy(record.begin(), record.end(), contents.bytes.get());
 
     const std::string replacement = std::string(path) + ".new";
     UniqueHandle file(CreateFileA(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
-    const auto record = make_record(now, message);
-    const bool written = write_all(file.get(), record.data(), record.size()) && write_all(file.get(), kept.data(), kept.size()) &&
-                         FlushFileBuffers(file.get());
+    DWORD written = 0;
+    const bool complete =
+        WriteFile(file.get(), contents.bytes.get(), static_cast<DWORD>(contents.length), &written, nullptr) && written == contents.length;
     file.reset();
-    if (!written || !MoveFileExA(replacement.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!complete || !MoveFileExA(replacement.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(replacement.c_str());
         return 0;
     }

@@ -1,0 +1,115 @@
+#include "support_commands.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "omra_logging.h"
+#include "omrareg_ctl.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+
+namespace {
+
+void show_log(const OutputOptions &options, const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot open " + path);
+    json records = json::array();
+    std::ostringstream text;
+    std::string record(logging::record_size, '\0');
+    while (file.read(record.data(), static_cast<std::streamsize>(record.size()))) {
+        std::string stamp = record.substr(0, 20), message = record.substr(20, 490);
+        stamp.erase(stamp.find_last_not_of(' ') + 1);
+        message.erase(message.find_last_not_of(' ') + 1);
+        records.push_back({{"time", stamp}, {"message", message}});
+        text << stamp << "  " << message << "\n";
+    }
+    report(options, records, text.str());
+}
+
+std::string describe_type(DWORD type) {
+    switch (type) {
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    default: return "type " + std::to_string(type);
+    }
+}
+
+void get_value(const OutputOptions &options, const std::string &key, const std::string &name) {
+    // The type comes from the registry itself; the library reads values whatever their type.
+    DWORD type = REG_NONE, size = 0;
+    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size);
+    std::vector<std::uint8_t> data(std::max<DWORD>(size, 4) + 1, 0);
+    LONG status = GetRegVal_DL(key.c_str(), name.c_str(), type, data.data(), static_cast<DWORD>(data.size() - 1));
+    json document = {{"status", status}, {"key", key}, {"name", name}, {"type", describe_type(type)}};
+    std::string shown;
+    if (status == ERROR_SUCCESS) {
+        data.resize(size);
+        if (type == REG_DWORD && size == 4) {
+            DWORD value;
+            std::memcpy(&value, data.data(), 4);
+            document["value"] = value;
+            shown = std::to_string(value);
+        } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            shown = std::string(reinterpret_cast<const char *>(data.data()), strnlen(reinterpret_cast<const char *>(data.data()), size));
+            document["value"] = shown;
+        } else {
+            shown = text::to_hex(data);
+            document["value"] = shown;
+        }
+        document["size"] = size;
+    }
+    report(options, document,
+           status == ERROR_SUCCESS ? describe_type(type) + " " + shown + "\n" : "status " + std::to_string(status) + "\n");
+    if (status != ERROR_SUCCESS) throw std::runtime_error("reading the value failed");
+}
+
+}  // namespace
+
+void add_support_commands(CLI::App &app, const OutputOptions &options) {
+    CLI::App *log = app.add_subcommand("log", "log files of the logging library (newest first, at most 600 lines)");
+    log->require_subcommand(1);
+    static std::string path, message;
+    CLI::App *add = log->add_subcommand("add", "add a line through OMRALogging");
+    add->add_option("file", path, "log file path")->required();
+    add->add_option("message", message, "the line's text (up to 490 characters are kept)")->required();
+    add->callback([&options] {
+        int written = OMRALogging(path.c_str(), message.c_str());
+        report(options, {{"written", written == 1}}, written == 1 ? "written\n" : "the log file cannot be opened\n");
+        if (written != 1) throw std::runtime_error("logging failed");
+    });
+    CLI::App *show = log->add_subcommand("show", "print a log file, newest line first");
+    show->add_option("file", path, "log file path")->required();
+    show->callback([&options] { show_log(options, path); });
+
+    CLI::App *registry = app.add_subcommand("registry", "values under HKEY_LOCAL_MACHINE through the registry access library");
+    registry->require_subcommand(1);
+    static std::string key, name, text_value;
+    static std::optional<std::uint32_t> number;
+    CLI::App *get = registry->add_subcommand("get", "read a value");
+    get->add_option("key", key, "key path, e.g. SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit")->required();
+    get->add_option("name", name, "value name")->required();
+    get->callback([&options] { get_value(options, key, name); });
+    CLI::App *set = registry->add_subcommand("set", "write a value of an existing key");
+    set->add_option("key", key, "key path")->required();
+    set->add_option("name", name, "value name")->required();
+    auto *dword = set->add_option("--dword", number, "a REG_DWORD value");
+    auto *text = set->add_option("--text", text_value, "a REG_SZ value");
+    dword->excludes(text);
+    set->callback([&options, dword, text] {
+        if (dword->count() == 0 && text->count() == 0) throw CLI::ValidationError("give --dword or --text");
+        LONG status = number ? SetRegVal_DL(key.c_str(), name.c_str(), REG_DWORD, &*number, 4)
+                             : SetRegVal_DL(key.c_str(), name.c_str(), REG_SZ, text_value.c_str(),
+                                            static_cast<DWORD>(text_value.size() + 1));
+        report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
+        if (status != ERROR_SUCCESS) throw std::runtime_error("writing the value failed");
+    });
+}
+
+}  // namespace mgx::tool
