@@ -72,6 +72,12 @@ void install(SC_HANDLE manager, const std::string &name, DWORD type, const std::
     start(service.get(), name);
 }
 
+UniqueServiceHandle open_existing(SC_HANDLE manager, const std::string &name) {
+    UniqueServiceHandle service(OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
+    if (!service) fail("opening service " + name);
+    return service;
+}
+
 void remove(SC_HANDLE manager, const std::string &name) {
     UniqueServiceHandle service(OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
     if (!service) {
@@ -91,6 +97,20 @@ std::string drivers_directory() {
 }
 
 }  // namespace
+
+void start_existing_service(const std::string &name) {
+    UniqueServiceHandle manager = open_manager();
+    start(open_existing(manager.get(), name).get(), name);
+}
+
+void stop_existing_service(const std::string &name) {
+    UniqueServiceHandle manager = open_manager();
+    UniqueServiceHandle service = open_existing(manager.get(), name);
+    SERVICE_STATUS status;
+    if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status) && GetLastError() != ERROR_SERVICE_NOT_ACTIVE)
+        fail("stopping " + name);
+    if (!wait_for_state(service.get(), SERVICE_STOPPED)) throw std::runtime_error(name + " did not stop");
+}
 
 void install_server_service(const std::string &command_line) {
     install(open_manager().get(), server_service_name, SERVICE_WIN32_OWN_PROCESS, command_line);

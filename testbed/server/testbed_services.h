@@ -20,6 +20,13 @@ inline const std::vector<DriverService> &driver_services() {
 }
 
 // Each throws std::runtime_error with the failing step and its error code.
+
+// Starts an existing service and waits until it runs. A prefix that was just made or booted
+// refuses or delays starts for a while; those are tried again, for up to 60 s.
+void start_existing_service(const std::string &name);
+// Stops a service and waits until it has stopped (a service that is not running is fine).
+void stop_existing_service(const std::string &name);
+
 void install_server_service(const std::string &command_line);
 void remove_server_service();
 void install_driver_services();

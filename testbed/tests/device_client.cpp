@@ -2,6 +2,8 @@
 
 #include <winternl.h>
 
+#include "testbed_services.h"
+
 namespace mgx::testbed::testing {
 
 win32::UniqueHandle open_device(const char *name) {
@@ -23,47 +25,23 @@ IoctlResult ioctl(HANDLE device, DWORD code, const Bytes &input, DWORD output_ca
 
 DWORD win32_error_of(std::int32_t nt_status) { return RtlNtStatusToDosError(static_cast<NTSTATUS>(nt_status)); }
 
-namespace {
-
-bool wait_for(SC_HANDLE service, DWORD state) {
-    for (int i = 0; i < 300; ++i) {
-        SERVICE_STATUS status;
-        if (!QueryServiceStatus(service, &status)) return false;
-        if (status.dwCurrentState == state) return true;
-        Sleep(100);  // the service manager offers no blocking wait for a state
-    }
-    return false;
-}
-
-win32::UniqueServiceHandle open_service(const char *name) {
-    win32::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return {};
-    return win32::UniqueServiceHandle(OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
-}
-
-}  // namespace
-
 bool stop_service(const char *name) {
-    auto service = open_service(name);
-    SERVICE_STATUS status;
-    if (!service || !ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
-        ADD_FAILURE() << "stopping " << name << ": error " << GetLastError();
+    try {
+        stop_existing_service(name);
+        return true;
+    } catch (const std::exception &error) {
+        ADD_FAILURE() << error.what();
         return false;
     }
-    return wait_for(service.get(), SERVICE_STOPPED);
 }
 
 bool start_service(const char *name) {
-    auto service = open_service(name);
-    if (!service) return false;
-    // A service process that reported itself stopped may still be ending; the manager refuses a
-    // new start until it has.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (StartServiceA(service.get(), 0, nullptr)) return wait_for(service.get(), SERVICE_RUNNING);
-        if (GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) break;
-        Sleep(100);
+    try {
+        start_existing_service(name);
+        return true;
+    } catch (const std::exception &) {
+        return false;  // some tests expect a start to fail
     }
-    return false;
 }
 
 }  // namespace mgx::testbed::testing
