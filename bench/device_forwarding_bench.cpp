@@ -14,6 +14,7 @@
 
 #include "control_client.h"
 #include "device_protocol.h"
+#include "bench_timing.h"
 #include "win32/unique_handle.h"
 
 namespace {
@@ -27,12 +28,6 @@ std::vector<std::uint8_t> running_time_message() {
     return input;
 }
 
-double seconds_now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool bare_round_trip(HANDLE pipe, const std::vector<std::uint8_t> &frame, std::uint8_t *reply, DWORD reply_size) {
     DWORD done = 0;
@@ -84,21 +79,12 @@ int main(int argc, char **argv) {
         return !DeviceIoControl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE | 3, nullptr, 0, nullptr, 0, &returned, nullptr);
     };
 
-    // Interleaved rounds, so drift on the machine touches both sides alike.
+    // Interleaved rounds, so drift on the machine touches all sides alike.
     double forwarded = 0, bare = 0, refused = 0;
     for (int round = 0; round < 10; ++round) {
-        double start = seconds_now();
-        for (int i = 0; i < iterations / 10; ++i)
-            if (!run_refused()) return std::fprintf(stderr, "bench: the driver accepted a refused request\n"), 1;
-        refused += seconds_now() - start;
-        start = seconds_now();
-        for (int i = 0; i < iterations / 10; ++i)
-            if (!run_bare()) return std::fprintf(stderr, "bench: bare round trip failed\n"), 1;
-        bare += seconds_now() - start;
-        start = seconds_now();
-        for (int i = 0; i < iterations / 10; ++i)
-            if (!run_forwarded()) return std::fprintf(stderr, "bench: device request failed\n"), 1;
-        forwarded += seconds_now() - start;
+        refused += seconds_for(iterations / 10, run_refused);
+        bare += seconds_for(iterations / 10, run_bare);
+        forwarded += seconds_for(iterations / 10, run_forwarded);
     }
     const double count = iterations / 10 * 10;
     std::printf("bare named-pipe round trip   %8.1f us\n", bare / count * 1e6);

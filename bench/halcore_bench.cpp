@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "bench_timing.h"
 #include "control_client.h"
 #include "halcore.h"
 #include "machine_detection.h"
@@ -20,19 +21,6 @@
 using namespace mgx::hal;
 
 namespace {
-
-double seconds_for(int iterations, const std::function<bool()> &step) {
-    LARGE_INTEGER start, end, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < iterations; ++i)
-        if (!step()) {
-            std::fprintf(stderr, "bench: a request failed\n");
-            std::exit(1);
-        }
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The bare requests one running-time request makes on this machine's path.
 std::function<bool()> bare_requests(const std::string &machine) {

@@ -12,24 +12,13 @@
 #include <vector>
 
 #include "omra_logging.h"
+#include "bench_timing.h"
 #include "win32/unique_handle.h"
 
 namespace {
 
 using mgx::win32::UniqueHandle;
 
-double seconds_for(int iterations, const std::function<bool()> &step) {
-    LARGE_INTEGER start, end, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < iterations; ++i)
-        if (!step()) {
-            std::fprintf(stderr, "bench: a step failed\n");
-            std::exit(1);
-        }
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 }  // namespace
 

@@ -5,34 +5,12 @@
 #include <string>
 
 #include "device_client.h"
+#include "program_copies.h"
 
 namespace mgx::testbed::testing {
 namespace {
 
-nlohmann::json probe(const std::string &arguments = "") {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read_end, write_end;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return nullptr;
-    win32::UniqueHandle reader(read_end), writer(write_end);
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    std::string command = "dmiinfo_probe.exe " + arguments;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return nullptr;
-    win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
-    writer.reset();
-    std::string output;
-    char buffer[1024];
-    DWORD got;
-    while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got) output.append(buffer, got);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    return nlohmann::json::parse(output, nullptr, false);
-}
+nlohmann::json probe(const std::string &arguments = "") { return run_copy_named("dmiinfo_probe.exe", "dmiinfo_probe.exe", arguments); }
 
 class DmiInfoTest : public TestbedTest {};
 
