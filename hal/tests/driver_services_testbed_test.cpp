@@ -9,6 +9,7 @@
 
 #include "control_client.h"
 #include "halcore.h"
+#include "process_state.h"
 #include "program_copies.h"
 #include "status_codes.h"
 #include "win32/unique_handle.h"
@@ -172,6 +173,35 @@ TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusI
     EXPECT_EQ(result["status"], status::service_not_started);
     EXPECT_EQ(result["type"], 5);
     EXPECT_EQ(service_state("bmc"), 0u) << "stopped and deleted with stop type 4";
+}
+
+TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMissingDriverFile) {
+    // The probe runs with this test's folder as its current directory, which holds SMBUS2.sys.
+    char current[MAX_PATH];
+    GetModuleFileNameA(nullptr, current, MAX_PATH);
+    const std::string folder = std::string(current).substr(0, std::string(current).find_last_of('\\'));
+    if (folder.size() >= 100) GTEST_SKIP() << "the folder does not fit the 100-byte directory buffer";
+    control_request("use-profile", {{"profile", "acer"}});
+    remove_service("SMBUS2");
+    struct MovedAway {  // the system's copy is put back however the test ends
+        std::string original = driver_file("SMBUS2.sys"), moved = original + ".away";
+        bool done = MoveFileExA(original.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ~MovedAway() {
+            if (done) MoveFileExA(moved.c_str(), original.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+    } system_copy;
+    ASSERT_TRUE(system_copy.done);
+
+    nlohmann::json other = run_copy_named("halcore_probe.exe", "monitor.exe");
+    EXPECT_EQ(other["status"], status::driver_not_found);
+    EXPECT_EQ(other["type"], AcerMachine);
+    EXPECT_EQ(service_state("SMBUS2"), 0u);
+
+    nlohmann::json tavo = run_copy_named("halcore_probe.exe", "tavo.EXE");
+    EXPECT_EQ(tavo["status"], 0);
+    EXPECT_EQ(tavo["type"], SmbusUp);
+    EXPECT_EQ(image_path("SMBUS2"), folder + "\\SMBUS2.sys");
+    remove_service("SMBUS2");
 }
 
 }  // namespace
