@@ -45,14 +45,21 @@ build() {
 # The prefix's wineserver stays up for the whole run (services and drivers with it) and is
 # ended when the calling script exits, also on failure.
 start_wine() {
+    # One persistent wineserver first, so that booting or making the prefix and every program
+    # after it share one session (one service manager).
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 2>/dev/null || true   # fails harmlessly when one already runs
+    trap 'wineserver -k 2>/dev/null || true' EXIT
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         step "creating the Wine prefix in $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null   # headless windows
+        # Making a prefix leaves two service managers running; a fresh session has one.
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+        wineserver -p
     fi
-    wineserver -p 2>/dev/null || true   # fails harmlessly when one already runs
-    trap 'wineserver -k 2>/dev/null || true' EXIT
-    wineboot >/dev/null 2>&1 || true
+    wineboot >/dev/null 2>&1 || true   # starts the automatic services (the testbed's among them)
 }
 
 # Copies the testbed into the prefix and (re)registers its services: the virtual server and the
