@@ -61,9 +61,9 @@ int main(int argc, char **argv) {
     }
     MgxtbRequestHeader header{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, GetCurrentProcessId(),
                               static_cast<std::uint32_t>(message.size()), 16};
-    std::vector<std::uint8_t> frame(sizeof header);
+    std::vector<std::uint8_t> frame(sizeof header + message.size());
     std::memcpy(frame.data(), &header, sizeof header);
-    frame.insert(frame.end(), message.begin(), message.end());
+    std::memcpy(frame.data() + sizeof header, message.data(), message.size());
     std::uint8_t reply[sizeof(MgxtbReplyHeader) + 5];
 
     const auto run_forwarded = [&] {

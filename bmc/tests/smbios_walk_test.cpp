@@ -104,7 +104,9 @@ TEST(StructureLookup, NoPrefixOfATableIsReadPastItsEnd) {
             if (found) {
                 EXPECT_LE(found + 4, prefix.data() + prefix.size());
                 const std::uint8_t *text = nth_string(prefix.data(), prefix.size(), found, 1);
-                if (text) EXPECT_LT(text, prefix.data() + prefix.size());
+                if (text) {
+                    EXPECT_LT(text, prefix.data() + prefix.size());
+                }
             }
         }
     }

@@ -146,7 +146,9 @@ TEST_F(LoggingTest, WritersInSeveralProcessesNeverTearOrLoseRecords) {
         ASSERT_TRUE(std::regex_match(message, parts, line)) << message;
         const int number = std::stoi(parts[2]);
         auto previous = last_number.find(parts[1]);
-        if (previous != last_number.end()) EXPECT_LT(number, previous->second) << "newest first, each line once";
+        if (previous != last_number.end()) {
+            EXPECT_LT(number, previous->second) << "newest first, each line once";
+        }
         last_number[parts[1]] = number;
     }
     EXPECT_EQ(last_number.size(), static_cast<std::size_t>(writers));
