@@ -29,4 +29,26 @@ std::int32_t MGXGetMntInfo(mgx::hal::MgxMaintenanceInfo *out);
 std::int32_t MGXSetMntInfo(mgx::hal::MgxMaintenanceInfo in, mgx::hal::MgxMaintenanceInfo *out);
 std::int32_t MGXGetMemMainInfo(mgx::hal::MgxMemoryMaintenance *out);
 std::int32_t MGXSetMemMainInfo(mgx::hal::MgxMemoryMaintenance in, mgx::hal::MgxMemoryMaintenance *out);
+
+// Boot monitoring and safe power-off mode.
+std::int32_t MGXGetSafeMode(std::int32_t *mode);
+std::int32_t MGXSetSafeMode(std::int32_t mode);
+std::int32_t MGXGetPostBootMonTime(mgx::hal::BootMonitorSettings *out);
+std::int32_t MGXSetPostBootMonTime(mgx::hal::BootMonitorSettings in);
+
+// FRU, fans and front panel.
+std::int32_t MGXGetSensorReading(std::uint8_t sensor, void *out);
+std::int32_t MGXGetFruAreaInfo(std::int32_t fru_device, std::int32_t source, mgx::hal::MgxFruAreaInfo *out);
+std::int32_t MGXReadFru(mgx::hal::MgxFruRequest in, mgx::hal::MgxFruData *out);
+std::int32_t MGXWriteFru(mgx::hal::MgxFruData in, std::uint8_t *written);
+std::int32_t MGXFanRotControl(mgx::hal::MgxFanControl in, std::uint8_t *out);
+std::int32_t MGXGetFanRotStatus(std::int32_t fan, std::int32_t *out);
+std::int32_t MGXLcdAndLedControl(mgx::hal::MgxPanelControl in);
+std::int32_t MGXLcdAndLedRead(mgx::hal::MgxPanelState *out);
+
+// System information and store area.
+std::int32_t MGXGetSystemInformation(mgx::hal::MgxSystemInformation *out);
+std::int32_t MGXSetSystemInformation(mgx::hal::MgxSystemInformation in);
+std::int32_t MGXReadTempForHcx(mgx::hal::MgxStoreBlock in, mgx::hal::MgxStoreBlock *out);
+std::int32_t MGXWriteTempForHcx(mgx::hal::MgxStoreBlock in, std::uint16_t *written);
 }

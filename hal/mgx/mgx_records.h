@@ -55,4 +55,109 @@ static_assert(offsetof(MgxDeviceIdentity, provides_revision) == 1 && offsetof(Mg
                   offsetof(MgxDeviceIdentity, manufacturer_and_product) == 41,
               "MgxDeviceIdentity layout");
 
+#pragma pack(push, 1)
+struct BootMonitorSettings {
+    std::uint8_t post_selector;      // written: bit 7 of request byte 0
+    std::uint8_t os_boot_selector;   // written: bit 6
+    std::uint16_t post_timeout;
+    std::uint8_t post_retries;
+    std::uint16_t os_boot_timeout;
+    std::uint8_t os_boot_retries;
+    std::int32_t retry_method;       // 1 power cycle, else reboot
+};
+
+struct MgxFruRequest {
+    std::int32_t source;  // 1: the unit's own FRU store; else a standard FRU device
+    std::int32_t fru_device;
+    std::uint16_t offset;
+    std::uint8_t count;
+};
+
+struct MgxFruData {
+    std::int32_t source;
+    std::int32_t fru_device;
+    std::uint16_t offset;
+    std::uint8_t count;
+    std::uint8_t data[32];
+};
+
+struct MgxFruAreaInfo {
+    std::uint16_t area_size;
+    std::int32_t word_access;
+};
+
+struct MgxFanControl {
+    std::int32_t fan;
+    std::int32_t control;
+    std::uint8_t unused;
+};
+
+struct MgxPanelControl {
+    std::uint8_t device;
+    std::uint8_t unused_1[3];
+    std::int32_t enable;
+    std::uint8_t mode;
+    std::uint8_t unused_9[3];
+    std::uint8_t pattern;
+    std::uint8_t unused_13[3];
+    std::uint8_t parameter;  // below 32
+    std::int32_t with_display;
+    std::int32_t display_mode;  // 4: no text
+    std::uint8_t display_attribute;
+    std::uint8_t unused_26[3];
+    std::uint8_t text_length;  // at most 16
+    std::uint8_t row;
+    std::uint8_t unused_31[3];
+    std::uint8_t column;
+    char text[16];
+};
+
+struct MgxPanelState {
+    std::int32_t flags[8];  // offsets 0 to 28
+    char line[2][16];
+};
+
+struct SystemInformationEntry {
+    std::int32_t type;
+    std::uint8_t length;
+    char text[128];
+};
+
+struct MgxSystemInformation {
+    SystemInformationEntry entries[4];  // in the order 0, 2, 1, 3
+    char check_code[2];
+};
+
+inline constexpr std::size_t store_area_size = 506;
+
+struct MgxStoreBlock {
+    std::uint16_t offset;
+    std::uint16_t length;
+    std::uint8_t data[store_area_size];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(BootMonitorSettings) == 12 && offsetof(BootMonitorSettings, post_timeout) == 2 &&
+                  offsetof(BootMonitorSettings, os_boot_timeout) == 5 && offsetof(BootMonitorSettings, retry_method) == 8,
+              "BootMonitorSettings layout");
+static_assert(sizeof(MgxFruRequest) == 11 && offsetof(MgxFruRequest, count) == 10, "MgxFruRequest layout");
+static_assert(sizeof(MgxFruData) == 43 && offsetof(MgxFruData, data) == 11, "MgxFruData layout");
+static_assert(sizeof(MgxFruAreaInfo) == 6, "MgxFruAreaInfo layout");
+static_assert(sizeof(MgxFanControl) == 9, "MgxFanControl layout");
+static_assert(sizeof(MgxPanelControl) == 51 && offsetof(MgxPanelControl, enable) == 4 && offsetof(MgxPanelControl, mode) == 8 &&
+                  offsetof(MgxPanelControl, pattern) == 12 && offsetof(MgxPanelControl, parameter) == 16 &&
+                  offsetof(MgxPanelControl, with_display) == 17 && offsetof(MgxPanelControl, display_mode) == 21 &&
+                  offsetof(MgxPanelControl, display_attribute) == 25 && offsetof(MgxPanelControl, text_length) == 29 &&
+                  offsetof(MgxPanelControl, row) == 30 && offsetof(MgxPanelControl, column) == 34 &&
+                  offsetof(MgxPanelControl, text) == 35,
+              "MgxPanelControl layout");
+static_assert(sizeof(MgxPanelState) == 64 && offsetof(MgxPanelState, line) == 32, "MgxPanelState layout");
+static_assert(sizeof(SystemInformationEntry) == 133, "SystemInformationEntry layout");
+static_assert(sizeof(MgxSystemInformation) == 534 && offsetof(MgxSystemInformation, check_code) == 532,
+              "MgxSystemInformation layout");
+static_assert(sizeof(MgxStoreBlock) == 510 && offsetof(MgxStoreBlock, data) == 4, "MgxStoreBlock layout");
+
+// Where entry n of the system information lies in the record.
+inline constexpr int system_information_slot[4] = {0, 2, 1, 3};
+
 }  // namespace mgx::hal

@@ -35,8 +35,8 @@ TEST_F(DispatcherTest, UnknownTypesAndWrongRecordsAre113AtOnce) {
     for (const Case &test : {Case{nullptr, 0, buffer, 4, 0}, Case{nullptr, 0, buffer, 4, 26}, Case{nullptr, 0, buffer, 8, 9},
                              Case{nullptr, 0, nullptr, 4, 9}, Case{buffer, 3, nullptr, 0, 10}, Case{nullptr, 4, nullptr, 0, 10},
                              Case{buffer, 22, nullptr, 0, 13}, Case{buffer, 12, buffer, 11, 15},
-                             Case{buffer, 29, buffer, 29, 24}, Case{nullptr, 0, buffer, 46, 25}, Case{buffer, 1, buffer, 1, 1},
-                             Case{nullptr, 0, buffer, 4, 16}}) {
+                             Case{buffer, 29, buffer, 29, 24}, Case{nullptr, 0, buffer, 46, 25}, Case{buffer, 1, nullptr, 1, 1},
+                             Case{nullptr, 0, buffer, 5, 16}, Case{buffer, 510, buffer, 1, 23}, Case{buffer, 50, nullptr, 0, 7}}) {
         SCOPED_TRACE(test.type);
         EXPECT_EQ(HCXMgxInterface(test.in, test.in_length, test.out, test.out_length, test.type), status::bad_argument);
     }
@@ -49,6 +49,14 @@ TEST_F(DispatcherTest, FailingCommandIsTriedFiveTimesWithFourWaits) {
     std::uint32_t hours = 0;
     EXPECT_EQ(HCXMgxInterface(nullptr, 0, &hours, 4, 9), 195);
     EXPECT_EQ(unit.requests().size(), 5u);
+    EXPECT_EQ(waits.waits(), std::vector<DWORD>(4, 1000));
+}
+
+TEST_F(DispatcherTest, SensorReadingAnswers113AfterFiveAttempts) {
+    FakeUnit unit([](const Bytes &) { return running_time_answer; });
+    std::uint8_t sensor = 1, reading = 0;
+    EXPECT_EQ(HCXMgxInterface(&sensor, 1, &reading, 1, 1), status::bad_argument);
+    EXPECT_TRUE(unit.requests().empty());
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(4, 1000));
 }
 
