@@ -45,7 +45,8 @@ nlohmann::json UnitState::to_json(std::int64_t now_ms) const {
             {"running_hours_base", running_hours_base},
             {"running_hours_since_ms", running_hours_since_ms},
             {"running_hours_fixed", running_hours_fixed},
-            {"silent", silent}};
+            {"silent", silent},
+            {"memory", memory}};
 }
 
 void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
@@ -55,21 +56,22 @@ void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
     if (node.contains("running_hours") && !node.contains("running_hours_base"))
         set_running_hours(node["running_hours"].get<std::uint32_t>(), running_hours_fixed, now_ms);
     silent = node.value("silent", silent);
+    if (node.contains("memory")) {
+        memory = node["memory"].get<UnitMemory>();
+        normalise(memory);
+    }
 }
 
 UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request) {
-    const auto is = [&](std::uint8_t netfn, std::uint8_t command) {
-        return request.network_function == netfn && request.command == command;
-    };
-    if (is(netfn_application, command_get_device_id)) {
+    if (request.network_function == netfn_application && request.command == command_get_device_id) {
         if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
         return {{completion::ok, profile.device_id}};
     }
-    if (is(netfn_unit, command_get_running_time)) {
+    if (request.network_function == netfn_unit && request.command == command_get_running_time) {
         if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
         return {{completion::ok, little_endian(state.running_hours(now_ms))}};
     }
-    return {{completion::invalid_command, {}}};
+    return answer_memory_command(state, profile, now_ms, request);
 }
 
 }  // namespace mgx::testbed

@@ -7,6 +7,7 @@
 
 #include "ipmi_message.h"
 #include "profile.h"
+#include "unit_memory.h"
 
 namespace mgx::testbed {
 
@@ -16,6 +17,7 @@ struct UnitState {
     std::int64_t running_hours_since_ms = 0;  // clock time at which the base was taken
     bool running_hours_fixed = false;        // tests may stop the counter
     bool silent = false;                     // answers nothing on any path
+    UnitMemory memory;
 
     static UnitState initial(const UnitProfile &profile, std::int64_t now_ms);
     // Hours advance with the clock unless fixed.
@@ -34,5 +36,8 @@ struct UnitReply {
 
 // Answers one request. Unknown commands get "invalid command".
 UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request);
+
+// The commands that read and change the unit's memory (unit_commands.cpp).
+UnitReply answer_memory_command(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request);
 
 }  // namespace mgx::testbed

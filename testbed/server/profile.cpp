@@ -104,6 +104,10 @@ Profile parse_profile(const json &document) {
         throw std::runtime_error("\"device_id\" must hold 6 to 15 bytes");
     profile.unit.running_hours = number<std::uint32_t>(unit, "running_hours", 0);
     profile.unit.silent = unit.value("silent", false);
+    profile.unit.lcd_present = unit.value("lcd_present", true);
+    profile.unit.os_boot_monitoring = unit.value("os_boot_monitoring", true);
+    profile.unit.store_read_limit = number<std::uint8_t>(unit, "store_read_limit", 16);
+    if (profile.unit.store_read_limit == 0) throw std::runtime_error("\"store_read_limit\" must be 1 or more");
     return profile;
 }
 

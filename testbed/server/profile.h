@@ -49,6 +49,9 @@ struct UnitProfile {
     std::vector<std::uint8_t> device_id;  // answer data of Get Device ID
     std::uint32_t running_hours = 0;
     bool silent = false;
+    bool lcd_present = true;          // the front panel has an LCD
+    bool os_boot_monitoring = true;   // the unit can watch the operating system's boot
+    std::uint8_t store_read_limit = 16;  // most bytes one store-area read answer delivers
 };
 
 struct Profile {

@@ -20,7 +20,7 @@ void StateStore::save(const nlohmann::json &state) const {
     const std::filesystem::path temporary = file_.string() + ".new";
     {
         std::ofstream stream(temporary, std::ios::trunc);
-        stream << state.dump(2) << '\n';
+        stream << state.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         if (!stream.flush()) throw std::runtime_error("cannot write " + temporary.string());
     }
     if (!MoveFileExW(temporary.c_str(), file_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
