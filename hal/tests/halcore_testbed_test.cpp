@@ -189,6 +189,143 @@ TEST_F(OnAcer, AnswerFaultsGiveTheirStatusesAndTheDispatcherTriesAgain) {
     }
 }
 
+nlohmann::json unit_memory() { return control_request("status")["unit"]["memory"]; }
+
+// The message of the newest logged request that carried one.
+nlohmann::json last_message() {
+    const nlohmann::json entries = control_request("log")["entries"];
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        if (entry->contains("request")) return (*entry)["request"];
+    return nullptr;
+}
+
+TEST_F(OnAcer, SettingsAreKeptByTheUnit) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    std::int32_t mode = 0;
+    ASSERT_EQ(HCXMgxInterface(&mode, 4, nullptr, 0, 17), status::ok);
+    mode = 5;
+    ASSERT_EQ(HCXMgxInterface(nullptr, 0, &mode, 4, 16), status::ok);
+    EXPECT_EQ(mode, 0);
+    BootMonitorSettings settings{1, 1, 1800, 3, 900, 2, 1}, read{};
+    ASSERT_EQ(HCXMgxInterface(&settings, sizeof settings, nullptr, 0, 19), status::ok);
+    ASSERT_EQ(HCXMgxInterface(nullptr, 0, &read, sizeof read, 18), status::ok);
+    EXPECT_EQ(read.post_timeout, 1800);
+    EXPECT_EQ(read.post_retries, 3);
+    EXPECT_EQ(read.os_boot_timeout, 900);
+    EXPECT_EQ(read.os_boot_retries, 2);
+    EXPECT_EQ(read.retry_method, 1);
+    const nlohmann::json memory = unit_memory();
+    EXPECT_EQ(memory["safe_mode"], 0);
+    EXPECT_TRUE(memory["boot"]["post_enabled"]);
+    EXPECT_TRUE(memory["boot"]["os_boot_enabled"]);
+    EXPECT_EQ(waits.waits(), std::vector<DWORD>(2, 500)) << "the two settle waits";
+}
+
+TEST_F(OnAcer, StoreAreaSurvivesShortAnswersAndAnInterruptedWriteLeavesItsFirstChunk) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    MgxStoreBlock block{100, 40, {}};
+    for (int i = 0; i < 40; ++i) block.data[100 + i] = static_cast<std::uint8_t>(i + 1);
+    std::uint16_t written = 0;
+    ASSERT_EQ(HCXMgxInterface(&block, sizeof block, &written, 2, 23), status::ok);
+    EXPECT_EQ(written, 40);
+
+    fault({{"kind", "short-answer"}, {"netfn", 0x3A}, {"command", 0x38}, {"count", 2}});
+    MgxStoreBlock asked{100, 40, {}}, got{};
+    ASSERT_EQ(HCXMgxInterface(&asked, sizeof asked, &got, sizeof got, 22), status::ok);
+    EXPECT_EQ(got.length, 40) << "bytes delivered short are asked for again";
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(got.data[i], i + 1) << i;
+
+    fault({{"kind", "completion-code"}, {"netfn", 0x3A}, {"command", 0x39}, {"code", 0xC0}, {"skip", 1}, {"count", 1}});
+    MgxStoreBlock overwrite{200, 64, {}};
+    std::memset(overwrite.data + 200, 0xAB, 64);
+    written = 7;
+    EXPECT_EQ(MGXWriteTempForHcx(overwrite, &written), 0xC0) << "the second of four requests fails";
+    EXPECT_EQ(written, 7);
+    const nlohmann::json store = unit_memory()["store"];
+    EXPECT_EQ(store[200], 0xAB);
+    EXPECT_EQ(store[215], 0xAB);
+    EXPECT_EQ(store[216], 0) << "nothing after the first chunk";
+}
+
+TEST_F(OnAcer, SystemInformationIsWrittenAsVelmoraAndReadBackPadded) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    MgxSystemInformation info{};
+    const auto set = [&info](int number, const char *text) {
+        SystemInformationEntry &entry = info.entries[system_information_slot[number]];
+        entry.length = static_cast<std::uint8_t>(std::strlen(text));
+        std::memcpy(entry.text, text, entry.length);
+    };
+    set(0, "Another maker");
+    set(1, "GK7-100");
+    set(2, "SN 42");
+    set(3, "ABCDEFGHIJKLMN");
+    ASSERT_EQ(HCXMgxInterface(&info, sizeof info, nullptr, 0, 21), status::ok);
+    const nlohmann::json texts = unit_memory()["system_information"];
+    EXPECT_EQ(texts[0], "VELMORA");
+    EXPECT_EQ(texts[3], "ABCDEFGHIJKLMN");
+
+    MgxSystemInformation read{};
+    ASSERT_EQ(HCXMgxInterface(nullptr, 0, &read, sizeof read, 20), status::ok);
+    EXPECT_EQ(std::string(read.entries[0].text), "00");
+    EXPECT_EQ(std::string(read.entries[system_information_slot[1]].text, 12), "GK7-100#####");
+    EXPECT_EQ(read.entries[system_information_slot[3]].length, 14);
+    EXPECT_GE(read.check_code[0], 'A');
+    EXPECT_LE(read.check_code[0], 'P');
+}
+
+TEST_F(OnAcer, FruSourcesFansAndPanel) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    MgxFruData data{0, 1, 8, 4, {0xDE, 0xAD, 0xBE, 0xEF}};
+    std::uint8_t written = 0;
+    ASSERT_EQ(HCXMgxInterface(&data, sizeof data, &written, 1, 4), status::ok);
+    EXPECT_EQ(written, 4);
+    EXPECT_EQ(last_message()["netfn"], 0x0A) << "a standard FRU device";
+    MgxFruRequest request{0, 1, 8, 4};
+    MgxFruData read{};
+    ASSERT_EQ(HCXMgxInterface(&request, sizeof request, &read, sizeof read, 3), status::ok);
+    EXPECT_EQ(read.count, 4);
+    EXPECT_EQ(read.data[3], 0xEF);
+    request.source = 1;
+    ASSERT_EQ(HCXMgxInterface(&request, sizeof request, &read, sizeof read, 3), status::ok);
+    EXPECT_EQ(read.data[0], 0xFF) << "the unit's own store is another area";
+    EXPECT_EQ(last_message()["command"], 0x52);
+
+    std::uint8_t code = 0;
+    MgxFanControl fan{1, 0, 0};
+    ASSERT_EQ(HCXMgxInterface(&fan, sizeof fan, &code, 1, 5), status::ok);
+    std::int32_t fan_number = 1, running = 5;
+    ASSERT_EQ(HCXMgxInterface(&fan_number, 4, &running, 4, 6), status::ok);
+    EXPECT_EQ(running, 0);
+    EXPECT_EQ(MGXFanRotControl(MgxFanControl{9, 1, 0}, &code), 0xC9);
+    EXPECT_EQ(code, 0xC9);
+
+    MgxPanelControl control{};
+    control.enable = 1;
+    control.pattern = 0x05;
+    control.with_display = 1;
+    control.display_mode = 1;
+    control.text_length = 6;
+    control.row = 1;
+    std::memcpy(control.text, "SERVER", 6);
+    ASSERT_EQ(HCXMgxInterface(&control, sizeof control, nullptr, 0, 7), status::ok);
+    MgxPanelState state{};
+    ASSERT_EQ(HCXMgxInterface(nullptr, 0, &state, sizeof state, 8), status::ok);
+    EXPECT_EQ(state.flags[1], 1) << "an LCD panel is present";
+    EXPECT_EQ(state.flags[3], 1) << "OS boot monitoring is supported";
+    EXPECT_EQ(std::string(state.line[1], 6), "SERVER");
+    EXPECT_EQ(state.flags[5], 1);
+    EXPECT_EQ(state.flags[6], 0);
+    EXPECT_EQ(state.flags[7], 1);
+}
+
+TEST_F(OnVelmora, MachineWithoutLcdOrBootMonitoringSaysSo) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    MgxPanelState state{};
+    ASSERT_EQ(HCXMgxInterface(nullptr, 0, &state, sizeof state, 8), status::ok);
+    EXPECT_EQ(state.flags[1], 0);
+    EXPECT_EQ(state.flags[3], 0);
+}
+
 TEST_F(OnVelmora, UnitAnswersThroughTheBmcLibraryWithoutAnyWait) {
     fix_hours(4321);
     EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);

@@ -38,6 +38,10 @@ std::optional<Fault> FaultPlan::take(FaultKind kind, const FaultSite &site) {
         if (fault->kind != kind) continue;
         if (fault->device && *fault->device != site.device) continue;
         if (!matches(fault->network_function, site.network_function) || !matches(fault->command, site.command)) continue;
+        if (fault->skip > 0) {
+            --fault->skip;
+            return std::nullopt;
+        }
         Fault taken = *fault;
         if (fault->remaining && --*fault->remaining <= 0) faults_.erase(fault);
         return taken;
@@ -69,6 +73,11 @@ Fault parse_fault(const nlohmann::json &node) {
         fault.remaining = node["count"].get<int>();
     }
     if (auto code = byte_field(node, "code")) fault.code = *code;
+    if (node.contains("skip")) {
+        if (!node["skip"].is_number_integer() || node["skip"].get<long long>() < 0 || node["skip"].get<long long>() > 1000000)
+            throw std::runtime_error("fault \"skip\" must be 0 to 1000000");
+        fault.skip = node["skip"].get<int>();
+    }
     if (fault.kind == FaultKind::CompletionCode && !node.contains("code"))
         throw std::runtime_error("a completion-code fault needs \"code\"");
     return fault;
@@ -83,6 +92,7 @@ nlohmann::json to_json(const Fault &fault) {
     if (fault.command) node["command"] = *fault.command;
     node["count"] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
     if (fault.kind == FaultKind::CompletionCode) node["code"] = fault.code;
+    if (fault.skip) node["skip"] = fault.skip;
     return node;
 }
 

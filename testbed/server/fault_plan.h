@@ -30,6 +30,7 @@ struct Fault {
     std::optional<std::uint8_t> network_function, command;  // any message when absent
     std::optional<int> remaining;      // always when absent
     std::uint8_t code = 0xFF;          // completion code of CompletionCode faults
+    int skip = 0;                      // matching requests let through before it applies
 };
 
 // What a request offers for matching: its device and, where it carries one, its message.

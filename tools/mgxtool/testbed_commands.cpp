@@ -94,7 +94,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     static json fault;
     static std::string kind, device = "any";
-    static std::optional<int> netfn, command_code, count, completion_code;
+    static std::optional<int> netfn, command_code, count, completion_code, skip;
     CLI::App *faults = testbed->add_subcommand("fault", "inject faults");
     faults->require_subcommand(1);
     CLI::App *add = faults->add_subcommand("add", "add a fault");
@@ -106,12 +106,14 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     add->add_option("--command", command_code, "only requests with this command code");
     add->add_option("--count", count, "only the next N matching requests (default: always)")->check(CLI::Range(1, 1000000));
     add->add_option("--code", completion_code, "completion code of a completion-code fault")->check(CLI::Range(0, 255));
+    add->add_option("--skip", skip, "let this many matching requests through first")->check(CLI::Range(0, 1000000));
     add->callback([&options] {
         json spec = {{"kind", kind}, {"device", device}};
         if (netfn) spec["netfn"] = *netfn;
         if (command_code) spec["command"] = *command_code;
         if (count) spec["count"] = *count;
         if (completion_code) spec["code"] = *completion_code;
+        if (skip) spec["skip"] = *skip;
         json reply = control_request("add-fault", {{"fault", spec}});
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });

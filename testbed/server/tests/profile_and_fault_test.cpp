@@ -85,6 +85,15 @@ TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
     EXPECT_TRUE(plan.faults().empty());
 }
 
+TEST(FaultPlan, SkippedRequestsPassBeforeTheFaultApplies) {
+    FaultPlan plan;
+    plan.add(parse_fault({{"kind", "fail-write"}, {"skip", 1}, {"count", 1}}));
+    const FaultSite site{DeviceKind::Smbus, 0x3A, 0x39};
+    EXPECT_FALSE(plan.take(FaultKind::FailWrite, site)) << "the first passes";
+    EXPECT_TRUE(plan.take(FaultKind::FailWrite, site)) << "the second fails";
+    EXPECT_FALSE(plan.take(FaultKind::FailWrite, site));
+}
+
 TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
     Fault fault = parse_fault({{"kind", "refuse-lock"}});
     EXPECT_FALSE(fault.remaining.has_value());
