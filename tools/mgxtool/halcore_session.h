@@ -2,7 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "output.h"
 
 namespace mgx::tool {
 
@@ -28,5 +36,20 @@ private:
 
 // "Intel, IMB request library" and the like, for a back-end state.
 std::string describe_back_end(std::int32_t state);
+
+// Thrown to end a subcommand with exit status 1 after its report.
+struct CommandFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The library's state after initialisation, for reports.
+nlohmann::json session_json(const HalcoreSession &session);
+
+// Initialises Halcore and, when the unit can be reached, runs `command`, which fills the report
+// and returns a status; reports either way, and throws CommandFailed for a non-zero status.
+void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command);
+
+// "0x3a" or "58" as a byte; throws CLI::ValidationError otherwise.
+int parse_byte(const std::string &text);
 
 }  // namespace mgx::tool

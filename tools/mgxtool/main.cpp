@@ -6,6 +6,7 @@
 #include "control_client.h"
 #include "output.h"
 #include "platform_commands.h"
+#include "settings_commands.h"
 #include "support_commands.h"
 #include "testbed_commands.h"
 #include "unit_commands.h"
@@ -17,6 +18,7 @@ int main(int argc, char **argv) {
     mgx::tool::OutputOptions options;
     app.add_flag("--json", options.json, "print JSON for scripts");
     mgx::tool::add_unit_commands(app, options);
+    mgx::tool::add_settings_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_testbed_commands(app, options);
