@@ -63,6 +63,26 @@ TEST_F(VirtualServerTest, UnitStateAndProfileSurviveARestart) {
     EXPECT_TRUE(status["unit"]["running_hours_fixed"]);
 }
 
+TEST_F(VirtualServerTest, UnitMemorySurvivesARestart) {
+    const auto imb = [](std::uint8_t command, Bytes data) {
+        Bytes input(sizeof(MgxtbImbMessage), 0);
+        input[5] = 0x3A;
+        input[7] = command;
+        input[9] = static_cast<std::uint8_t>(data.size());
+        input.insert(input.end(), data.begin(), data.end());
+        return DeviceRequest{MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, 1, input, 64};
+    };
+    {
+        auto server = start();
+        ASSERT_EQ(server->handle(imb(0x39, {10, 0, 1, 0xDE, 0xAD})).output, (Bytes{0x00, 2}));
+        ASSERT_EQ(server->handle(imb(0x42, {0})).output, Bytes{0x00});
+    }
+    auto again = start();
+    EXPECT_EQ(again->handle(imb(0x38, {10, 0, 2})).output, (Bytes{0x00, 2, 0xDE, 0xAD}));
+    EXPECT_EQ(again->handle(imb(0x41, {})).output, (Bytes{0x00, 0}));
+    EXPECT_EQ(again->handle(imb(0x38, {0xFF, 0x01, 2})).output, Bytes{0xC9}) << "past the store area";
+}
+
 TEST_F(VirtualServerTest, UnreadableStateStartsAFreshDefaultUnit) {
     std::ofstream(directory / "state.json") << "{ not json";
     EXPECT_EQ(start()->status()["profile"]["name"], "intel");
