@@ -16,6 +16,7 @@
 #include "server_log.h"
 #include "testbed_services.h"
 #include "virtual_server.h"
+#include "win32/service_runner.h"
 
 using namespace mgx::testbed;
 
@@ -45,44 +46,6 @@ VirtualServer &start_server() {
     return server;
 }
 
-SERVICE_STATUS_HANDLE status_handle;
-HANDLE stop_event;
-
-void report(DWORD state, DWORD exit_code = NO_ERROR) {
-    SERVICE_STATUS status{};
-    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    status.dwCurrentState = state;
-    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
-    status.dwWin32ExitCode = exit_code;
-    SetServiceStatus(status_handle, &status);
-}
-
-DWORD WINAPI control_handler(DWORD control, DWORD, void *, void *) {
-    if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
-        report(SERVICE_STOP_PENDING);
-        SetEvent(stop_event);
-    }
-    return NO_ERROR;
-}
-
-void WINAPI service_main(DWORD, char **) {
-    status_handle = RegisterServiceCtrlHandlerExA(server_service_name, control_handler, nullptr);
-    if (!status_handle) return;
-    stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    report(SERVICE_START_PENDING);
-    try {
-        start_server();
-    } catch (const std::exception &error) {
-        server_log(std::string("start failed: ") + error.what());
-        report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
-        return;
-    }
-    report(SERVICE_RUNNING);
-    WaitForSingleObject(stop_event, INFINITE);
-    server_log("server stopped");
-    report(SERVICE_STOPPED);
-}
-
 int usage() {
     std::fputs("usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n", stderr);
     return 2;
@@ -95,9 +58,17 @@ int main(int argc, char **argv) {
     const std::string option = argc > 2 ? argv[2] : "";
     try {
         if (mode == "service") {
-            char name[] = "MgxTestbed";
-            SERVICE_TABLE_ENTRYA table[] = {{name, service_main}, {nullptr, nullptr}};
-            return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+            return mgx::win32::run_as_service(
+                server_service_name,
+                [] {
+                    try {
+                        start_server();
+                    } catch (const std::exception &error) {
+                        server_log(std::string("start failed: ") + error.what());
+                        throw;
+                    }
+                },
+                [] { server_log("server stopped"); });
         }
         if (mode == "console") {
             start_server();

@@ -57,7 +57,7 @@ void start(SC_HANDLE service, const std::string &name) {
     if (!wait_for_state(service, SERVICE_RUNNING)) throw std::runtime_error(name + " did not reach the running state");
 }
 
-void install(SC_HANDLE manager, const std::string &name, DWORD type, const std::string &binary) {
+void install_in(SC_HANDLE manager, const std::string &name, DWORD type, const std::string &binary) {
     UniqueServiceHandle service(CreateServiceA(manager, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, type,
                                                SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr,
                                                nullptr, nullptr, nullptr));
@@ -78,7 +78,7 @@ UniqueServiceHandle open_existing(SC_HANDLE manager, const std::string &name) {
     return service;
 }
 
-void remove(SC_HANDLE manager, const std::string &name) {
+void remove_in(SC_HANDLE manager, const std::string &name) {
     UniqueServiceHandle service(OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
     if (!service) {
         if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return;
@@ -112,21 +112,27 @@ void stop_existing_service(const std::string &name) {
     if (!wait_for_state(service.get(), SERVICE_STOPPED)) throw std::runtime_error(name + " did not stop");
 }
 
-void install_server_service(const std::string &command_line) {
-    install(open_manager().get(), server_service_name, SERVICE_WIN32_OWN_PROCESS, command_line);
+void install_service(const std::string &name, unsigned long type, const std::string &binary) {
+    install_in(open_manager().get(), name, type, binary);
 }
 
-void remove_server_service() { remove(open_manager().get(), server_service_name); }
+void remove_service(const std::string &name) { remove_in(open_manager().get(), name); }
+
+void install_server_service(const std::string &command_line) {
+    install_service(server_service_name, SERVICE_WIN32_OWN_PROCESS, command_line);
+}
+
+void remove_server_service() { remove_service(server_service_name); }
 
 void install_driver_services() {
     UniqueServiceHandle manager = open_manager();
     for (const DriverService &driver : driver_services())
-        install(manager.get(), driver.service, SERVICE_KERNEL_DRIVER, drivers_directory() + driver.file);
+        install_in(manager.get(), driver.service, SERVICE_KERNEL_DRIVER, drivers_directory() + driver.file);
 }
 
 void remove_driver_services() {
     UniqueServiceHandle manager = open_manager();
-    for (const DriverService &driver : driver_services()) remove(manager.get(), driver.service);
+    for (const DriverService &driver : driver_services()) remove_in(manager.get(), driver.service);
 }
 
 }  // namespace mgx::testbed

@@ -27,6 +27,11 @@ void start_existing_service(const std::string &name);
 // Stops a service and waits until it has stopped (a service that is not running is fine).
 void stop_existing_service(const std::string &name);
 
+// Creates (or updates) an automatically started service and starts it; removes one (stopping it
+// first; a service that does not exist is fine).
+void install_service(const std::string &name, unsigned long type, const std::string &binary);
+void remove_service(const std::string &name);
+
 void install_server_service(const std::string &command_line);
 void remove_server_service();
 void install_driver_services();
