@@ -1,0 +1,101 @@
+#include "lifetime_store.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "registry_defaults.h"
+
+// The registry access library, bound by ordinal (3 and 4).
+extern "C" {
+LONG __cdecl SetRegVal_DL(const char *key, const char *name, DWORD type, const void *data, DWORD size);
+LONG __cdecl GetRegVal_DL(const char *key, const char *name, DWORD type, void *data, DWORD size);
+}
+
+namespace mgx::store {
+
+namespace {
+
+constexpr const char *running_hour_names[3] = {"CPU_FAN", "PSU", "CAIS_FAN"};
+constexpr const char *life_time_names[5] = {"CPU_FAN", "PSU", "CAIS_FAN", "UPS", "RAID"};
+
+void install_date_name(long number, char (&name)[16]) {
+    if (number >= 1 && number <= 16)
+        std::snprintf(name, sizeof name, "%s%02ld", "RAID", number);
+    else
+        std::strcpy(name, "UPS");
+}
+
+}  // namespace
+
+LONG ReadLanguage(DWORD *language, LANGID user_language) {
+    *language = language_default(Writer::SettingsProgram, user_language, user_language);
+    return GetRegVal_DL(root_key, "Language", REG_DWORD, language, sizeof *language);
+}
+
+LONG ReadRunningHours(int index, std::int32_t *hours) {
+    return GetRegVal_DL(current_key, running_hour_names[index], REG_DWORD, hours, sizeof *hours);
+}
+
+LONG WriteRunningHours(int index, std::int32_t hours) {
+    return SetRegVal_DL(current_key, running_hour_names[index], REG_DWORD, &hours, sizeof hours);
+}
+
+LONG ReadLifeTime(int index, std::int32_t *hours) {
+    return GetRegVal_DL(limit_key, life_time_names[index], REG_DWORD, hours, sizeof *hours);
+}
+
+LONG ReadInstallDate(long number, char (&date)[date_size]) {
+    char name[16];
+    install_date_name(number, name);
+    char scratch[date_size] = {};
+    LONG status = GetRegVal_DL(setup_date_key, name, REG_SZ, scratch, sizeof scratch);
+    if (status == ERROR_SUCCESS) {
+        scratch[date_size - 1] = '\0';
+        std::memcpy(date, scratch, date_size);
+    }
+    return status;
+}
+
+LONG WriteInstallDate(long number, const char (&date)[date_size]) {
+    char name[16];
+    install_date_name(number, name);
+    return SetRegVal_DL(setup_date_key, name, REG_SZ, date, date_size);
+}
+
+LONG ReadRaidCount(DWORD *count) { return GetRegVal_DL(setup_date_key, "RAIDCount", REG_DWORD, count, sizeof *count); }
+
+LONG ReadNotificationSwitches(DWORD switches[2]) {
+    LONG status = GetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches[0], sizeof switches[0]);
+    status |= GetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches[1], sizeof switches[1]);
+    return status;
+}
+
+LONG WriteNotificationSwitches(const DWORD switches[2]) {
+    LONG status = SetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches[0], sizeof switches[0]);
+    status |= SetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches[1], sizeof switches[1]);
+    return status;
+}
+
+LONG ReadLifetimeRecord(LifetimeRecord &record) {
+    LONG hours = 0, lives = 0, dates = 0;
+    for (int index = 0; index < 3; ++index) hours |= ReadRunningHours(index, &record.running_hours[index]);
+    for (int index = 0; index < 5; ++index) lives |= ReadLifeTime(index, &record.life_times[index]);
+    for (long number = 1; number <= 17; ++number) dates |= ReadInstallDate(number, record.install_dates[number - 1]);
+    return hours | lives | dates;
+}
+
+LONG WriteChangedRunningHours(const LifetimeRecord &record, const bool changed[3]) {
+    LONG status = 0;
+    for (int index = 0; index < 3; ++index)
+        if (changed[index]) status |= WriteRunningHours(index, record.running_hours[index]);
+    return status;
+}
+
+LONG WriteChangedInstallDates(const LifetimeRecord &record, const bool changed[17]) {
+    LONG status = 0;
+    for (int index = 0; index < 17; ++index)
+        if (changed[index]) status |= WriteInstallDate(index + 1, record.install_dates[index]);
+    return status;
+}
+
+}  // namespace mgx::store

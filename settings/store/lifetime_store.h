@@ -1,0 +1,36 @@
+// The settings program's reads and writes of single values of the product key, through the
+// registry access library, and the LifetimeRecord the component lifetime dialog works on.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "product_key.h"
+
+namespace mgx::store {
+
+struct LifetimeRecord {
+    char install_dates[17][date_size];  // 0 to 15: RAID cards 1 to 16; 16: UPS
+    std::int32_t running_hours[3];      // 0 CPU fan, 1 power supply, 2 chassis fan
+    std::int32_t life_times[5];         // 0 CPU fan, 1 power supply, 2 chassis fan, 3 UPS, 4 RAID batteries
+};
+
+// Every operation returns the library's status (a Win32 code; ORed over the items of a group).
+LONG ReadLanguage(DWORD *language, LANGID user_language);
+LONG ReadRunningHours(int index, std::int32_t *hours);
+LONG WriteRunningHours(int index, std::int32_t hours);
+LONG ReadLifeTime(int index, std::int32_t *hours);
+// Number 1 to 16: "RAID01" to "RAID16"; any other number: "UPS". Only a successful read
+// changes the destination.
+LONG ReadInstallDate(long number, char (&date)[date_size]);
+LONG WriteInstallDate(long number, const char (&date)[date_size]);
+LONG ReadRaidCount(DWORD *count);
+LONG ReadNotificationSwitches(DWORD switches[2]);   // "LCD", then "DSP"
+LONG WriteNotificationSwitches(const DWORD switches[2]);
+
+LONG ReadLifetimeRecord(LifetimeRecord &record);
+LONG WriteChangedRunningHours(const LifetimeRecord &record, const bool changed[3]);
+LONG WriteChangedInstallDates(const LifetimeRecord &record, const bool changed[17]);
+
+}  // namespace mgx::store

@@ -1,0 +1,21 @@
+// The product's registry subtree under HKEY_LOCAL_MACHINE, shared by the settings program, the
+// setup program and the monitoring service: its keys and value names.
+#pragma once
+
+namespace mgx::store {
+
+inline constexpr const char *root_key = "SOFTWARE\\Velmora\\GK7T30";
+inline constexpr const char *limit_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit";
+inline constexpr const char *current_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Current";
+inline constexpr const char *setup_date_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\SetupDate";
+inline constexpr const char *notify_done_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyDone";
+inline constexpr const char *notify_method_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
+inline constexpr const char *display_item_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\CurrentDisplayItem";
+inline constexpr const char *app_paths_key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+inline constexpr unsigned long date_size = 16;  // "%Y/%m/%d" texts in a 16-byte REG_SZ
+
+// Which program writes the defaults: the language rule and the notification defaults differ.
+enum class Writer { SettingsProgram, SetupProgram };
+
+}  // namespace mgx::store

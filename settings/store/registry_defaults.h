@@ -1,0 +1,34 @@
+// WriteRegistryDefaults: every value of the product key with its default, and the programs
+// registered under App Paths.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "product_key.h"
+
+namespace mgx::store {
+
+struct DefaultsContext {
+    Writer writer = Writer::SettingsProgram;
+    std::string program_directory;  // with trailing backslash
+    std::string temp_directory;     // "TempDir": the program directory followed by "Temp\"
+    LANGID user_language = 0;       // GetUserDefaultLangID
+    LANGID system_language = 0;     // GetSystemDefaultLangID
+    // The setup program's panel read: true when it succeeds and reports an LCD panel.
+    std::function<bool()> lcd_panel_present;
+};
+
+// The platform's language identifiers and Halcore's panel read, for the real programs.
+DefaultsContext defaults_for(Writer writer, const std::string &program_directory);
+
+// 0, or the Win32 codes of what failed, ORed.
+LONG WriteRegistryDefaults(const DefaultsContext &context);
+LONG RegisterAppPath(const std::string &program_directory, const char *file_name);
+
+// 0 Japanese, 1 English, by the writer's rule.
+DWORD language_default(Writer writer, LANGID user_language, LANGID system_language);
+
+}  // namespace mgx::store
