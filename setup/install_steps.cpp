@@ -1,0 +1,93 @@
+#include "install_steps.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "resource.h"
+#include "win32/unique_handle.h"
+
+namespace mgx::setup {
+
+DWORD create_directory_chain(const std::string &path) {
+    const std::size_t first = path.find('\\');
+    for (std::size_t at = path.find('\\', first == std::string::npos ? 0 : first + 1); at != std::string::npos;
+         at = path.find('\\', at + 1)) {
+        const std::string directory = path.substr(0, at + 1);
+        if (!CreateDirectoryA(directory.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
+    }
+    return ERROR_SUCCESS;
+}
+
+bool run_hidden_and_wait(const std::string &command_line) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::string command = command_line;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.hProcess, &exit_code);  // not examined
+    return true;
+}
+
+bool japanese_locale(LANGID user_language, LANGID system_language) {
+    const LANGID user = user_language & 0x3FF, system = system_language & 0x3FF;
+    return user == 0x11 && user == system;
+}
+
+namespace {
+
+// The product's name for the shortcut, from the program's string table.
+std::string product_name(bool japanese) {
+    char name[128] = "Uptiva";
+    if (japanese) LoadStringA(GetModuleHandleA(nullptr), IDS_PRODUCT_NAME_JAPANESE, name, sizeof name);
+    return name;
+}
+
+std::string common_start_menu() {
+    char path[MAX_PATH] = {};
+    LPITEMIDLIST folder = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_STARTMENU, &folder))) {
+        SHGetPathFromIDListA(folder, path);
+        CoTaskMemFree(folder);
+    }
+    return path;
+}
+
+}  // namespace
+
+void create_start_menu_shortcut(const std::string &program_directory, bool japanese) {
+    const std::string name = product_name(japanese);
+    const std::string link = common_start_menu() + "\\" + name + ".lnk";
+    const std::string target = program_directory + "GK7T30UI.EXE";
+    if (FAILED(CoInitialize(nullptr))) return;
+    IShellLinkA *shell_link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&shell_link)))) {
+        shell_link->SetPath(target.c_str());
+        shell_link->SetArguments("");
+        shell_link->SetDescription(name.c_str());
+        shell_link->SetHotkey(0);
+        shell_link->SetIconLocation(target.c_str(), 0);
+        shell_link->SetWorkingDirectory(program_directory.c_str());
+        shell_link->SetShowCmd(SW_MINIMIZE);
+        IPersistFile *file = nullptr;
+        if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            wchar_t wide[MAX_PATH] = {};
+            MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+            wide[MAX_PATH - 1] = L'\0';
+            file->Save(wide, TRUE);
+            file->Release();
+        }
+        shell_link->Release();
+    }
+    CoUninitialize();
+}
+
+}  // namespace mgx::setup

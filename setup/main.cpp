@@ -1,0 +1,81 @@
+// GK7T30U2.EXE: the install actions the product's setup runs once. Exit code 0 when all was
+// done, 3 for no usable management unit, a failed registry write or a service program that did
+// not start, else the Win32 error of a directory that could not be made.
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "halcore.h"
+#include "install_log.h"
+#include "install_steps.h"
+#include "registry_defaults.h"
+
+using namespace mgx::setup;
+
+namespace {
+
+constexpr int failed = 3;
+
+std::optional<std::string> log_path(const char *command_line) {
+    const char *option = std::strstr(command_line, "-f2");
+    if (!option) return std::nullopt;
+    return std::string(option + 3);
+}
+
+std::string program_directory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path, length);
+    return directory.substr(0, directory.find_last_of('\\') + 1);
+}
+
+bool usable(std::int32_t state) { return state == 2 || state == 3 || state == 4 || state == 6; }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Sleep(100);
+    std::int32_t state = -1;
+    const std::int32_t initialised = HCXInitImbSmbDll(&state);
+
+    DWORD result = ERROR_SUCCESS;
+    std::optional<std::string> path = log_path(GetCommandLineA());
+    if (path) {
+        if (DWORD made = create_directory_chain(*path)) {
+            result = made;
+            path.reset();
+        }
+    }
+    const InstallLog log(path);
+    log.line("GK7T30U2.EXE start.\n");
+    if (initialised != 0 || !usable(state)) {
+        log.line("MGX Error. MGX does not exist or invalid MGX type.\n");
+        Sleep(100);
+        return failed;
+    }
+
+    const std::string directory = program_directory();
+    if (DWORD made = create_directory_chain(directory)) {
+        result = made;
+        log.line("Directory Error. Can not make directory.\n");
+    }
+    if (mgx::store::WriteRegistryDefaults(mgx::store::defaults_for(mgx::store::Writer::SetupProgram, directory)) != 0) {
+        result = failed;
+        log.line("Registry Error. Can not set data to registry.\n");
+    }
+    if (result == ERROR_SUCCESS) {
+        run_hidden_and_wait(directory + "GK7T30SV.EXE -remove");
+        if (!run_hidden_and_wait(directory + "GK7T30SV.EXE -install")) {
+            log.line("Start Error. Can not start GK7T30SV.EXE.\n");
+            result = failed;
+        } else {
+            create_start_menu_shortcut(directory, japanese_locale(GetUserDefaultLangID(), GetSystemDefaultLangID()));
+            log.line("GK7T30U2.EXE complete.\n");
+        }
+    }
+    HCXFreeImbSmbDll();
+    Sleep(100);
+    return static_cast<int>(result);
+}
