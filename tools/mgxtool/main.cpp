@@ -7,6 +7,7 @@
 #include "output.h"
 #include "platform_commands.h"
 #include "settings_commands.h"
+#include "store_commands.h"
 #include "support_commands.h"
 #include "testbed_commands.h"
 #include "unit_commands.h"
@@ -19,6 +20,7 @@ int main(int argc, char **argv) {
     app.add_flag("--json", options.json, "print JSON for scripts");
     mgx::tool::add_unit_commands(app, options);
     mgx::tool::add_settings_commands(app, options);
+    mgx::tool::add_store_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_testbed_commands(app, options);
