@@ -109,6 +109,16 @@ TEST_F(SetupProgram, UnusableMachineLogsTheMgxErrorAndTouchesNothing) {
     EXPECT_FALSE(product_key_exists());
 }
 
+TEST_F(SetupProgram, ServiceProgramThatCannotStartIsLoggedAndGetsNoShortcut) {
+    std::filesystem::remove(install / "GK7T30SV.EXE");
+    EXPECT_EQ(setup("-f2" + (install / "setup.log").string()), 3);
+    const std::string log = read_file(install / "setup.log");
+    EXPECT_NE(log.find("\tStart Error. Can not start GK7T30SV.EXE.\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("complete"), std::string::npos);
+    EXPECT_TRUE(product_key_exists());
+    EXPECT_FALSE(std::filesystem::exists(shortcut));
+}
+
 TEST_F(SetupProgram, LogDirectoryThatCannotBeMadeEndsWithItsErrorAfterTheRegistry) {
     const int code = setup("-f2" + (install / "bad<name>" / "setup.log").string());
     EXPECT_NE(code, 0);
