@@ -9,6 +9,8 @@ if [ $# -gt 0 ]; then
 fi
 step "mgxtool testbed status"
 mgxtool testbed status
+step "mgxtool init (Halcore on this machine)"
+mgxtool init || true
 step "summary"
 echo "built:   $BIN"
 echo "prefix:  $WINEPREFIX (virtual server log and state in drive_c/ProgramData/MgxTestbed)"
