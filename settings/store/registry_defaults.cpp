@@ -10,6 +10,11 @@
 
 namespace mgx::store {
 
+RegistryCalls &registry_calls() {
+    static RegistryCalls calls = {&RegCreateKeyA, &RegSetValueExA, &RegCloseKey};
+    return calls;
+}
+
 namespace {
 
 constexpr LANGID japanese = 0x11;
@@ -24,12 +29,13 @@ struct Value {
 
 LONG write_value(HKEY key, const Value &value) {
     if (const DWORD *number = std::get_if<DWORD>(&value.data))
-        return RegSetValueExA(key, value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(number), sizeof *number);
+        return registry_calls().set_value(key, value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(number),
+                                          sizeof *number);
     const std::string &text = std::get<std::string>(value.data);
     std::vector<char> bytes(text.begin(), text.end());
     bytes.resize(value.text_size ? value.text_size : text.size() + 1, '\0');
-    return RegSetValueExA(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
-                          static_cast<DWORD>(bytes.size()));
+    return registry_calls().set_value(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
+                                      static_cast<DWORD>(bytes.size()));
 }
 
 std::string numbered(const char *prefix, int number) {
@@ -44,11 +50,11 @@ Value date(std::string name) { return {std::move(name), std::string(), date_size
 // open, so the setup program asks the panel at that point).
 LONG write_key(const char *path, const std::function<std::vector<Value>()> &values) {
     HKEY key;
-    LONG status = RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key);
+    LONG status = registry_calls().create_key(HKEY_LOCAL_MACHINE, path, &key);
     if (status != ERROR_SUCCESS) return status;
     LONG combined = ERROR_SUCCESS;
     for (const Value &value : values()) combined |= write_value(key, value);
-    RegCloseKey(key);
+    registry_calls().close_key(key);
     return combined;
 }
 
@@ -75,15 +81,16 @@ DefaultsContext defaults_for(Writer writer, const std::string &program_directory
 }
 
 LONG RegisterAppPath(const std::string &program_directory, const char *file_name) {
+    const RegistryCalls &registry = registry_calls();
     HKEY key;
-    LONG status = RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(app_paths_key) + file_name).c_str(), &key);
+    LONG status = registry.create_key(HKEY_LOCAL_MACHINE, (std::string(app_paths_key) + file_name).c_str(), &key);
     if (status != ERROR_SUCCESS) return status;
     const std::string full_path = program_directory + file_name;
-    LONG combined = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(full_path.c_str()),
-                                   static_cast<DWORD>(full_path.size() + 1));
-    combined |= RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(program_directory.c_str()),
-                               static_cast<DWORD>(program_directory.size() + 1));
-    RegCloseKey(key);
+    LONG combined = registry.set_value(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(full_path.c_str()),
+                                       static_cast<DWORD>(full_path.size() + 1));
+    combined |= registry.set_value(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(program_directory.c_str()),
+                                   static_cast<DWORD>(program_directory.size() + 1));
+    registry.close_key(key);
     return combined;
 }
 

@@ -21,6 +21,15 @@ struct DefaultsContext {
     std::function<bool()> lcd_panel_present;
 };
 
+// The platform registry calls WriteRegistryDefaults makes, replaceable so tests can make a key
+// that cannot be created.
+struct RegistryCalls {
+    LONG (*create_key)(HKEY root, const char *path, HKEY *key);
+    LONG (*set_value)(HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data, DWORD size);
+    LONG (*close_key)(HKEY key);
+};
+RegistryCalls &registry_calls();
+
 // The platform's language identifiers and Halcore's panel read, for the real programs.
 DefaultsContext defaults_for(Writer writer, const std::string &program_directory);
 

@@ -36,8 +36,13 @@ DWORD number(const char *key, const char *name) {
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    static void forget_everything() {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
+        for (const char *program : {"GK7T30UI.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE"})
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(app_paths_key) + program).c_str());
+    }
+    void SetUp() override {
+        forget_everything();
         context.program_directory = "C:\\SV\\";
         context.temp_directory = "C:\\SV\\Temp\\";
         context.user_language = context.system_language = 0x409;
@@ -46,7 +51,7 @@ protected:
             return panel_has_lcd;
         };
     }
-    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora"); }
+    void TearDown() override { forget_everything(); }
 
     DefaultsContext context;
     int panel_reads = 0;
@@ -97,6 +102,43 @@ TEST_F(StoreTest, DefaultsOverwriteTheirValuesAndLeaveOthers) {
     ASSERT_EQ(WriteRegistryDefaults(context), ERROR_SUCCESS);
     EXPECT_EQ(number(limit_key, "CPU_FAN"), 26000u);
     EXPECT_EQ(number(limit_key, "Foreign"), 7u);
+}
+
+// The platform's registry with chosen failures: a key that cannot be created, a value that
+// cannot be written.
+struct FailingRegistry {
+    static inline std::string refused_key, refused_value;
+    static inline int writes = 0;
+    RegistryCalls saved = registry_calls();
+    FailingRegistry(std::string key, std::string value) {
+        refused_key = std::move(key);
+        refused_value = std::move(value);
+        writes = 0;
+        registry_calls().create_key = [](HKEY root, const char *path, HKEY *key) -> LONG {
+            return path == refused_key ? ERROR_ACCESS_DENIED : RegCreateKeyA(root, path, key);
+        };
+        registry_calls().set_value = [](HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data, DWORD size) -> LONG {
+            ++writes;
+            if (name && name == refused_value) return ERROR_INVALID_DATA;
+            return RegSetValueExA(key, name, reserved, type, data, size);
+        };
+    }
+    ~FailingRegistry() { registry_calls() = saved; }
+};
+
+TEST_F(StoreTest, RootKeyThatCannotBeCreatedStopsEverything) {
+    FailingRegistry registry(root_key, "");
+    EXPECT_EQ(WriteRegistryDefaults(context), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(FailingRegistry::writes, 0);
+    EXPECT_FALSE(raw(limit_key, "CPU_FAN").present);
+    EXPECT_FALSE(raw((std::string(app_paths_key) + "GK7T30UI.EXE").c_str(), "Path").present);
+}
+
+TEST_F(StoreTest, FailingValueEndsTheRunAfterItsKeyWithTheOrOfTheCodes) {
+    FailingRegistry registry("", "CAIS_FAN");
+    EXPECT_EQ(WriteRegistryDefaults(context), ERROR_INVALID_DATA);
+    EXPECT_EQ(number(limit_key, "RAID"), 17520u) << "the key's other values are written";
+    EXPECT_FALSE(raw(current_key, "CPU_FAN").present) << "the next key is not";
 }
 
 TEST_F(StoreTest, LanguageRulesOfTheTwoPrograms) {
