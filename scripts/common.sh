@@ -11,7 +11,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="   # never offer to install Mono or Gecko
 
 PACKAGES=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          cmake ninja-build googletest nlohmann-json3-dev libcli11-dev)
+          cmake ninja-build googletest nlohmann-json3-dev libcli11-dev locales)
 
 step() { printf '\n==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -32,6 +32,14 @@ ensure_packages() {
     step "installing ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Wine names files through the Unix locale's character set, so a program run in a Japanese
+# locale (tests do) needs the locale's data.
+ensure_japanese_locale() {
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return
+    step "generating the ja_JP.UTF-8 locale"
+    as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
 
 build() {
@@ -82,6 +90,7 @@ install_testbed() {
 setup_all() {
     step "packages"
     ensure_packages
+    ensure_japanese_locale
     step "building (64-bit Windows binaries in $BIN)"
     build
     step "Wine prefix and testbed"
