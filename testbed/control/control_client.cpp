@@ -10,15 +10,18 @@ namespace mgx::testbed {
 namespace {
 
 constexpr DWORD busy_wait_ms = 5000;  // all pipe instances busy: the system waits this long for one
+constexpr int connect_attempts = 10;
 
 win32::UniqueHandle connect() {
-    for (;;) {
+    for (int attempt = 0;; ++attempt) {
         win32::UniqueHandle pipe(
             CreateFileA(MGXTB_CONTROL_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (pipe) return pipe;
-        if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeA(MGXTB_CONTROL_PIPE, busy_wait_ms))
-            throw ControlError("the virtual server is not running (control pipe: error " + std::to_string(GetLastError()) +
-                               ")");
+        const DWORD error = GetLastError();
+        if (error != ERROR_PIPE_BUSY)
+            throw ControlError("the virtual server is not running (control pipe: error " + std::to_string(error) + ")");
+        if (attempt + 1 == connect_attempts || !WaitNamedPipeA(MGXTB_CONTROL_PIPE, busy_wait_ms))
+            throw ControlError("the virtual server's control pipe stays busy");
     }
 }
 
