@@ -10,6 +10,10 @@
 #include <sstream>
 #include <string>
 
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include "control_client.h"
 #include "program_copies.h"
 
@@ -48,6 +52,59 @@ std::string app_path(const char *program) {
     const std::string key = std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + program;
     RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
     return value;
+}
+
+// Every value under the key and its subkeys, as text, to compare two runs.
+std::string snapshot(HKEY root, const std::string &path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    std::string text;
+    char name[256];
+    BYTE data[512];
+    for (DWORD index = 0;; ++index) {
+        DWORD name_size = sizeof name, data_size = sizeof data, type = 0;
+        if (RegEnumValueA(key, index, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+        text += path + "\\" + name + "=" + std::to_string(type) + ":" + std::string(reinterpret_cast<char *>(data), data_size) + "\n";
+    }
+    for (DWORD index = 0;; ++index) {
+        DWORD name_size = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        text += snapshot(root, path + "\\" + name);
+    }
+    RegCloseKey(key);
+    return text;
+}
+
+struct LinkProperties {
+    std::string path, arguments, description, directory, icon;
+    int icon_index = -1, show = -1;
+    WORD hot_key = 0xFFFF;
+};
+
+LinkProperties read_link(const std::filesystem::path &file) {
+    LinkProperties link;
+    CoInitialize(nullptr);
+    IShellLinkA *shell_link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&shell_link)))) {
+        IPersistFile *persist = nullptr;
+        if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
+            if (SUCCEEDED(persist->Load(file.wstring().c_str(), STGM_READ))) {
+                char text[MAX_PATH];
+                shell_link->GetPath(text, MAX_PATH, nullptr, 0), link.path = text;
+                shell_link->GetArguments(text, MAX_PATH), link.arguments = text;
+                shell_link->GetDescription(text, MAX_PATH), link.description = text;
+                shell_link->GetWorkingDirectory(text, MAX_PATH), link.directory = text;
+                shell_link->GetIconLocation(text, MAX_PATH, &link.icon_index), link.icon = text;
+                shell_link->GetShowCmd(&link.show);
+                shell_link->GetHotkey(&link.hot_key);
+            }
+            persist->Release();
+        }
+        shell_link->Release();
+    }
+    CoUninitialize();
+    return link;
 }
 
 class SetupProgram : public ::testing::Test {
@@ -89,8 +146,22 @@ TEST_F(SetupProgram, InstallsRegistryServiceAndShortcutAndLogsEachStep) {
     EXPECT_TRUE(CallNamedPipeA("\\\\.\\pipe\\OMRA_PIPE", const_cast<char *>("02"), 3, reply, sizeof reply, &got, 5000))
         << "the monitoring service was installed and runs: error " << GetLastError();
 
+    const LinkProperties link = read_link(shortcut);
+    EXPECT_EQ(link.path, (install / "GK7T30UI.EXE").string());
+    EXPECT_EQ(link.arguments, "");
+    EXPECT_EQ(link.description, "Uptiva");
+    EXPECT_EQ(link.directory, install.string() + "\\");
+    EXPECT_EQ(link.icon, (install / "GK7T30UI.EXE").string());
+    EXPECT_EQ(link.icon_index, 0);
+    // The program asks for show command 6 (SW_MINIMIZE); the link format keeps only 1, 3 and 7,
+    // and the platform stores any other value as 1.
+    EXPECT_EQ(link.show, SW_SHOWNORMAL);
+    EXPECT_EQ(link.hot_key, 0);
+
     const std::string first_link = read_file(shortcut);
+    const std::string first_registry = snapshot(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
     ASSERT_EQ(setup(""), 0) << "a second run without a log";
+    EXPECT_EQ(snapshot(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora"), first_registry) << "the same registry";
     EXPECT_EQ(read_file(shortcut), first_link) << "the same single shortcut";
     EXPECT_EQ(std::count_if(std::filesystem::directory_iterator(shortcut.parent_path()), {},
                             [](const auto &entry) { return entry.path().extension() == ".lnk"; }),
