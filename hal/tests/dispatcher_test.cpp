@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "hal_fakes.h"
+#include "hal_test.h"
 #include "halcore.h"
 #include "status_codes.h"
 
@@ -15,12 +15,7 @@ using namespace testing;
 const Bytes device_id_15 = {0x00, 0x20, 0x81, 0x91, 0x10, 0x51, 0xBF, 0x7B, 0x1B, 0x00, 0x01, 0x01, 1, 2, 3, 4};
 const Bytes running_time_answer = {0x00, 0x39, 0x30, 0x00, 0x00};
 
-class DispatcherTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset_process_state(); }
-    void TearDown() override { reset_process_state(); }
-    RecordedWaits waits;
-};
+class DispatcherTest : public HalTest {};
 
 TEST_F(DispatcherTest, UnknownTypesAndWrongRecordsAre113AtOnce) {
     FakeUnit unit([](const Bytes &) { return running_time_answer; });

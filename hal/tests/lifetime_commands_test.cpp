@@ -1,7 +1,7 @@
 // The lifetime, maintenance and memory commands: request bytes, answers and settle waits.
 #include <gtest/gtest.h>
 
-#include "hal_fakes.h"
+#include "hal_test.h"
 #include "halcore.h"
 #include "status_codes.h"
 
@@ -12,12 +12,7 @@ namespace {
 
 using namespace testing;
 
-class LifetimeCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset_process_state(); }
-    void TearDown() override { reset_process_state(); }
-    RecordedWaits waits;
-};
+class LifetimeCommandsTest : public HalTest {};
 
 TEST_F(LifetimeCommandsTest, RunningTimeNeedsFourAnswerBytes) {
     FakeUnit unit([](const Bytes &) { return Bytes{0x00, 1, 2, 3}; });

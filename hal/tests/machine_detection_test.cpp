@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "hal_fakes.h"
+#include "hal_test.h"
 #include "halcore.h"
 #include "machine_detection.h"
 #include "status_codes.h"
@@ -13,12 +13,7 @@ namespace {
 
 using namespace testing;
 
-class MachineDetectionTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset_process_state(); }
-    void TearDown() override { reset_process_state(); }
-    RecordedWaits waits;
-};
+class MachineDetectionTest : public HalTest {};
 
 TEST_F(MachineDetectionTest, VendorPrefixesDecideTheFamilyInAnyCase) {
     struct Case {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "hal_fakes.h"
+#include "hal_test.h"
 #include "smbus_packet.h"
 #include "status_codes.h"
 #include "transport.h"
@@ -15,11 +15,8 @@ using namespace testing;
 
 const MgxRequest running_time = make_request(0x3A, 0x30);
 
-class TransportTest : public ::testing::Test {
+class TransportTest : public HalTest {
 protected:
-    void SetUp() override { reset_process_state(); }
-    void TearDown() override { reset_process_state(); }
-    RecordedWaits waits;
     MgxResponse response{};
 };
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "hal_fakes.h"
+#include "hal_test.h"
 #include "halcore.h"
 #include "status_codes.h"
 
@@ -13,12 +13,7 @@ namespace {
 
 using namespace testing;
 
-class UnitCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset_process_state(); }
-    void TearDown() override { reset_process_state(); }
-    RecordedWaits waits;
-};
+class UnitCommandsTest : public HalTest {};
 
 Bytes data_of(const Bytes &request) { return Bytes(request.begin() + 4, request.end()); }
 
