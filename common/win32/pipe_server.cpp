@@ -1,9 +1,6 @@
 #include "win32/pipe_server.h"
 
 #include <stdexcept>
-#include <thread>
-
-#include "win32/unique_handle.h"
 
 namespace mgx::win32 {
 
@@ -12,45 +9,89 @@ namespace {
 constexpr DWORD pipe_buffer_size = 64 * 1024;
 constexpr std::size_t message_limit = 16 * 1024 * 1024;
 
-UniqueHandle create_instance(const char *name, DWORD mode, bool first) {
-    DWORD open_mode = PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-    return UniqueHandle(CreateNamedPipeA(name, open_mode, mode | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, pipe_buffer_size,
-                                         pipe_buffer_size, 0, nullptr));
-}
-
-void listen(std::string name, DWORD mode, UniqueHandle instance, ConnectionHandler handler) {
-    while (instance) {
-        const bool connected = ConnectNamedPipe(instance.get(), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
-        UniqueHandle next = create_instance(name.c_str(), mode, false);
-        if (connected) {
-            std::thread(
-                [handler](UniqueHandle pipe) {
-                    handler(pipe.get());
-                    DisconnectNamedPipe(pipe.get());
-                },
-                std::move(instance))
-                .detach();
-        }
-        instance = std::move(next);
-    }
-}
-
 }  // namespace
 
-void serve_pipe(const char *name, DWORD mode, ConnectionHandler handler) {
-    UniqueHandle first = create_instance(name, mode, true);
+PipeServer::PipeServer(std::string name, DWORD mode, ConnectionHandler handler)
+    : name_(std::move(name)), mode_(mode), handler_(std::move(handler)) {
+    UniqueHandle first = create_instance(true);
     for (int i = 0; !first && GetLastError() == ERROR_ACCESS_DENIED && i < 100; ++i) {
         Sleep(100);
-        first = create_instance(name, mode, true);
+        first = create_instance(true);
     }
-    UniqueHandle second = create_instance(name, mode, false);
-    if (!first || !second) throw std::runtime_error(std::string("cannot create ") + name + " (is another server running?)");
-    std::thread(listen, std::string(name), mode, std::move(first), handler).detach();
-    std::thread(listen, std::string(name), mode, std::move(second), handler).detach();
+    UniqueHandle second = create_instance(false);
+    if (!first || !second) throw std::runtime_error("cannot create " + name_ + " (is another server running?)");
+    listening_ = 2;
+    listeners_.emplace_back(&PipeServer::listen, this, std::move(first));
+    listeners_.emplace_back(&PipeServer::listen, this, std::move(second));
 }
 
-void serve_messages(const char *name, std::function<std::string(const std::string &)> answer) {
-    serve_pipe(name, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, [answer](HANDLE pipe) {
+UniqueHandle PipeServer::create_instance(bool first) const {
+    const DWORD open_mode = PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
+    return UniqueHandle(CreateNamedPipeA(name_.c_str(), open_mode, mode_ | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+                                         pipe_buffer_size, pipe_buffer_size, 0, nullptr));
+}
+
+void PipeServer::listen(UniqueHandle instance) {
+    while (instance) {
+        const bool connected = ConnectNamedPipe(instance.get(), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+        if (stopping_) break;
+        // The next instance listens before this one is handed over. Should it fail to come
+        // into being, this listener ends and the other one goes on.
+        UniqueHandle next = create_instance(false);
+        if (connected) start_connection(std::move(instance));
+        instance = std::move(next);
+    }
+    --listening_;
+}
+
+// A blocking ConnectNamedPipe returns only for a client: connect to each listener until all
+// have seen the stop.
+void PipeServer::wake_listeners() const {
+    while (listening_ > 0) {
+        UniqueHandle client(CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!client && GetLastError() == ERROR_PIPE_BUSY) WaitNamedPipeA(name_.c_str(), 10);
+        if (!client) SwitchToThread();  // a listener between two instances
+    }
+}
+
+void PipeServer::start_connection(UniqueHandle pipe) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(connections_, [](Connection &connection) {
+        if (!connection.finished) return false;
+        connection.thread.join();
+        return true;
+    });
+    Connection &connection = connections_.emplace_back(pipe.release());
+    connection.thread = std::thread(&PipeServer::serve, this, std::ref(connection));
+}
+
+void PipeServer::serve(Connection &connection) {
+    handler_(connection.pipe);
+    HANDLE pipe;
+    {
+        std::lock_guard lock(mutex_);
+        pipe = std::exchange(connection.pipe, nullptr);  // stop disconnects only what is still open
+    }
+    DisconnectNamedPipe(pipe);
+    CloseHandle(pipe);
+    connection.finished = true;
+}
+
+void PipeServer::stop() {
+    if (stopping_.exchange(true)) return;
+    wake_listeners();
+    for (std::thread &listener : listeners_) listener.join();
+    {
+        // A disconnected pipe fails the handler's pending read or write, so the handler returns.
+        std::lock_guard lock(mutex_);
+        for (Connection &connection : connections_)
+            if (connection.pipe) DisconnectNamedPipe(connection.pipe);
+    }
+    for (Connection &connection : connections_) connection.thread.join();  // the listeners add no more
+}
+
+std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer) {
+    return std::make_unique<PipeServer>(name, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, [answer](HANDLE pipe) {
         std::string message;
         while (read_message(pipe, message)) {
             const std::string reply = answer(message);

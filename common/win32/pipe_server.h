@@ -1,10 +1,18 @@
-// Named-pipe servers: every connection gets a thread of its own, for the life of the process.
+// Named-pipe servers: every connection gets a thread of its own.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "win32/unique_handle.h"
 
 namespace mgx::win32 {
 
@@ -12,12 +20,46 @@ namespace mgx::win32 {
 using ConnectionHandler = std::function<void(HANDLE pipe)>;
 
 // Serves the pipe `name` with two listening instances, so a client arriving while one listener
-// hands a connection over still finds one. Throws std::runtime_error when the name is taken
-// (a server that was just stopped is given up to 10 s to let it go).
-void serve_pipe(const char *name, DWORD mode, ConnectionHandler handler);
+// hands a connection over still finds one.
+class PipeServer {
+public:
+    // Throws std::runtime_error when the name is taken (a server that was just stopped is given
+    // up to 10 s to let it go).
+    PipeServer(std::string name, DWORD mode, ConnectionHandler handler);
+    ~PipeServer() { stop(); }
+    PipeServer(const PipeServer &) = delete;
+    PipeServer &operator=(const PipeServer &) = delete;
+
+    // Once this returns no client can connect any more, every connection has been broken and
+    // every handler has returned, so nothing runs on the server's behalf.
+    void stop();
+
+private:
+    UniqueHandle create_instance(bool first) const;
+    void listen(UniqueHandle instance);
+    void wake_listeners() const;
+    // A connection's thread; `pipe` is open until the thread is done with it.
+    struct Connection {
+        HANDLE pipe;
+        std::atomic<bool> finished{false};
+        std::thread thread;
+    };
+
+    void start_connection(UniqueHandle pipe);
+    void serve(Connection &connection);
+
+    const std::string name_;
+    const DWORD mode_;
+    const ConnectionHandler handler_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> listening_{0};
+    std::vector<std::thread> listeners_;
+    std::mutex mutex_;  // guards connections_ and their pipes
+    std::list<Connection> connections_;
+};
 
 // A message-mode pipe that answers each message with the reply `answer` gives.
-void serve_messages(const char *name, std::function<std::string(const std::string &)> answer);
+std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer);
 
 bool read_exactly(HANDLE pipe, void *buffer, DWORD length);
 bool write_exactly(HANDLE pipe, const void *buffer, DWORD length);

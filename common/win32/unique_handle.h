@@ -28,6 +28,8 @@ public:
         if (valid()) CloseHandle(handle_);
         handle_ = handle;
     }
+    // Gives the handle up to the caller, who closes it from now on.
+    HANDLE release() { return std::exchange(handle_, nullptr); }
 
 private:
     HANDLE handle_ = nullptr;

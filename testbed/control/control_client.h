@@ -18,6 +18,11 @@ public:
 // server is not running or answers "ok": false.
 nlohmann::json control_request(const std::string &command, nlohmann::json arguments = nlohmann::json::object());
 
+// The exchange under control_request, on any message-mode pipe: sends `request` and returns the
+// whole reply; throws ControlError when the pipe cannot be reached or the reply has not come
+// within `timeout_ms` of connecting.
+std::string exchange_message(const char *pipe_name, const std::string &request, unsigned long timeout_ms);
+
 // True when the control pipe exists (the server runs).
 bool server_reachable();
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "omra_logging.h"
@@ -46,8 +47,8 @@ std::string describe(const char *pipe, const std::string &message) {
     return std::string(pipe) + " " + std::to_string(message.size()) + " bytes: " + text;
 }
 
-void serve(const char *pipe, const char *short_name, const std::string &log) {
-    mgx::win32::serve_messages(pipe, [short_name, log](const std::string &message) {
+std::unique_ptr<mgx::win32::PipeServer> serve(const char *pipe, const char *short_name, const std::string &log) {
+    return mgx::win32::serve_messages(pipe, [short_name, log](const std::string &message) {
         OMRALogging(log.c_str(), describe(short_name, message).c_str());
         return std::string(reply);
     });
@@ -67,11 +68,17 @@ int main(int argc, char **argv) {
             return 0;
         }
         if (mode == "-service") {
-            return mgx::win32::run_as_service(service_name, [] {
-                const std::string log = log_path();
-                serve("\\\\.\\pipe\\OMRA_PIPE", "OMRA_PIPE", log);
-                serve("\\\\.\\pipe\\OMRAPartsChange", "OMRAPartsChange", log);
-            });
+            std::unique_ptr<mgx::win32::PipeServer> pipes[2];
+            return mgx::win32::run_as_service(
+                service_name,
+                [&pipes] {
+                    const std::string log = log_path();
+                    pipes[0] = serve("\\\\.\\pipe\\OMRA_PIPE", "OMRA_PIPE", log);
+                    pipes[1] = serve("\\\\.\\pipe\\OMRAPartsChange", "OMRAPartsChange", log);
+                },
+                [&pipes] {
+                    for (auto &pipe : pipes) pipe.reset();
+                });
         }
     } catch (const std::exception &error) {
         std::fprintf(stderr, "GK7T30SV: %s\n", error.what());

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "pipe_listeners.h"
@@ -34,16 +35,15 @@ std::filesystem::path data_directory() {
     return std::filesystem::path(path) / L"MgxTestbed";
 }
 
-// The server lives as long as the process: its pipes keep serving on their own threads until
-// the process ends, so it is never destroyed under them.
-VirtualServer &start_server() {
+// The server itself is never destroyed: it lives as long as the process, its listeners do not.
+PipeListeners start_server() {
     open_server_log(data_directory() / "server.log");
     static SystemClock clock;
     static VirtualServer &server = *new VirtualServer(executable_path().parent_path() / "profiles",
                                                       StateStore(data_directory() / "state.json"), clock);
-    start_pipe_listeners(server);
+    PipeListeners listeners = start_pipe_listeners(server);
     server_log("server started");
-    return server;
+    return listeners;
 }
 
 int usage() {
@@ -58,20 +58,26 @@ int main(int argc, char **argv) {
     const std::string option = argc > 2 ? argv[2] : "";
     try {
         if (mode == "service") {
+            // The stop is reported only once no client can reach the server any more, so a
+            // client never finds the pipes of a server that is going away.
+            std::optional<PipeListeners> listeners;
             return mgx::win32::run_as_service(
                 server_service_name,
-                [] {
+                [&listeners] {
                     try {
-                        start_server();
+                        listeners = start_server();
                     } catch (const std::exception &error) {
                         server_log(std::string("start failed: ") + error.what());
                         throw;
                     }
                 },
-                [] { server_log("server stopped"); });
+                [&listeners] {
+                    listeners.reset();
+                    server_log("server stopped");
+                });
         }
         if (mode == "console") {
-            start_server();
+            const PipeListeners listeners = start_server();
             std::puts("virtual server running; Ctrl+C ends it");
             Sleep(INFINITE);
         }

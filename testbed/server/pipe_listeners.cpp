@@ -59,10 +59,11 @@ std::string answer_control_message(VirtualServer &server, const std::string &mes
 
 }  // namespace
 
-void start_pipe_listeners(VirtualServer &server) {
-    win32::serve_pipe(MGXTB_DEVICE_PIPE, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE,
-                      [&server](HANDLE pipe) { serve_device_connection(server, pipe); });
-    win32::serve_messages(MGXTB_CONTROL_PIPE, [&server](const std::string &message) { return answer_control_message(server, message); });
+PipeListeners start_pipe_listeners(VirtualServer &server) {
+    return {std::make_unique<win32::PipeServer>(MGXTB_DEVICE_PIPE, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE,
+                                                [&server](HANDLE pipe) { serve_device_connection(server, pipe); }),
+            win32::serve_messages(MGXTB_CONTROL_PIPE,
+                                  [&server](const std::string &message) { return answer_control_message(server, message); })};
 }
 
 }  // namespace mgx::testbed
