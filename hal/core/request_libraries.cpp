@@ -25,33 +25,28 @@ const char *library_path(const char *file, char *directory, std::size_t capacity
     return directory;
 }
 
-FARPROC bind(const char *file, const char *entry, char *directory, std::size_t capacity, bool &loaded) {
-    HMODULE library = LoadLibraryA(library_path(file, directory, capacity));
-    loaded = library != nullptr;
-    return library ? GetProcAddress(library, entry) : nullptr;
-}
-
+// Loads `file` and binds `entry` into `slot` (NULL when either is missing); the status says
+// which of the two failed.
 template <typename Function>
-Function as_function(FARPROC address) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+std::int32_t bind(const char *file, const char *entry, char *directory, std::size_t capacity, Function &slot,
+                  std::int32_t load_failed, std::int32_t entry_missing) {
+    HMODULE library = LoadLibraryA(library_path(file, directory, capacity));
+    FARPROC address = library ? GetProcAddress(library, entry) : nullptr;
+    slot = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    if (!library) return load_failed;
+    return address ? status::ok : entry_missing;
 }
 
 }  // namespace
 
 std::int32_t LoadImbApi(char *directory, std::size_t capacity) {
-    bool loaded = false;
-    FARPROC entry = bind("Imbapi.dll", "SendTimedImbpRequest", directory, capacity, loaded);
-    process_state().send_timed_imbp_request = as_function<SendTimedImbpRequestFunction>(entry);
-    if (!loaded) return status::library_load_failed;
-    return entry ? status::ok : status::entry_point_missing;
+    return bind("Imbapi.dll", "SendTimedImbpRequest", directory, capacity, process_state().send_timed_imbp_request,
+                status::library_load_failed, status::entry_point_missing);
 }
 
 std::int32_t LoadBmcLibrary(char *directory, std::size_t capacity) {
-    bool loaded = false;
-    FARPROC entry = bind("Bmc.dll", "IPMI_Cmd", directory, capacity, loaded);
-    process_state().ipmi_cmd = as_function<IpmiCmdFunction>(entry);
-    if (!loaded) return status::bmc_load_failed;
-    return entry ? status::ok : status::bmc_entry_missing;
+    return bind("Bmc.dll", "IPMI_Cmd", directory, capacity, process_state().ipmi_cmd, status::bmc_load_failed,
+                status::bmc_entry_missing);
 }
 
 }  // namespace mgx::hal

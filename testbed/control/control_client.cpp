@@ -26,20 +26,18 @@ win32::UniqueHandle connect(const char *pipe_name) {
     }
 }
 
-// One read or write on the overlapped pipe, given up at `deadline` (a GetTickCount64 value).
-// Returns 0 when done, ERROR_MORE_DATA when a read got part of a message, WAIT_TIMEOUT when the
-// deadline passed, or the error that ended it.
-DWORD transfer(HANDLE pipe, bool reading, void *buffer, DWORD length, DWORD &done, ULONGLONG deadline) {
-    win32::UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!event) return GetLastError();
+// One read or write on the overlapped pipe, signalled through `event`, given up at `deadline` (a
+// GetTickCount64 value). Returns 0 when done, ERROR_MORE_DATA when a read got part of a message,
+// WAIT_TIMEOUT when the deadline passed, or the error that ended it.
+DWORD transfer(HANDLE pipe, HANDLE event, bool reading, void *buffer, DWORD length, DWORD &done, ULONGLONG deadline) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event.get();
+    overlapped.hEvent = event;
     const BOOL started = reading ? ReadFile(pipe, buffer, length, nullptr, &overlapped)
                                  : WriteFile(pipe, buffer, length, nullptr, &overlapped);
     if (!started && GetLastError() != ERROR_IO_PENDING && GetLastError() != ERROR_MORE_DATA) return GetLastError();
     const ULONGLONG now = GetTickCount64();
     const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-    if (WaitForSingleObject(event.get(), left) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(event, left) == WAIT_TIMEOUT) {
         CancelIoEx(pipe, &overlapped);
         GetOverlappedResult(pipe, &overlapped, &done, TRUE);  // the request must end before its buffer does
         return WAIT_TIMEOUT;
@@ -59,10 +57,12 @@ std::string exchange_message(const char *pipe_name, const std::string &request, 
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) throw ControlError("cannot set message mode on the control pipe");
     const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    win32::UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));  // reset by each read or write
+    if (!event) throw ControlError("cannot create an event: error " + std::to_string(GetLastError()));
 
     DWORD written = 0;
     // transfer only reads the buffer of a write.
-    if (const DWORD error = transfer(pipe.get(), false, const_cast<char *>(request.data()),
+    if (const DWORD error = transfer(pipe.get(), event.get(), false, const_cast<char *>(request.data()),
                                      static_cast<DWORD>(request.size()), written, deadline))
         fail_transfer("take the request", error);
     if (written != request.size()) throw ControlError("the virtual server took only part of the request");
@@ -71,7 +71,7 @@ std::string exchange_message(const char *pipe_name, const std::string &request, 
     char buffer[16384];
     for (;;) {
         DWORD got = 0;
-        const DWORD error = transfer(pipe.get(), true, buffer, sizeof buffer, got, deadline);
+        const DWORD error = transfer(pipe.get(), event.get(), true, buffer, sizeof buffer, got, deadline);
         if (error && error != ERROR_MORE_DATA) fail_transfer("answer", error);
         reply.append(buffer, got);
         if (!error) return reply;
