@@ -1,3 +1,8 @@
+# Test programs run in the tests' own prefix (build/test-prefix), through the same wrapper people
+# run the system's programs with, so a test never touches the user's testbed or ~/.wine.
+set(WINE_TEST_ENVIRONMENT MGX_BUILD_DIR=${CMAKE_BINARY_DIR} MGX_PREFIX=test-prefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_TEST_ENVIRONMENT} ${CMAKE_SOURCE_DIR}/scripts/in-prefix.sh)
+
 # add_wine_test(NAME SOURCES... [LIBRARIES ...] [SHARED_PLATFORM])
 #
 # A GoogleTest executable run by ctest under Wine. SHARED_PLATFORM marks tests that use the

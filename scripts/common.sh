@@ -1,44 +1,157 @@
-# Shared by the project's scripts: packages, build, the Wine prefix and the testbed in it.
-# Source it; it sets ROOT, BUILD, BIN and the Wine environment.
-set -euo pipefail
+# Shared by the project's scripts: packages, tool check, build, the Wine prefix and the testbed
+# in it. Source it; it sets ROOT, BUILD, BIN and the Wine environment (scripts/wine-env.sh).
+#
+# What the scripts change outside the project's build tree, and nothing else: the Debian
+# packages below (installed when missing) and the ja_JP.UTF-8 locale (generated when missing).
+set -Eeuo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+LOGS=$BUILD/logs
 
-ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=${MGX_BUILD_DIR:-$ROOT/build}
-BIN=$BUILD/bin
-export WINEPREFIX=$BUILD/prefix
-export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="   # never offer to install Mono or Gecko
+# Every package whose commands or files the scripts, the build and the tests use.
+PACKAGES=(
+    wine wine64                                   # wine, wineboot, wineserver and the 64-bit loader
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+    binutils-mingw-w64-x86-64                     # windres, dlltool
+    cmake ninja-build                             # cmake, ctest, ninja
+    googletest nlohmann-json3-dev libcli11-dev    # sources and headers the build takes
+    locales                                       # the ja_JP locale's data for localedef
+)
 
-PACKAGES=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-          cmake ninja-build googletest nlohmann-json3-dev libcli11-dev locales)
+# Every outside command the scripts, the build and the tests call, with the package that brings
+# it. Each must come from the list above, from a package those depend on, or from one every
+# Debian system has (priority required).
+TOOLS=(
+    wine:wine wineboot:wine wineserver:wine
+    x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
+    x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+    x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+    x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
+    cmake:cmake ctest:cmake ninja:ninja-build
+    localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt
+    bash:bash env:coreutils date:coreutils tail:coreutils grep:grep sed:sed awk:mawk
+)
 
 step() { printf '\n==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# A failing command anywhere says what failed and where before the script ends.
+report_failure() {
+    local status=$1 command=$2 where=$3
+    printf '\nerror: "%s" failed with exit status %s (%s)\n' "$command" "$status" "$where" >&2
+}
+trap 'report_failure $? "$BASH_COMMAND" "${BASH_SOURCE[0]}:$LINENO"' ERR
+
+# logged NAME COMMAND...: runs a noisy command with its output in $LOGS/NAME.log; when it fails,
+# the log's tail is shown.
+logged() {
+    local name=$1 status=0
+    shift
+    mkdir -p "$LOGS"
+    "$@" >"$LOGS/$name.log" 2>&1 || status=$?
+    if [ "$status" != 0 ]; then
+        printf '\nerror: "%s" failed with exit status %s; the last lines of %s:\n' "$*" "$status" "$LOGS/$name.log" >&2
+        tail -n 30 "$LOGS/$name.log" >&2
+    fi
+    return "$status"
+}
 
 as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else die "need root for: $*"; fi
 }
 
+installed() { dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null | grep -q '^ii'; }
+
 ensure_packages() {
     local missing=() package
     for package in "${PACKAGES[@]}" "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+        installed "$package" || missing+=("$package")
     done
     if [ ${#missing[@]} -eq 0 ]; then
         echo "all packages present"
         return
     fi
-    step "installing ${missing[*]}"
+    step "installing ${missing[*]} (system-wide, through apt-get)"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The installed packages that the given ones bring, following Depends and Pre-Depends (any
+# installed alternative, and virtual packages through Provides), plus every required package.
+package_closure() {
+    dpkg-query -W -f='${db:Status-Abbrev}\t${Package}\t${Priority}\t${Provides}\t${Pre-Depends}, ${Depends}\n' |
+        awk -F'\t' -v roots="$*" '
+            function name(text) { sub(/^[ \t]+/, "", text); sub(/[ \t(:].*$/, "", text); return text }
+            $1 ~ /^ii/ {
+                installed[$2] = 1; depends[$2] = $5
+                if ($3 == "required") queue[++tail] = $2
+                count = split($4, provided, ",")
+                for (i = 1; i <= count; i++) provider[name(provided[i])] = provider[name(provided[i])] " " $2
+            }
+            END {
+                count = split(roots, root, " ")
+                for (i = 1; i <= count; i++) queue[++tail] = root[i]
+                while (head < tail) {
+                    package = queue[++head]
+                    if (seen[package]++) continue
+                    print package
+                    groups = split(depends[package], group, ",")
+                    for (g = 1; g <= groups; g++) {
+                        choices = split(group[g], choice, "|")
+                        for (c = 1; c <= choices; c++) {
+                            wanted = name(choice[c])
+                            if (wanted in installed) queue[++tail] = wanted
+                            providers = split(provider[wanted], by, " ")
+                            for (p = 1; p <= providers; p++) queue[++tail] = by[p]
+                        }
+                    }
+                }
+            }'
+}
+
+# The package that owns a command: its path, then each link it leads through (alternatives),
+# each also as the path before /usr was merged.
+owner_of() {
+    local path=$1 candidate owner
+    while [ -n "$path" ]; do
+        for candidate in "$path" "${path/#\/usr\/bin\//\/bin\/}" "${path/#\/usr\/sbin\//\/sbin\/}"; do
+            owner=$(dpkg-query -S "$candidate" 2>/dev/null | head -n 1) || true
+            [ -n "$owner" ] && { echo "${owner%%:*}"; return; }
+        done
+        [ -L "$path" ] || return 0
+        local target
+        target=$(readlink "$path")
+        case $target in /*) path=$target ;; *) path=$(dirname "$path")/$target ;; esac
+    done
+}
+
+# Stops the run when a command the project needs is missing, or is present only because it was
+# installed by hand: the message names the package to add to PACKAGES.
+check_tools() {
+    local closure entry tool package path owner problems=0
+    closure=" $(package_closure "${PACKAGES[@]}" | tr '\n' ' ') "
+    for entry in "${TOOLS[@]}"; do
+        tool=${entry%%:*} package=${entry#*:}
+        if ! path=$(command -v "$tool"); then
+            printf 'error: the command %s is missing: add the package %s to PACKAGES in scripts/common.sh\n' "$tool" "$package" >&2
+            problems=$((problems + 1))
+            continue
+        fi
+        owner=$(owner_of "$path")
+        if [ -z "$owner" ] || [[ $closure != *" $owner "* ]]; then
+            printf 'error: the command %s (%s, from package %s) is not brought by the package list: add %s to PACKAGES in scripts/common.sh\n' \
+                "$tool" "$path" "${owner:-none}" "${owner:-$package}" >&2
+            problems=$((problems + 1))
+        fi
+    done
+    [ "$problems" = 0 ] || die "$problems command(s) not provided by the package list"
+    echo "all ${#TOOLS[@]} commands present, each from a listed package"
 }
 
 # Wine names files through the Unix locale's character set, so a program run in a Japanese
 # locale (tests do) needs the locale's data.
 ensure_japanese_locale() {
     locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return
-    step "generating the ja_JP.UTF-8 locale"
+    step "generating the ja_JP.UTF-8 locale (system-wide)"
     as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
 
@@ -53,21 +166,25 @@ build() {
 # The prefix's wineserver stays up for the whole run (services and drivers with it) and is
 # ended when the calling script exits, also on failure.
 start_wine() {
-    # One persistent wineserver first, so that booting or making the prefix and every program
-    # after it share one session (one service manager).
     mkdir -p "$WINEPREFIX"
-    wineserver -p 2>/dev/null || true   # fails harmlessly when one already runs
     trap 'wineserver -k 2>/dev/null || true' EXIT
+    # One persistent wineserver first, so that booting or making the prefix and every program
+    # after it share one session (one service manager). When one already runs, this one ends.
+    wineserver -p 2>/dev/null || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         step "creating the Wine prefix in $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1
+        logged wineboot wineboot -i
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null   # headless windows
+        # Wine's menu builder stays off for anybody who uses this prefix, also without our scripts.
+        wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null
         # Making a prefix leaves two service managers running; a fresh session has one.
         wineserver -k 2>/dev/null || true
         wineserver -w
         wineserver -p
     fi
-    wineboot >/dev/null 2>&1 || true   # starts the automatic services (the testbed's among them)
+    # Starts the automatic services (the testbed's among them). Wine reports a boot that had
+    # nothing to update as a failure, so only the log tells.
+    wineboot >"$LOGS/wineboot-start.log" 2>&1 || true
 }
 
 # Copies the testbed into the prefix and (re)registers its services: the virtual server and the
@@ -90,10 +207,12 @@ install_testbed() {
 setup_all() {
     step "packages"
     ensure_packages
+    check_tools
     ensure_japanese_locale
     step "building (64-bit Windows binaries in $BIN)"
     build
     step "Wine prefix and testbed"
+    mkdir -p "$LOGS"
     start_wine
     install_testbed
     echo "virtual server and drivers running in $WINEPREFIX"

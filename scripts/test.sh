@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test under Wine. Extra arguments go to ctest (e.g. -R smbus).
+# The tests run in a prefix of their own (build/test-prefix), so the user's testbed in
+# build/prefix keeps its machine and unit state.
+export MGX_PREFIX=test-prefix
 source "$(dirname "$0")/common.sh"
 setup_all
 step "running the tests"

@@ -5,7 +5,7 @@
 #
 # PROGRAM is a file in the build's bin folder (mgxtool, GK7T30U2.EXE, ...) or a Windows path.
 # Faults take mgxtool's syntax: --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2'.
-# Needs a finished setup (scripts/run.sh or scripts/test.sh once).
+# Needs a finished setup (scripts/run.sh once).
 source "$(dirname "$0")/common.sh"
 profile= faults=()
 while [ $# -gt 0 ]; do
@@ -24,12 +24,7 @@ for fault in "${faults[@]}"; do
     # shellcheck disable=SC2086
     mgxtool testbed fault add $fault >/dev/null
 done
-program=$1; shift
-case $program in
-*\\*|*:*) ;;
-*) [ -f "$BIN/$program" ] && program=$BIN/$program || program=$BIN/$program.exe ;;
-esac
 status=0
-wine "$program" "$@" || status=$?
-echo "(exit status $status; exchange log: $BIN/mgxtool.exe testbed log, server log: $WINEPREFIX/drive_c/ProgramData/MgxTestbed/server.log)" >&2
+"$ROOT/scripts/in-prefix.sh" "$@" || status=$?
+echo "(exit status $status; exchange log: scripts/in-prefix.sh mgxtool testbed log, server log: $WINEPREFIX/drive_c/ProgramData/MgxTestbed/server.log)" >&2
 exit $status

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The setup program in a Japanese locale names the Start-menu shortcut with the product's
 # Japanese name from its string table. Wine takes a process's locale from its Unix environment,
-# so this test starts the program from the shell: japanese_shortcut_test.sh BIN_DIR
+# so this test starts the program from the shell, in the prefix that MGX_PREFIX names.
 set -euo pipefail
-bin=$1
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+bin=$BIN
 drive=$WINEPREFIX/drive_c
 install=$drive/mgx-setup-japanese
 menu="$drive/ProgramData/Microsoft/Windows/Start Menu"
