@@ -34,12 +34,19 @@ TOOLS=(
 step() { printf '\n==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
-# A failing command anywhere says what failed and where before the script ends.
+# A failing command anywhere says what failed and where (with the calls that led there) before
+# the script ends.
 report_failure() {
-    local status=$1 command=$2 where=$3
-    printf '\nerror: "%s" failed with exit status %s (%s)\n' "$command" "$status" "$where" >&2
+    local status=$1 command=$2 where frame
+    where="${BASH_SOURCE[1]:-$0}:${BASH_LINENO[0]}"
+    for ((frame = 1; frame < ${#FUNCNAME[@]} - 1; frame++)); do
+        where+=" in ${FUNCNAME[frame]}, called from ${BASH_SOURCE[frame + 1]:-$0}:${BASH_LINENO[frame]}"
+    done
+    # A failing function reports its own "return"; the line it names is then the call.
+    [[ $command == return* ]] && command="the command" || command="\"$command\""
+    printf '\nerror: %s at %s failed with exit status %s\n' "$command" "$where" "$status" >&2
 }
-trap 'report_failure $? "$BASH_COMMAND" "${BASH_SOURCE[0]}:$LINENO"' ERR
+trap 'report_failure $? "$BASH_COMMAND"' ERR
 
 # logged NAME COMMAND...: runs a noisy command with its output in $LOGS/NAME.log; when it fails,
 # the log's tail is shown.

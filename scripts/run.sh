@@ -14,4 +14,4 @@ mgxtool init || true
 step "summary"
 echo "built:   $BIN"
 echo "prefix:  $WINEPREFIX (virtual server log and state in drive_c/ProgramData/MgxTestbed)"
-echo "try:     scripts/testbed.sh --profile acer -- mgxtool testbed log"
+echo "try:     scripts/in-prefix.sh mgxtool testbed log     (any program of the system: scripts/in-prefix.sh PROGRAM)"
