@@ -39,7 +39,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 step "cloning the committed main into the root"
 git clone -q --no-local --branch main "$ROOT" "$root/root/mgx"
 find "$root/root" -path "$root/root/mgx" -prune -o -print | sed "s|^$root||" | sort >"$trial/home-before.txt"
-disk_before=$(du -sm "$root" | cut -f1)
+disk_before=$(du -smx "$root" | cut -f1)
 
 # in_root NAME COMMAND: runs a shell command in the root as a new user would, timed and logged.
 in_root() {
@@ -67,7 +67,7 @@ step "report"
 find "$root/root" -path "$root/root/mgx" -prune -o -print | sed "s|^$root||" | sort >"$trial/home-after.txt"
 {
     grep -h 'Need to get' "$trial"/run-first.log | sed 's/^/download: /'
-    echo "disk used by the trial: $(( $(du -sm "$root" | cut -f1) - disk_before )) MB beyond the bare root of $disk_before MB"
+    echo "disk used by the trial: $(( $(du -smx "$root" | cut -f1) - disk_before )) MB beyond the bare root of $disk_before MB"
     echo "new in the home folder (outside the clone):"
     comm -13 "$trial/home-before.txt" "$trial/home-after.txt" | sed 's/^/  /'
     echo "main job before the tests:"; shown_state run-first | sed 's/^/  /'
