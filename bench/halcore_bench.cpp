@@ -10,9 +10,12 @@
 #include <functional>
 #include <string>
 
+#include <halcore/back_end_state.h>
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
 #include "bench_timing.h"
 #include "control_client.h"
-#include "halcore.h"
 #include "machine_detection.h"
 #include "process_state.h"
 #include "smbus_packet.h"
@@ -64,13 +67,13 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::int32_t type = -1;
-    if (HCXInitImbSmbDll(&type) != 0 || (type != 2 && type != 3 && type != 4 && type != 6)) {
+    if (HCXInitImbSmbDll(&type) != 0 || !is_usable(type)) {
         std::fprintf(stderr, "bench: Halcore did not come up on %s (state %d)\n", machine.c_str(), type);
         return 1;
     }
     const auto dispatched = [] {
         std::uint32_t hours;
-        return HCXMgxInterface(nullptr, 0, &hours, 4, 9) == 0;
+        return mgx_call<CommandType::RunningHours>(hours) == 0;
     };
     const auto detection = [] {
         std::int32_t detected;

@@ -36,11 +36,6 @@ bool run_hidden_and_wait(const std::string &command_line) {
     return true;
 }
 
-bool japanese_locale(LANGID user_language, LANGID system_language) {
-    const LANGID user = user_language & 0x3FF, system = system_language & 0x3FF;
-    return user == 0x11 && user == system;
-}
-
 namespace {
 
 // The product's name for the shortcut, from the program's string table.

@@ -18,7 +18,4 @@ bool run_hidden_and_wait(const std::string &command_line);
 // The Start-menu shortcut to the settings program; failures are not reported.
 void create_start_menu_shortcut(const std::string &program_directory, bool japanese_locale);
 
-// The primary language of the user default language is Japanese and equals the system's.
-bool japanese_locale(LANGID user_language, LANGID system_language);
-
 }  // namespace mgx::setup

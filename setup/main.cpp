@@ -7,9 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "halcore.h"
+#include <halcore/back_end_state.h>
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
 #include "install_log.h"
 #include "install_steps.h"
+#include "language.h"
 #include "registry_defaults.h"
 
 using namespace mgx::setup;
@@ -31,7 +35,11 @@ std::string program_directory() {
     return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-bool usable(std::int32_t state) { return state == 2 || state == 3 || state == 4 || state == 6; }
+// The panel read that decides the "LCD" default: it succeeds and reports an LCD panel.
+bool lcd_panel_present() {
+    mgx::hal::MgxPanelState state{};
+    return mgx::hal::mgx_call<mgx::hal::CommandType::PanelRead>(state) == 0 && state.is_set(mgx::hal::PanelFlag::LcdPresent);
+}
 
 }  // namespace
 
@@ -50,7 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     const InstallLog log(path);
     log.line("GK7T30U2.EXE start.\n");
-    if (initialised != 0 || !usable(state)) {
+    if (initialised != 0 || !mgx::hal::is_usable(state)) {
         log.line("MGX Error. MGX does not exist or invalid MGX type.\n");
         Sleep(100);
         return failed;
@@ -61,7 +69,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         result = made;
         log.line("Directory Error. Can not make directory.\n");
     }
-    if (mgx::store::WriteRegistryDefaults(mgx::store::defaults_for(mgx::store::Writer::SetupProgram, directory)) != 0) {
+    mgx::store::DefaultsContext defaults = mgx::store::defaults_for(mgx::store::Writer::SetupProgram, directory);
+    defaults.lcd_panel_present = lcd_panel_present;
+    if (mgx::store::WriteRegistryDefaults(defaults) != 0) {
         result = failed;
         log.line("Registry Error. Can not set data to registry.\n");
     }
@@ -71,9 +81,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             log.line("Start Error. Can not start GK7T30SV.EXE.\n");
             result = failed;
         } else {
-            create_start_menu_shortcut(directory, japanese_locale(GetUserDefaultLangID(), GetSystemDefaultLangID()));
-            log.line("GK7T30U2.EXE complete.\n");
+            const bool japanese = mgx::store::language_default(mgx::store::Writer::SetupProgram, GetUserDefaultLangID(),
+                                                               GetSystemDefaultLangID()) == mgx::store::Japanese;
+            create_start_menu_shortcut(directory, japanese);
         }
+        log.line("GK7T30U2.EXE complete.\n");
     }
     HCXFreeImbSmbDll();
     Sleep(100);

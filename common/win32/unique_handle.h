@@ -1,4 +1,6 @@
-// Owning wrappers for Win32 handles.
+// One owning wrapper for every kind of platform resource: handles, registry keys, service
+// handles, service database locks. What releases the resource and which values mean "nothing
+// owned" are its parameters.
 #pragma once
 
 #include <windows.h>
@@ -7,60 +9,68 @@
 
 namespace mgx::win32 {
 
-// Closes with CloseHandle. Both NULL and INVALID_HANDLE_VALUE count as "no handle".
-class UniqueHandle {
+// Resources whose only "nothing" is the null value.
+template <typename Resource>
+struct NullIsEmpty {
+    static Resource empty() { return Resource{}; }
+    static bool is_empty(Resource resource) { return resource == Resource{}; }
+};
+
+// Kernel handles: both NULL and INVALID_HANDLE_VALUE mean "no handle".
+struct NullOrInvalidHandleIsEmpty {
+    static HANDLE empty() { return nullptr; }
+    static bool is_empty(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
+};
+
+template <typename Resource, auto close, typename Empty = NullIsEmpty<Resource>>
+class Owned {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle &) = delete;
-    UniqueHandle &operator=(const UniqueHandle &) = delete;
-    UniqueHandle(UniqueHandle &&other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle &operator=(UniqueHandle &&other) noexcept {
-        if (this != &other) reset(std::exchange(other.handle_, nullptr));
+    Owned() = default;
+    explicit Owned(Resource resource) : resource_(resource) {}
+    Owned(const Owned &) = delete;
+    Owned &operator=(const Owned &) = delete;
+    Owned(Owned &&other) noexcept : resource_(other.release()) {}
+    Owned &operator=(Owned &&other) noexcept {
+        if (this != &other) reset(other.release());
         return *this;
     }
-    ~UniqueHandle() { reset(); }
+    ~Owned() { reset(); }
 
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    Resource get() const { return resource_; }
+    bool valid() const { return !Empty::is_empty(resource_); }
     explicit operator bool() const { return valid(); }
-    void reset(HANDLE handle = nullptr) {
-        if (valid()) CloseHandle(handle_);
-        handle_ = handle;
+    // Releases what is owned now and takes `resource` instead.
+    void reset(Resource resource = Empty::empty()) {
+        if (valid()) close(resource_);
+        resource_ = resource;
     }
-    // Gives the handle up to the caller, who closes it from now on.
-    HANDLE release() { return std::exchange(handle_, nullptr); }
+    // Gives the resource up to the caller, who releases it from now on.
+    Resource release() { return std::exchange(resource_, Empty::empty()); }
 
 private:
-    HANDLE handle_ = nullptr;
+    Resource resource_ = Empty::empty();
 };
 
-// Closes with CloseServiceHandle.
-class UniqueServiceHandle {
-public:
-    UniqueServiceHandle() = default;
-    explicit UniqueServiceHandle(SC_HANDLE handle) : handle_(handle) {}
-    UniqueServiceHandle(const UniqueServiceHandle &) = delete;
-    UniqueServiceHandle &operator=(const UniqueServiceHandle &) = delete;
-    UniqueServiceHandle(UniqueServiceHandle &&other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueServiceHandle &operator=(UniqueServiceHandle &&other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    ~UniqueServiceHandle() { reset(); }
+using UniqueHandle = Owned<HANDLE, &CloseHandle, NullOrInvalidHandleIsEmpty>;
+using UniqueServiceHandle = Owned<SC_HANDLE, &CloseServiceHandle>;
+using UniqueRegistryKey = Owned<HKEY, &RegCloseKey>;
 
-    SC_HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset() {
-        if (handle_) CloseServiceHandle(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    SC_HANDLE handle_ = nullptr;
+// A key opened (or created) with its status: the key is owned only when the status is 0.
+struct OpenedKey {
+    UniqueRegistryKey key;
+    LONG status;
 };
+
+inline OpenedKey open_registry_key(HKEY root, const char *path, REGSAM access) {
+    HKEY key = nullptr;
+    const LONG status = RegOpenKeyExA(root, path, 0, access, &key);
+    return {UniqueRegistryKey(status == ERROR_SUCCESS ? key : nullptr), status};
+}
+
+inline OpenedKey create_registry_key(HKEY root, const char *path, REGSAM access) {
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+    return {UniqueRegistryKey(status == ERROR_SUCCESS ? key : nullptr), status};
+}
 
 }  // namespace mgx::win32

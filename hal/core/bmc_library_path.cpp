@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "platform.h"
 #include "process_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

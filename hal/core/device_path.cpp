@@ -2,11 +2,12 @@
 // with 1000 ms waits, in at most N cycles.
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "bounded_text.h"
 #include "platform.h"
 #include "process_state.h"
 #include "smbus_packet.h"
-#include "status_codes.h"
 #include "trace.h"
 #include "transport.h"
 

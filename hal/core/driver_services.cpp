@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "driver_use_counter.h"
-#include "halcore.h"
 #include "platform.h"
 #include "process_state.h"
 #include "service_manager.h"
-#include "status_codes.h"
 #include "trace.h"
+#include "win32/unique_handle.h"
 
 using namespace mgx::hal;
 
@@ -19,19 +21,23 @@ namespace {
 
 constexpr DWORD lock_status_size = 268;
 
-// Locks the database unless a back end's internal start is under way. On failure the manager
-// handle is closed and 20 or 21 returned.
-std::int32_t lock_database(SC_HANDLE manager, SC_LOCK &lock, bool trace_allocation) {
-    lock = nullptr;
+// Handles and locks of the service manager, released through its call table.
+void close_service_handle(SC_HANDLE handle) { service_manager().close_handle(handle); }
+void unlock_service_database(SC_LOCK lock) { service_manager().unlock_database(lock); }
+using ServiceHandle = mgx::win32::Owned<SC_HANDLE, &close_service_handle>;
+using DatabaseLock = mgx::win32::Owned<SC_LOCK, &unlock_service_database>;
+
+// Locks the database unless a back end's internal start is under way (then the lock stays
+// empty); 20 or 21 when it cannot be locked.
+std::int32_t lock_database(SC_HANDLE manager, DatabaseLock &held, bool trace_allocation) {
     if (process_state().internal_start) return status::ok;
     const ServiceManager &scm = service_manager();
     void *buffer = LocalAlloc(LPTR, lock_status_size);
     if (!buffer) {
         if (trace_allocation) HAL_TRACE(trace_main, "LocalAlloc() API failed");
-        scm.close_handle(manager);
         return status::program_name_failed;
     }
-    lock = scm.lock_database(manager);
+    SC_LOCK lock = scm.lock_database(manager);
     for (int retry = 0; !lock && GetLastError() == ERROR_SERVICE_DATABASE_LOCKED && retry < 5; ++retry) {
         auto *lock_status = static_cast<QUERY_SERVICE_LOCK_STATUSA *>(buffer);
         DWORD needed = 0;
@@ -47,15 +53,9 @@ std::int32_t lock_database(SC_HANDLE manager, SC_LOCK &lock, bool trace_allocati
         lock = scm.lock_database(manager);
     }
     LocalFree(buffer);
-    if (!lock) {
-        scm.close_handle(manager);
-        return status::database_lock_failed;
-    }
+    if (!lock) return status::database_lock_failed;
+    held.reset(lock);
     return status::ok;
-}
-
-void unlock_database(SC_LOCK lock) {
-    if (lock) service_manager().unlock_database(lock);
 }
 
 // After a successful start request: wait while the service reports start-pending and its
@@ -80,101 +80,84 @@ bool reaches_running(SC_HANDLE service) {
 
 extern "C" std::int32_t HCXDynamicDriverStart(const char *driver_file, const char *service_name, std::int32_t *state) {
     if (!driver_file || !service_name || !state) return status::bad_argument;
-    HANDLE file = CreateFileA(driver_file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
-        HAL_TRACE(trace_main, "Driver file not found (%s)", driver_file);
-        return status::driver_not_found;
+    {
+        const mgx::win32::UniqueHandle file(
+            CreateFileA(driver_file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() == ERROR_FILE_NOT_FOUND) {
+            HAL_TRACE(trace_main, "Driver file not found (%s)", driver_file);
+            return status::driver_not_found;
+        }
     }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 
     const ServiceManager &scm = service_manager();
     *state = 0;
-    SC_HANDLE manager = scm.open_manager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    const ServiceHandle manager(scm.open_manager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         HAL_TRACE(trace_main, "OpenSCManager() API failed");
         return status::service_manager_failed;
     }
-    SC_LOCK lock;
-    if (std::int32_t locked = lock_database(manager, lock, true)) return locked;
+    ServiceHandle service;  // released before the manager, the lock before both
+    DatabaseLock lock;
+    if (std::int32_t locked = lock_database(manager.get(), lock, true)) return locked;
 
-    SC_HANDLE service = scm.create_service(manager, service_name, service_name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                           SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, driver_file, nullptr, nullptr, nullptr,
-                                           nullptr, nullptr);
+    service.reset(scm.create_service(manager.get(), service_name, service_name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                     SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, driver_file, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr));
     if (service) {
         *state = 2;
     } else if (DWORD error = GetLastError(); error != ERROR_SERVICE_EXISTS) {
         HAL_TRACE(trace_main, "CreateService() API failed dwErrorCode = %d", static_cast<int>(error));
-        unlock_database(lock);
-        scm.close_handle(manager);
         return status::service_manager_failed;
     } else {
-        service = scm.open_service(manager, service_name, SERVICE_ALL_ACCESS);
+        service.reset(scm.open_service(manager.get(), service_name, SERVICE_ALL_ACCESS));
         if (!service) {
             HAL_TRACE(trace_main, "OpenService() API failed dwErrorCode = %d", static_cast<int>(GetLastError()));
-            unlock_database(lock);
-            scm.close_handle(manager);
             return status::service_manager_failed;
         }
         *state = 0;
     }
     const CounterUpdate counted = count_use(service_name, true, *state);
-    unlock_database(lock);
-    const auto close_both = [&] {
-        scm.close_handle(service);
-        scm.close_handle(manager);
-    };
-    if (counted.status != status::ok) {
-        close_both();
-        return status::service_registry_failed;
-    }
+    lock.reset();
+    if (counted.status != status::ok) return status::service_registry_failed;
 
     HAL_TRACE(trace_main, "Going to start service = %s", service_name);
     bool started = false;
     for (int attempt = 1; attempt <= 14 && !started; ++attempt) {
-        started = scm.start_service(service, 0, nullptr);
+        started = scm.start_service(service.get(), 0, nullptr);
         if (started) break;
-        if (GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) {
-            close_both();
-            return status::ok;
-        }
+        if (GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) return status::ok;
         if (attempt == 5 || attempt == 7) rewrite_image_path(service_name, driver_file);
     }
-    const bool running = started && reaches_running(service);
-    close_both();
+    const bool running = started && reaches_running(service.get());
     return running ? status::ok : status::service_not_started;
 }
 
 extern "C" std::int32_t HCXDynamicDriverStop(const char *service_name, std::int32_t stop_type) {
     if (!service_name) return status::bad_argument;
     const ServiceManager &scm = service_manager();
-    SC_HANDLE manager = scm.open_manager(nullptr, "ServicesActive", SC_MANAGER_ALL_ACCESS);
+    const ServiceHandle manager(scm.open_manager(nullptr, "ServicesActive", SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         HAL_TRACE(trace_main, "OpenSCManager() API failed");
         return status::program_name_failed;
     }
-    SC_LOCK lock;
-    if (std::int32_t locked = lock_database(manager, lock, false)) return locked;
-    SC_HANDLE service = scm.open_service(manager, service_name, SERVICE_ALL_ACCESS);
-    const auto finish = [&](std::int32_t result) {
-        unlock_database(lock);
-        if (service) scm.close_handle(service);
-        scm.close_handle(manager);
-        return result;
-    };
+    ServiceHandle service;  // released before the manager, the lock before both
+    DatabaseLock lock;
+    if (std::int32_t locked = lock_database(manager.get(), lock, false)) return locked;
+    service.reset(scm.open_service(manager.get(), service_name, SERVICE_ALL_ACCESS));
     if (!service) {
         HAL_TRACE(trace_main, "OpenService() API failed in stop Driver");
-        return finish(status::service_manager_failed);
+        return status::service_manager_failed;
     }
     if (stop_type != 3 && stop_type != 4) {
         const CounterUpdate counted = count_use(service_name, false, 0);
-        if (counted.status != status::ok) return finish(status::service_registry_failed);
-        if (counted.counter > 0) return finish(status::service_still_in_use);
+        if (counted.status != status::ok) return status::service_registry_failed;
+        if (counted.counter > 0) return status::service_still_in_use;
         stop_type = counted.final_action;
     }
     if (stop_type != 0) {
         SERVICE_STATUS service_status;
-        scm.control_service(service, SERVICE_CONTROL_STOP, &service_status);
-        if (stop_type == 2 || stop_type == 4) scm.delete_service(service);
+        scm.control_service(service.get(), SERVICE_CONTROL_STOP, &service_status);
+        if (stop_type == 2 || stop_type == 4) scm.delete_service(service.get());
     }
-    return finish(status::ok);
+    return status::ok;
 }

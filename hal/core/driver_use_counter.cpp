@@ -5,29 +5,19 @@
 #include <cstring>
 #include <string>
 
+#include <halcore/status_codes.h>
+
 #include "process_state.h"
-#include "status_codes.h"
+#include "win32/unique_handle.h"
 
 namespace mgx::hal {
 
 namespace {
 
-class ServiceKey {
-public:
-    explicit ServiceKey(const char *service_name) {
-        const std::string path = std::string("SYSTEM\\CurrentControlSet\\Services\\") + service_name;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WRITE, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ServiceKey(const ServiceKey &) = delete;
-    ServiceKey &operator=(const ServiceKey &) = delete;
-    ~ServiceKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+win32::OpenedKey open_service_key(const char *service_name) {
+    const std::string path = std::string("SYSTEM\\CurrentControlSet\\Services\\") + service_name;
+    return win32::open_registry_key(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
+}
 
 bool exempt(const char *service_name) {
     for (const char *name : {"SMBUS2", "SMBUS", "Imbdrv"})
@@ -51,8 +41,8 @@ LSTATUS write_dword(HKEY key, const char *name, std::int32_t value) {
 
 CounterUpdate count_use(const char *service_name, bool up, std::int32_t final_action) {
     if (exempt(service_name) || process_state().internal_start) return {status::ok, 0, 0};
-    ServiceKey key(service_name);
-    if (!key.get()) return {status::service_registry_failed, 0, final_action};
+    const win32::UniqueRegistryKey key = open_service_key(service_name).key;
+    if (!key) return {status::service_registry_failed, 0, final_action};
     std::int32_t counter = 0;
     read_dword(key.get(), "Counter", counter);  // missing: 0
     counter += up ? 1 : -1;
@@ -66,8 +56,8 @@ CounterUpdate count_use(const char *service_name, bool up, std::int32_t final_ac
 }
 
 void rewrite_image_path(const char *service_name, const char *driver_file) {
-    ServiceKey key(service_name);
-    if (!key.get()) return;
+    const win32::UniqueRegistryKey key = open_service_key(service_name).key;
+    if (!key) return;
     DWORD type = REG_EXPAND_SZ;
     if (RegQueryValueExA(key.get(), "ImagePath", nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) type = REG_EXPAND_SZ;
     const std::string path = std::string("\\??\\") + driver_file;

@@ -1,9 +1,10 @@
 // Requests over the IMB request library: five attempts 500 ms apart.
 #include <algorithm>
 
+#include <halcore/status_codes.h>
+
 #include "platform.h"
 #include "process_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

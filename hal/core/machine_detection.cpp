@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "bounded_text.h"
 #include "platform.h"
 #include "process_state.h"
 #include "smbios_information.h"
-#include "status_codes.h"
 #include "trace.h"
 
 namespace mgx::hal {

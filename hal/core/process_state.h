@@ -5,21 +5,12 @@
 
 #include <cstdint>
 
+#include <halcore/back_end_state.h>
+
 #include "bmc_api.h"
 #include "imb_api.h"
 
 namespace mgx::hal {
-
-enum BackEndState : std::int32_t {
-    IntelUnitSilent = 0,  // IMB back end up, unit did not answer
-    AcerMachine = 1,      // machine type only
-    SmbusUp = 2,
-    ImbUp = 3,
-    ImbUpS450 = 4,
-    BmcUnitSilent = 5,
-    BmcUp = 6,
-    Unrecognised = 7,
-};
 
 enum MachineType : std::int32_t { MachineIntel = 0, MachineAcer = 1, MachineVelmora = 5, MachineUnknown = 7 };
 

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include <halcore/status_codes.h>
+
 #include "process_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "bounded_text.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 

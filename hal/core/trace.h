@@ -4,10 +4,8 @@
 
 namespace mgx::hal {
 
-// Source names the messages carry.
+// Source name the messages carry.
 inline constexpr const char *trace_main = "HCXImbSmbMain";
-inline constexpr const char *trace_imb = "HCXIMB";
-inline constexpr const char *trace_fru = "HCXFruDbCollector";
 
 void trace_message(const char *source_file, int line, const char *format, ...) __attribute__((format(printf, 3, 4)));
 

@@ -1,5 +1,7 @@
 #include "transport.h"
 
+#include <halcore/status_codes.h>
+
 #include "process_state.h"
 
 namespace mgx::hal {
@@ -9,7 +11,7 @@ std::int32_t SendMgxRequest(MgxRequest request, MgxResponse *response) {
 }
 
 std::int32_t SendControllerRequest(MgxRequest request, MgxResponse *response, std::uint8_t target) {
-    if (!response) return 113;
+    if (!response) return status::bad_argument;
     switch (process_state().back_end_state) {
     case ImbUp:
     case ImbUpS450: return send_over_imb_api(request, *response);

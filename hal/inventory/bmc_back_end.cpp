@@ -1,9 +1,10 @@
 // The BMC back end: the BMC driver and the bmc library's IPMI pass-through; no query table.
 #include "back_end_probes.h"
+#include <halcore/status_codes.h>
+
 #include "back_ends.h"
 #include "driver_probe.h"
 #include "inventory_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

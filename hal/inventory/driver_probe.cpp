@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "bounded_text.h"
-#include "halcore.h"
 #include "process_state.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 

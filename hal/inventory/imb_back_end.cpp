@@ -2,11 +2,12 @@
 // query table.
 #include <windows.h>
 
+#include <halcore/status_codes.h>
+
 #include "back_end_probes.h"
 #include "back_ends.h"
 #include "driver_probe.h"
 #include "inventory_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

@@ -1,8 +1,10 @@
-// The SMBus back end: the SMBus driver, kept open as the device path, and the locally built
-// sensor and FRU collectors behind the query table.
+// The SMBus back end: the SMBus driver, kept open as the device path, and the sensor lock of the
+// locally built query entry points.
 #include <windows.h>
 
 #include <cstring>
+
+#include <halcore/status_codes.h>
 
 #include "back_end_probes.h"
 #include "back_ends.h"
@@ -10,8 +12,7 @@
 #include "driver_probe.h"
 #include "inventory_state.h"
 #include "process_state.h"
-#include "smbus_collectors.h"
-#include "status_codes.h"
+#include "sensor_lock.h"
 
 namespace mgx::hal {
 
@@ -28,7 +29,7 @@ std::int32_t start_smbus_back_end(const char *device_name) {
     if (driver.status != status::ok) return driver.status;
     if (probe_smbus_unit() != 0) return status::transport_failure;
     if (is_product_program(driver.executable_name)) return status::ok;
-    start_smbus_collectors();
+    create_sensor_lock();
     return status::ok;
 }
 
@@ -39,7 +40,7 @@ std::int32_t stop_smbus_back_end() {
         if (!CloseHandle(state.device)) result = status::device_not_open_at_close;
         state.device = nullptr;
     }
-    stop_smbus_collectors();
+    destroy_sensor_lock();
     return result;
 }
 

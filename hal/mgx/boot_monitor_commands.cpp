@@ -1,7 +1,8 @@
 // Start monitoring (POST and OS boot watchdog) and the safe power-off mode.
-#include "halcore.h"
 #include "platform.h"
-#include "status_codes.h"
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "unit_command.h"
 
 using namespace mgx::hal;

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "process_state.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "mgx_records.h"
+#include <halcore/records.h>
 
 namespace mgx::hal {
 

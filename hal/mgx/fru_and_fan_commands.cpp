@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "halcore.h"
-#include "status_codes.h"
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "transport.h"
 #include "unit_command.h"
 

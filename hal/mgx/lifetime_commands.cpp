@@ -1,9 +1,10 @@
 // Running time, maintenance information and memory maintenance information.
 #include <cstring>
 
-#include "halcore.h"
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "platform.h"
-#include "status_codes.h"
 #include "unit_command.h"
 
 using namespace mgx::hal;

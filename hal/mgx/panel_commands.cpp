@@ -1,8 +1,9 @@
 // The front panel: LEDs and LCD lines.
 #include <cstring>
 
-#include "halcore.h"
-#include "status_codes.h"
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "unit_command.h"
 
 using namespace mgx::hal;
@@ -38,13 +39,15 @@ extern "C" std::int32_t MGXLcdAndLedRead(MgxPanelState *out) {
         if (std::int32_t result = unit_command(0x23, data, sizeof data, answer)) return result;
         if (answer.length < 19) return status::answer_too_short;
         const std::uint8_t *bytes = answer.data;
-        out->flags[0] = (bytes[0] & 0x02) ? 0 : 1;
-        out->flags[1] = (bytes[0] & 0x01) ? 0 : 1;
-        out->flags[2] = bytes[17] & 1;
-        out->flags[3] = (bytes[17] >> 1) & 1;
-        out->flags[4] = (bytes[17] >> 2) & 1;
+        MgxPanelState &state = *out;
+        state[PanelFlag::AnswerByte0Bit1Clear] = (bytes[0] & 0x02) ? 0 : 1;
+        state[PanelFlag::LcdPresent] = (bytes[0] & 0x01) ? 0 : 1;
+        state[PanelFlag::AnswerByte17Bit0] = bytes[17] & 1;
+        state[PanelFlag::OsBootMonitoring] = (bytes[17] >> 1) & 1;
+        state[PanelFlag::AnswerByte17Bit2] = (bytes[17] >> 2) & 1;
+        constexpr PanelFlag leds[3] = {PanelFlag::Led0, PanelFlag::Led1, PanelFlag::Led2};
         for (int bit = 0; bit < 3; ++bit)
-            if (bytes[18] & (1 << bit)) out->flags[5 + bit] = 1;
+            if (bytes[18] & (1 << bit)) state[leds[bit]] = 1;
         std::memcpy(out->line[line], bytes + 1, 16);
     }
     return status::ok;

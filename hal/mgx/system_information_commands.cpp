@@ -2,9 +2,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "halcore.h"
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "process_state.h"
-#include "status_codes.h"
 #include "unit_command.h"
 
 using namespace mgx::hal;

@@ -3,9 +3,12 @@
 
 #include <cstring>
 
+#include <halcore/command_types.h>
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "hal_test.h"
-#include "halcore.h"
-#include "status_codes.h"
+#include "mgx_message.h"
 
 namespace mgx::hal {
 namespace {
@@ -16,6 +19,29 @@ const Bytes device_id_15 = {0x00, 0x20, 0x81, 0x91, 0x10, 0x51, 0xBF, 0x7B, 0x1B
 const Bytes running_time_answer = {0x00, 0x39, 0x30, 0x00, 0x00};
 
 class DispatcherTest : public HalTest {};
+
+// The record sizes of the command table: the dispatcher checks lengths against the records, so a
+// record that changed size would change what callers must pass.
+template <CommandType type>
+constexpr bool sizes_are(int in, int out) {
+    using R = CommandRecords<type>;
+    int in_size = 0, out_size = 0;
+    if constexpr (R::has_in) in_size = sizeof(typename R::In);
+    if constexpr (R::has_out) out_size = sizeof(typename R::Out);
+    return in_size == in && out_size == out;
+}
+using enum CommandType;
+static_assert(sizes_are<SensorReading>(1, 1) && sizes_are<FruAreaInfo>(8, 6) && sizes_are<ReadFru>(11, 43) &&
+              sizes_are<WriteFru>(43, 1) && sizes_are<FanControl>(9, 1) && sizes_are<FanStatus>(4, 4) &&
+              sizes_are<PanelControl>(51, 0) && sizes_are<PanelRead>(0, 64) && sizes_are<RunningHours>(0, 4) &&
+              sizes_are<SetRunningHours>(4, 0) && sizes_are<SetSystemConfigLastInfo>(4, 0) && sizes_are<MaintenanceInfo>(0, 23) &&
+              sizes_are<SetMaintenanceInfo>(23, 23) && sizes_are<MemoryMaintenance>(0, 12) &&
+              sizes_are<SetMemoryMaintenance>(12, 12) && sizes_are<SafeMode>(0, 4) && sizes_are<SetSafeMode>(4, 0) &&
+              sizes_are<BootMonitoring>(0, 12) && sizes_are<SetBootMonitoring>(12, 0) && sizes_are<SystemInformation>(0, 534) &&
+              sizes_are<SetSystemInformation>(534, 0) && sizes_are<ReadStoreArea>(510, 510) &&
+              sizes_are<WriteStoreArea>(510, 2) && sizes_are<RawRequest>(30, 29) && sizes_are<DeviceIdentity>(0, 47));
+static_assert(!CommandRecords<WriteFru>::checks_out && !CommandRecords<SetMaintenanceInfo>::checks_out &&
+              CommandRecords<SetMemoryMaintenance>::checks_out);
 
 TEST_F(DispatcherTest, UnknownTypesAndWrongRecordsAre113AtOnce) {
     FakeUnit unit([](const Bytes &) { return running_time_answer; });

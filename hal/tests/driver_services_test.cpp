@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "hal_fakes.h"
-#include "halcore.h"
 #include "process_state.h"
 #include "service_manager.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 namespace {

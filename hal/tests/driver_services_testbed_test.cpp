@@ -7,11 +7,12 @@
 #include <optional>
 #include <string>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "control_client.h"
-#include "halcore.h"
 #include "process_state.h"
 #include "program_copies.h"
-#include "status_codes.h"
 #include "win32/unique_handle.h"
 
 namespace mgx::hal {

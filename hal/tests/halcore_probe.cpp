@@ -6,8 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <halcore/halcore.h>
+
 #include "hal_fakes.h"
-#include "halcore.h"
 #include "inventory_state.h"
 #include "process_state.h"
 

@@ -5,12 +5,14 @@
 
 #include <cstring>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "control_client.h"
 #include "hal_fakes.h"
-#include "halcore.h"
+#include "mgx_message.h"
 #include "process_state.h"
 #include "program_copies.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 namespace {

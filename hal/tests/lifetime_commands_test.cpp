@@ -1,9 +1,10 @@
 // The lifetime, maintenance and memory commands: request bytes, answers and settle waits.
 #include <gtest/gtest.h>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "hal_test.h"
-#include "halcore.h"
-#include "status_codes.h"
 
 #include <cstring>
 

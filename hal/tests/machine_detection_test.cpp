@@ -3,10 +3,11 @@
 
 #include <cstring>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "hal_test.h"
-#include "halcore.h"
 #include "machine_detection.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 namespace {

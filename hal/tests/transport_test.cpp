@@ -3,9 +3,10 @@
 
 #include <cstring>
 
+#include <halcore/status_codes.h>
+
 #include "hal_test.h"
 #include "smbus_packet.h"
-#include "status_codes.h"
 #include "transport.h"
 
 namespace mgx::hal {

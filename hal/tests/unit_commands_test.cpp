@@ -4,9 +4,10 @@
 
 #include <cstring>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "hal_test.h"
-#include "halcore.h"
-#include "status_codes.h"
 
 namespace mgx::hal {
 namespace {

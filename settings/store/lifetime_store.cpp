@@ -1,9 +1,9 @@
 #include "lifetime_store.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "registry_defaults.h"
+#include "language.h"
+#include "wear_parts.h"
 
 // The registry access library, bound by ordinal (3 and 4).
 extern "C" {
@@ -13,42 +13,26 @@ LONG __cdecl GetRegVal_DL(const char *key, const char *name, DWORD type, void *d
 
 namespace mgx::store {
 
-namespace {
-
-constexpr const char *running_hour_names[3] = {"CPU_FAN", "PSU", "CAIS_FAN"};
-constexpr const char *life_time_names[5] = {"CPU_FAN", "PSU", "CAIS_FAN", "UPS", "RAID"};
-
-void install_date_name(long number, char (&name)[16]) {
-    if (number >= 1 && number <= 16)
-        std::snprintf(name, sizeof name, "%s%02ld", "RAID", number);
-    else
-        std::strcpy(name, "UPS");
-}
-
-}  // namespace
-
 LONG ReadLanguage(DWORD *language, LANGID user_language) {
     *language = language_default(Writer::SettingsProgram, user_language, user_language);
     return GetRegVal_DL(root_key, "Language", REG_DWORD, language, sizeof *language);
 }
 
 LONG ReadRunningHours(int index, std::int32_t *hours) {
-    return GetRegVal_DL(current_key, running_hour_names[index], REG_DWORD, hours, sizeof *hours);
+    return GetRegVal_DL(current_key, running_hours_part(index).value_name.c_str(), REG_DWORD, hours, sizeof *hours);
 }
 
 LONG WriteRunningHours(int index, std::int32_t hours) {
-    return SetRegVal_DL(current_key, running_hour_names[index], REG_DWORD, &hours, sizeof hours);
+    return SetRegVal_DL(current_key, running_hours_part(index).value_name.c_str(), REG_DWORD, &hours, sizeof hours);
 }
 
 LONG ReadLifeTime(int index, std::int32_t *hours) {
-    return GetRegVal_DL(limit_key, life_time_names[index], REG_DWORD, hours, sizeof *hours);
+    return GetRegVal_DL(limit_key, life_time_part(index).life_time_name.c_str(), REG_DWORD, hours, sizeof *hours);
 }
 
 LONG ReadInstallDate(long number, char (&date)[date_size]) {
-    char name[16];
-    install_date_name(number, name);
     char scratch[date_size] = {};
-    LONG status = GetRegVal_DL(setup_date_key, name, REG_SZ, scratch, sizeof scratch);
+    LONG status = GetRegVal_DL(setup_date_key, install_date_part(number).value_name.c_str(), REG_SZ, scratch, sizeof scratch);
     if (status == ERROR_SUCCESS) {
         scratch[date_size - 1] = '\0';
         std::memcpy(date, scratch, date_size);
@@ -57,9 +41,7 @@ LONG ReadInstallDate(long number, char (&date)[date_size]) {
 }
 
 LONG WriteInstallDate(long number, const char (&date)[date_size]) {
-    char name[16];
-    install_date_name(number, name);
-    return SetRegVal_DL(setup_date_key, name, REG_SZ, date, date_size);
+    return SetRegVal_DL(setup_date_key, install_date_part(number).value_name.c_str(), REG_SZ, date, date_size);
 }
 
 LONG ReadRaidCount(DWORD *count) { return GetRegVal_DL(setup_date_key, "RAIDCount", REG_DWORD, count, sizeof *count); }

@@ -15,7 +15,4 @@ inline constexpr const char *app_paths_key = "SOFTWARE\\Microsoft\\Windows\\Curr
 
 inline constexpr unsigned long date_size = 16;  // "%Y/%m/%d" texts in a 16-byte REG_SZ
 
-// Which program writes the defaults: the language rule and the notification defaults differ.
-enum class Writer { SettingsProgram, SetupProgram };
-
 }  // namespace mgx::store

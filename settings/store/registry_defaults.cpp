@@ -1,12 +1,11 @@
 #include "registry_defaults.h"
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "halcore.h"
+#include "wear_parts.h"
+#include "win32/unique_handle.h"
 
 namespace mgx::store {
 
@@ -17,14 +16,15 @@ RegistryCalls &registry_calls() {
 
 namespace {
 
-constexpr LANGID japanese = 0x11;
+// Keys opened through the replaceable calls are closed through them too.
+void close_key(HKEY key) { registry_calls().close_key(key); }
+using Key = win32::Owned<HKEY, &close_key>;
 
-// One value of the tables: a number, or a text (an empty text is written as one NUL byte; a
-// date is written as its 16-byte field).
+// One value of the tables: a number, or a text written with its terminator (an empty text is
+// one NUL byte).
 struct Value {
     std::string name;
     std::variant<DWORD, std::string> data;
-    DWORD text_size = 0;  // 0: the text and its terminator
 };
 
 LONG write_value(HKEY key, const Value &value) {
@@ -32,39 +32,34 @@ LONG write_value(HKEY key, const Value &value) {
         return registry_calls().set_value(key, value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(number),
                                           sizeof *number);
     const std::string &text = std::get<std::string>(value.data);
-    std::vector<char> bytes(text.begin(), text.end());
-    bytes.resize(value.text_size ? value.text_size : text.size() + 1, '\0');
-    return registry_calls().set_value(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
-                                      static_cast<DWORD>(bytes.size()));
+    return registry_calls().set_value(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                                      static_cast<DWORD>(text.size() + 1));
 }
 
-std::string numbered(const char *prefix, int number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%s%02ld", prefix, static_cast<long>(number));
-    return name;
-}
+Value empty_text(const std::string &name) { return {name, std::string()}; }
 
-Value date(std::string name) { return {std::move(name), std::string(), date_size}; }
+// The parts in the registry's order that match.
+template <typename Matches>
+std::vector<const WearPart *> parts_where(Matches matches) {
+    std::vector<const WearPart *> parts;
+    for (WearPartIndex index : registry_order())
+        if (matches(wear_part(index))) parts.push_back(&wear_part(index));
+    return parts;
+}
 
 // Opens or creates the key and writes its values in order (the values are made once the key is
 // open, so the setup program asks the panel at that point).
 LONG write_key(const char *path, const std::function<std::vector<Value>()> &values) {
-    HKEY key;
-    LONG status = registry_calls().create_key(HKEY_LOCAL_MACHINE, path, &key);
+    HKEY created = nullptr;
+    LONG status = registry_calls().create_key(HKEY_LOCAL_MACHINE, path, &created);
     if (status != ERROR_SUCCESS) return status;
+    const Key key(created);
     LONG combined = ERROR_SUCCESS;
-    for (const Value &value : values()) combined |= write_value(key, value);
-    registry_calls().close_key(key);
+    for (const Value &value : values()) combined |= write_value(key.get(), value);
     return combined;
 }
 
 }  // namespace
-
-DWORD language_default(Writer writer, LANGID user_language, LANGID system_language) {
-    const LANGID user_primary = user_language & 0x3FF, system_primary = system_language & 0x3FF;
-    if (writer == Writer::SettingsProgram) return user_primary == japanese ? 0 : 1;
-    return user_primary == japanese && user_primary == system_primary ? 0 : 1;
-}
 
 DefaultsContext defaults_for(Writer writer, const std::string &program_directory) {
     DefaultsContext context;
@@ -73,61 +68,65 @@ DefaultsContext defaults_for(Writer writer, const std::string &program_directory
     context.temp_directory = program_directory + "Temp\\";
     context.user_language = GetUserDefaultLangID();
     context.system_language = GetSystemDefaultLangID();
-    context.lcd_panel_present = [] {
-        hal::MgxPanelState state{};
-        return HCXMgxInterface(nullptr, 0, &state, sizeof state, 8) == 0 && state.flags[1] != 0;
-    };
     return context;
 }
 
 LONG RegisterAppPath(const std::string &program_directory, const char *file_name) {
     const RegistryCalls &registry = registry_calls();
-    HKEY key;
-    LONG status = registry.create_key(HKEY_LOCAL_MACHINE, (std::string(app_paths_key) + file_name).c_str(), &key);
+    HKEY created = nullptr;
+    LONG status = registry.create_key(HKEY_LOCAL_MACHINE, (std::string(app_paths_key) + file_name).c_str(), &created);
     if (status != ERROR_SUCCESS) return status;
+    const Key key(created);
     const std::string full_path = program_directory + file_name;
-    LONG combined = registry.set_value(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(full_path.c_str()),
+    LONG combined = registry.set_value(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(full_path.c_str()),
                                        static_cast<DWORD>(full_path.size() + 1));
-    combined |= registry.set_value(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(program_directory.c_str()),
+    combined |= registry.set_value(key.get(), "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(program_directory.c_str()),
                                    static_cast<DWORD>(program_directory.size() + 1));
-    registry.close_key(key);
     return combined;
 }
 
 LONG WriteRegistryDefaults(const DefaultsContext &context) {
     const DWORD language = language_default(context.writer, context.user_language, context.system_language);
     const bool setup = context.writer == Writer::SetupProgram;
-    const char *parts[] = {"CPU_FAN", "CAIS_FAN", "PSU", "UPS"};
+    const auto aging_by_hours = [](const WearPart &part) { return part.aging == Aging::RunningHours; };
+    const auto aging_by_date = [](const WearPart &part) { return part.aging == Aging::InstallDate; };
+    // The RAID cards share one life time: the first card's line stands for all.
+    const auto own_life_time = [](const WearPart &part) { return part.life_time_slot != wear_part(RaidBattery1).life_time_slot || part.index == RaidBattery1; };
 
-    struct Key {
+    struct KeyValues {
         const char *path;
         std::function<std::vector<Value>()> values;
     };
-    const Key keys[] = {
+    const KeyValues keys[] = {
         {root_key,
          [&] {
-             return std::vector<Value>{{"TempDir", context.temp_directory}, {"MachineID", std::string()},
-                                       {"ModelName", std::string()}, {"Language", language}, {"LifeTime", DWORD{0}}};
+             return std::vector<Value>{{"TempDir", context.temp_directory}, empty_text("MachineID"),
+                                       empty_text("ModelName"), {"Language", DWORD{language}}, {"LifeTime", DWORD{0}}};
          }},
         {limit_key,
-         [] {
-             return std::vector<Value>{{"CPU_FAN", DWORD{26000}}, {"CAIS_FAN", DWORD{26000}}, {"PSU", DWORD{26000}},
-                                       {"UPS", DWORD{17520}}, {"RAID", DWORD{17520}}};
+         [&] {
+             std::vector<Value> values;
+             for (const WearPart *part : parts_where(own_life_time))
+                 values.push_back({part->life_time_name, DWORD{part->default_life_time}});
+             return values;
          }},
-        {current_key, [] { return std::vector<Value>{{"CPU_FAN", DWORD{0}}, {"CAIS_FAN", DWORD{0}}, {"PSU", DWORD{0}}}; }},
+        {current_key,
+         [&] {
+             std::vector<Value> values;
+             for (const WearPart *part : parts_where(aging_by_hours)) values.push_back({part->value_name, DWORD{0}});
+             return values;
+         }},
         {setup_date_key,
-         [] {
-             std::vector<Value> values = {{"RAIDCount", DWORD{0}}, date("UPS")};
-             for (int card = 1; card <= 16; ++card) values.push_back(date(numbered("RAID", card)));
+         [&] {
+             std::vector<Value> values = {{"RAIDCount", DWORD{0}}};
+             for (const WearPart *part : parts_where(aging_by_date)) values.push_back(empty_text(part->value_name));
              return values;
          }},
         {notify_done_key,
-         [&parts] {
+         [] {
              std::vector<Value> values;
-             for (const char *part : parts) values.push_back({part, DWORD{0}});
-             for (int card = 1; card <= 16; ++card) values.push_back({numbered("RAID", card), DWORD{0}});
-             for (const char *part : parts) values.push_back(date(std::string(part) + "_DATE"));
-             for (int card = 1; card <= 16; ++card) values.push_back(date(numbered("RAID_DATE", card)));
+             for (WearPartIndex index : registry_order()) values.push_back({wear_part(index).value_name, DWORD{0}});
+             for (WearPartIndex index : registry_order()) values.push_back(empty_text(wear_part(index).notify_date_name));
              return values;
          }},
         {notify_method_key,
@@ -138,7 +137,7 @@ LONG WriteRegistryDefaults(const DefaultsContext &context) {
          }},
         {display_item_key, [] { return std::vector<Value>{{"ItemNo", DWORD{0xFFFFFFFF}}}; }},
     };
-    for (const Key &key : keys)
+    for (const KeyValues &key : keys)
         if (LONG status = write_key(key.path, key.values)) return status;
 
     LONG registered = ERROR_SUCCESS;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "language.h"
 #include "product_key.h"
 
 namespace mgx::store {
@@ -17,7 +18,8 @@ struct DefaultsContext {
     std::string temp_directory;     // "TempDir": the program directory followed by "Temp\"
     LANGID user_language = 0;       // GetUserDefaultLangID
     LANGID system_language = 0;     // GetSystemDefaultLangID
-    // The setup program's panel read: true when it succeeds and reports an LCD panel.
+    // The setup program's panel read, handed in by the program: true when it succeeds and
+    // reports an LCD panel. Asked once the NotifyMethod key is open.
     std::function<bool()> lcd_panel_present;
 };
 
@@ -30,14 +32,12 @@ struct RegistryCalls {
 };
 RegistryCalls &registry_calls();
 
-// The platform's language identifiers and Halcore's panel read, for the real programs.
+// The platform's language identifiers and the directories, for the real programs (the setup
+// program adds its panel read).
 DefaultsContext defaults_for(Writer writer, const std::string &program_directory);
 
 // 0, or the Win32 codes of what failed, ORed.
 LONG WriteRegistryDefaults(const DefaultsContext &context);
 LONG RegisterAppPath(const std::string &program_directory, const char *file_name);
-
-// 0 Japanese, 1 English, by the writer's rule.
-DWORD language_default(Writer writer, LANGID user_language, LANGID system_language);
 
 }  // namespace mgx::store

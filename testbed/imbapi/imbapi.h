@@ -3,10 +3,7 @@
 
 #include <cstdint>
 
-#include "imb_api.h"  // Halcore's view of the library: the request record
-
-// The request record is the one its callers build.
-using ImbRequest = mgx::hal::ImbRequest;
+#include "imb_request.h"
 
 // Results of SendTimedImbpRequest.
 enum ImbStatus : int {

@@ -4,23 +4,20 @@
 #include <array>
 #include <cstdint>
 
-#include "query_api_table.h"
-
-using mgx::hal::QueryCategory;
-using mgx::hal::QueryEntry;
+#include "query_table.h"
 
 namespace {
 
 std::int32_t not_supported(...) { return 4; }
 
-constexpr std::array<std::pair<std::uint32_t, int>, mgx::hal::query_category_count> categories = {{
+constexpr std::array<std::pair<std::uint32_t, int>, sensor_query_category_count> categories = {{
     {1, 6}, {2, 10}, {3, 3}, {5, 3}, {4, 3}, {10, 2}, {11, 1}, {7, 4}, {6, 2}, {12, 2}, {9, 1},
     {8, 1}, {13, 2}, {14, 2}, {15, 2}, {16, 2}, {17, 2}, {18, 0}, {19, 0}, {20, 0}, {21, 0}, {22, 5},
 }};
 
-QueryEntry slots[10] = {not_supported, not_supported, not_supported, not_supported, not_supported,
+SensorQueryEntry slots[10] = {not_supported, not_supported, not_supported, not_supported, not_supported,
                         not_supported, not_supported, not_supported, not_supported, not_supported};
-QueryCategory table[mgx::hal::query_category_count];
+SensorQueryCategory table[sensor_query_category_count];
 
 void cleanup() {}
 

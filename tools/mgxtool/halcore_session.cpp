@@ -1,6 +1,7 @@
 #include "halcore_session.h"
 
-#include "halcore.h"
+#include <halcore/back_end_state.h>
+#include <halcore/halcore.h>
 
 namespace mgx::tool {
 
@@ -8,9 +9,7 @@ HalcoreSession::HalcoreSession() { init_status_ = HCXInitImbSmbDll(&back_end_sta
 
 HalcoreSession::~HalcoreSession() { shut_down(); }
 
-bool HalcoreSession::usable() const {
-    return back_end_state_ == 2 || back_end_state_ == 3 || back_end_state_ == 4 || back_end_state_ == 6;
-}
+bool HalcoreSession::usable() const { return hal::is_usable(back_end_state_); }
 
 std::int32_t HalcoreSession::shut_down() {
     if (!open_) return 0;
@@ -19,15 +18,16 @@ std::int32_t HalcoreSession::shut_down() {
 }
 
 std::string describe_back_end(std::int32_t state) {
+    using namespace hal;
     switch (state) {
-    case 0: return "Intel baseboard; the unit did not answer through the IMB request library";
-    case 1: return "Acer baseboard; the SMBus back end did not start";
-    case 2: return "Acer baseboard; the unit answers over the SMBus driver";
-    case 3: return "Intel baseboard; the unit answers through the IMB request library";
-    case 4: return "Intel S450 baseboard; the unit answers through the IMB request library";
-    case 5: return "Velmora baseboard; the unit did not answer through the bmc library";
-    case 6: return "Velmora baseboard; the unit answers through the bmc library";
-    case 7: return "unrecognised baseboard vendor; no back end";
+    case IntelUnitSilent: return "Intel baseboard; the unit did not answer through the IMB request library";
+    case AcerMachine: return "Acer baseboard; the SMBus back end did not start";
+    case SmbusUp: return "Acer baseboard; the unit answers over the SMBus driver";
+    case ImbUp: return "Intel baseboard; the unit answers through the IMB request library";
+    case ImbUpS450: return "Intel S450 baseboard; the unit answers through the IMB request library";
+    case BmcUnitSilent: return "Velmora baseboard; the unit did not answer through the bmc library";
+    case BmcUp: return "Velmora baseboard; the unit answers through the bmc library";
+    case Unrecognised: return "unrecognised baseboard vendor; no back end";
     default: return "unknown state";
     }
 }
@@ -56,17 +56,6 @@ void with_unit(const OutputOptions &options,
     if (status != 0) text << "failed with status " << status << "\n";
     report(options, document, text.str());
     if (status != 0) throw CommandFailed("command failed");
-}
-
-int parse_byte(const std::string &text) {
-    std::size_t used = 0;
-    int value = -1;
-    try {
-        value = std::stoi(text, &used, 0);
-    } catch (const std::exception &) {
-    }
-    if (used != text.size() || value < 0 || value > 255) throw CLI::ValidationError("\"" + text + "\" is not a byte (0 to 255)");
-    return value;
 }
 
 }  // namespace mgx::tool

@@ -23,7 +23,7 @@ public:
 
     std::int32_t init_status() const { return init_status_; }
     std::int32_t back_end_state() const { return back_end_state_; }
-    // The states in which management-unit commands can be sent: 2, 3, 4 and 6.
+    // The states in which management-unit commands can be sent.
     bool usable() const;
     // Shuts down now (instead of at destruction) and returns HCXFreeImbSmbDll's status.
     std::int32_t shut_down();
@@ -48,8 +48,5 @@ nlohmann::json session_json(const HalcoreSession &session);
 // Initialises Halcore and, when the unit can be reached, runs `command`, which fills the report
 // and returns a status; reports either way, and throws CommandFailed for a non-zero status.
 void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command);
-
-// "0x3a" or "58" as a byte; throws CLI::ValidationError otherwise.
-int parse_byte(const std::string &text);
 
 }  // namespace mgx::tool

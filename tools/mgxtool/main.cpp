@@ -5,12 +5,14 @@
 
 #include "control_client.h"
 #include "output.h"
+#include "hardware_commands.h"
 #include "platform_commands.h"
-#include "settings_commands.h"
-#include "store_commands.h"
+#include "power_and_boot_commands.h"
+#include "product_key_commands.h"
 #include "support_commands.h"
 #include "testbed_commands.h"
 #include "unit_commands.h"
+#include "unit_memory_commands.h"
 
 int main(int argc, char **argv) {
     CLI::App app("mgxtool: management unit maintenance from the command line");
@@ -19,8 +21,10 @@ int main(int argc, char **argv) {
     mgx::tool::OutputOptions options;
     app.add_flag("--json", options.json, "print JSON for scripts");
     mgx::tool::add_unit_commands(app, options);
-    mgx::tool::add_settings_commands(app, options);
-    mgx::tool::add_store_commands(app, options);
+    mgx::tool::add_power_and_boot_commands(app, options);
+    mgx::tool::add_unit_memory_commands(app, options);
+    mgx::tool::add_hardware_commands(app, options);
+    mgx::tool::add_product_key_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_testbed_commands(app, options);

@@ -1,9 +1,11 @@
 #include "platform_commands.h"
 
+#include <memory>
 #include <sstream>
 
+#include <halcore/halcore.h>
+
 #include "bmc_library.h"
-#include "halcore.h"
 
 namespace mgx::tool {
 
@@ -62,6 +64,11 @@ void list_smbios(const OutputOptions &options) {
     report(options, document, text.str());
 }
 
+struct DriverOptions {
+    std::string file, service;
+    std::int32_t stop_type = 1;
+};
+
 }  // namespace
 
 void add_platform_commands(CLI::App &app, const OutputOptions &options) {
@@ -70,23 +77,23 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
 
     CLI::App *driver = app.add_subcommand("driver", "start or stop a kernel-driver service through Halcore");
     driver->require_subcommand(1);
-    static std::string file, service;
-    static std::int32_t stop_type = 1;
+    auto driver_options = std::make_shared<DriverOptions>();
     CLI::App *start = driver->add_subcommand("start", "install if needed and start; counts the use");
-    start->add_option("file", file, "full path of the driver file")->required();
-    start->add_option("service", service, "service name, e.g. bmc")->required();
-    start->callback([&options] {
+    start->add_option("file", driver_options->file, "full path of the driver file")->required();
+    start->add_option("service", driver_options->service, "service name, e.g. bmc")->required();
+    start->callback([&options, driver_options] {
         std::int32_t state = 0;
-        std::int32_t status = HCXDynamicDriverStart(file.c_str(), service.c_str(), &state);
+        std::int32_t status = HCXDynamicDriverStart(driver_options->file.c_str(), driver_options->service.c_str(), &state);
         report(options, {{"status", status}, {"created", state == 2}},
                "status " + std::to_string(status) + (state == 2 ? ", service created\n" : "\n"));
         if (status != 0) throw std::runtime_error("driver start failed");
     });
     CLI::App *stop = driver->add_subcommand("stop", "end one use; the last one stops (and removes what was created)");
-    stop->add_option("service", service, "service name")->required();
-    stop->add_option("--type", stop_type, "3: stop now, 4: stop and delete now, else by the use counter")->capture_default_str();
-    stop->callback([&options] {
-        std::int32_t status = HCXDynamicDriverStop(service.c_str(), stop_type);
+    stop->add_option("service", driver_options->service, "service name")->required();
+    stop->add_option("--type", driver_options->stop_type, "3: stop now, 4: stop and delete now, else by the use counter")
+        ->capture_default_str();
+    stop->callback([&options, driver_options] {
+        std::int32_t status = HCXDynamicDriverStop(driver_options->service.c_str(), driver_options->stop_type);
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != 0) throw std::runtime_error("driver stop failed");
     });

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 #include "omra_logging.h"
@@ -70,43 +72,51 @@ void get_value(const OutputOptions &options, const std::string &key, const std::
     if (status != ERROR_SUCCESS) throw std::runtime_error("reading the value failed");
 }
 
+struct LogOptions {
+    std::string path, message;
+};
+
+struct RegistryOptions {
+    std::string key, name, text;
+    std::optional<std::uint32_t> number;
+};
+
 }  // namespace
 
 void add_support_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *log = app.add_subcommand("log", "log files of the logging library (newest first, at most 600 lines)");
     log->require_subcommand(1);
-    static std::string path, message;
+    auto log_options = std::make_shared<LogOptions>();
     CLI::App *add = log->add_subcommand("add", "add a line through OMRALogging");
-    add->add_option("file", path, "log file path")->required();
-    add->add_option("message", message, "the line's text (up to 490 characters are kept)")->required();
-    add->callback([&options] {
-        int written = OMRALogging(path.c_str(), message.c_str());
+    add->add_option("file", log_options->path, "log file path")->required();
+    add->add_option("message", log_options->message, "the line's text (up to 490 characters are kept)")->required();
+    add->callback([&options, log_options] {
+        int written = OMRALogging(log_options->path.c_str(), log_options->message.c_str());
         report(options, {{"written", written == 1}}, written == 1 ? "written\n" : "the log file cannot be opened\n");
         if (written != 1) throw std::runtime_error("logging failed");
     });
     CLI::App *show = log->add_subcommand("show", "print a log file, newest line first");
-    show->add_option("file", path, "log file path")->required();
-    show->callback([&options] { show_log(options, path); });
+    show->add_option("file", log_options->path, "log file path")->required();
+    show->callback([&options, log_options] { show_log(options, log_options->path); });
 
     CLI::App *registry = app.add_subcommand("registry", "values under HKEY_LOCAL_MACHINE through the registry access library");
     registry->require_subcommand(1);
-    static std::string key, name, text_value;
-    static std::optional<std::uint32_t> number;
+    auto value = std::make_shared<RegistryOptions>();
     CLI::App *get = registry->add_subcommand("get", "read a value");
-    get->add_option("key", key, "key path, e.g. SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit")->required();
-    get->add_option("name", name, "value name")->required();
-    get->callback([&options] { get_value(options, key, name); });
+    get->add_option("key", value->key, "key path, e.g. SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit")->required();
+    get->add_option("name", value->name, "value name")->required();
+    get->callback([&options, value] { get_value(options, value->key, value->name); });
     CLI::App *set = registry->add_subcommand("set", "write a value of an existing key");
-    set->add_option("key", key, "key path")->required();
-    set->add_option("name", name, "value name")->required();
-    auto *dword = set->add_option("--dword", number, "a REG_DWORD value");
-    auto *text = set->add_option("--text", text_value, "a REG_SZ value");
+    set->add_option("key", value->key, "key path")->required();
+    set->add_option("name", value->name, "value name")->required();
+    auto *dword = set->add_option("--dword", value->number, "a REG_DWORD value");
+    auto *text = set->add_option("--text", value->text, "a REG_SZ value");
     dword->excludes(text);
-    set->callback([&options, dword, text] {
+    set->callback([&options, value, dword, text] {
         if (dword->count() == 0 && text->count() == 0) throw CLI::ValidationError("give --dword or --text");
-        LONG status = number ? SetRegVal_DL(key.c_str(), name.c_str(), REG_DWORD, &*number, 4)
-                             : SetRegVal_DL(key.c_str(), name.c_str(), REG_SZ, text_value.c_str(),
-                                            static_cast<DWORD>(text_value.size() + 1));
+        const char *key = value->key.c_str(), *name = value->name.c_str();
+        LONG status = value->number ? SetRegVal_DL(key, name, REG_DWORD, &*value->number, 4)
+                                    : SetRegVal_DL(key, name, REG_SZ, value->text.c_str(), static_cast<DWORD>(value->text.size() + 1));
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != ERROR_SUCCESS) throw std::runtime_error("writing the value failed");
     });

@@ -1,5 +1,7 @@
 #include "testbed_commands.h"
 
+#include <memory>
+#include <optional>
 #include <sstream>
 
 #include "control_client.h"
@@ -55,6 +57,28 @@ void on_status(CLI::App *command, const OutputOptions &options, const std::strin
     });
 }
 
+struct UseOptions {
+    std::string profile_name;
+};
+
+struct UnitOptions {
+    std::optional<std::uint32_t> hours;
+    std::optional<bool> fixed, silent;
+};
+
+struct FaultOptions {
+    std::string kind, device = "any";
+    std::optional<int> netfn, command_code, count, completion_code, skip;
+};
+
+struct LogOptions {
+    std::uint64_t since = 0;
+};
+
+struct AdvanceClockOptions {
+    std::int64_t ms = 0;
+};
+
 }  // namespace
 
 void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
@@ -71,49 +95,47 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         report(options, reply["profiles"], text.str());
     });
 
-    static std::string profile_name;
+    auto use_options = std::make_shared<UseOptions>();
     CLI::App *use = testbed->add_subcommand("use", "become another machine (fresh unit, no faults, empty log)");
-    use->add_option("profile", profile_name, "profile name, e.g. acer")->required();
-    on_status(use, options, "use-profile", [] { return json{{"profile", profile_name}}; });
+    use->add_option("profile", use_options->profile_name, "profile name, e.g. acer")->required();
+    on_status(use, options, "use-profile", [use_options] { return json{{"profile", use_options->profile_name}}; });
 
     on_status(testbed->add_subcommand("reset", "fresh unit of the current profile, no faults, empty log"), options, "reset");
 
-    static std::optional<std::uint32_t> hours;
-    static std::optional<bool> fixed, silent;
+    auto unit_options = std::make_shared<UnitOptions>();
     CLI::App *unit = testbed->add_subcommand("unit", "change the unit's state");
-    unit->add_option("--running-hours", hours, "set the running-time counter");
-    unit->add_option("--fixed", fixed, "true: the counter stands still; false: it advances with time");
-    unit->add_option("--silent", silent, "true: the unit answers nothing on any path");
-    on_status(unit, options, "set-unit", [] {
+    unit->add_option("--running-hours", unit_options->hours, "set the running-time counter");
+    unit->add_option("--fixed", unit_options->fixed, "true: the counter stands still; false: it advances with time");
+    unit->add_option("--silent", unit_options->silent, "true: the unit answers nothing on any path");
+    on_status(unit, options, "set-unit", [unit_options] {
+        const UnitOptions &wanted = *unit_options;
         json fields = json::object();
-        if (hours) fields["running_hours"] = *hours;
-        if (fixed) fields["running_hours_fixed"] = *fixed;
-        if (silent) fields["silent"] = *silent;
+        if (wanted.hours) fields["running_hours"] = *wanted.hours;
+        if (wanted.fixed) fields["running_hours_fixed"] = *wanted.fixed;
+        if (wanted.silent) fields["silent"] = *wanted.silent;
         return json{{"unit", fields}};
     });
 
-    static json fault;
-    static std::string kind, device = "any";
-    static std::optional<int> netfn, command_code, count, completion_code, skip;
+    auto fault = std::make_shared<FaultOptions>();
     CLI::App *faults = testbed->add_subcommand("fault", "inject faults");
     faults->require_subcommand(1);
     CLI::App *add = faults->add_subcommand("add", "add a fault");
-    add->add_option("kind", kind, "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
+    add->add_option("kind", fault->kind, "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
                                   "short-answer, silence or driver-start-failure")
         ->required();
-    add->add_option("--device", device, "imb, bmc, smbus or any")->capture_default_str();
-    add->add_option("--netfn", netfn, "only requests with this network function (0x3a or 58)");
-    add->add_option("--command", command_code, "only requests with this command code");
-    add->add_option("--count", count, "only the next N matching requests (default: always)")->check(CLI::Range(1, 1000000));
-    add->add_option("--code", completion_code, "completion code of a completion-code fault")->check(CLI::Range(0, 255));
-    add->add_option("--skip", skip, "let this many matching requests through first")->check(CLI::Range(0, 1000000));
-    add->callback([&options] {
-        json spec = {{"kind", kind}, {"device", device}};
-        if (netfn) spec["netfn"] = *netfn;
-        if (command_code) spec["command"] = *command_code;
-        if (count) spec["count"] = *count;
-        if (completion_code) spec["code"] = *completion_code;
-        if (skip) spec["skip"] = *skip;
+    add->add_option("--device", fault->device, "imb, bmc, smbus or any")->capture_default_str();
+    add->add_option("--netfn", fault->netfn, "only requests with this network function (0x3a or 58)");
+    add->add_option("--command", fault->command_code, "only requests with this command code");
+    add->add_option("--count", fault->count, "only the next N matching requests (default: always)")->check(CLI::Range(1, 1000000));
+    add->add_option("--code", fault->completion_code, "completion code of a completion-code fault")->check(CLI::Range(0, 255));
+    add->add_option("--skip", fault->skip, "let this many matching requests through first")->check(CLI::Range(0, 1000000));
+    add->callback([&options, fault] {
+        json spec = {{"kind", fault->kind}, {"device", fault->device}};
+        if (fault->netfn) spec["netfn"] = *fault->netfn;
+        if (fault->command_code) spec["command"] = *fault->command_code;
+        if (fault->count) spec["count"] = *fault->count;
+        if (fault->completion_code) spec["code"] = *fault->completion_code;
+        if (fault->skip) spec["skip"] = *fault->skip;
         json reply = control_request("add-fault", {{"fault", spec}});
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });
@@ -125,21 +147,23 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });
 
-    static std::uint64_t since = 0;
+    auto log_options = std::make_shared<LogOptions>();
     CLI::App *log = testbed->add_subcommand("log", "the exchange log: every device request with its time");
-    log->add_option("--since", since, "only entries from this sequence number on");
-    log->callback([&options] {
-        json reply = control_request("log", {{"since", since}});
+    log->add_option("--since", log_options->since, "only entries from this sequence number on");
+    log->callback([&options, log_options] {
+        json reply = control_request("log", {{"since", log_options->since}});
         report(options, reply["entries"], describe_log(reply["entries"]));
     });
     testbed->add_subcommand("clear-log", "empty the exchange log")->callback([&options] {
         report(options, control_request("clear-log"), "log cleared\n");
     });
 
-    static std::int64_t advance_ms = 0;
+    auto advance_options = std::make_shared<AdvanceClockOptions>();
     CLI::App *advance = testbed->add_subcommand("advance-clock", "move the server's clock forward");
-    advance->add_option("ms", advance_ms, "milliseconds")->required()->check(CLI::NonNegativeNumber);
-    advance->callback([&options] { report(options, control_request("advance-clock", {{"ms", advance_ms}}), "clock advanced\n"); });
+    advance->add_option("ms", advance_options->ms, "milliseconds")->required()->check(CLI::NonNegativeNumber);
+    advance->callback([&options, advance_options] {
+        report(options, control_request("advance-clock", {{"ms", advance_options->ms}}), "clock advanced\n");
+    });
 }
 
 }  // namespace mgx::tool

@@ -1,15 +1,28 @@
 #include "unit_commands.h"
 
 #include <cstring>
+#include <memory>
 #include <sstream>
 
-#include "halcore.h"
+#include <halcore/mgx_call.h>
+
 #include "halcore_session.h"
+#include "input_parsing.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
 
 using nlohmann::json;
+using hal::CommandType;
+using hal::mgx_call;
+
+namespace {
+
+struct RawOptions {
+    std::vector<std::string> bytes;
+};
+
+}  // namespace
 
 void add_unit_commands(CLI::App &app, const OutputOptions &options) {
     app.add_subcommand("init", "initialise Halcore: machine family, back-end state and status")->callback([&options] {
@@ -27,7 +40,7 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
     app.add_subcommand("running-hours", "the server's running time in hours (command type 9)")->callback([&options] {
         with_unit(options, [](json &document, std::ostringstream &text) {
             std::uint32_t hours = 0;
-            std::int32_t status = HCXMgxInterface(nullptr, 0, &hours, sizeof hours, 9);
+            std::int32_t status = mgx_call<CommandType::RunningHours>(hours);
             if (status == 0) {
                 document["running_hours"] = hours;
                 text << hours << " hours\n";
@@ -39,7 +52,7 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
     app.add_subcommand("device-id", "the management unit's identity (command type 25)")->callback([&options] {
         with_unit(options, [](json &document, std::ostringstream &text) {
             hal::MgxDeviceIdentity identity{};
-            std::int32_t status = HCXMgxInterface(nullptr, 0, &identity, sizeof identity, 25);
+            std::int32_t status = mgx_call<CommandType::DeviceIdentity>(identity);
             if (status != 0) return status;
             const json flags = {{"chassis_device", identity.chassis_device},
                                 {"bridge", identity.bridge},
@@ -68,10 +81,11 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
         });
     });
 
-    static std::vector<std::string> raw_bytes;
+    auto raw_options = std::make_shared<RawOptions>();
     CLI::App *raw = app.add_subcommand("raw", "send one request (command type 24): NETFN COMMAND [DATA...]");
-    raw->add_option("bytes", raw_bytes, "network function, command, then up to 27 data bytes (0x3a or 58)")->required();
-    raw->callback([&options] {
+    raw->add_option("bytes", raw_options->bytes, "network function, command, then up to 27 data bytes (0x3a or 58)")->required();
+    raw->callback([&options, raw_options] {
+        const std::vector<std::string> &raw_bytes = raw_options->bytes;
         if (raw_bytes.size() < 2) throw CLI::ValidationError("give at least the network function and the command");
         if (raw_bytes.size() > 2 + hal::max_request_data) throw CLI::ValidationError("at most 27 data bytes");
         hal::MgxRequest request{};
@@ -81,7 +95,7 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
         for (std::size_t i = 2; i < raw_bytes.size(); ++i) request.data[i - 2] = static_cast<std::uint8_t>(parse_byte(raw_bytes[i]));
         with_unit(options, [&request](json &document, std::ostringstream &text) {
             hal::MgxResponse response{};
-            std::int32_t status = HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24);
+            std::int32_t status = mgx_call<CommandType::RawRequest>(request, response);
             // A failed transport leaves the response unwritten; a refused command returns its
             // completion code as the status with the response filled.
             if (status != 0 && status != response.completion_code) return status;

@@ -71,10 +71,11 @@ TEST_F(StoreTest, DefaultsFillEveryKeyWithItsTypesAndSizes) {
     EXPECT_EQ(number(setup_date_key, "RAIDCount"), 0u);
     const Raw date = raw(setup_date_key, "RAID16");
     EXPECT_EQ(date.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(date.bytes, std::string(16, '\0')) << "dates are 16-byte fields";
+    EXPECT_EQ(date.bytes, std::string(1, '\0')) << "an empty date is an empty text: one NUL byte";
+    EXPECT_EQ(raw(setup_date_key, "UPS").bytes, std::string(1, '\0'));
     EXPECT_EQ(number(notify_done_key, "RAID07"), 0u);
-    EXPECT_EQ(raw(notify_done_key, "RAID_DATE07").bytes.size(), 16u);
-    EXPECT_EQ(raw(notify_done_key, "PSU_DATE").bytes.size(), 16u);
+    EXPECT_EQ(raw(notify_done_key, "RAID_DATE07").bytes, std::string(1, '\0'));
+    EXPECT_EQ(raw(notify_done_key, "PSU_DATE").bytes, std::string(1, '\0'));
     EXPECT_EQ(number(notify_method_key, "LCD"), 0u);
     EXPECT_EQ(number(notify_method_key, "LED"), 0u);
     EXPECT_EQ(number(notify_method_key, "DSP"), 0u);

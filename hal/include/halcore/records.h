@@ -7,6 +7,28 @@
 
 namespace mgx::hal {
 
+inline constexpr std::size_t max_request_data = 27;
+inline constexpr std::size_t max_response_data = 27;
+
+#pragma pack(push, 1)
+// A bare request to the unit and its answer (command type 24).
+struct MgxRequest {
+    std::uint8_t network_function;  // unshifted: 0x3A unit commands, 0x06 application, 0x0A storage
+    std::uint8_t command;
+    std::uint8_t length;            // data bytes used, 0 to 27
+    std::uint8_t data[max_request_data];
+};
+
+struct MgxResponse {
+    std::uint8_t completion_code;
+    std::uint8_t length;  // at most 27; longer answers are cut
+    std::uint8_t data[max_response_data];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(MgxRequest) == 30 && offsetof(MgxRequest, data) == 3, "MgxRequest layout");
+static_assert(sizeof(MgxResponse) == 29 && offsetof(MgxResponse, data) == 2, "MgxResponse layout");
+
 #pragma pack(push, 1)
 struct MgxMaintenanceInfo {
     std::int32_t selector;  // input: 0 writes index 0, 1 writes index 0 then 1
@@ -112,9 +134,28 @@ struct MgxPanelControl {
     char text[16];
 };
 
+// The 32-bit flags of MgxPanelState, by what the panel read fills them from.
+enum class PanelFlag : std::size_t {
+    AnswerByte0Bit1Clear = 0,
+    LcdPresent = 1,  // bit 0 of answer byte 0 clear
+    AnswerByte17Bit0 = 2,
+    OsBootMonitoring = 3,  // bit 1 of answer byte 17; with LcdPresent: the unit can watch the OS boot
+    AnswerByte17Bit2 = 4,
+    Led0 = 5,  // bit 0 of answer byte 18 in either answer
+    Led1 = 6,
+    Led2 = 7,
+};
+
 struct MgxPanelState {
-    std::int32_t flags[8];  // offsets 0 to 28
+    std::int32_t flags[8];  // offsets 0 to 28, by PanelFlag
     char line[2][16];
+
+    std::int32_t &operator[](PanelFlag flag) { return flags[static_cast<std::size_t>(flag)]; }
+    bool is_set(PanelFlag flag) const { return flags[static_cast<std::size_t>(flag)] != 0; }
+    // Both flags the start monitoring settings need for OS-boot monitoring.
+    bool os_boot_monitoring_supported() const {
+        return is_set(PanelFlag::LcdPresent) && is_set(PanelFlag::OsBootMonitoring);
+    }
 };
 
 struct SystemInformationEntry {

@@ -1,11 +1,10 @@
 // Halcore.dll: the exports through which programs reach the management unit (exported by name
-// through halcore.def).
+// through halcore.def). C++ callers send unit commands through mgx_call.h.
 #pragma once
 
 #include <cstdint>
 
-#include "core/mgx_message.h"
-#include "mgx/mgx_records.h"
+#include <halcore/records.h>
 
 extern "C" {
 

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "halcore.h"
+#include <halcore/mgx_call.h>
+
 #include "process_state.h"
 
 namespace mgx::hal {
@@ -10,8 +11,8 @@ namespace mgx::hal {
 namespace {
 
 std::int32_t running_time() {
-    std::uint8_t hours[4];
-    return HCXMgxInterface(nullptr, 0, hours, sizeof hours, 9);
+    std::uint32_t hours = 0;
+    return mgx_call<CommandType::RunningHours>(hours);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // HCXInitImbSmbDll and HCXFreeImbSmbDll: detect the machine family, start or stop its back end.
 #include <windows.h>
 
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
 #include "back_ends.h"
-#include "halcore.h"
 #include "machine_detection.h"
 #include "platform.h"
 #include "process_state.h"
-#include "status_codes.h"
 #include "trace.h"
 
 #include <cstring>

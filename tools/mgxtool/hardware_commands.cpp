@@ -1,0 +1,186 @@
+#include "hardware_commands.h"
+
+#include <cstring>
+#include <memory>
+#include <sstream>
+
+#include <halcore/mgx_call.h>
+
+#include "halcore_session.h"
+#include "input_parsing.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+using namespace mgx::hal;
+
+namespace {
+
+struct FruOptions {
+    std::uint8_t device = 0, count = 0;
+    std::uint16_t offset = 0;
+    bool unit_store = false;
+    std::string bytes;
+
+    std::int32_t source() const { return unit_store ? 1 : 0; }
+};
+
+void add_fru(CLI::App &app, const OutputOptions &output) {
+    auto options = std::make_shared<FruOptions>();
+    CLI::App *fru = app.add_subcommand("fru", "FRU areas: a standard FRU device, or the unit's own store with --unit");
+    fru->require_subcommand(1);
+    fru->add_flag("--unit", options->unit_store, "the unit's own FRU store");
+    fru->fallthrough();
+    CLI::App *info = fru->add_subcommand("info", "area size and access of DEVICE");
+    info->add_option("device", options->device, "FRU device id")->required();
+    info->callback([&output, options] {
+        with_unit(output, [&options](json &document, std::ostringstream &text) {
+            const MgxFruAreaQuery query{options->device, options->source()};
+            MgxFruAreaInfo area{};
+            if (std::int32_t status = mgx_call<CommandType::FruAreaInfo>(query, area)) return status;
+            document["area_size"] = area.area_size;
+            document["word_access"] = area.word_access == 1;
+            text << "area size " << area.area_size << " bytes, " << (area.word_access ? "word" : "byte") << " access\n";
+            return 0;
+        });
+    });
+    CLI::App *read = fru->add_subcommand("read", "read DEVICE OFFSET COUNT");
+    read->add_option("device", options->device, "FRU device id")->required();
+    read->add_option("offset", options->offset, "offset in the area")->required();
+    read->add_option("count", options->count, "bytes, at most 24")->required()->check(CLI::Range(1, 24));
+    read->callback([&output, options] {
+        with_unit(output, [&options](json &document, std::ostringstream &text) {
+            const MgxFruRequest request{options->source(), options->device, options->offset, options->count};
+            MgxFruData data{};
+            if (std::int32_t status = mgx_call<CommandType::ReadFru>(request, data)) return status;
+            const std::string shown = text::to_hex(std::span(data.data, std::min<std::size_t>(data.count, sizeof data.data)));
+            document["data"] = shown;
+            text << int(data.count) << " bytes: " << shown << "\n";
+            return 0;
+        });
+    });
+    CLI::App *write = fru->add_subcommand("write", "write DEVICE OFFSET HEX-BYTES (at most 24)");
+    write->add_option("device", options->device, "FRU device id")->required();
+    write->add_option("offset", options->offset, "offset in the area")->required();
+    write->add_option("bytes", options->bytes, "hexadecimal bytes")->required();
+    write->callback([&output, options] {
+        const std::vector<std::uint8_t> payload = parse_hex(options->bytes, 24, "the bytes");
+        with_unit(output, [&options, &payload](json &document, std::ostringstream &text) {
+            MgxFruData data{options->source(), options->device, options->offset, static_cast<std::uint8_t>(payload.size()), {}};
+            std::memcpy(data.data, payload.data(), payload.size());
+            std::uint8_t written = 0;
+            if (std::int32_t status = mgx_call<CommandType::WriteFru>(data, written)) return status;
+            document["written"] = written;
+            text << int(written) << " bytes written\n";
+            return 0;
+        });
+    });
+}
+
+struct FanOptions {
+    std::uint8_t number = 0;
+    std::uint16_t value = 0;
+};
+
+void add_fans(CLI::App &app, const OutputOptions &output) {
+    auto options = std::make_shared<FanOptions>();
+    CLI::App *fan = app.add_subcommand("fan", "fan control and status");
+    fan->require_subcommand(1);
+    CLI::App *set = fan->add_subcommand("set", "set FAN VALUE (control value, 0 to 65535)");
+    set->add_option("fan", options->number, "fan number")->required();
+    set->add_option("value", options->value, "control value")->required();
+    set->callback([&output, options] {
+        with_unit(output, [&options](json &document, std::ostringstream &text) {
+            const MgxFanControl control{options->number, options->value, 0};
+            std::uint8_t code = 0;
+            std::int32_t status = mgx_call<CommandType::FanControl>(control, code);
+            document["completion_code"] = code;
+            if (status == 0) text << "fan " << int(options->number) << " set to " << options->value << "\n";
+            return status;
+        });
+    });
+    CLI::App *status_command = fan->add_subcommand("status", "status FAN");
+    status_command->add_option("fan", options->number, "fan number")->required();
+    status_command->callback([&output, options] {
+        with_unit(output, [&options](json &document, std::ostringstream &text) {
+            const std::int32_t fan_number = options->number;
+            std::int32_t state = 0;
+            std::int32_t status = mgx_call<CommandType::FanStatus>(fan_number, state);
+            if (status == 0) {
+                document["fan_status"] = state;
+                text << "fan " << int(options->number) << " status " << state << "\n";
+            }
+            return status;
+        });
+    });
+}
+
+void show_panel(json &document, std::ostringstream &text, const MgxPanelState &state) {
+    document["lines"] = {std::string(state.line[0], 16), std::string(state.line[1], 16)};
+    document["flags"] = state.flags;
+    document["lcd_present"] = state.is_set(PanelFlag::LcdPresent);
+    document["os_boot_monitoring"] = state.is_set(PanelFlag::OsBootMonitoring);
+    text << "line 0  [" << std::string(state.line[0], 16) << "]\nline 1  [" << std::string(state.line[1], 16) << "]\n"
+         << "LCD panel " << (state.is_set(PanelFlag::LcdPresent) ? "present" : "absent") << ", OS boot monitoring "
+         << (state.is_set(PanelFlag::OsBootMonitoring) ? "supported" : "not supported") << "\nLEDs    "
+         << state.is_set(PanelFlag::Led0) << state.is_set(PanelFlag::Led1) << state.is_set(PanelFlag::Led2) << "\n";
+}
+
+struct PanelOptions {
+    MgxPanelControl control{};
+    std::string text;
+    int display_mode = 0, row = 0, column = 0;
+};
+
+void add_panel(CLI::App &app, const OutputOptions &output) {
+    CLI::App *panel = app.add_subcommand("panel", "the front panel's LCD lines and LEDs");
+    panel->require_subcommand(1);
+    panel->add_subcommand("read", "LCD lines, LEDs and the panel's abilities")->callback([&output] {
+        with_unit(output, [](json &document, std::ostringstream &text) {
+            MgxPanelState state{};
+            if (std::int32_t status = mgx_call<CommandType::PanelRead>(state)) return status;
+            show_panel(document, text, state);
+            return 0;
+        });
+    });
+    auto options = std::make_shared<PanelOptions>();
+    MgxPanelControl &control = options->control;
+    CLI::App *set = panel->add_subcommand("set", "LEDs and, with --text, an LCD line");
+    set->add_option("--device", control.device, "device byte");
+    set->add_flag("--enable", control.enable, "enable");
+    set->add_option("--mode", control.mode, "mode (its low 3 bits)")->check(CLI::Range(0, 7));
+    set->add_option("--pattern", control.pattern, "pattern bits")->check(CLI::Range(0, 31));
+    set->add_option("--parameter", control.parameter, "parameter, below 32")->check(CLI::Range(0, 31));
+    set->add_option("--text", options->text, "a text of at most 16 characters for the LCD");
+    set->add_option("--row", options->row, "LCD line 0 or 1")->check(CLI::Range(0, 1));
+    set->add_option("--column", options->column, "first column, 0 to 15")->check(CLI::Range(0, 15));
+    set->add_option("--display-mode", options->display_mode, "display mode 0 to 7 (4: no text)")->check(CLI::Range(0, 7));
+    set->add_option("--attribute", control.display_attribute, "display attribute bits")->check(CLI::Range(0, 15));
+    set->callback([&output, options, set] {
+        MgxPanelControl &control = options->control;
+        if (options->text.size() > sizeof control.text) throw CLI::ValidationError("the LCD text holds at most 16 characters");
+        const bool with_display = set->count("--text") || set->count("--display-mode");
+        control.with_display = with_display ? 1 : 0;
+        control.display_mode = options->display_mode;
+        control.text_length = static_cast<std::uint8_t>(options->text.size());
+        control.row = static_cast<std::uint8_t>(options->row);
+        control.column = static_cast<std::uint8_t>(options->column);
+        std::memcpy(control.text, options->text.data(), options->text.size());
+        with_unit(output, [&control](json &, std::ostringstream &text) {
+            std::int32_t status = mgx_call<CommandType::PanelControl>(control);
+            if (status == 0) text << "panel set\n";
+            return status;
+        });
+    });
+}
+
+}  // namespace
+
+void add_hardware_commands(CLI::App &app, const OutputOptions &output) {
+    add_fru(app, output);
+    add_fans(app, output);
+    add_panel(app, output);
+}
+
+}  // namespace mgx::tool

@@ -1,0 +1,151 @@
+#include "product_key_commands.h"
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
+
+#include <halcore/mgx_call.h>
+
+#include "halcore_session.h"
+#include "lifetime_store.h"
+#include "registry_defaults.h"
+#include "wear_parts.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+using namespace mgx::store;
+
+namespace {
+
+std::string program_directory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path, length);
+    return directory.substr(0, directory.find_last_of('\\') + 1);
+}
+
+// Names for the parts in reports: the JSON key and the readable name.
+struct PartName {
+    const char *key;
+    const char *text;
+};
+
+PartName part_name(const WearPart &part) {
+    switch (part.index) {
+    case CpuFan: return {"cpu_fan", "CPU fan"};
+    case PowerSupply: return {"power_supply", "power supply"};
+    case ChassisFan: return {"chassis_fan", "chassis fan"};
+    case UpsBattery: return {"ups", "UPS"};
+    default: return {"raid", "RAID"};
+    }
+}
+
+void show_record(const OutputOptions &output) {
+    LifetimeRecord record{};
+    const LONG status = ReadLifetimeRecord(record);
+    json hours = json::object(), lives = json::object(), dates = json::object();
+    std::ostringstream hours_text, lives_text, dates_text;
+    for (int slot = 0; slot < 3; ++slot) {
+        const PartName name = part_name(running_hours_part(slot));
+        hours[name.key] = record.running_hours[slot];
+        hours_text << (slot ? ", " : "") << name.text << " " << record.running_hours[slot];
+    }
+    for (int slot = 0; slot < 5; ++slot) {
+        const PartName name = part_name(life_time_part(slot));
+        lives[name.key] = record.life_times[slot];
+        lives_text << (slot ? ", " : "") << name.text << " " << record.life_times[slot];
+    }
+    // The UPS battery first (install date number 17), then the RAID cards that have a date.
+    for (long step = 0; step <= raid_card_count; ++step) {
+        const WearPart &part = install_date_part(step == 0 ? raid_card_count + 1 : step);
+        const char *field = record.install_dates[part.slot];
+        const std::string date(field, strnlen(field, date_size));
+        dates[part.value_name] = date;
+        if (part.index == UpsBattery)
+            dates_text << "install dates  UPS " << date << "\n";
+        else if (!date.empty())
+            dates_text << "               " << part.value_name << " " << date << "\n";
+    }
+    std::ostringstream text;
+    text << "running hours  " << hours_text.str() << "\n"
+         << "life times     " << lives_text.str() << "\n"
+         << dates_text.str();
+    if (status) text << "(some values are missing: status " << status << ")\n";
+    report(output, {{"status", status}, {"running_hours", hours}, {"life_times", lives}, {"install_dates", dates}}, text.str());
+}
+
+// The panel read that decides the setup program's "LCD" default.
+bool lcd_panel_present() {
+    hal::MgxPanelState state{};
+    return hal::mgx_call<hal::CommandType::PanelRead>(state) == 0 && state.is_set(hal::PanelFlag::LcdPresent);
+}
+
+struct DefaultsOptions {
+    std::string variant = "settings";
+};
+
+struct LifetimeOptions {
+    std::optional<int> hours_index;
+    std::int32_t hours = 0;
+    std::optional<long> date_number;
+    std::string date_text;
+};
+
+}  // namespace
+
+void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
+    auto defaults_options = std::make_shared<DefaultsOptions>();
+    CLI::App *defaults = app.add_subcommand("defaults", "write every product-key value with its default, and the App Paths");
+    defaults->add_option("--variant", defaults_options->variant, "settings (the settings program's) or setup (the setup program's)")
+        ->check(CLI::IsMember({"settings", "setup"}))
+        ->capture_default_str();
+    defaults->callback([&output, defaults_options] {
+        const Writer writer = defaults_options->variant == "setup" ? Writer::SetupProgram : Writer::SettingsProgram;
+        std::optional<HalcoreSession> session;  // the setup variant asks the panel through Halcore
+        DefaultsContext context = defaults_for(writer, program_directory());
+        if (writer == Writer::SetupProgram) {
+            session.emplace();
+            context.lcd_panel_present = lcd_panel_present;
+        }
+        const LONG status = WriteRegistryDefaults(context);
+        report(output, {{"status", status}}, "status " + std::to_string(status) + "\n");
+        if (status) throw CommandFailed("writing the defaults failed");
+    });
+
+    auto options = std::make_shared<LifetimeOptions>();
+    CLI::App *lifetime = app.add_subcommand("lifetime", "the wear parts' lifetime record");
+    lifetime->add_option("--set-hours", options->hours_index, "running-hours counter: 0 CPU fan, 1 power supply, 2 chassis fan")
+        ->check(CLI::Range(0, 2));
+    lifetime->add_option("--hours", options->hours, "the counter's new value")->check(CLI::NonNegativeNumber);
+    lifetime->add_option("--set-date", options->date_number, "install date: 1 to 16 RAID card, 17 UPS")->check(CLI::Range(1, 17));
+    lifetime->add_option("--date", options->date_text, "the new date, YYYY/MM/DD, or empty for none");
+    lifetime->callback([&output, options] {
+        if (options->hours_index) {
+            if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
+                throw CommandFailed("writing failed: " + std::to_string(status));
+        }
+        if (options->date_number) {
+            const std::string &date = options->date_text;
+            if (!date.empty() && !std::regex_match(date, std::regex(R"(\d{4}/\d{2}/\d{2})")))
+                throw CLI::ValidationError("--date takes YYYY/MM/DD");
+            char field[date_size] = {};
+            std::memcpy(field, date.data(), date.size());
+            if (LONG status = WriteInstallDate(*options->date_number, field))
+                throw CommandFailed("writing failed: " + std::to_string(status));
+        }
+        show_record(output);
+    });
+
+    app.add_subcommand("notify", "where threshold violations are shown (LCD panel, screen)")->callback([&output] {
+        DWORD switches[2] = {0, 0};
+        LONG status = ReadNotificationSwitches(switches);
+        report(output, {{"status", status}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}},
+               std::string("LCD panel ") + (switches[0] ? "on" : "off") + ", screen " + (switches[1] ? "on" : "off") +
+                   (status ? " (status " + std::to_string(status) + ")" : "") + "\n");
+    });
+}
+
+}  // namespace mgx::tool

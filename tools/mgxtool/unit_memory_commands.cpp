@@ -1,0 +1,113 @@
+#include "unit_memory_commands.h"
+
+#include <cstring>
+#include <memory>
+#include <sstream>
+
+#include <halcore/mgx_call.h>
+
+#include "halcore_session.h"
+#include "input_parsing.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+using namespace mgx::hal;
+
+namespace {
+
+struct SystemInformationOptions {
+    std::vector<std::string> entries;
+};
+
+void add_system_information(CLI::App &app, const OutputOptions &output) {
+    auto options = std::make_shared<SystemInformationOptions>();
+    CLI::App *command = app.add_subcommand("system-info", "the unit's four system information entries");
+    command->add_option("--set", options->entries, "ENTRY=TEXT (entry 0 to 3, at most 25 characters); repeatable")
+        ->allow_extra_args(false);
+    command->callback([&output, options] {
+        std::vector<std::pair<int, std::string>> changes;
+        for (const std::string &entry : options->entries) {
+            const auto equals = entry.find('=');
+            if (equals != 1 || entry[0] < '0' || entry[0] > '3') throw CLI::ValidationError("--set takes ENTRY=TEXT, ENTRY 0 to 3");
+            if (entry.size() - 2 > 25) throw CLI::ValidationError("entry texts hold at most 25 characters");
+            changes.emplace_back(entry[0] - '0', entry.substr(2));
+        }
+        with_unit(output, [&changes](json &document, std::ostringstream &text) {
+            MgxSystemInformation info{};
+            if (!changes.empty()) {
+                for (const auto &[number, value] : changes) {
+                    SystemInformationEntry &entry = info.entries[system_information_slot[number]];
+                    entry.length = static_cast<std::uint8_t>(value.size());
+                    std::memcpy(entry.text, value.data(), value.size());
+                }
+                if (std::int32_t status = mgx_call<CommandType::SetSystemInformation>(info)) return status;
+            }
+            if (std::int32_t status = mgx_call<CommandType::SystemInformation>(info)) return status;
+            json shown = json::array();
+            for (int number = 0; number < 4; ++number) {
+                const SystemInformationEntry &entry = info.entries[system_information_slot[number]];
+                const std::string value(entry.text, std::min<std::size_t>(entry.length, sizeof entry.text));
+                shown.push_back(value);
+                text << "entry " << number << "  " << value << "\n";
+            }
+            document["entries"] = shown;
+            document["check_code"] = std::string(info.check_code, 2);
+            text << "check code " << std::string(info.check_code, 2) << "\n";
+            return 0;
+        });
+    });
+}
+
+struct StoreAreaOptions {
+    std::uint16_t offset = 0, length = 0;
+    std::string bytes;
+};
+
+void add_store_area(CLI::App &app, const OutputOptions &output) {
+    auto options = std::make_shared<StoreAreaOptions>();
+    CLI::App *store = app.add_subcommand("store", "the unit's 506-byte store area");
+    store->require_subcommand(1);
+    CLI::App *read = store->add_subcommand("read", "read OFFSET LENGTH");
+    read->add_option("offset", options->offset, "0 to 505")->required()->check(CLI::Range(0, 505));
+    read->add_option("length", options->length, "bytes")->required()->check(CLI::Range(0, 506));
+    read->callback([&output, options] {
+        if (options->offset + options->length > store_area_size) throw CLI::ValidationError("offset + length may not exceed 506");
+        with_unit(output, [&options](json &document, std::ostringstream &text) {
+            MgxStoreBlock in{options->offset, options->length, {}}, out{};
+            if (std::int32_t status = mgx_call<CommandType::ReadStoreArea>(in, out)) return status;
+            const std::string shown = text::to_hex(std::span(out.data, out.length));
+            document["offset"] = out.offset;
+            document["data"] = shown;
+            text << out.length << " bytes at " << out.offset << ": " << shown << "\n";
+            return 0;
+        });
+    });
+    CLI::App *write = store->add_subcommand("write", "write OFFSET HEX-BYTES");
+    write->add_option("offset", options->offset, "0 to 505")->required()->check(CLI::Range(0, 505));
+    write->add_option("bytes", options->bytes, "hexadecimal bytes")->required();
+    write->callback([&output, options] {
+        const std::vector<std::uint8_t> data = parse_hex(options->bytes, store_area_size, "the bytes");
+        const std::uint16_t offset = options->offset;
+        if (offset + data.size() > store_area_size) throw CLI::ValidationError("offset + length may not exceed 506");
+        with_unit(output, [&data, offset](json &document, std::ostringstream &text) {
+            MgxStoreBlock in{offset, static_cast<std::uint16_t>(data.size()), {}};
+            std::memcpy(in.data + offset, data.data(), data.size());  // indexed by store position
+            std::uint16_t written = 0;
+            if (std::int32_t status = mgx_call<CommandType::WriteStoreArea>(in, written)) return status;
+            document["written"] = written;
+            text << written << " bytes written\n";
+            return 0;
+        });
+    });
+}
+
+}  // namespace
+
+void add_unit_memory_commands(CLI::App &app, const OutputOptions &output) {
+    add_system_information(app, output);
+    add_store_area(app, output);
+}
+
+}  // namespace mgx::tool
