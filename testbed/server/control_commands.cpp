@@ -4,6 +4,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "json_numbers.h"
+
 namespace mgx::testbed {
 
 namespace {
@@ -49,7 +51,9 @@ const std::map<std::string, Handler> &handlers() {
         {"faults", [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{"faults", server.faults()}}; }},
         {"log",
          [](VirtualServer &server, const nlohmann::json &request) {
-             return nlohmann::json{{"entries", server.log(request.value("since", std::uint64_t{0}))}};
+             const std::optional<std::uint64_t> since = whole_number(request.value("since", nlohmann::json(0)));
+             if (!since) throw std::runtime_error("\"since\" must be a sequence number, 0 or more");
+             return nlohmann::json{{"entries", server.log(*since)}};
          }},
         {"clear-log",
          [](VirtualServer &server, const nlohmann::json &) {

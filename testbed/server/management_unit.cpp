@@ -1,6 +1,9 @@
 #include "management_unit.h"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "json_numbers.h"
 
 namespace mgx::testbed {
 
@@ -53,8 +56,11 @@ void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
     running_hours_base = node.value("running_hours_base", running_hours_base);
     running_hours_since_ms = node.value("running_hours_since_ms", running_hours_since_ms);
     running_hours_fixed = node.value("running_hours_fixed", running_hours_fixed);
-    if (node.contains("running_hours") && !node.contains("running_hours_base"))
-        set_running_hours(node["running_hours"].get<std::uint32_t>(), running_hours_fixed, now_ms);
+    if (node.contains("running_hours") && !node.contains("running_hours_base")) {
+        const std::optional<std::uint64_t> hours = whole_number(node["running_hours"]);
+        if (!hours || *hours > 0xFFFFFFFFu) throw std::out_of_range("running_hours must be a whole number from 0 to 4294967295");
+        set_running_hours(static_cast<std::uint32_t>(*hours), running_hours_fixed, now_ms);
+    }
     silent = node.value("silent", silent);
     if (node.contains("memory")) {
         memory = node["memory"].get<UnitMemory>();

@@ -22,23 +22,53 @@ std::optional<DeviceKind> kind_of(std::uint32_t device) {
     return std::nullopt;
 }
 
+// A profile's file name without its extension, never a path.
+bool is_profile_name(const std::string &name) { return !name.empty() && name.find_first_of("/\\:.") == std::string::npos; }
+
 }  // namespace
 
 VirtualServer::VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock)
     : profile_directory_(std::move(profile_directory)), store_(std::move(store)), clock_(clock) {
-    std::optional<nlohmann::json> remembered = store_.load();
-    if (remembered) {
-        try {
-            profile_ = load_profile(profile_directory_ / (remembered->value("profile", "") + ".json"));
-            memory_ = build_physical_memory(profile_);
-            unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
-            unit_.update_from(remembered->value("unit", nlohmann::json::object()), clock_.now_ms());
+    std::string problem;
+    try {
+        if (std::optional<nlohmann::json> remembered = store_.load()) {
+            restore(*remembered);
             return;
-        } catch (const std::exception &error) {
-            server_log("remembered state not usable (" + std::string(error.what()) + "); starting afresh");
         }
+    } catch (const UnusableState &error) {
+        problem = error.what();
+    } catch (const nlohmann::json::exception &error) {
+        problem = std::string("a field does not hold what it should: ") + error.what();
+    } catch (const std::exception &error) {
+        problem = error.what();
     }
+    if (!problem.empty()) set_aside_unusable_state(problem);
     switch_to(load_profile(profile_directory_ / (std::string(default_profile) + ".json")));
+}
+
+void VirtualServer::restore(const nlohmann::json &remembered) {
+    const std::string name = remembered.at("profile").get<std::string>();
+    if (!is_profile_name(name)) throw UnusableState("\"" + name + "\" is not a machine's name");
+    try {
+        profile_ = load_profile(profile_directory_ / (name + ".json"));
+    } catch (const std::exception &error) {
+        throw UnusableState("its machine \"" + name + "\" cannot be loaded: " + error.what());
+    }
+    memory_ = build_physical_memory(profile_);
+    unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
+    unit_.update_from(remembered.value("unit", nlohmann::json::object()), clock_.now_ms());
+}
+
+void VirtualServer::set_aside_unusable_state(const std::string &problem) {
+    std::string kept;
+    try {
+        kept = store_.set_aside().string();
+    } catch (const std::exception &error) {
+        kept = std::string("(left in place: ") + error.what() + ")";
+    }
+    unusable_state_ = {{"problem", problem}, {"file", store_.file().string()}, {"kept_as", kept}};
+    server_log("the remembered state " + store_.file().string() + " is not usable: " + problem + "; it is kept as " + kept +
+               "; the server starts afresh as the default machine \"" + default_profile + "\"");
 }
 
 void VirtualServer::switch_to(Profile profile) {
@@ -101,7 +131,8 @@ nlohmann::json VirtualServer::status() {
             {"smbus", smbus_.to_json(clock_.now_ms())},
             {"faults", fault_list()},
             {"log", {{"entries", log_.size()}, {"next_sequence", log_.next_sequence()}}},
-            {"state_file", store_.file().string()}};
+            {"state_file", store_.file().string()},
+            {"unusable_state", unusable_state_}};
 }
 
 nlohmann::json VirtualServer::profiles() {
@@ -120,8 +151,7 @@ nlohmann::json VirtualServer::profiles() {
 }
 
 void VirtualServer::use_profile(const std::string &name) {
-    if (name.empty() || name.find_first_of("/\\:.") != std::string::npos)
-        throw std::runtime_error("not a profile name: \"" + name + "\"");
+    if (!is_profile_name(name)) throw std::runtime_error("not a profile name: \"" + name + "\"");
     std::lock_guard lock(mutex_);
     switch_to(load_profile(profile_directory_ / (name + ".json")));
 }

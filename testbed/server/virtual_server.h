@@ -25,7 +25,8 @@ inline constexpr const char *default_profile = "intel";
 
 class VirtualServer {
 public:
-    // Loads the remembered profile and unit state, else the default profile.
+    // Loads the remembered profile and unit state, else the default profile. A remembered state
+    // that cannot be used is moved aside, and the log and the status say so.
     VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock);
 
     DeviceReply handle(const DeviceRequest &request);
@@ -45,6 +46,8 @@ public:
     nlohmann::json smbios();
 
 private:
+    void restore(const nlohmann::json &remembered);
+    void set_aside_unusable_state(const std::string &problem);
     void switch_to(Profile profile);
     void persist();
     nlohmann::json fault_list() const;
@@ -60,6 +63,7 @@ private:
     FaultPlan faults_;
     SmbusController smbus_;
     ExchangeLog log_;
+    nlohmann::json unusable_state_;  // null, or what was wrong with the remembered state and where it is kept
 };
 
 }  // namespace mgx::testbed

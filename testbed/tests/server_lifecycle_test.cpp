@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "device_client.h"
 #include "device_protocol.h"
@@ -46,6 +48,30 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
     IoctlResult again = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
     ASSERT_TRUE(again.ok) << "error " << again.error;
     EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
+}
+
+// The server as a service: a remembered state spoiled while it was stopped is kept aside, and
+// its log and its status say what was wrong and where the file is now.
+TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
+    use("acer");
+    const std::filesystem::path state_file = control_request("status")["state_file"].get<std::string>();
+    const std::filesystem::path server_log = state_file.parent_path() / "server.log";
+    ASSERT_TRUE(stop_service(server_service));
+    std::ofstream(state_file, std::ios::trunc) << R"({"profile": "acer", "unit": {"running_hou)";
+    ASSERT_TRUE(start_service(server_service));
+
+    const nlohmann::json status = control_request("status");
+    EXPECT_EQ(status["profile"]["name"], "intel");
+    const nlohmann::json &unusable = status["unusable_state"];
+    ASSERT_TRUE(unusable.is_object());
+    const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
+    EXPECT_TRUE(std::filesystem::exists(kept));
+    EXPECT_TRUE(std::filesystem::exists(state_file)) << "the fresh state beside the kept one";
+    std::string log;
+    std::getline(std::ifstream(server_log), log, '\0');
+    EXPECT_NE(log.find("is not usable: the file is not valid JSON"), std::string::npos);
+    EXPECT_NE(log.find(kept.string()), std::string::npos);
+    std::filesystem::remove(kept);
 }
 
 TEST_F(ServerLifecycleTest, DriverStartFailsAsOftenAsInjectedThenWorks) {

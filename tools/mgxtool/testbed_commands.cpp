@@ -36,6 +36,9 @@ std::string describe_status(const json &status) {
     for (const json &fault : status["faults"]) text << "  " << fault.dump() << "\n";
     text << "exchanges    " << status["log"].value("entries", 0u) << " logged\n";
     text << "state file   " << status.value("state_file", "") << "\n";
+    if (const json &unusable = status["unusable_state"]; unusable.is_object())
+        text << "NOTE         the remembered state was not usable (" << unusable.value("problem", "") << ");\n"
+             << "             it is kept as " << unusable.value("kept_as", "") << " and the server started afresh\n";
     return text.str();
 }
 
@@ -104,7 +107,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto unit_options = std::make_shared<UnitOptions>();
     CLI::App *unit = testbed->add_subcommand("unit", "change the unit's state");
-    unit->add_option("--running-hours", unit_options->hours, "set the running-time counter");
+    unit->add_option("--running-hours", unit_options->hours, "set the running-time counter")->check(CLI::NonNegativeNumber);
     unit->add_option("--fixed", unit_options->fixed, "true: the counter stands still; false: it advances with time");
     unit->add_option("--silent", unit_options->silent, "true: the unit answers nothing on any path");
     on_status(unit, options, "set-unit", [unit_options] {
@@ -149,7 +152,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto log_options = std::make_shared<LogOptions>();
     CLI::App *log = testbed->add_subcommand("log", "the exchange log: every device request with its time");
-    log->add_option("--since", log_options->since, "only entries from this sequence number on");
+    log->add_option("--since", log_options->since, "only entries from this sequence number on")->check(CLI::NonNegativeNumber);
     log->callback([&options, log_options] {
         json reply = control_request("log", {{"since", log_options->since}});
         report(options, reply["entries"], describe_log(reply["entries"]));

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 
 #include "control_commands.h"
 #include "device_protocol.h"
@@ -83,11 +84,81 @@ TEST_F(VirtualServerTest, UnitMemorySurvivesARestart) {
     EXPECT_EQ(again->handle(imb(0x38, {0xFF, 0x01, 2})).output, Bytes{0xC9}) << "past the store area";
 }
 
-TEST_F(VirtualServerTest, UnreadableStateStartsAFreshDefaultUnit) {
-    std::ofstream(directory / "state.json") << "{ not json";
-    EXPECT_EQ(start()->status()["profile"]["name"], "intel");
-    std::ofstream(directory / "state.json", std::ios::trunc) << R"({"profile": "gone-machine"})";
-    EXPECT_EQ(start()->status()["profile"]["name"], "intel");
+// A remembered state that cannot be used is kept under another name, said in the status, and
+// the server starts afresh; each corruption on its own.
+TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
+    struct Corruption {
+        const char *name;
+        std::function<std::string(const std::string &)> spoil;
+        const char *problem;  // part of what the status says
+    };
+    const Corruption corruptions[] = {
+        {"truncated", [](const std::string &good) { return good.substr(0, good.size() / 2); }, "not valid JSON"},
+        {"garbage", [](const std::string &) { return std::string("\x01\xFFzz{{"); }, "not valid JSON"},
+        {"empty", [](const std::string &) { return std::string(); }, "empty"},
+        {"wrong type",
+         [](const std::string &) { return std::string(R"({"profile": "acer", "unit": {"running_hours_base": "many"}})"); },
+         "does not hold"},
+        {"unknown machine", [](const std::string &) { return std::string(R"({"profile": "gone-machine", "unit": {}})"); },
+         "gone-machine"},
+    };
+    for (const Corruption &corruption : corruptions) {
+        SCOPED_TRACE(corruption.name);
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory);
+        {
+            auto server = start();
+            server->use_profile("acer");
+            server->update_unit({{"running_hours", 31337}, {"running_hours_fixed", true}});
+            EXPECT_TRUE(server->status()["unusable_state"].is_null());
+        }
+        const std::filesystem::path file = directory / "state.json";
+        std::string good;
+        std::getline(std::ifstream(file), good, '\0');
+        const std::string spoiled = corruption.spoil(good);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << spoiled;
+
+        nlohmann::json status = start()->status();
+        EXPECT_EQ(status["profile"]["name"], "intel");
+        const nlohmann::json &unusable = status["unusable_state"];
+        ASSERT_TRUE(unusable.is_object());
+        EXPECT_NE(unusable["problem"].get<std::string>().find(corruption.problem), std::string::npos) << unusable.dump();
+        const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
+        EXPECT_EQ(kept.parent_path(), directory);
+        EXPECT_EQ(kept.filename().string().rfind("state.json.unusable-", 0), 0u) << kept;
+        std::string kept_content;
+        std::getline(std::ifstream(kept, std::ios::binary), kept_content, '\0');
+        EXPECT_EQ(kept_content, spoiled) << "the old file is kept as it was";
+        EXPECT_TRUE(start()->status()["unusable_state"].is_null()) << "the fresh state is remembered";
+    }
+}
+
+TEST_F(VirtualServerTest, StateKeptAsideTwiceInOneSecondGetsTwoNames) {
+    std::ofstream(directory / "state.json") << "{";
+    const std::string first = start()->status()["unusable_state"]["kept_as"];
+    std::ofstream(directory / "state.json", std::ios::trunc) << "[";
+    const std::string second = start()->status()["unusable_state"]["kept_as"];
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::exists(second));
+}
+
+// A crash after the new state was written but before it replaced the old one leaves the old
+// state in force; a save replaces the file whole and leaves nothing beside it.
+TEST_F(VirtualServerTest, CrashBetweenWritingAndReplacingKeepsTheOldState) {
+    {
+        auto server = start();
+        server->use_profile("acer");
+        server->update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+    }
+    EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
+    std::ofstream(directory / "state.json.new") << R"({"profile": "velmora", "unit": {"running_)";
+    auto server = start();
+    EXPECT_EQ(server->status()["profile"]["name"], "acer");
+    EXPECT_EQ(server->status()["unit"]["running_hours"], 4242);
+    EXPECT_TRUE(server->status()["unusable_state"].is_null());
+    server->update_unit({{"running_hours", 5000}});
+    EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
+    EXPECT_EQ(start()->status()["unit"]["running_hours"], 5000);
 }
 
 TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
@@ -152,6 +223,9 @@ TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
                                       nlohmann::json{{"command", "use-profile"}, {"profile", "..\\intel"}},
                                       nlohmann::json{{"command", "use-profile"}, {"profile", "absent"}},
                                       nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", "many"}}}},
+                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", -5}}}},
+                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", 4294967296}}}},
+                                      nlohmann::json{{"command", "log"}, {"since", -1}},
                                       nlohmann::json{{"command", "advance-clock"}, {"ms", -5}},
                                       nlohmann::json{{"command", "add-fault"}, {"fault", {{"kind", "?"}}}}}) {
         SCOPED_TRACE(bad.dump());
