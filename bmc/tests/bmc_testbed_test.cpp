@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "control_client.h"
-#include "program_copies.h"
+#include "programs.h"
 
 namespace mgx::bmc {
 namespace {

@@ -1,5 +1,5 @@
 // One owning wrapper for every kind of platform resource: handles, registry keys, service
-// handles, service database locks. What releases the resource and which values mean "nothing
+// handles, service database locks, loaded libraries. What releases the resource and which values mean "nothing
 // owned" are its parameters.
 #pragma once
 
@@ -54,6 +54,7 @@ private:
 using UniqueHandle = Owned<HANDLE, &CloseHandle, NullOrInvalidHandleIsEmpty>;
 using UniqueServiceHandle = Owned<SC_HANDLE, &CloseServiceHandle>;
 using UniqueRegistryKey = Owned<HKEY, &RegCloseKey>;
+using UniqueModule = Owned<HMODULE, &FreeLibrary>;
 
 // A key opened (or created) with its status: the key is owned only when the status is 0.
 struct OpenedKey {

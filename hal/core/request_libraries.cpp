@@ -9,6 +9,7 @@
 
 #include "process_state.h"
 #include "transport.h"
+#include "win32/entry_point.h"
 
 namespace mgx::hal {
 
@@ -32,10 +33,9 @@ template <typename Function>
 std::int32_t bind(const char *file, const char *entry, char *directory, std::size_t capacity, Function &slot,
                   std::int32_t load_failed, std::int32_t entry_missing) {
     HMODULE library = LoadLibraryA(library_path(file, directory, capacity));
-    FARPROC address = library ? GetProcAddress(library, entry) : nullptr;
-    slot = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    slot = library ? win32::entry_point<Function>(library, entry) : nullptr;
     if (!library) return load_failed;
-    return address ? status::ok : entry_missing;
+    return slot ? status::ok : entry_missing;
 }
 
 }  // namespace

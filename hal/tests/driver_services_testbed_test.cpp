@@ -12,7 +12,7 @@
 
 #include "control_client.h"
 #include "process_state.h"
-#include "program_copies.h"
+#include "programs.h"
 #include "win32/unique_handle.h"
 
 namespace mgx::hal {

@@ -12,7 +12,7 @@
 #include "hal_fakes.h"
 #include "mgx_message.h"
 #include "process_state.h"
-#include "program_copies.h"
+#include "programs.h"
 
 namespace mgx::hal {
 namespace {

@@ -16,7 +16,7 @@
 #include <shobjidl.h>
 
 #include "control_client.h"
-#include "program_copies.h"
+#include "programs.h"
 
 namespace {
 

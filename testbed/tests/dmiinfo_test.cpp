@@ -5,7 +5,7 @@
 #include <string>
 
 #include "device_client.h"
-#include "program_copies.h"
+#include "programs.h"
 
 namespace mgx::testbed::testing {
 namespace {

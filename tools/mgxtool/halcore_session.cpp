@@ -56,6 +56,12 @@ void with_unit(const OutputOptions &options,
     if (status != 0) text << "failed with status " << status << "\n";
     report(options, document, text.str());
     if (status != 0) throw CommandFailed("command failed");
+    if (document.contains("incomplete")) throw CommandFailed("incomplete: " + document["incomplete"].get<std::string>());
+}
+
+void mark_incomplete(nlohmann::json &document, std::ostringstream &text, const std::string &what) {
+    document["incomplete"] = what;
+    text << "INCOMPLETE: " << what << "\n";
 }
 
 }  // namespace mgx::tool

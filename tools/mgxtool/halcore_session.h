@@ -1,4 +1,5 @@
-// One use of Halcore: initialised on construction, shut down on destruction.
+// One use of Halcore: initialised on construction, shut down on destruction, with the unit to
+// itself among mgxtool runs all the while.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output.h"
+#include "unit_access_lock.h"
 
 namespace mgx::tool {
 
@@ -29,6 +31,7 @@ public:
     std::int32_t shut_down();
 
 private:
+    UnitAccessLock lock_;  // taken before the start, released after the shut-down
     std::int32_t init_status_ = 0;
     std::int32_t back_end_state_ = 0;
     bool open_ = true;
@@ -42,11 +45,16 @@ struct CommandFailed : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Marks a report whose command succeeded but delivered less than was asked for: the run then
+// ends with exit status 1 after the report.
+void mark_incomplete(nlohmann::json &document, std::ostringstream &text, const std::string &what);
+
 // The library's state after initialisation, for reports.
 nlohmann::json session_json(const HalcoreSession &session);
 
 // Initialises Halcore and, when the unit can be reached, runs `command`, which fills the report
-// and returns a status; reports either way, and throws CommandFailed for a non-zero status.
+// and returns a status; reports either way, and throws CommandFailed for a non-zero status or
+// when the command marked its report incomplete (mark_incomplete).
 void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command);
 
 }  // namespace mgx::tool

@@ -54,9 +54,14 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
             const MgxFruRequest request{options->source(), options->device, options->offset, options->count};
             MgxFruData data{};
             if (std::int32_t status = mgx_call<CommandType::ReadFru>(request, data)) return status;
-            const std::string shown = text::to_hex(std::span(data.data, std::min<std::size_t>(data.count, sizeof data.data)));
+            const std::size_t got = std::min<std::size_t>(data.count, options->count);
+            const std::string shown = text::to_hex(std::span(data.data, got));
+            document["asked"] = options->count;
+            document["got"] = got;
             document["data"] = shown;
-            text << int(data.count) << " bytes: " << shown << "\n";
+            text << got << " bytes: " << shown << "\n";
+            if (got != options->count)
+                mark_incomplete(document, text, "asked for " + std::to_string(options->count) + " bytes, got " + std::to_string(got));
             return 0;
         });
     });

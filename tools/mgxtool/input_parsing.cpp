@@ -20,6 +20,7 @@ int parse_byte(const std::string &text) {
 std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, const char *what) {
     auto bytes = text::from_hex(text);
     if (!bytes) throw CLI::ValidationError(std::string(what) + " must be hexadecimal bytes, e.g. \"de ad be ef\"");
+    if (bytes->empty()) throw CLI::ValidationError(std::string(what) + ": give at least one byte");
     if (bytes->size() > limit) throw CLI::ValidationError(std::string(what) + ": at most " + std::to_string(limit) + " bytes");
     return *bytes;
 }

@@ -2,10 +2,13 @@
 
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 
 #include <halcore/halcore.h>
 
 #include "bmc_library.h"
+#include "unit_access_lock.h"
+#include "win32/entry_point.h"
 
 namespace mgx::tool {
 
@@ -24,11 +27,26 @@ const char *type_name(std::uint32_t type) {
     }
 }
 
+// Bmc.dll, loaded only for the subcommand that reads the SMBIOS table: loading it opens the BMC
+// driver and maps the firmware's table, which no other subcommand may cause.
+struct BmcLibrary {
+    win32::UniqueModule module{LoadLibraryA("Bmc.dll")};
+    decltype(&GetNthString) nth_string = nullptr;
+    decltype(&GetSMBIOSStructure) structure = nullptr;
+
+    BmcLibrary() {
+        if (!module) throw std::runtime_error("Bmc.dll cannot be loaded (error " + std::to_string(GetLastError()) + ")");
+        nth_string = win32::entry_point<decltype(nth_string)>(module.get(), MAKEINTRESOURCEA(1));
+        structure = win32::entry_point<decltype(structure)>(module.get(), MAKEINTRESOURCEA(2));
+        if (!nth_string || !structure) throw std::runtime_error("Bmc.dll lacks its ordinals 1 and 2");
+    }
+};
+
 // The structure's strings, up to the first empty one (the end of its set).
-json strings_of(std::uint8_t *structure) {
+json strings_of(const BmcLibrary &bmc, std::uint8_t *structure) {
     json strings = json::array();
     for (std::uint32_t n = 1; n < 256; ++n) {
-        const char *text = GetNthString(structure, n);
+        const char *text = bmc.nth_string(structure, n);
         if (!text || !*text) break;
         strings.push_back(text);
     }
@@ -36,13 +54,14 @@ json strings_of(std::uint8_t *structure) {
 }
 
 void list_smbios(const OutputOptions &options) {
+    const BmcLibrary bmc;
     json document = json::object();
     std::ostringstream text;
     for (std::uint32_t type : served_types) {
         json found = json::array();
         for (std::uint32_t instance = 0; instance < 256; ++instance) {
             std::uint8_t *structure = nullptr;
-            std::uint32_t status = GetSMBIOSStructure(type, instance, &structure);
+            std::uint32_t status = bmc.structure(type, instance, &structure);
             if (status != 0) {
                 document["status"] = status;
                 text << "the SMBIOS table is not available: status 0x" << std::hex << status << std::dec << "\n";
@@ -50,7 +69,7 @@ void list_smbios(const OutputOptions &options) {
                 return;
             }
             if (!structure) break;
-            json entry = {{"handle", structure[2] | structure[3] << 8}, {"length", structure[1]}, {"strings", strings_of(structure)}};
+            json entry = {{"handle", structure[2] | structure[3] << 8}, {"length", structure[1]}, {"strings", strings_of(bmc, structure)}};
             text << "type " << type << " (" << type_name(type) << ") #" << instance << "  handle 0x" << std::hex
                  << entry["handle"].get<int>() << std::dec;
             for (const json &string : entry["strings"]) text << "  \"" << string.get<std::string>() << "\"";
@@ -82,10 +101,24 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
     start->add_option("file", driver_options->file, "full path of the driver file")->required();
     start->add_option("service", driver_options->service, "service name, e.g. bmc")->required();
     start->callback([&options, driver_options] {
+        const UnitAccessLock lock;
+        const char *service = driver_options->service.c_str();
         std::int32_t state = 0;
-        std::int32_t status = HCXDynamicDriverStart(driver_options->file.c_str(), driver_options->service.c_str(), &state);
-        report(options, {{"status", status}, {"created", state == 2}},
-               "status " + std::to_string(status) + (state == 2 ? ", service created\n" : "\n"));
+        const std::int32_t status = HCXDynamicDriverStart(driver_options->file.c_str(), service, &state);
+        json document = {{"status", status}, {"created", state == 2}};
+        std::string text = "status " + std::to_string(status) + (state == 2 ? ", service created\n" : "\n");
+        if (status != 0 && state == 2) {
+            // A start that failed after creating the service removes it again, as Halcore's
+            // back ends do.
+            const std::int32_t removed = HCXDynamicDriverStop(service, 4);
+            document["removed"] = removed == 0;
+            text += removed == 0 ? std::string("the service ") + service + " it created was stopped and removed again\n"
+                                 : std::string("the service ") + service + " it created is left behind: removing it failed with status " +
+                                       std::to_string(removed) + "\n";
+        } else if (status != 0) {
+            text += std::string("the existing service ") + service + " is left in place; its use counter counts this start (\"mgxtool driver stop " + service + "\" ends it)\n";
+        }
+        report(options, document, text);
         if (status != 0) throw std::runtime_error("driver start failed");
     });
     CLI::App *stop = driver->add_subcommand("stop", "end one use; the last one stops (and removes what was created)");
@@ -93,6 +126,7 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
     stop->add_option("--type", driver_options->stop_type, "3: stop now, 4: stop and delete now, else by the use counter")
         ->capture_default_str();
     stop->callback([&options, driver_options] {
+        const UnitAccessLock lock;
         std::int32_t status = HCXDynamicDriverStop(driver_options->service.c_str(), driver_options->stop_type);
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != 0) throw std::runtime_error("driver stop failed");

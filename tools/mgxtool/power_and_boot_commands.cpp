@@ -40,51 +40,101 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
     });
 }
 
-struct BootMonitoringOptions {
-    std::optional<std::string> post, os_boot, method;
-    std::optional<std::uint16_t> post_timeout, os_timeout;
-    std::optional<std::uint8_t> post_retries, os_retries;
+// Boot monitoring as the start monitoring settings see it: a function is off when its time-out
+// is 0; time-outs are set in minutes (15 to 999) and sent in seconds; both selector bytes are 1
+// in every write; retry method 0 is "power off, then on again", 1 "reboot (hardware reset)".
+constexpr std::uint16_t post_default_minutes = 30, os_boot_default_minutes = 60;
+constexpr std::uint8_t default_retries = 2;
+constexpr std::int32_t retry_power_cycle = 0, retry_reboot = 1;
 
-    bool changes() const { return post || os_boot || post_timeout || post_retries || os_timeout || os_retries || method; }
+struct FunctionOptions {
+    std::optional<std::string> state;  // "on" or "off"
+    std::optional<std::uint16_t> minutes;
+    std::optional<std::uint8_t> retries;
+
+    bool changes() const { return state || minutes || retries; }
 };
+
+struct BootMonitoringOptions {
+    FunctionOptions post, os_boot;
+    std::optional<std::string> method;
+
+    bool changes() const { return post.changes() || os_boot.changes() || method; }
+};
+
+void add_function_options(CLI::App *command, const char *prefix, const char *name, FunctionOptions &function) {
+    const std::string option = std::string("--") + prefix;
+    command->add_option(option, function.state, std::string(name) + " monitoring on or off")->check(CLI::IsMember({"on", "off"}));
+    command->add_option(option + "-timeout", function.minutes, std::string(name) + " time-out in minutes, 15 to 999")
+        ->check(CLI::Range(15, 999));
+    command->add_option(option + "-retries", function.retries, std::string(name) + " retries, 1 to 5")->check(CLI::Range(1, 5));
+}
+
+// Applies one function's options to its time-out and retries (time-out in seconds).
+void apply(const FunctionOptions &wanted, std::uint16_t default_minutes, std::uint16_t &timeout, std::uint8_t &retries) {
+    if (!wanted.changes()) return;
+    const bool currently_on = timeout != 0;
+    const bool on = wanted.state ? *wanted.state == "on" : currently_on;
+    if (wanted.retries) retries = *wanted.retries;
+    if (retries < 1 || retries > 5) retries = default_retries;
+    if (!on) {
+        timeout = 0;
+        return;
+    }
+    const std::uint16_t current_minutes = timeout / 60;
+    const bool current_usable = currently_on && current_minutes >= 15 && current_minutes <= 999;
+    timeout = static_cast<std::uint16_t>(60 * (wanted.minutes ? *wanted.minutes : current_usable ? current_minutes : default_minutes));
+}
+
+json describe_function(const char *name, std::uint16_t timeout, std::uint8_t retries, std::ostringstream &text) {
+    if (timeout == 0)
+        text << name << "off (" << int(retries) << " retries kept)\n";
+    else
+        text << name << "on, time-out " << timeout / 60 << " min (" << timeout << " s), " << int(retries) << " retries\n";
+    return {{"on", timeout != 0}, {"timeout_s", timeout}, {"timeout_minutes", timeout / 60}, {"retries", retries}};
+}
+
+const char *method_name(std::int32_t method) {
+    switch (method) {
+    case retry_power_cycle: return "power-cycle";
+    case retry_reboot: return "reboot";
+    default: return "unknown";
+    }
+}
 
 void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
     auto options = std::make_shared<BootMonitoringOptions>();
     CLI::App *command = app.add_subcommand("boot-monitoring", "POST and OS-boot monitoring of the unit");
-    command->add_option("--post", options->post, "set: POST monitoring on or off")->check(CLI::IsMember({"on", "off"}));
-    command->add_option("--os-boot", options->os_boot, "set: OS-boot monitoring on or off")->check(CLI::IsMember({"on", "off"}));
-    command->add_option("--post-timeout", options->post_timeout, "seconds")->check(CLI::Range(1, 65535));
-    command->add_option("--post-retries", options->post_retries, "retries")->check(CLI::Range(0, 255));
-    command->add_option("--os-timeout", options->os_timeout, "seconds")->check(CLI::Range(1, 65535));
-    command->add_option("--os-retries", options->os_retries, "retries")->check(CLI::Range(0, 255));
-    command->add_option("--method", options->method, "retry method: reboot or power-cycle")
-        ->check(CLI::IsMember({"reboot", "power-cycle"}));
+    add_function_options(command, "post", "POST", options->post);
+    add_function_options(command, "os-boot", "OS-boot", options->os_boot);
+    command->add_option("--method", options->method,
+                        "retry method: power-cycle (power off, then on again) or reboot (hardware reset)")
+        ->check(CLI::IsMember({"power-cycle", "reboot"}));
     command->callback([&output, options] {
         const BootMonitoringOptions &wanted = *options;
-        // The unit does not report whether each monitoring is on, so a change names both.
-        if (wanted.changes() && (!wanted.post || !wanted.os_boot)) throw CLI::ValidationError("a change needs both --post and --os-boot");
         with_unit(output, [&wanted](json &document, std::ostringstream &text) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
             if (wanted.changes()) {
-                settings.post_selector = *wanted.post == "on";
-                settings.os_boot_selector = *wanted.os_boot == "on";
-                if (wanted.post_timeout) settings.post_timeout = *wanted.post_timeout;
-                if (wanted.post_retries) settings.post_retries = *wanted.post_retries;
-                if (wanted.os_timeout) settings.os_boot_timeout = *wanted.os_timeout;
-                if (wanted.os_retries) settings.os_boot_retries = *wanted.os_retries;
-                if (wanted.method) settings.retry_method = *wanted.method == "power-cycle" ? 1 : 0;
+                std::uint16_t post_timeout = settings.post_timeout, os_boot_timeout = settings.os_boot_timeout;
+                apply(wanted.post, post_default_minutes, post_timeout, settings.post_retries);
+                apply(wanted.os_boot, os_boot_default_minutes, os_boot_timeout, settings.os_boot_retries);
+                settings.post_timeout = post_timeout;
+                settings.os_boot_timeout = os_boot_timeout;
+                if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? retry_reboot : retry_power_cycle;
+                settings.post_selector = settings.os_boot_selector = 1;
                 if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
                 if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
             }
-            document["boot_monitoring"] = {{"post_timeout", settings.post_timeout},
-                                           {"post_retries", settings.post_retries},
-                                           {"os_boot_timeout", settings.os_boot_timeout},
-                                           {"os_boot_retries", settings.os_boot_retries},
-                                           {"retry_method", settings.retry_method == 1 ? "power-cycle" : "reboot"}};
-            text << "POST     time-out " << settings.post_timeout << " s, " << int(settings.post_retries) << " retries\n"
-                 << "OS boot  time-out " << settings.os_boot_timeout << " s, " << int(settings.os_boot_retries) << " retries\n"
-                 << "method   " << (settings.retry_method == 1 ? "power cycle" : "reboot") << "\n";
+            const std::int32_t method = settings.retry_method;
+            document["post"] = describe_function("POST     ", settings.post_timeout, settings.post_retries, text);
+            document["os_boot"] = describe_function("OS boot  ", settings.os_boot_timeout, settings.os_boot_retries, text);
+            document["retry_method"] = {{"code", method}, {"name", method_name(method)}};
+            text << "method   "
+                 << (method == retry_power_cycle ? "power off, then on again"
+                     : method == retry_reboot    ? "reboot (hardware reset)"
+                                                 : "unknown (" + std::to_string(method) + ")")
+                 << "\n";
             return 0;
         });
     });

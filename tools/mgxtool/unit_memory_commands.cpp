@@ -77,10 +77,16 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             MgxStoreBlock in{options->offset, options->length, {}}, out{};
             if (std::int32_t status = mgx_call<CommandType::ReadStoreArea>(in, out)) return status;
-            const std::string shown = text::to_hex(std::span(out.data, out.length));
+            const std::size_t got = std::min<std::size_t>(out.length, options->length);
+            const std::string shown = text::to_hex(std::span(out.data, got));
             document["offset"] = out.offset;
+            document["asked"] = options->length;
+            document["got"] = got;
             document["data"] = shown;
-            text << out.length << " bytes at " << out.offset << ": " << shown << "\n";
+            text << got << " bytes at " << out.offset << ": " << shown << "\n";
+            if (got != options->length)
+                mark_incomplete(document, text,
+                                "asked for " + std::to_string(options->length) + " bytes, got " + std::to_string(got));
             return 0;
         });
     });
@@ -98,6 +104,8 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
             if (std::int32_t status = mgx_call<CommandType::WriteStoreArea>(in, written)) return status;
             document["written"] = written;
             text << written << " bytes written\n";
+            if (written != data.size())
+                mark_incomplete(document, text, "wrote " + std::to_string(written) + " of " + std::to_string(data.size()) + " bytes");
             return 0;
         });
     });

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "program_copies.h"
+#include "programs.h"
 
 namespace {
 

@@ -1,0 +1,74 @@
+#include "programs.h"
+
+#include <filesystem>
+
+namespace mgx::testbed::testing {
+
+namespace {
+
+std::filesystem::path own_directory() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path();
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstring &directory) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_end, write_end;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return;
+    output_.reset(read_end);
+    win32::UniqueHandle writer(write_end);
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write_end;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    std::wstring command = command_line;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
+                        &startup, &process))
+        return;
+    process_.reset(process.hProcess);
+    CloseHandle(process.hThread);
+    started_ = true;
+}
+
+ProgramRun RunningProgram::finish() {
+    ProgramRun run;
+    if (!started_) return run;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(output_.get(), buffer, sizeof buffer, &got, nullptr) && got) run.output.append(buffer, got);
+    WaitForSingleObject(process_.get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    run.exit_code = static_cast<int>(code);
+    return run;
+}
+
+ProgramRun run_program(const std::string &program, const std::string &arguments) {
+    const std::wstring command = L"\"" + (own_directory() / program).wstring() + L"\" " + std::filesystem::path(arguments).wstring();
+    return RunningProgram(command).finish();
+}
+
+nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("program-copies-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path copy = folder / name;
+    std::filesystem::copy_file(own_directory() / program, copy, std::filesystem::copy_options::overwrite_existing);
+    // The copy finds its libraries beside the test, in the current directory.
+    const std::wstring command = L"\"" + copy.wstring() + L"\" " + std::filesystem::path(arguments).wstring();
+    const ProgramRun run = RunningProgram(command, own_directory().wstring()).finish();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return nlohmann::json::parse(run.output, nullptr, false);
+}
+
+int run_to_end(const std::string &command_line) {
+    return RunningProgram(std::filesystem::path(command_line).wstring()).finish().exit_code;
+}
+
+}  // namespace mgx::testbed::testing

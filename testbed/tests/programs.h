@@ -1,0 +1,43 @@
+// Running other programs from a test: the system's own, and copies of a test program under
+// another file name, for behaviour that depends on the program's name.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "win32/unique_handle.h"
+
+namespace mgx::testbed::testing {
+
+struct ProgramRun {
+    int exit_code = -1;  // -1 when the program could not be started
+    std::string output;  // what it wrote to its standard output
+};
+
+// A program started with its standard output captured; several can run at once.
+class RunningProgram {
+public:
+    // `directory` empty: the test's own current directory.
+    explicit RunningProgram(const std::wstring &command_line, const std::wstring &directory = {});
+    // Reads the output to its end, waits for the program and returns both.
+    ProgramRun finish();
+
+private:
+    win32::UniqueHandle process_, output_;
+    bool started_ = false;
+};
+
+// A program of the build beside this test, run to its end.
+ProgramRun run_program(const std::string &program, const std::string &arguments);
+
+// Copies `program` (beside this test) to a temporary folder as `name`, runs it with
+// `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).
+nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
+
+// Runs a command line to its end; its exit code, or -1 when it could not be started.
+int run_to_end(const std::string &command_line);
+
+}  // namespace mgx::testbed::testing

@@ -1,0 +1,171 @@
+// mgxtool end to end: the real program, run as separate processes against the virtual server,
+// with what reached the unit read from the exchange log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
+#include "device_client.h"
+#include "programs.h"
+#include "text/hex.h"
+
+namespace mgx::testbed::testing {
+namespace {
+
+using nlohmann::json;
+
+struct ToolRun {
+    int exit_code;
+    json document;  // null when it printed no JSON
+};
+
+ToolRun mgxtool(const std::string &arguments) {
+    const ProgramRun run = run_program("mgxtool.exe", "--json " + arguments);
+    return {run.exit_code, json::parse(run.output, nullptr, false)};
+}
+
+// Requests to the unit (not lock or unlock requests), in the order they reached it.
+std::vector<json> unit_requests(const json &entries) {
+    std::vector<json> requests;
+    for (const json &entry : entries)
+        if (entry.contains("request")) requests.push_back(entry["request"]);
+    return requests;
+}
+
+class MgxtoolTest : public TestbedTest {
+protected:
+    void SetUp() override { use("acer"); }
+};
+
+Bytes store_pattern() {
+    Bytes pattern(506);
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return pattern;
+}
+
+// Several runs at once on the SMBus machine share the driver's lock (one owner name): each run
+// holds the unit from Halcore's start to its shut-down, so no run's requests fall between
+// another's and every answer is the right one.
+TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
+    const Bytes pattern = store_pattern();
+    ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(pattern) + "\"").exit_code, 0);
+    control_request("clear-log");
+
+    constexpr int runs = 8;
+    std::vector<std::unique_ptr<RunningProgram>> running;
+    for (int run = 0; run < runs; ++run) {
+        const std::wstring command = L"mgxtool.exe --json store read " + std::to_wstring(run * 61) + L" 16";
+        running.push_back(std::make_unique<RunningProgram>(command));
+    }
+    for (int run = 0; run < runs; ++run) {
+        SCOPED_TRACE(run);
+        const ProgramRun result = running[run]->finish();
+        ASSERT_EQ(result.exit_code, 0) << result.output;
+        const json document = json::parse(result.output, nullptr, false);
+        const std::size_t offset = static_cast<std::size_t>(run) * 61;
+        EXPECT_EQ(document["data"], text::to_hex(std::span(pattern.data() + offset, 16)));
+    }
+    // Each run's device requests form one unbroken stretch of the log.
+    std::vector<std::uint32_t> order;
+    for (const json &entry : log())
+        if (order.empty() || order.back() != entry["process_id"]) order.push_back(entry["process_id"]);
+    EXPECT_EQ(order.size(), static_cast<std::size_t>(runs)) << "runs interleaved";
+    EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
+}
+
+TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
+    const json hours = control_request("status")["unit"]["running_hours"];
+    control_request("clear-log");
+    for (const char *rejected : {"store write 0 \"\"", "store read 500 16", "store write 0 zz", "fru read 0 0 25",
+                                 "boot-monitoring --post-timeout 14", "boot-monitoring --os-boot-retries 6",
+                                 "no-such-command", "testbed log --since -1", "testbed unit --running-hours -5"}) {
+        SCOPED_TRACE(rejected);
+        EXPECT_NE(mgxtool(rejected).exit_code, 0);
+    }
+    EXPECT_TRUE(log().empty()) << log().dump(1);
+    EXPECT_EQ(control_request("status")["unit"]["running_hours"], hours) << "the unit's counter is untouched";
+}
+
+// Loading Bmc.dll maps the firmware's table through the BMC driver; on an IMB machine only the
+// subcommand that reads the table may do that.
+TEST_F(MgxtoolTest, OnlyTheSmbiosSubcommandLoadsTheBmcLibrary) {
+    use("intel");
+    const auto map_requests = [this] {
+        const json entries = log();
+        return std::count_if(entries.begin(), entries.end(), [](const json &entry) { return entry["code"] == "0x80002038"; });
+    };
+    ASSERT_EQ(mgxtool("running-hours").exit_code, 0);
+    EXPECT_EQ(map_requests(), 0) << "a subcommand that needs no SMBIOS table maps none";
+    ASSERT_EQ(mgxtool("smbios").exit_code, 0);
+    EXPECT_EQ(map_requests(), 1);
+}
+
+TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
+    ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(store_pattern()) + "\"").exit_code, 0);
+    add_fault({{"kind", "short-answer"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x38}});
+    const ToolRun read = mgxtool("store read 0 16");
+    EXPECT_EQ(read.exit_code, 1);
+    EXPECT_EQ(read.document["asked"], 16);
+    EXPECT_LT(read.document["got"].get<int>(), 16);
+    EXPECT_EQ(read.document["status"], 0) << "the unit answered; the answers were short";
+    EXPECT_NE(read.document.value("incomplete", "").find("asked for 16 bytes, got"), std::string::npos);
+}
+
+TEST_F(MgxtoolTest, FailedDriverStartRemovesTheServiceItCreated) {
+    const ToolRun run = mgxtool("driver start C:\\no-such-folder\\probe.sys MgxProbeDriver");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_TRUE(run.document["created"]);
+    EXPECT_TRUE(run.document["removed"]);
+    win32::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    win32::UniqueServiceHandle service(OpenServiceA(manager.get(), "MgxProbeDriver", SERVICE_QUERY_STATUS));
+    EXPECT_FALSE(service);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+}
+
+// What mgxtool writes is what the start monitoring settings read: time-outs in seconds with 0 for
+// a function switched off, both selector bytes 1, retry method 1 for a hardware reset.
+TEST_F(MgxtoolTest, BootMonitoringWritesWhatTheSettingsDialogReads) {
+    control_request("clear-log");
+    const ToolRun run = mgxtool("boot-monitoring --post off --os-boot on --os-boot-timeout 20 --os-boot-retries 3 --method reboot");
+    ASSERT_EQ(run.exit_code, 0);
+    EXPECT_FALSE(run.document["post"]["on"]);
+    EXPECT_TRUE(run.document["os_boot"]["on"]);
+    EXPECT_EQ(run.document["os_boot"]["timeout_minutes"], 20);
+    EXPECT_EQ(run.document["retry_method"]["name"], "reboot");
+
+    std::vector<json> writes;
+    for (const json &request : unit_requests(log()))
+        if (request["netfn"] == 0x3A && request["command"] == 0x44) writes.push_back(request);
+    ASSERT_EQ(writes.size(), 1u);
+    const std::string data = writes[0]["data"];
+    EXPECT_EQ(data.substr(0, 8), "c0 00 00") << "both selectors, POST time-out 0";
+    EXPECT_EQ(data.substr(12), "b0 04 03 01") << "1200 s, 3 retries, hardware reset";
+
+    std::int32_t state = -1;
+    ASSERT_EQ(HCXInitImbSmbDll(&state), 0);
+    hal::BootMonitorSettings settings{};
+    ASSERT_EQ(hal::mgx_call<hal::CommandType::BootMonitoring>(settings), 0);
+    HCXFreeImbSmbDll();
+    EXPECT_EQ(settings.post_timeout, 0);
+    EXPECT_EQ(settings.os_boot_timeout, 1200);
+    EXPECT_EQ(settings.os_boot_retries, 3);
+    EXPECT_EQ(settings.retry_method, 1);
+
+    // Switching POST on again without a time-out takes the settings' default of 30 minutes.
+    const ToolRun on = mgxtool("boot-monitoring --post on --method power-cycle");
+    ASSERT_EQ(on.exit_code, 0);
+    EXPECT_EQ(on.document["post"]["timeout_s"], 1800);
+    EXPECT_EQ(on.document["os_boot"]["timeout_s"], 1200) << "OS boot untouched";
+    EXPECT_EQ(on.document["retry_method"]["code"], 0);
+}
+
+}  // namespace
+}  // namespace mgx::testbed::testing
