@@ -13,9 +13,16 @@ LONG __cdecl GetRegVal_DL(const char *key, const char *name, DWORD type, void *d
 
 namespace mgx::store {
 
-LONG ReadLanguage(DWORD *language, LANGID user_language) {
+LONG ReadLanguage(LanguageIndex *language, LANGID user_language) {
     *language = language_default(Writer::SettingsProgram, user_language, user_language);
-    return GetRegVal_DL(root_key, "Language", REG_DWORD, language, sizeof *language);
+    DWORD stored = 0;
+    const LONG status = GetRegVal_DL(root_key, "Language", REG_DWORD, &stored, sizeof stored);
+    if (status != ERROR_SUCCESS) return status;
+    DWORD type = REG_NONE, size = 0;
+    const bool is_number = RegGetValueA(HKEY_LOCAL_MACHINE, root_key, "Language", RRF_RT_ANY, &type, nullptr, &size) == ERROR_SUCCESS &&
+                           type == REG_DWORD && size == sizeof stored;
+    if (is_number && (stored == Japanese || stored == English)) *language = static_cast<LanguageIndex>(stored);
+    return status;
 }
 
 LONG ReadRunningHours(int index, std::int32_t *hours) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "language.h"
 #include "product_key.h"
 
 namespace mgx::store {
@@ -17,7 +18,10 @@ struct LifetimeRecord {
 };
 
 // Every operation returns the library's status (a Win32 code; ORed over the items of a group).
-LONG ReadLanguage(DWORD *language, LANGID user_language);
+// The user-interface language: the settings program's rule for `user_language`, replaced by the
+// registry's "Language" when that is a REG_DWORD of 0 or 1. Any other stored value (another
+// number, another type or size) counts as missing, so no text table is ever indexed with it.
+LONG ReadLanguage(LanguageIndex *language, LANGID user_language);
 LONG ReadRunningHours(int index, std::int32_t *hours);
 LONG WriteRunningHours(int index, std::int32_t hours);
 LONG ReadLifeTime(int index, std::int32_t *hours);

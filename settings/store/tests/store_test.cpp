@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "lifetime_store.h"
 #include "registry_defaults.h"
@@ -216,9 +218,28 @@ TEST_F(StoreTest, RecordIndexesFollowTheirOwnOrderAndOnlyChangedCountersAreWritt
 }
 
 TEST_F(StoreTest, LanguageReadFallsBackToTheRule) {
-    DWORD language = 5;
+    LanguageIndex language = English;
     EXPECT_EQ(ReadLanguage(&language, 0x411), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(language, 0u) << "a missing value leaves the rule's default";
+    EXPECT_EQ(language, Japanese) << "a missing value leaves the rule's default";
+}
+
+TEST_F(StoreTest, LanguageOtherThanAZeroOrOneNumberCountsAsMissing) {
+    ASSERT_EQ(WriteRegistryDefaults(context), ERROR_SUCCESS);
+    const auto stored = [](DWORD type, const void *data, DWORD size) {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, root_key, "Language", type, data, size);
+        LanguageIndex english_user = Japanese, japanese_user = English;
+        ReadLanguage(&english_user, 0x409);
+        ReadLanguage(&japanese_user, 0x411);
+        return std::pair(english_user, japanese_user);
+    };
+    const DWORD one = 1, zero = 0, two = 2;
+    EXPECT_EQ(stored(REG_DWORD, &one, 4), std::pair(English, English)) << "the stored choice wins";
+    EXPECT_EQ(stored(REG_DWORD, &zero, 4), std::pair(Japanese, Japanese));
+    for (auto [type, data, size] : {std::tuple<DWORD, const void *, DWORD>{REG_DWORD, &two, 4}, {REG_SZ, "1", 2},
+                                    {REG_BINARY, &zero, 1}, {REG_QWORD, "\0\0\0\0\0\0\0\0", 8}}) {
+        SCOPED_TRACE(type);
+        EXPECT_EQ(stored(type, data, size), std::pair(English, Japanese)) << "the user's language decides";
+    }
 }
 
 }  // namespace

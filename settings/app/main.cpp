@@ -1,0 +1,14 @@
+// GK7T30UI.EXE: the settings program.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "settings_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    mgx::settings::SettingsApp &app = mgx::settings::SettingsApp::instance();
+    app.start();
+    return app.exit();
+}

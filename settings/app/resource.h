@@ -1,0 +1,16 @@
+// Resource and control ids of the settings program.
+#pragma once
+
+#define IDC_STATIC (-1)
+#define IDR_PROGRAM_ICON 128
+
+#define IDD_ABOUT 100
+#define IDD_MAIN_MENU 102
+
+#define IDC_ABOUT_VERSION 1000
+#define IDC_MAIN_START_MONITORING 1001
+#define IDC_MAIN_POWER_OFF_MODE 1002
+#define IDC_MAIN_COMPONENT_LIFETIME 1003
+#define IDC_MAIN_MEMORY_ERROR_CLEAR 1004
+#define IDC_MAIN_RUNNING_HOURS 1111
+#define IDC_MAIN_NOTIFY_METHOD 1125

@@ -1,0 +1,49 @@
+#include "settings_app.h"
+
+#include <windows.h>
+
+#include <halcore/back_end_state.h>
+#include <halcore/halcore.h>
+
+#include "lifetime_store.h"
+#include "main_menu_dialog.h"
+#include "ui_text.h"
+
+namespace mgx::settings {
+
+namespace {
+
+constexpr UiMessage start_failure = {L"ＭＧＸが存在しないかドライバエラーです。\nエラーコード [%ld]",
+                                     L"MGX not exist or MGX driver error.\nError code [%ld]"};
+
+}  // namespace
+
+SettingsApp &SettingsApp::instance() {
+    static SettingsApp app;
+    return app;
+}
+
+void SettingsApp::start() {
+    mutex_.reset(CreateMutexW(nullptr, FALSE, single_instance_mutex));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        mutex_.reset();  // another instance runs: end at once, silently
+        return;
+    }
+    const std::int32_t status = HCXInitImbSmbDll(&back_end_state_);
+    if (status == 0 && hal::is_usable(back_end_state_)) {
+        library_open_ = true;
+        MainMenuDialog().run();
+        return;
+    }
+    LanguageIndex language = English;
+    store::ReadLanguage(&language, GetUserDefaultLangID());
+    MessageBoxW(nullptr, formatted(start_failure.in(language), static_cast<long>(status)).c_str(), program_title, MB_OK);
+}
+
+int SettingsApp::exit() {
+    if (library_open_) HCXFreeImbSmbDll();
+    mutex_.reset();
+    return 0;
+}
+
+}  // namespace mgx::settings

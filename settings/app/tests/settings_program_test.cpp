@@ -1,0 +1,275 @@
+// The settings program as the administrator uses it: the real GK7T30UI.EXE, installed by the
+// setup program, on the testbed's machines; what reached the unit is read from the exchange log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control_client.h"
+#include "programs.h"
+#include "window_driver.h"
+#include "win32/unique_handle.h"
+
+namespace mgx::settings::testing {
+namespace {
+
+using nlohmann::json;
+using testbed::control_request;
+
+const std::filesystem::path install = "C:\\mgx-settings-test";
+const wchar_t *const main_menu_title = L"Main menu";
+
+std::filesystem::path beside_this_test(const char *file) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / file;
+}
+
+void set_language(DWORD language) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
+}
+
+// The unit requests (network function, command, data) since the log was last cleared.
+std::vector<json> unit_requests() {
+    std::vector<json> requests;
+    const json log = control_request("log");
+    for (const json &entry : log["entries"])
+        if (entry.contains("request")) requests.push_back(entry["request"]);
+    return requests;
+}
+
+std::size_t count_requests(int command) {
+    std::size_t count = 0;
+    for (const json &request : unit_requests())
+        if (request["netfn"] == 0x3A && request["command"] == command) ++count;
+    return count;
+}
+
+// One run of the settings program.
+class SettingsProgram {
+public:
+    SettingsProgram() {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring command = L"\"" + (install / "GK7T30UI.EXE").wstring() + L"\"";
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install.wstring().c_str(), &startup,
+                           &info)) {
+            process_.reset(info.hProcess);
+            CloseHandle(info.hThread);
+            id_ = info.dwProcessId;
+        }
+    }
+    ~SettingsProgram() {
+        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.get(), 99);
+            WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    DWORD id() const { return id_; }
+    HWND main_menu() const { return wait_for_dialog(id_, main_menu_title); }
+    HWND message_box(DWORD limit_ms = default_wait_ms) const { return wait_for_dialog(id_, L"GK7T30UI", limit_ms); }
+    // The exit code once the program has ended by itself, or -1.
+    int ended(DWORD limit_ms = default_wait_ms) const {
+        if (WaitForSingleObject(process_.get(), limit_ms) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.get(), &code);
+        return static_cast<int>(code);
+    }
+
+private:
+    win32::UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+class SettingsProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::filesystem::create_directories(install);
+        for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll",
+                                 "OMRAREG_CTL.dll", "OMRALogging.dll"})
+            std::filesystem::copy_file(beside_this_test(file), install / file, std::filesystem::copy_options::overwrite_existing);
+        control_request("use-profile", {{"profile", "acer"}});
+        ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
+    }
+    static void TearDownTestSuite() {
+        testbed::testing::run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -remove");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
+        std::error_code ignored;
+        std::filesystem::remove_all(install, ignored);
+    }
+    void SetUp() override {
+        control_request("use-profile", {{"profile", "acer"}});
+        control_request("set-unit", {{"unit", {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
+        control_request("clear-log");
+        set_language(1);
+    }
+    void TearDown() override { control_request("clear-faults"); }
+};
+
+TEST_F(SettingsProgramTest, StartsWithTheMainMenuAndTheServersRunningHours) {
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 4242 Hour(s)"; }))
+        << item_text(menu, 1111).size();
+    EXPECT_EQ(item_text(menu, 1003), L"Component lifetime information Browse/Setting");
+    EXPECT_EQ(item_text(menu, 1001), L"Start monitoring function setting");
+    EXPECT_EQ(item_text(menu, 1002), L"Power off mode setting");
+    EXPECT_EQ(item_text(menu, 1004), L"Memory error information clear");
+    EXPECT_EQ(item_text(menu, 1125), L"Error notification method setting");
+    EXPECT_EQ(item_text(menu, 1), L"End /Exit");
+    EXPECT_EQ(focused_id(menu), 1003) << "the focus starts on the first control";
+    // Halcore's probe and the menu's one read: nothing else reached the unit.
+    const std::vector<json> requests = unit_requests();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const json &request : requests) EXPECT_EQ(request["command"], 0x30);
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0) << "Escape ends the program";
+}
+
+TEST_F(SettingsProgramTest, JapaneseWhenTheRegistrySaysSo) {
+    set_language(0);
+    SettingsProgram program;
+    HWND menu = wait_for_dialog(program.id(), L"メインメニュー");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"サーバ稼働時間＝ 4242 時間"; }));
+    EXPECT_EQ(item_text(menu, 1003), L"部品寿命情報 参照・設定");
+    EXPECT_EQ(item_text(menu, 1), L"終了");
+    PostMessageW(menu, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ended(), 0) << "the close box ends the program";
+}
+
+TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 4242 Hour(s)"; }));
+    control_request("set-unit", {{"unit", {{"running_hours", 5000}}}});
+    PostMessageW(menu, WM_TIMER, 1, 0);
+    EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5000 Hour(s)"; }));
+
+    click(menu, 1004);
+    HWND question = program.message_box();
+    ASSERT_TRUE(question);
+    control_request("set-unit", {{"unit", {{"running_hours", 5001}}}});
+    PostMessageW(menu, WM_TIMER, 1, 0);
+    EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5001 Hour(s)"; }))
+        << "refreshed while the question is open";
+    answer(question, IDNO);
+    ASSERT_TRUE(wait_until_gone(question));
+    EXPECT_EQ(count_requests(0x35), 0u) << "No sends nothing";
+
+    // A failing read keeps the last value.
+    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC3}, {"command", 0x30}}}});
+    control_request("clear-log");
+    PostMessageW(menu, WM_TIMER, 1, 0);
+    EXPECT_TRUE(eventually([] { return count_requests(0x30) == 5; })) << "the dispatcher's five attempts, no more";
+    EXPECT_EQ(item_text(menu, 1111), L"Server Running= 5001 Hour(s)");
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0);
+}
+
+TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    click(menu, 1004);
+    HWND question = program.message_box();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(message_text(question), L"Is the replacement of faulty memory complete?\n\nPress \"Yes\" to notify the monitoring "
+                                      L"software\n that the memory has been replaced and to delete the error information\n which "
+                                      L"occurred in faulty memory before the replacement");
+    EXPECT_EQ(focused_id(question), IDNO) << "No is the default";
+    answer(question, IDYES);
+    ASSERT_TRUE(wait_until_gone(question));
+    ASSERT_TRUE(eventually([] { return count_requests(0x35) == 2; }));
+    std::vector<std::string> sent;
+    for (const json &request : unit_requests())
+        if (request["command"] == 0x35) sent.push_back(request["data"]);
+    EXPECT_EQ(sent, (std::vector<std::string>{"00 ff ff ff ff ff ff ff ff", "01 ff ff ff ff ff ff ff ff"}));
+    EXPECT_FALSE(find_dialog(program.id(), L"GK7T30UI")) << "success shows nothing";
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0);
+}
+
+TEST_F(SettingsProgramTest, MemoryErrorClearFailureShowsTheCodeAndTheMenuStays) {
+    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", 0x35}}}});
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    click(menu, 1004);
+    HWND question = program.message_box();
+    ASSERT_TRUE(question);
+    answer(question, IDYES);
+    ASSERT_TRUE(wait_until_gone(question));
+    HWND failure = nullptr;
+    ASSERT_TRUE(eventually([&] { return (failure = find_dialog(program.id(), L"GK7T30UI")) != nullptr; }, 20'000));
+    EXPECT_EQ(message_text(failure), L"MGX write failed.\nError code [193]");
+    EXPECT_EQ(count_requests(0x35), 5u) << "five attempts of the first request";
+    answer(failure, IDOK);
+    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_TRUE(IsWindowEnabled(menu));
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0);
+}
+
+TEST_F(SettingsProgramTest, EnterMovesOnWithoutPressingAndTheVersionBoxOpensFromTheSystemMenu) {
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    SendMessageW(menu, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(menu, 1004)), TRUE);
+    ASSERT_TRUE(eventually([&] { return focused_id(menu) == 1004; }));
+    press_key(menu, VK_RETURN);
+    EXPECT_TRUE(eventually([&] { return focused_id(menu) == 1125; })) << "Enter moves to the next control";
+    press_key(menu, VK_UP);
+    EXPECT_TRUE(eventually([&] { return focused_id(menu) == 1004; })) << "Up moves back";
+    EXPECT_FALSE(find_dialog(program.id(), L"GK7T30UI")) << "Enter did not press the memory-error button";
+
+    PostMessageW(menu, WM_SYSCOMMAND, 0x10, 0);
+    HWND about = wait_for_dialog(program.id(), L"Version Information GK7T30UI");
+    ASSERT_TRUE(about);
+    EXPECT_EQ(item_text(about, 1000), L"GK7T30UI Version 2.0 Level 10");
+    EXPECT_FALSE(IsWindowEnabled(menu)) << "the version box is modal";
+    press_key(about, VK_ESCAPE);
+    ASSERT_TRUE(wait_until_gone(about));
+    EXPECT_TRUE(IsWindowEnabled(menu));
+    click(menu, 1);
+    EXPECT_EQ(program.ended(), 0) << "End /Exit ends the program";
+}
+
+TEST_F(SettingsProgramTest, SecondInstanceEndsAtOnceSilently) {
+    SettingsProgram first;
+    ASSERT_TRUE(first.main_menu());
+    SettingsProgram second;
+    EXPECT_EQ(second.ended(), 0);
+    EXPECT_FALSE(find_dialog(second.id(), main_menu_title));
+    EXPECT_TRUE(first.main_menu()) << "the first instance is undisturbed";
+}
+
+TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
+    struct Case {
+        const char *profile;
+        const wchar_t *text;
+    };
+    // An unrecognised board costs Halcore's fifteen detection passes of 1000 ms.
+    for (const Case &machine : {Case{"no-smbios", L"MGX not exist or MGX driver error.\nError code [24]"},
+                                Case{"unknown", L"MGX not exist or MGX driver error.\nError code [0]"}}) {
+        SCOPED_TRACE(machine.profile);
+        control_request("use-profile", {{"profile", machine.profile}});
+        SettingsProgram program;
+        HWND failure = program.message_box(30'000);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(message_text(failure), machine.text);
+        EXPECT_FALSE(find_dialog(program.id(), main_menu_title));
+        answer(failure, IDOK);
+        EXPECT_EQ(program.ended(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace mgx::settings::testing

@@ -1,0 +1,138 @@
+#include "main_menu_dialog.h"
+
+#include <halcore/mgx_call.h>
+
+#include "about_dialog.h"
+#include "data_initialisation.h"
+#include "lifetime_store.h"
+#include "resource.h"
+
+namespace mgx::settings {
+
+namespace {
+
+constexpr UiTextRow texts[] = {
+    {0, {L"メインメニュー", L"Main menu"}, {L"", L""}},
+    {IDC_MAIN_COMPONENT_LIFETIME,
+     {L"部品寿命情報 参照・設定", L"Component lifetime information Browse/Setting"},
+     {L"部品寿命情報 参照・設定画面を開きます", L""}},
+    {IDC_MAIN_START_MONITORING, {L"起動監視機能設定", L"Start monitoring function setting"}, {L"起動監視機能設定画面を開きます", L""}},
+    {IDC_MAIN_POWER_OFF_MODE, {L"電源切断モード設定", L"Power off mode setting"}, {L"電源切断モード設定画面を開きます", L""}},
+    {IDC_MAIN_MEMORY_ERROR_CLEAR,
+     {L"メモリエラー情報クリア", L"Memory error information clear"},
+     {L"メモリエラー情報クリア確認画面を開きます", L""}},
+    {IDOK, {L"終了", L"End /Exit"}, {L"終了します", L""}},
+    {IDC_MAIN_NOTIFY_METHOD, {L"障害の通知方法設定", L"Error notification method setting"}, {L"障害の通知方法設定画面を開きます", L""}},
+    {IDC_MAIN_RUNNING_HOURS, {L"サーバ稼働時間＝ %lu 時間", L"Server Running= %lu Hour(s)"}, {L"", L""}},
+};
+
+constexpr UiMessage version_menu_item = {L"ﾊﾞｰｼﾞｮﾝ情報(GK7T30UI) (&A)...", L"Version Information(GK7T30UI) (&A)..."};
+
+constexpr UiMessage memory_clear_question = {
+    L"故障メモリの交換が完了しましたか？\n\n「はい」を選ぶと監視ソフトウェアにメモリが交換された事を通知し、交換前の故障メモリで発生したエラー情報を消去します",
+    L"Is the replacement of faulty memory complete?\n\nPress \"Yes\" to notify the monitoring software\n that the memory has been "
+    L"replaced and to delete the error information\n which occurred in faulty memory before the replacement"};
+
+constexpr UiMessage memory_clear_failed = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX write failed.\nError code [%ld]"};
+
+}  // namespace
+
+MainMenuDialog::MainMenuDialog()
+    : SettingsDialog(IDD_MAIN_MENU, nullptr, 0, 0, Japanese),
+      icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_PROGRAM_ICON), IMAGE_ICON, 0, 0,
+                                          LR_DEFAULTSIZE | LR_SHARED))) {}
+
+void MainMenuDialog::on_init() {
+    LanguageIndex language = English;
+    store::ReadLanguage(&language, GetUserDefaultLangID());
+    set_language(language);
+    running_hours_ = 0;
+    if (HMENU system_menu = GetSystemMenu(window(), FALSE)) {
+        const wchar_t *item = version_menu_item.in(language);
+        if (*item) {
+            AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(system_menu, MF_STRING, about_command, item);
+        }
+    }
+    HICON small_icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_PROGRAM_ICON), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+    apply_title(texts);
+    for (int id : {IDC_MAIN_COMPONENT_LIFETIME, IDC_MAIN_START_MONITORING, IDC_MAIN_POWER_OFF_MODE, IDC_MAIN_MEMORY_ERROR_CLEAR,
+                   static_cast<int>(IDOK), IDC_MAIN_NOTIFY_METHOD})
+        apply_ui_text(id, texts);
+    refresh_running_hours();
+    SetTimer(window(), running_hours_timer, running_hours_period_ms, nullptr);
+}
+
+void MainMenuDialog::refresh_running_hours() {
+    std::uint32_t hours = 0;
+    if (hal::mgx_call<hal::CommandType::RunningHours>(hours) == 0) running_hours_ = hours;
+    apply_ui_text(IDC_MAIN_RUNNING_HOURS, texts, static_cast<long>(running_hours_));
+}
+
+void MainMenuDialog::close(INT_PTR result) {
+    KillTimer(window(), running_hours_timer);
+    end(result);
+}
+
+void MainMenuDialog::on_ok() { close(IDOK); }
+
+void MainMenuDialog::on_cancel() { close(IDCANCEL); }
+
+void MainMenuDialog::hidden_function() { InitialiseAllData(window(), language()); }
+
+void MainMenuDialog::clear_memory_errors() {
+    if (message_box(memory_clear_question.in(language()), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    hal::MgxMemoryMaintenance clear{};
+    clear.selector = 1;
+    for (std::uint8_t &byte : clear.memory_data) byte = 0xFF;
+    hal::MgxMemoryMaintenance answer{};
+    const std::int32_t status = hal::mgx_call<hal::CommandType::SetMemoryMaintenance>(clear, answer);
+    if (status != 0) message_box(formatted(memory_clear_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+}
+
+bool MainMenuDialog::on_command(int id, int code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_MAIN_COMPONENT_LIFETIME: return true;
+    case IDC_MAIN_START_MONITORING: return true;
+    case IDC_MAIN_POWER_OFF_MODE: return true;
+    case IDC_MAIN_NOTIFY_METHOD: return true;
+    case IDC_MAIN_MEMORY_ERROR_CLEAR: clear_memory_errors(); return true;
+    default: return false;
+    }
+}
+
+void MainMenuDialog::paint_minimised_icon() {
+    PAINTSTRUCT paint;
+    HDC context = BeginPaint(window(), &paint);
+    SendMessageW(window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(context), 0);
+    RECT client;
+    GetClientRect(window(), &client);
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    DrawIcon(context, (client.right - client.left - width + 1) / 2, (client.bottom - client.top - height + 1) / 2, icon_);
+    EndPaint(window(), &paint);
+}
+
+bool MainMenuDialog::on_message(UINT message, WPARAM w, LPARAM, INT_PTR &result) {
+    switch (message) {
+    case WM_TIMER:
+        if (w != running_hours_timer) return false;
+        refresh_running_hours();
+        return true;
+    case WM_SYSCOMMAND:
+        if ((w & 0xFFF0) != about_command) return false;
+        AboutDialog(window(), language()).run();
+        return true;
+    case WM_PAINT:
+        if (!IsIconic(window())) return false;
+        paint_minimised_icon();
+        return true;
+    case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
+    default: return false;
+    }
+}
+
+}  // namespace mgx::settings

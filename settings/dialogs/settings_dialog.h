@@ -1,0 +1,72 @@
+// The base of every dialog of the settings program: a dialog from its resource template, shown
+// modally in a loop of its own so that the keyboard rules run before the platform's dialog key
+// handling; the bilingual texts with their tool tips; the OK, cancel and hidden-function actions.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui_text.h"
+
+namespace mgx::settings {
+
+class DataExchange;
+
+class SettingsDialog {
+public:
+    SettingsDialog(int resource_id, HWND parent, int ok_id, int cancel_id, LanguageIndex language);
+    SettingsDialog(const SettingsDialog &) = delete;
+    SettingsDialog &operator=(const SettingsDialog &) = delete;
+    virtual ~SettingsDialog();
+
+    // Shows the dialog modally (its owner disabled meanwhile) and returns the result it closed with.
+    INT_PTR run();
+
+    HWND window() const { return window_; }
+    LanguageIndex language() const { return language_; }
+
+    // The keyboard rules, for one queued message; true when the message was consumed.
+    bool pre_translate(const MSG &message);
+
+protected:
+    // Initialisation, before the dialog is shown.
+    virtual void on_init() {}
+    // The replaceable actions.
+    virtual void on_ok();
+    virtual void on_cancel() { end(IDCANCEL); }
+    virtual void hidden_function() {}
+    // A command from a control other than OK and cancel; true when handled.
+    virtual bool on_command(int, int) { return false; }
+    // Any other message; true when handled, with the dialog procedure's result in `result`.
+    virtual bool on_message(UINT, WPARAM, LPARAM, INT_PTR &) { return false; }
+    // The dialog's data exchange steps in their order; false when a take step refused.
+    virtual bool exchange(DataExchange &) { return true; }
+
+    void set_language(LanguageIndex language) { language_ = language; }
+    // Sets the control's caption from the table (formatted with `number`) and its tool tip.
+    bool apply_ui_text(int control_id, UiTable table, long number = -1);
+    // The window title: row 0 of the table.
+    void apply_title(UiTable table);
+    bool show_all();
+    bool take_all();
+    void end(INT_PTR result);
+    // A message box owned by the dialog with the program's title as caption.
+    int message_box(const std::wstring &text, UINT style) const;
+
+private:
+    static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+    INT_PTR handle(UINT message, WPARAM w, LPARAM l);
+    void add_tool(HWND control, const wchar_t *tip);
+
+    int resource_id_;
+    HWND parent_;
+    int ok_id_, cancel_id_;
+    LanguageIndex language_;
+    HWND window_ = nullptr;
+    HWND tool_tips_ = nullptr;  // owned by the dialog's window, destroyed with it
+    bool ended_ = false;
+    INT_PTR result_ = 0;
+};
+
+}  // namespace mgx::settings

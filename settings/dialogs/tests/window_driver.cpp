@@ -1,0 +1,90 @@
+#include "window_driver.h"
+
+namespace mgx::settings::testing {
+
+namespace {
+
+struct Search {
+    DWORD process_id;
+    const std::wstring *title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match(HWND window, LPARAM parameter) {
+    auto &search = *reinterpret_cast<Search *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t class_name[16] = {};
+    GetClassNameW(window, class_name, 16);
+    if (owner == search.process_id && IsWindowVisible(window) && std::wstring(class_name) == L"#32770" &&
+        text_of(window) == *search.title) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool eventually(const std::function<bool()> &done, DWORD limit_ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limit_ms) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+HWND find_dialog(DWORD process_id, const std::wstring &title) {
+    Search search{process_id, &title};
+    EnumWindows(&match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND wait_for_dialog(DWORD process_id, const std::wstring &title, DWORD limit_ms) {
+    HWND found = nullptr;
+    eventually([&] { return (found = find_dialog(process_id, title)) != nullptr; }, limit_ms);
+    return found;
+}
+
+bool wait_until_gone(HWND window, DWORD limit_ms) {
+    return eventually([window] { return !IsWindow(window) || !IsWindowVisible(window); }, limit_ms);
+}
+
+std::wstring text_of(HWND window) {
+    wchar_t text[2048] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+std::wstring item_text(HWND dialog, int control_id) { return text_of(GetDlgItem(dialog, control_id)); }
+
+std::wstring message_text(HWND box) { return item_text(box, 0xFFFF); }
+
+int focused_id(HWND dialog) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || !info.hwndFocus) return 0;
+    return GetDlgCtrlID(info.hwndFocus);
+}
+
+void press_key(HWND dialog, WPARAM key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    HWND target = info.hwndFocus ? info.hwndFocus : dialog;
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+void click(HWND dialog, int control_id) { PostMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0); }
+
+void answer(HWND box, int button) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+
+void type_text(HWND dialog, int control_id, const std::wstring &text) {
+    SendMessageTimeoutW(GetDlgItem(dialog, control_id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+}
+
+}  // namespace mgx::settings::testing

@@ -1,0 +1,39 @@
+// Driving the settings program's windows as a person would, from another thread or process:
+// finding dialogs and message boxes, reading and typing texts, pressing keys and buttons. Every
+// wait is a bounded poll for a state, never a fixed sleep.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace mgx::settings::testing {
+
+inline constexpr DWORD default_wait_ms = 10'000;
+
+// Polls `done` until it holds or `limit_ms` has passed; whether it held.
+bool eventually(const std::function<bool()> &done, DWORD limit_ms = default_wait_ms);
+
+// A visible dialog (class #32770) of the process with this title; NULL when none.
+HWND find_dialog(DWORD process_id, const std::wstring &title);
+HWND wait_for_dialog(DWORD process_id, const std::wstring &title, DWORD limit_ms = default_wait_ms);
+bool wait_until_gone(HWND window, DWORD limit_ms = default_wait_ms);
+
+std::wstring text_of(HWND window);
+std::wstring item_text(HWND dialog, int control_id);
+// A message box's text (its static 0xFFFF).
+std::wstring message_text(HWND box);
+
+// The control with the keyboard focus in the dialog's thread.
+int focused_id(HWND dialog);
+
+// Posts a key press (down and up) to the focused control, as the keyboard would deliver it.
+void press_key(HWND dialog, WPARAM key);
+// Presses a push button (BM_CLICK, posted so the caller never waits on a modal loop).
+void click(HWND dialog, int control_id);
+// Answers a message box with one of its buttons (IDYES, IDNO, IDOK).
+void answer(HWND box, int button);
+void type_text(HWND dialog, int control_id, const std::wstring &text);
+
+}  // namespace mgx::settings::testing
