@@ -47,6 +47,25 @@ HWND wait_for_dialog(DWORD process_id, const std::wstring &title, DWORD limit_ms
     return found;
 }
 
+HWND wait_for_owned_dialog(HWND owner, DWORD limit_ms) {
+    struct Owned {
+        HWND owner;
+        HWND found = nullptr;
+    } search{owner};
+    const auto find = [](HWND window, LPARAM parameter) -> BOOL {
+        auto &wanted = *reinterpret_cast<Owned *>(parameter);
+        wchar_t class_name[16] = {};
+        GetClassNameW(window, class_name, 16);
+        if (GetWindow(window, GW_OWNER) == wanted.owner && IsWindowVisible(window) && std::wstring(class_name) == L"#32770") {
+            wanted.found = window;
+            return FALSE;
+        }
+        return TRUE;
+    };
+    eventually([&] { return EnumWindows(find, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; }, limit_ms);
+    return search.found;
+}
+
 bool wait_until_gone(HWND window, DWORD limit_ms) {
     return eventually([window] { return !IsWindow(window) || !IsWindowVisible(window); }, limit_ms);
 }

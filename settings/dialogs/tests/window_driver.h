@@ -19,6 +19,8 @@ bool eventually(const std::function<bool()> &done, DWORD limit_ms = default_wait
 HWND find_dialog(DWORD process_id, const std::wstring &title);
 HWND wait_for_dialog(DWORD process_id, const std::wstring &title, DWORD limit_ms = default_wait_ms);
 bool wait_until_gone(HWND window, DWORD limit_ms = default_wait_ms);
+// A visible message box (or other dialog) owned by `owner`.
+HWND wait_for_owned_dialog(HWND owner, DWORD limit_ms = default_wait_ms);
 
 std::wstring text_of(HWND window);
 std::wstring item_text(HWND dialog, int control_id);

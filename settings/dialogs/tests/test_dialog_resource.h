@@ -1,0 +1,14 @@
+#pragma once
+
+#define IDC_STATIC (-1)
+#define IDD_EXCHANGE_TEST 500
+#define IDC_MINUTES 501
+#define IDC_RETRIES 502
+#define IDC_HOURS 503
+#define IDC_DATE 504
+#define IDC_CHOICE_FIRST 505
+#define IDC_CHOICE_SECOND 506
+#define IDC_CHOICE_THIRD 507
+#define IDC_ENABLE 508
+#define IDC_DISABLE 509
+#define IDC_BOX 510
