@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Tries the README's commands as a new user would, on a bare Debian 12 root: debootstrap minbase
 # with git and ca-certificates only, a clone of this repository's committed main inside it, then
-# the main job, the tests and the main job again. Reports the wall times, the download size and
-# the disk used, whether the home folder gained anything, and whether the main job showed the
-# same machine and unit state before and after the tests.
+# the main job (with --check, as nobody is there to close the program), the tests and the main
+# job again. Reports the wall times, the download size and the disk used, whether the home
+# folder gained anything, and whether the main job showed the same machine and unit state
+# before and after the tests.
 #
 #   scripts/bare-machine-trial.sh [ROOT_DIR]     (default build/bare-trial; needs root)
 #
@@ -57,11 +58,11 @@ shown_state() { sed -n '/==> mgxtool testbed status/,/==> /p' "$trial/$1.log" | 
 
 : >"$report"
 step "main job, first run (installs, builds, makes the prefix)"
-in_root run-first scripts/run.sh
+in_root run-first 'scripts/run.sh --check'
 step "the tests"
 in_root test scripts/test.sh
 step "main job after the tests"
-in_root run-after scripts/run.sh
+in_root run-after 'scripts/run.sh --check'
 
 step "report"
 find "$root/root" -path "$root/root/mgx" -prune -o -print | sed "s|^$root||" | sort >"$trial/home-after.txt"

@@ -17,6 +17,11 @@ PACKAGES=(
     locales                                       # the ja_JP locale's data for localedef
 )
 
+# What the main job and the pictures add: a virtual display, a VNC server with its web client,
+# a screen grabber and a Japanese font.
+DISPLAY_PACKAGES=(xvfb x11-utils x11vnc novnc websockify imagemagick fonts-ipafont-gothic fonts-wine)
+DISPLAY_TOOLS=(Xvfb:xvfb x11vnc:x11vnc websockify:websockify import:imagemagick xdpyinfo:x11-utils)
+
 # Every outside command the scripts, the build and the tests call, with the package that brings
 # it. Each must come from the list above, from a package those depend on, or from one every
 # Debian system has (priority required).
@@ -133,25 +138,27 @@ owner_of() {
 
 # Stops the run when a command the project needs is missing, or is present only because it was
 # installed by hand: the message names the package to add to PACKAGES.
+#   check_tools [PACKAGE_LIST_NAME TOOL_LIST_NAME]   (default PACKAGES TOOLS)
 check_tools() {
+    local -n packages=${1:-PACKAGES} tools=${2:-TOOLS}
     local closure entry tool package path owner problems=0
-    closure=" $(package_closure "${PACKAGES[@]}" | tr '\n' ' ') "
-    for entry in "${TOOLS[@]}"; do
+    closure=" $(package_closure "${PACKAGES[@]}" "${packages[@]}" | tr '\n' ' ') "
+    for entry in "${tools[@]}"; do
         tool=${entry%%:*} package=${entry#*:}
         if ! path=$(command -v "$tool"); then
-            printf 'error: the command %s is missing: add the package %s to PACKAGES in scripts/common.sh\n' "$tool" "$package" >&2
+            printf 'error: the command %s is missing: add the package %s to %s in scripts/common.sh\n' "$tool" "$package" "${1:-PACKAGES}" >&2
             problems=$((problems + 1))
             continue
         fi
         owner=$(owner_of "$path")
         if [ -z "$owner" ] || [[ $closure != *" $owner "* ]]; then
-            printf 'error: the command %s (%s, from package %s) is not brought by the package list: add %s to PACKAGES in scripts/common.sh\n' \
-                "$tool" "$path" "${owner:-none}" "${owner:-$package}" >&2
+            printf 'error: the command %s (%s, from package %s) is not brought by the package list: add %s to %s in scripts/common.sh\n' \
+                "$tool" "$path" "${owner:-none}" "${owner:-$package}" "${1:-PACKAGES}" >&2
             problems=$((problems + 1))
         fi
     done
     [ "$problems" = 0 ] || die "$problems command(s) not provided by the package list"
-    echo "all ${#TOOLS[@]} commands present, each from a listed package"
+    echo "all ${#tools[@]} commands present, each from a listed package"
 }
 
 # Wine names files through the Unix locale's character set, so a program run in a Japanese
@@ -226,3 +233,77 @@ setup_all() {
 }
 
 mgxtool() { wine "$BIN/mgxtool.exe" "$@"; }
+
+# The display side of the prefix: packages, a display (the user's, or a virtual one of our own),
+# Wine's X11 driver with one virtual desktop, and a Japanese font for the dialogs' font.
+setup_display() {
+    ensure_packages "${DISPLAY_PACKAGES[@]}"
+    check_tools DISPLAY_PACKAGES DISPLAY_TOOLS
+    if [ -z "${DISPLAY:-}" ]; then
+        local number=99
+        while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >"$LOGS/xvfb.log" 2>&1 &
+        VIRTUAL_DISPLAY_PID=$!
+        export DISPLAY=":$number"
+        local tries=0
+        until xdpyinfo >/dev/null 2>&1; do
+            tries=$((tries + 1))
+            [ "$tries" -lt 100 ] || die "the virtual display $DISPLAY did not come up (see $LOGS/xvfb.log)"
+            sleep 0.1
+        done
+        echo "virtual display $DISPLAY"
+    fi
+}
+
+stop_virtual_display() {
+    [ -n "${VIRTUAL_DISPLAY_PID:-}" ] && kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
+}
+
+# Switches the prefix's session to Wine's X11 driver, in a virtual desktop of the given size
+# (none when the size is empty: the windows go straight onto the user's display),
+# with the dialogs' font replaced by one that has Japanese; ends a running session first,
+# since the driver is chosen when a session starts.
+use_x11_desktop() {
+    local size=$1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null
+    if [ -n "$size" ]; then
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null
+    else
+        wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    fi
+    # Wine's own fonts (Marlett draws the caption buttons), where the prefix's programs find them.
+    cp /usr/share/wine/fonts/*.tt? "$WINEPREFIX/drive_c/windows/Fonts/"
+    local font
+    for font in 'MS Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' Tahoma 'MS UI Gothic'; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d IPAPGothic /f >/dev/null
+    done
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    wineserver -p
+    wineboot >"$LOGS/wineboot-start.log" 2>&1 || true   # the testbed's services again
+}
+
+# Back to the headless driver for everything else that uses the prefix.
+use_null_driver() {
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+}
+
+# Installs the product into C:\GK7T30 of the prefix with its own setup program, as the
+# product's installer would; the setup log is C:\GK7T30\setup.log.
+install_product() {
+    local folder=$WINEPREFIX/drive_c/GK7T30
+    mkdir -p "$folder"
+    cp "$BIN"/{GK7T30UI.EXE,GK7T30U2.EXE,GK7T30SV.EXE,GK7T30MS.EXE,Halcore.dll,Bmc.dll,OMRAREG_CTL.dll,OMRALogging.dll} "$folder/"
+    rm -f "$folder/setup.log"
+    local status=0
+    wine 'C:\GK7T30\GK7T30U2.EXE' '-f2C:\GK7T30\setup.log' || status=$?
+    case $status in
+    0) echo "installed into $folder (setup log: $folder/setup.log)" ;;
+    3) echo "the setup program ended with 3: no usable management unit on this machine, or a failed step (log: $folder/setup.log)" ;;
+    *) die "the setup program failed with exit code $status (log: $folder/setup.log)" ;;
+    esac
+}

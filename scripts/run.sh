@@ -1,17 +1,73 @@
 #!/usr/bin/env bash
-# The main job: set everything up, then show the default virtual server through the
-# command-line front end. Optional argument: a profile to switch to first (e.g. acer).
+# The main job: set everything up, install the product into the prefix with its own setup
+# program, and start the settings program GK7T30UI on the testbed's machine.
+#
+#   scripts/run.sh [PROFILE] [--check | --screenshots]
+#
+# PROFILE: turn the virtual server into that machine first (e.g. acer).
+# With DISPLAY set the program's window opens on that display. Without one it runs on a
+# virtual display that a web browser on this machine reaches (the address is printed).
+# --check: start the program, print what its main menu shows, close it and end.
+# --screenshots: write the pictures of the program's windows (scripts/screenshots.sh) and end.
 source "$(dirname "$0")/common.sh"
+profile= mode=interactive
+for argument in "$@"; do
+    case $argument in
+    --check) mode=check ;;
+    --screenshots) exec "$ROOT/scripts/screenshots.sh" ;;
+    -*) die "unknown option $argument (see the top of scripts/run.sh)" ;;
+    *) profile=$argument ;;
+    esac
+done
+
 setup_all
-if [ $# -gt 0 ]; then
-    step "switching the virtual server to profile $1"
-    mgxtool testbed use "$1" >/dev/null
+if [ -n "$profile" ]; then
+    step "switching the virtual server to profile $profile"
+    mgxtool testbed use "$profile" >/dev/null
 fi
 step "mgxtool testbed status"
 mgxtool testbed status
-step "mgxtool init (Halcore on this machine)"
-mgxtool init || true
-step "summary"
-echo "built:   $BIN"
-echo "prefix:  $WINEPREFIX (virtual server log and state in drive_c/ProgramData/MgxTestbed)"
-echo "try:     scripts/in-prefix.sh mgxtool testbed log     (any program of the system: scripts/in-prefix.sh PROGRAM)"
+
+step "installing the product with its setup program"
+install_product
+
+if [ "$mode" = check ]; then
+    step "starting the settings program (check)"
+    wine "$BIN/settings_tour.exe" 'C:\GK7T30' --check
+    exit
+fi
+
+step "starting the settings program"
+web_port=6080
+vnc_port=5900
+cleanup() {
+    [ -n "${websockify_pid:-}" ] && kill "$websockify_pid" 2>/dev/null || true
+    [ -n "${vnc_pid:-}" ] && kill "$vnc_pid" 2>/dev/null || true
+    use_null_driver
+    stop_virtual_display
+    wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+if [ -n "${DISPLAY:-}" ]; then
+    setup_display
+    use_x11_desktop ''
+    echo "the window opens on display $DISPLAY"
+else
+    setup_display
+    use_x11_desktop 1024x768
+    while [ -e "/proc/net/tcp" ] && grep -q ":$(printf '%04X' $vnc_port) " /proc/net/tcp; do vnc_port=$((vnc_port + 1)); done
+    while [ -e "/proc/net/tcp" ] && grep -q ":$(printf '%04X' $web_port) " /proc/net/tcp; do web_port=$((web_port + 1)); done
+    x11vnc -display "$DISPLAY" -localhost -rfbport "$vnc_port" -forever -shared -nopw -quiet >"$LOGS/x11vnc.log" 2>&1 &
+    vnc_pid=$!
+    websockify --web /usr/share/novnc "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" >"$LOGS/websockify.log" 2>&1 &
+    websockify_pid=$!
+    echo
+    echo "The settings program runs on a virtual display. Open this address in a web browser on this machine:"
+    echo
+    echo "    http://localhost:$web_port/vnc.html?autoconnect=true&resize=scale"
+    echo
+    echo "To stop: end the program (its \"End /Exit\" button), or press Ctrl+C here."
+fi
+status=0
+wine 'C:\GK7T30\GK7T30UI.EXE' || status=$?
+echo "the settings program ended (exit code $status)"

@@ -6,7 +6,7 @@
 #include "settings_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};  // the tool tips
     InitCommonControlsEx(&controls);
     mgx::settings::SettingsApp &app = mgx::settings::SettingsApp::instance();
     app.start();

@@ -1,0 +1,186 @@
+// settings_tour INSTALL_FOLDER LANGUAGE
+//
+// Starts the settings program installed in INSTALL_FOLDER with the "Language" LANGUAGE (0
+// Japanese, 1 English) on the virtual server's acer machine and brings up each of its windows in
+// turn. For each it prints "ready NAME X Y WIDTH HEIGHT" (the window's place on the screen) and
+// waits for a line on its standard input before it goes on; a script takes the picture between.
+//
+// settings_tour INSTALL_FOLDER --check
+//
+// Starts the settings program on the current machine, prints what its main menu shows (or the
+// message it shows instead), closes it and ends: 0 when the main menu came up.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "control_client.h"
+#include "window_driver.h"
+#include "win32/unique_handle.h"
+
+using namespace mgx::settings::testing;
+using mgx::testbed::control_request;
+
+namespace {
+
+std::wstring install_folder;
+
+struct Program {
+    mgx::win32::UniqueHandle process;
+    DWORD id = 0;
+};
+
+Program start_program() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring command = L"\"" + install_folder + L"\\GK7T30UI.EXE\"";
+    Program program;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install_folder.c_str(), &startup, &info)) {
+        program.process.reset(info.hProcess);
+        CloseHandle(info.hThread);
+        program.id = info.dwProcessId;
+    }
+    return program;
+}
+
+// Offers the window for its picture and waits until it was taken.
+void picture(const char *name, HWND window) {
+    if (!window) {
+        std::printf("missing %s\n", name);
+        std::fflush(stdout);
+        return;
+    }
+    // Everything painted before the picture: a full repaint, then a round trip through the
+    // window's thread so the painting has reached the display.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME | RDW_ERASE);
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    GdiFlush();
+    RECT place;
+    GetWindowRect(window, &place);
+    std::printf("ready %s %ld %ld %ld %ld\n", name, place.left, place.top, place.right - place.left, place.bottom - place.top);
+    std::fflush(stdout);
+    std::string taken;
+    std::getline(std::cin, taken);
+}
+
+HWND box_of(const Program &program) { return wait_for_dialog(program.id, L"GK7T30UI", 30'000); }
+
+void dismiss(HWND box, int button) {
+    answer(box, button);
+    wait_until_gone(box);
+}
+
+// Shift+Ctrl+Alt+F1 as real key input to the program in the foreground.
+void press_hidden_chord(HWND menu) {
+    SetForegroundWindow(menu);
+    const WORD keys[] = {VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_F1};
+    INPUT inputs[8] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = keys[i];
+        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(8, inputs, sizeof *inputs);
+}
+
+void print(const std::wstring &label, const std::wstring &text) {
+    char bytes[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+    std::printf("%-18ls %s\n", label.c_str(), bytes);
+}
+
+int check() {
+    Program program = start_program();
+    HWND menu = nullptr, box = nullptr;
+    eventually(
+        [&] {
+            menu = find_dialog(program.id, L"Main menu");
+            if (!menu) menu = find_dialog(program.id, L"メインメニュー");
+            box = find_dialog(program.id, L"GK7T30UI");
+            return menu || box;
+        },
+        30'000);
+    if (!menu) {
+        if (box) {
+            print(L"message", message_text(box));
+            answer(box, IDOK);
+        }
+        std::printf("the main menu did not come up\n");
+        WaitForSingleObject(program.process.get(), 10'000);
+        return 1;
+    }
+    eventually([&] { return !item_text(menu, 1111).empty(); });
+    print(L"window", text_of(menu));
+    for (int id : {1003, 1001, 1002, 1004, 1125, 1}) print(L"button", item_text(menu, id));
+    print(L"running hours", item_text(menu, 1111));
+    press_key(menu, VK_ESCAPE);
+    const bool ended = WaitForSingleObject(program.process.get(), 10'000) == WAIT_OBJECT_0;
+    std::printf("%s\n", ended ? "closed with Escape; the program ended" : "the program did not end");
+    return ended ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check\n");
+        return 2;
+    }
+    install_folder = std::wstring(argv[1], argv[1] + std::strlen(argv[1]));
+    if (std::strcmp(argv[2], "--check") == 0) return check();
+    const DWORD language = std::strtoul(argv[2], nullptr, 10);
+    const std::wstring menu_title = language == 0 ? L"メインメニュー" : L"Main menu";
+    const std::wstring about_title = language == 0 ? L"ﾊﾞｰｼﾞｮﾝ情報 GK7T30UI" : L"Version Information GK7T30UI";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
+    control_request("use-profile", {{"profile", "acer"}});
+    control_request("set-unit", {{"unit", {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
+
+    Program program = start_program();
+    HWND menu = wait_for_dialog(program.id, menu_title);
+    eventually([&] { return item_text(menu, 1111).find(L"24680") != std::wstring::npos; });
+    picture("main-menu", menu);
+
+    PostMessageW(menu, WM_SYSCOMMAND, 0x10, 0);
+    HWND about = wait_for_dialog(program.id, about_title);
+    picture("version-box", about);
+    press_key(about, VK_ESCAPE);
+    wait_until_gone(about);
+
+    click(menu, 1004);
+    HWND question = box_of(program);
+    picture("memory-clear-question", question);
+    dismiss(question, IDNO);
+
+    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", 0x35}}}});
+    click(menu, 1004);
+    dismiss(box_of(program), IDYES);
+    HWND failed = box_of(program);
+    picture("memory-clear-failed", failed);
+    dismiss(failed, IDOK);
+    control_request("clear-faults");
+
+    press_hidden_chord(menu);
+    HWND initialise = box_of(program);
+    picture("data-initialisation-question", initialise);
+    if (initialise) {
+        dismiss(initialise, IDYES);
+        HWND running = box_of(program);
+        picture("data-initialisation-service-running", running);
+        if (running) dismiss(running, IDOK);
+    }
+
+    press_key(menu, VK_ESCAPE);
+    WaitForSingleObject(program.process.get(), 10'000);
+
+    control_request("use-profile", {{"profile", "no-smbios"}});
+    Program failing = start_program();
+    HWND failure = box_of(failing);
+    picture("start-failure", failure);
+    if (failure) dismiss(failure, IDOK);
+    WaitForSingleObject(failing.process.get(), 10'000);
+    control_request("use-profile", {{"profile", "acer"}});
+    return 0;
+}
