@@ -242,6 +242,35 @@ TEST_F(SettingsProgramTest, EnterMovesOnWithoutPressingAndTheVersionBoxOpensFrom
     EXPECT_EQ(program.ended(), 0) << "End /Exit ends the program";
 }
 
+// Shift+Ctrl+Alt+F1 as real key input; the monitoring service (installed by setup) answers, so
+// the reset is refused.
+TEST_F(SettingsProgramTest, HiddenChordFromTheKeyboardStartsTheDataInitialisation) {
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    SetForegroundWindow(menu);
+    const WORD keys[] = {VK_LSHIFT, VK_RCONTROL, VK_LMENU, VK_F1};
+    INPUT inputs[8] = {};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = keys[i];
+        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ASSERT_EQ(SendInput(8, inputs, sizeof *inputs), 8u);
+    HWND question = program.message_box();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(message_text(question), L"Dou you want to Initialize all of data?");
+    answer(question, IDYES);
+    ASSERT_TRUE(wait_until_gone(question));
+    HWND running = program.message_box();
+    ASSERT_TRUE(running);
+    EXPECT_EQ(message_text(running), L"GK7T30-Service is running. so can not initialize data.");
+    answer(running, IDOK);
+    ASSERT_TRUE(wait_until_gone(running));
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0);
+}
+
 TEST_F(SettingsProgramTest, SecondInstanceEndsAtOnceSilently) {
     SettingsProgram first;
     ASSERT_TRUE(first.main_menu());
