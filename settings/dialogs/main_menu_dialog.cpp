@@ -5,7 +5,10 @@
 #include "about_dialog.h"
 #include "data_initialisation.h"
 #include "lifetime_store.h"
+#include "notify_method_dialog.h"
+#include "power_off_mode_dialog.h"
 #include "resource.h"
+#include "start_monitoring_dialog.h"
 
 namespace mgx::settings {
 
@@ -97,9 +100,9 @@ bool MainMenuDialog::on_command(int id, int code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_MAIN_COMPONENT_LIFETIME: return true;
-    case IDC_MAIN_START_MONITORING: return true;
-    case IDC_MAIN_POWER_OFF_MODE: return true;
-    case IDC_MAIN_NOTIFY_METHOD: return true;
+    case IDC_MAIN_START_MONITORING: StartMonitoringDialog(window(), language()).run(); return true;
+    case IDC_MAIN_POWER_OFF_MODE: PowerOffModeDialog(window(), language()).run(); return true;
+    case IDC_MAIN_NOTIFY_METHOD: NotifyMethodDialog(window(), language()).run(); return true;
     case IDC_MAIN_MEMORY_ERROR_CLEAR: clear_memory_errors(); return true;
     default: return false;
     }

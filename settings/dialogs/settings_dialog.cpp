@@ -34,11 +34,15 @@ SettingsDialog::~SettingsDialog() {
 INT_PTR SettingsDialog::run() {
     ended_ = false;
     result_ = 0;
-    window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_id_), parent_, &procedure,
-                                 reinterpret_cast<LPARAM>(this));
-    if (!window_) return -1;
+    // The owner is disabled first: initialisation may already show a message.
     const bool owner_enabled = parent_ && IsWindowEnabled(parent_);
     if (owner_enabled) EnableWindow(parent_, FALSE);
+    window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_id_), parent_, &procedure,
+                                 reinterpret_cast<LPARAM>(this));
+    if (!window_) {
+        if (owner_enabled) EnableWindow(parent_, TRUE);
+        return -1;
+    }
     if (!ended_) ShowWindow(window_, SW_SHOW);
     MSG message;
     while (!ended_) {

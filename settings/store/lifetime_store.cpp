@@ -13,15 +13,29 @@ LONG __cdecl GetRegVal_DL(const char *key, const char *name, DWORD type, void *d
 
 namespace mgx::store {
 
+namespace {
+
+// A REG_DWORD value through the registry access library, into `value` only when it really is one
+// (4 bytes of type REG_DWORD); anything else leaves `value` and gives ERROR_INVALID_DATA.
+LONG read_number(const char *key, const char *name, DWORD &value) {
+    DWORD stored = 0;
+    const LONG status = GetRegVal_DL(key, name, REG_DWORD, &stored, sizeof stored);
+    if (status != ERROR_SUCCESS) return status;
+    DWORD type = REG_NONE, size = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_DWORD ||
+        size != sizeof stored)
+        return ERROR_INVALID_DATA;
+    value = stored;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 LONG ReadLanguage(LanguageIndex *language, LANGID user_language) {
     *language = language_default(Writer::SettingsProgram, user_language, user_language);
     DWORD stored = 0;
-    const LONG status = GetRegVal_DL(root_key, "Language", REG_DWORD, &stored, sizeof stored);
-    if (status != ERROR_SUCCESS) return status;
-    DWORD type = REG_NONE, size = 0;
-    const bool is_number = RegGetValueA(HKEY_LOCAL_MACHINE, root_key, "Language", RRF_RT_ANY, &type, nullptr, &size) == ERROR_SUCCESS &&
-                           type == REG_DWORD && size == sizeof stored;
-    if (is_number && (stored == Japanese || stored == English)) *language = static_cast<LanguageIndex>(stored);
+    const LONG status = read_number(root_key, "Language", stored);
+    if (status == ERROR_SUCCESS && (stored == Japanese || stored == English)) *language = static_cast<LanguageIndex>(stored);
     return status;
 }
 
@@ -54,8 +68,8 @@ LONG WriteInstallDate(long number, const char (&date)[date_size]) {
 LONG ReadRaidCount(DWORD *count) { return GetRegVal_DL(setup_date_key, "RAIDCount", REG_DWORD, count, sizeof *count); }
 
 LONG ReadNotificationSwitches(DWORD switches[2]) {
-    LONG status = GetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches[0], sizeof switches[0]);
-    status |= GetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches[1], sizeof switches[1]);
+    LONG status = read_number(notify_method_key, "LCD", switches[0]);
+    status |= read_number(notify_method_key, "DSP", switches[1]);
     return status;
 }
 

@@ -30,7 +30,8 @@ LONG ReadLifeTime(int index, std::int32_t *hours);
 LONG ReadInstallDate(long number, char (&date)[date_size]);
 LONG WriteInstallDate(long number, const char (&date)[date_size]);
 LONG ReadRaidCount(DWORD *count);
-LONG ReadNotificationSwitches(DWORD switches[2]);   // "LCD", then "DSP"
+// "LCD", then "DSP"; a value that is not a REG_DWORD leaves its switch as it was.
+LONG ReadNotificationSwitches(DWORD switches[2]);
 LONG WriteNotificationSwitches(const DWORD switches[2]);
 
 LONG ReadLifetimeRecord(LifetimeRecord &record);

@@ -19,7 +19,7 @@ struct BootMonitoring {
     bool post_enabled = true, os_boot_enabled = false;
     std::uint16_t post_timeout = 600, os_boot_timeout = 600;  // seconds
     std::uint8_t post_retries = 1, os_boot_retries = 1;
-    std::uint8_t retry_method = 0;  // 1 power cycle, 0 reboot
+    std::uint8_t retry_method = 0;  // 0 power off, then on again; 1 reboot by hardware reset
 };
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(BootMonitoring, post_enabled, os_boot_enabled, post_timeout, os_boot_timeout,
                                                 post_retries, os_boot_retries, retry_method)

@@ -68,6 +68,22 @@ void picture(const char *name, HWND window) {
 
 HWND box_of(const Program &program) { return wait_for_dialog(program.id, L"GK7T30UI", 30'000); }
 
+constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
+
+// Every request with this unit command code is refused from now on.
+void fault(int command) { control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", command}}}}); }
+
+void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout, int os_boot_retries, int method) {
+    control_request("set-unit", {{"unit",
+                                  {{"memory",
+                                    {{"boot",
+                                      {{"post_timeout", post_timeout},
+                                       {"post_retries", post_retries},
+                                       {"os_boot_timeout", os_boot_timeout},
+                                       {"os_boot_retries", os_boot_retries},
+                                       {"retry_method", method}}}}}}}});
+}
+
 void dismiss(HWND box, int button) {
     answer(box, button);
     wait_until_gone(box);
@@ -154,13 +170,107 @@ int main(int argc, char **argv) {
     picture("memory-clear-question", question);
     dismiss(question, IDNO);
 
-    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", 0x35}}}});
+    fault(0x35);
     click(menu, 1004);
     dismiss(box_of(program), IDYES);
     HWND failed = box_of(program);
     picture("memory-clear-failed", failed);
     dismiss(failed, IDOK);
     control_request("clear-faults");
+
+    // Start monitoring: as the unit keeps it, then every message it can show.
+    const std::wstring monitoring_title = language == 0 ? L"起動監視機能設定" : L"Start monitoring function setting";
+    set_boot_monitoring(1800, 2, 1200, 3, 0);
+    click(menu, 1001);
+    HWND monitoring = wait_for_dialog(program.id, monitoring_title);
+    picture("start-monitoring", monitoring);
+    click(monitoring, 1045);
+    HWND caution = wait_for_owned_dialog(monitoring);
+    picture("start-monitoring-caution", caution);
+    dismiss(caution, IDCANCEL);
+    fault(0x44);
+    click(monitoring, IDOK);
+    HWND write_error = wait_for_owned_dialog(monitoring, 30'000);
+    picture("start-monitoring-write-error", write_error);
+    dismiss(write_error, IDOK);
+    control_request("clear-faults");
+    press_key(monitoring, VK_ESCAPE);
+    wait_until_gone(monitoring);
+
+    set_boot_monitoring(600, 0, 65000, 9, 2);
+    fault(0x23);  // the panel read fails: no OS boot monitoring
+    click(menu, 1001);
+    for (const char *name : {"start-monitoring-bad-retry-method", "start-monitoring-bad-post-time", "start-monitoring-bad-os-boot-time",
+                             "start-monitoring-bad-post-retries", "start-monitoring-bad-os-boot-retries",
+                             "start-monitoring-no-os-boot-monitoring"}) {
+        HWND box = box_of(program);
+        picture(name, box);
+        dismiss(box, IDOK);
+    }
+    control_request("clear-faults");
+    monitoring = wait_for_dialog(program.id, monitoring_title);
+    press_key(monitoring, VK_ESCAPE);
+    wait_until_gone(monitoring);
+    fault(0x43);
+    click(menu, 1001);
+    HWND read_error = box_of(program);
+    picture("start-monitoring-read-error", read_error);
+    dismiss(read_error, IDOK);
+    control_request("clear-faults");
+
+    // Power-off mode.
+    const std::wstring power_title = language == 0 ? L"電源切断モード設定" : L"Power off mode setting";
+    click(menu, 1002);
+    HWND power = wait_for_dialog(program.id, power_title);
+    picture("power-off-mode", power);
+    fault(0x42);
+    click(power, IDOK);
+    HWND power_failed = wait_for_owned_dialog(power, 30'000);
+    picture("power-off-mode-write-failed", power_failed);
+    dismiss(power_failed, IDOK);
+    control_request("clear-faults");
+    press_key(power, VK_ESCAPE);
+    wait_until_gone(power);
+    control_request("set-unit", {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
+    click(menu, 1002);
+    power = wait_for_dialog(program.id, power_title);
+    click(power, IDOK);
+    HWND abnormal = wait_for_owned_dialog(power);
+    picture("power-off-mode-abnormal", abnormal);
+    dismiss(abnormal, IDOK);
+    press_key(power, VK_ESCAPE);
+    wait_until_gone(power);
+    fault(0x41);
+    click(menu, 1002);
+    HWND power_read = box_of(program);
+    picture("power-off-mode-read-failed", power_read);
+    dismiss(power_read, IDOK);
+    control_request("clear-faults");
+
+    // Notification method.
+    const std::wstring notify_title = language == 0 ? L"障害の通知方法設定" : L"Error notification method setting";
+    const DWORD on = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, notify_key, "LCD", REG_DWORD, &on, sizeof on);
+    click(menu, 1125);
+    HWND notify = wait_for_dialog(program.id, notify_title);
+    picture("notify-method", notify);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, notify_key);
+    click(notify, IDOK);
+    HWND registration = wait_for_owned_dialog(notify);
+    picture("notify-method-registration-failed", registration);
+    dismiss(registration, IDOK);
+    press_key(notify, VK_ESCAPE);
+    wait_until_gone(notify);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, notify_key, "LCD", REG_DWORD, &on, sizeof on);
+    fault(0x23);
+    click(menu, 1125);
+    HWND no_lcd = box_of(program);
+    picture("notify-method-no-lcd", no_lcd);
+    dismiss(no_lcd, IDOK);
+    control_request("clear-faults");
+    notify = wait_for_dialog(program.id, notify_title);
+    press_key(notify, VK_ESCAPE);
+    wait_until_gone(notify);
 
     press_hidden_chord(menu);
     HWND initialise = box_of(program);

@@ -1,0 +1,63 @@
+#include "notify_method_dialog.h"
+
+#include <halcore/mgx_call.h>
+
+#include "data_exchange.h"
+#include "lifetime_store.h"
+#include "resource.h"
+
+namespace mgx::settings {
+
+namespace {
+
+constexpr UiTextRow texts[] = {
+    {0, {L"障害の通知方法設定", L"Error notification method setting"}, {L"", L""}},
+    {IDC_NOTIFY_LCD, {L"ＬＣＤへの表示", L"Display to LCD"}, {L"しきい値超えが発生すると、ＬＣＤにしきい値超えを表示します。", L""}},
+    {IDC_NOTIFY_SCREEN, {L"画面への表示", L"Display to Screen"}, {L"しきい値超えが発生すると、画面にしきい値超えを表示します。", L""}},
+    {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
+    {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
+};
+
+constexpr UiMessage no_lcd = {L"ＬＣＤが搭載されていません。\n初期値にセットします。", L"LCD does not exist.\nSet default value."};
+constexpr UiMessage registration_failed = {L"障害の通知方法登録に失敗しました。\nエラーコード(%lu)",
+                                           L"Registration of error notification method failed.\nError code(%lu)"};
+
+}  // namespace
+
+NotifyMethodDialog::NotifyMethodDialog(HWND parent, LanguageIndex language)
+    : SettingsDialog(IDD_NOTIFY_METHOD, parent, IDOK, IDCANCEL, language) {}
+
+bool NotifyMethodDialog::exchange(DataExchange &exchange) {
+    std::int32_t lcd = switches_[0] != 0, screen = switches_[1] != 0;
+    exchange.check_box(IDC_NOTIFY_LCD, lcd);
+    exchange.check_box(IDC_NOTIFY_SCREEN, screen);
+    switches_[0] = static_cast<DWORD>(lcd);
+    switches_[1] = static_cast<DWORD>(screen);
+    return true;
+}
+
+void NotifyMethodDialog::on_init() {
+    apply_title(texts);
+    for (int id : {IDC_NOTIFY_LCD, IDC_NOTIFY_SCREEN, static_cast<int>(IDOK), static_cast<int>(IDCANCEL)}) apply_ui_text(id, texts);
+    store::ReadNotificationSwitches(switches_);
+    hal::MgxPanelState panel{};
+    if (hal::mgx_call<hal::CommandType::PanelRead>(panel) != 0 || !panel.is_set(hal::PanelFlag::LcdPresent)) {
+        if (switches_[0] != 0) {
+            switches_[0] = 0;
+            message_box(no_lcd.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        }
+        EnableWindow(GetDlgItem(window(), IDC_NOTIFY_LCD), FALSE);
+    }
+    show_all();
+}
+
+void NotifyMethodDialog::on_ok() {
+    take_all();
+    if (const LONG status = store::WriteNotificationSwitches(switches_)) {
+        message_box(formatted(registration_failed.in(language()), static_cast<unsigned long>(status)), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    SettingsDialog::on_ok();
+}
+
+}  // namespace mgx::settings

@@ -1,0 +1,24 @@
+// Where threshold violations are shown: the LCD panel and the screen, kept in the registry; the
+// LCD choice only where the unit reports a panel.
+#pragma once
+
+#include <windows.h>
+
+#include "settings_dialog.h"
+
+namespace mgx::settings {
+
+class NotifyMethodDialog : public SettingsDialog {
+public:
+    NotifyMethodDialog(HWND parent, LanguageIndex language);
+
+protected:
+    void on_init() override;
+    void on_ok() override;
+    bool exchange(DataExchange &exchange) override;
+
+private:
+    DWORD switches_[2] = {0, 0};  // "LCD", then "DSP", as the store reads and writes them
+};
+
+}  // namespace mgx::settings

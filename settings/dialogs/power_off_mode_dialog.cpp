@@ -1,0 +1,75 @@
+#include "power_off_mode_dialog.h"
+
+#include <halcore/mgx_call.h>
+
+#include "data_exchange.h"
+#include "resource.h"
+
+namespace mgx::settings {
+
+namespace {
+
+constexpr UiTextRow texts[] = {
+    {0, {L"電源切断モード設定", L"Power off mode setting"}, {L"", L""}},
+    {IDC_POWER_OFF_FRAME, {L"安全に電源を切断するモード", L"Safe power off mode"}, {L"", L""}},
+    {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
+    {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
+    {IDC_POWER_OFF_ENABLE, {L"有効にする", L"Enable"}, {L"安全に電源を切断するモードを有効にします", L""}},
+    {IDC_POWER_OFF_DISABLE, {L"無効にする", L"Disable"}, {L"安全に電源を切断するモードを無効にします", L""}},
+    {IDC_POWER_OFF_DESCRIPTION,
+     {L"OS実行中に電源スイッチが押されても、すぐに電源切断をせずシャットダウンを実行する機能です",
+      L"This function performs shutdown instead of performing\npower off immediately, even when the switch is\npressed during the "
+      L"execution of OS."},
+     {L"", L""}},
+};
+
+constexpr UiMessage read_failed = {L"ＭＧＸの読込みに失敗しました。\nエラーコード [%ld]", L"MGX read failed.\nError code [%ld]"};
+constexpr UiMessage write_failed = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX write failed.\nError code [%ld]"};
+constexpr UiMessage mode_abnormal = {L"電源切断モードが不正です。\n電源切断モードを指定してください。",
+                                     L"Power OFF mode is abnormal.\nSpecify Power disconnect/OFF mode."};
+
+// The unit's mode, or -1 when it answered without one (the command then leaves the output).
+constexpr std::int32_t no_mode = -1;
+
+}  // namespace
+
+PowerOffModeDialog::PowerOffModeDialog(HWND parent, LanguageIndex language)
+    : SettingsDialog(IDD_POWER_OFF_MODE, parent, IDOK, IDCANCEL, language) {}
+
+bool PowerOffModeDialog::exchange(DataExchange &exchange) { return exchange.platform_radio(IDC_POWER_OFF_ENABLE, mode_); }
+
+void PowerOffModeDialog::on_init() {
+    apply_title(texts);
+    for (int id : {IDC_POWER_OFF_FRAME, static_cast<int>(IDOK), static_cast<int>(IDCANCEL), IDC_POWER_OFF_ENABLE, IDC_POWER_OFF_DISABLE,
+                   IDC_POWER_OFF_DESCRIPTION})
+        apply_ui_text(id, texts);
+    std::int32_t read = no_mode;
+    if (const std::int32_t status = hal::mgx_call<hal::CommandType::SafeMode>(read)) {
+        message_box(formatted(read_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+        end(IDOK);
+        return;
+    }
+    mode_ = read;
+    show_all();
+}
+
+void PowerOffModeDialog::on_ok() {
+    take_all();
+    if (mode_ != 0 && mode_ != 1) {
+        // Neither button checked: nothing a unit could keep is written.
+        message_box(mode_abnormal.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::int32_t status = hal::mgx_call<hal::CommandType::SetSafeMode>(mode_);
+    if (status == 0) {
+        std::int32_t read_back = no_mode;
+        status = hal::mgx_call<hal::CommandType::SafeMode>(read_back);
+        if (status == 0 && read_back == mode_) {
+            end(IDOK);
+            return;
+        }
+    }
+    message_box(formatted(write_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace mgx::settings

@@ -1,0 +1,233 @@
+#include "start_monitoring_dialog.h"
+
+#include <halcore/back_end_state.h>
+#include <halcore/mgx_call.h>
+
+#include "data_exchange.h"
+#include "resource.h"
+#include "settings_app.h"
+
+namespace mgx::settings {
+
+namespace {
+
+constexpr UiTextRow texts[] = {
+    {0, {L"起動監視機能設定", L"Start monitoring function setting"}, {L"", L""}},
+    {IDC_POST_ENABLE, {L"監視する", L"Enable"}, {L"POST監視機能を有効にします", L""}},
+    {IDC_POST_DISABLE, {L"監視しない", L"Disable"}, {L"POST監視機能を無効にします", L""}},
+    {IDC_OS_ENABLE, {L"監視する", L"Enable"}, {L"OSブート監視機能を有効にします", L""}},
+    {IDC_OS_DISABLE, {L"監視しない", L"Disable"}, {L"OSブート監視機能を無効にします", L""}},
+    {IDC_RETRY_POWER_CYCLE,
+     {L"電源切断後、再投入", L"After power off, restart"},
+     {L"監視タイムアウトになると、システムの電源を切断後、再投入します", L""}},
+    {IDC_RETRY_REBOOT,
+     {L"リブート(ハードリセット)", L"Reboot(Hardware reset)"},
+     {L"監視タイムアウトになると、システムをリブート（ハードリセット）します", L""}},
+    {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
+    {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
+    {IDC_OS_FRAME, {L"OSブート監視", L"OS Boot Monitoring"}, {L"", L""}},
+    {IDC_POST_TIMEOUT_LABEL,
+     {L"タイムアウト時間(15分～999分)", L"Time out period(15min to 999min)"},
+     {L"15分～999分を設定してください", L""}},
+    {IDC_POST_RETRIES_LABEL, {L"リトライ回数(1回～5回)", L"Retry frequency(1 to 5)"}, {L"1回から5回を設定してください", L""}},
+    {IDC_POST_MINUTES_UNIT, {L"分", L"Min"}, {L"", L""}},
+    {IDC_POST_RETRIES_UNIT, {L"回", L"Time(s)"}, {L"", L""}},
+    {IDC_OS_TIMEOUT_LABEL,
+     {L"タイムアウト時間(15分～999分)", L"Time out period(15min to 999min)"},
+     {L"15分～999分を設定してください", L""}},
+    {IDC_OS_RETRIES_LABEL, {L"リトライ回数(1回～5回)", L"Retry frequency(1 to 5)"}, {L"1回から5回を設定してください", L""}},
+    {IDC_OS_MINUTES_UNIT, {L"分", L"Min"}, {L"", L""}},
+    {IDC_OS_RETRIES_UNIT, {L"回", L"Time(s)"}, {L"", L""}},
+    {IDC_POST_FRAME, {L"POST監視", L"POST Monitoring"}, {L"", L""}},
+    {IDC_POST_DESCRIPTION,
+     {L"設定した時間内にPOSTが完了せずタイムアウトとなった場合、自動的にシステムの電源を切断・再投入する機能です",
+      L"If POST is not complete within the set time and there is time out then this function sets the power ON/OFF of the "
+      L"system automatically."},
+     {L"", L""}},
+    {IDC_OS_DESCRIPTION,
+     {L"設定した時間内にOSブートが完了せずタイムアウトとなった場合、自動的にシステムを再起動する機能です",
+      L"If OS Boot is not complete within the set time and there is time out then this function restarts the system "
+      L"automatically."},
+     {L"", L""}},
+    {IDC_RETRY_METHOD_LABEL, {L"リトライ方法", L"Retry method"}, {L"", L""}},
+};
+
+constexpr UiMessage bad_retry_method = {L"リトライ方法が不正です。\n初期値にセットします。", L"Retry method is abnormal.\nSet initial value."};
+constexpr UiMessage bad_post_time = {L"ＰＯＳＴ監視時間が不正です。\n初期値にセットします。",
+                                     L"POST monitoring time is abnormal.\nSet initial value."};
+constexpr UiMessage bad_os_boot_time = {L"ＯＳブート監視時間が不正です。\n初期値にセットします。",
+                                        L"OS boot monitoring time is abnormal.\nSet initial value."};
+constexpr UiMessage bad_post_retries = {L"ＰＯＳＴリトライ回数が不正です。\n初期値にセットします。",
+                                        L"POST retry frequency is abnormal.\nSet initial value."};
+constexpr UiMessage bad_os_boot_retries = {L"ＯＳブートリトライ回数が不正です。\n初期値にセットします。",
+                                           L"OS boot retry frequency is abnormal.\nSet initial value."};
+constexpr UiMessage read_error = {L"ＭＧＸの読込みに失敗しました。\nエラーコード [%ld]", L"MGX Read Error.\nError code [%ld]"};
+constexpr UiMessage write_error = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX Write Error.\nError code [%ld]"};
+constexpr UiMessage no_os_boot_monitoring = {
+    L"ハードウェアに管理者モード設定機能が無いためＯＳブート監視設定はできません。",
+    L"You can not enable OS boot monitoring,because this hardware not support for changing Administer mode."};
+constexpr UiMessage caution = {
+    L"本機能を有効にすると、何らかの原因でサーバの起動時に停止してしまった場合に自動的に再起動を試みます。なお、本来の目的である偶発的な停止"
+    L"以外のBIOSセットアップユーティリティや SCSI "
+    L"Selectユーティリティの実行などにより、サーバの起動を中断している場合にも本機能は有効になっており、本機能で設定した時間が経過すると自動"
+    L"的に再起動を行います。\n\n本機能の設定時にはサーバ本体の取扱説明書をご覧になり本機能の仕様と運用方法を十分ご理解のうえ正しく設定して"
+    L"ご利用されるようお願いいたします。",
+    L"Caution:\nWhen this function is enabled, it tries to reboot the server automatically\nin case that the server is halted by "
+    L"some reasons.\nThough this function is for accidental halt of the server, it is\nalso enabled while boot procedure of the "
+    L"server is intentionally suspended \nby executing BIOS setup utility or SCSI select utility. Therefore, even in this \ncase, "
+    L"this function tries to reboot the server after the preset time.\n\nBefore enabling this function, please read Server User "
+    L"Guide carefully to\nunderstand the specification and usage of this function and make sure\nthat this function is "
+    L"configured correctly."};
+
+constexpr std::uint16_t minimum_minutes = 15, maximum_minutes = 999;
+constexpr std::uint16_t post_default_minutes = 30, os_boot_default_minutes = 60;
+
+constexpr int post_controls[] = {IDC_POST_ENABLE,  IDC_POST_TIMEOUT_LABEL, IDC_POST_TIMEOUT,     IDC_POST_MINUTES_UNIT,
+                                 IDC_POST_RETRIES_LABEL, IDC_POST_RETRIES, IDC_POST_RETRIES_UNIT};
+constexpr int os_boot_controls[] = {IDC_OS_ENABLE,  IDC_OS_TIMEOUT_LABEL, IDC_OS_TIMEOUT,         IDC_OS_MINUTES_UNIT,
+                                    IDC_OS_RETRIES_LABEL, IDC_OS_RETRIES, IDC_OS_RETRIES_UNIT, IDC_RETRY_METHOD_LABEL,
+                                    IDC_RETRY_REBOOT, IDC_RETRY_POWER_CYCLE};
+
+bool usable_minutes(std::uint16_t seconds) {
+    const std::uint16_t minutes = seconds / 60;
+    return seconds == 0 || (minutes >= minimum_minutes && minutes <= maximum_minutes);
+}
+
+bool usable_retries(std::uint8_t retries) { return retries >= 1 && retries <= 5; }
+
+}  // namespace
+
+StartMonitoringDialog::StartMonitoringDialog(HWND parent, LanguageIndex language)
+    : SettingsDialog(IDD_START_MONITORING, parent, IDOK, IDCANCEL, language) {}
+
+bool StartMonitoringDialog::exchange(DataExchange &x) {
+    std::int32_t method = settings_.retry_method;
+    std::uint16_t post_timeout = settings_.post_timeout, os_boot_timeout = settings_.os_boot_timeout;
+    const bool taken = x.radio_index(IDC_RETRY_POWER_CYCLE, method) && x.enable_radio(IDC_OS_ENABLE, settings_.os_boot_selector) &&
+                       x.enable_radio(IDC_POST_ENABLE, settings_.post_selector) &&
+                       x.number(IDC_POST_TIMEOUT, post_timeout, minimum_minutes, maximum_minutes) &&
+                       x.number(IDC_OS_TIMEOUT, os_boot_timeout, minimum_minutes, maximum_minutes) &&
+                       x.number(IDC_POST_RETRIES, settings_.post_retries, 1, 5) &&
+                       x.number(IDC_OS_RETRIES, settings_.os_boot_retries, 1, 5);
+    settings_.retry_method = method;
+    settings_.post_timeout = post_timeout;
+    settings_.os_boot_timeout = os_boot_timeout;
+    return taken;
+}
+
+bool StartMonitoringDialog::os_boot_monitoring_supported() {
+    hal::MgxPanelState panel{};
+    return hal::mgx_call<hal::CommandType::PanelRead>(panel) == 0 && panel.os_boot_monitoring_supported();
+}
+
+void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
+    if (read.retry_method == 0 || read.retry_method == 1)
+        settings_.retry_method = read.retry_method;
+    else
+        message_box(bad_retry_method.in(language()), MB_OK | MB_ICONEXCLAMATION);
+    const auto take_minutes = [this](std::uint16_t seconds, std::uint16_t member, const UiMessage &bad) -> std::uint16_t {
+        if (usable_minutes(seconds)) return seconds / 60;
+        message_box(bad.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        return member / 60;
+    };
+    settings_.post_timeout = take_minutes(read.post_timeout, settings_.post_timeout, bad_post_time);
+    settings_.os_boot_timeout = take_minutes(read.os_boot_timeout, settings_.os_boot_timeout, bad_os_boot_time);
+    if (usable_retries(read.post_retries))
+        settings_.post_retries = read.post_retries;
+    else
+        message_box(bad_post_retries.in(language()), MB_OK | MB_ICONEXCLAMATION);
+    if (usable_retries(read.os_boot_retries))
+        settings_.os_boot_retries = read.os_boot_retries;
+    else
+        message_box(bad_os_boot_retries.in(language()), MB_OK | MB_ICONEXCLAMATION);
+
+    if (os_boot_monitoring_supported()) {
+        settings_.os_boot_selector = settings_.os_boot_timeout == 0 ? 1 : 0;
+    } else {
+        message_box(no_os_boot_monitoring.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        settings_.os_boot_selector = 1;
+        for (int id : os_boot_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
+    }
+    settings_.post_selector = settings_.post_timeout == 0 ? 1 : 0;
+    // A function switched off shows the default time-out in its field.
+    if (settings_.os_boot_selector == 1) settings_.os_boot_timeout = os_boot_default_minutes;
+    if (settings_.post_selector == 1) settings_.post_timeout = post_default_minutes;
+}
+
+void StartMonitoringDialog::on_init() {
+    hal::BootMonitorSettings read{};
+    const std::int32_t status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
+    if (SettingsApp::instance().back_end_state() == hal::ImbUpS450) {
+        for (int id : post_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
+        read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
+    }
+    if (status != 0) {
+        settings_.post_timeout /= 60;
+        settings_.os_boot_timeout /= 60;
+        message_box(formatted(read_error.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+        end(IDOK);
+    } else {
+        interpret(read);
+    }
+    apply_title(texts);
+    for (const UiTextRow &row : texts)
+        if (row.control_id != 0) apply_ui_text(row.control_id, texts);
+    show_all();
+}
+
+bool StartMonitoringDialog::cautioned() {
+    return message_box(caution.in(language()), MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+}
+
+void StartMonitoringDialog::select(int checked, int unchecked, bool focus_checked) {
+    CheckDlgButton(window(), unchecked, BST_UNCHECKED);
+    CheckDlgButton(window(), checked, BST_CHECKED);
+    if (focus_checked) SetFocus(GetDlgItem(window(), checked));
+}
+
+bool StartMonitoringDialog::on_command(int id, int code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_POST_ENABLE:
+        SetFocus(GetDlgItem(window(), IDC_POST_DISABLE));
+        if (cautioned()) select(IDC_POST_ENABLE, IDC_POST_DISABLE, true);
+        return true;
+    case IDC_POST_DISABLE: select(IDC_POST_DISABLE, IDC_POST_ENABLE, false); return true;
+    case IDC_OS_ENABLE: {
+        const bool supported = os_boot_monitoring_supported();
+        SetFocus(GetDlgItem(window(), IDC_OS_DISABLE));
+        if (!supported) {
+            message_box(no_os_boot_monitoring.in(language()), MB_OK | MB_ICONEXCLAMATION);
+            return true;
+        }
+        if (cautioned()) select(IDC_OS_ENABLE, IDC_OS_DISABLE, true);
+        return true;
+    }
+    case IDC_OS_DISABLE: select(IDC_OS_DISABLE, IDC_OS_ENABLE, false); return true;
+    default: return false;
+    }
+}
+
+void StartMonitoringDialog::on_ok() {
+    if (!take_all()) return;
+    // The write step works on the members themselves; the next OK takes them all again.
+    settings_.post_timeout = static_cast<std::uint16_t>(settings_.post_timeout * 60);
+    settings_.os_boot_timeout = static_cast<std::uint16_t>(settings_.os_boot_timeout * 60);
+    if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
+    if (settings_.post_selector) settings_.post_timeout = 0;
+    settings_.post_selector = settings_.os_boot_selector = 1;
+    std::int32_t status = hal::mgx_call<hal::CommandType::SetBootMonitoring>(settings_);
+    if (status == 0) {
+        hal::BootMonitorSettings read{};
+        status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
+        if (status == 0 && read.post_timeout == settings_.post_timeout && read.post_retries == settings_.post_retries &&
+            read.os_boot_timeout == settings_.os_boot_timeout && read.os_boot_retries == settings_.os_boot_retries &&
+            read.retry_method == settings_.retry_method) {
+            end(IDOK);
+            return;
+        }
+    }
+    message_box(formatted(write_error.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace mgx::settings

@@ -1,0 +1,31 @@
+// POST and OS-boot monitoring: read from the unit and interpreted at opening, written in seconds
+// and read back on OK. The time-outs are minutes while the dialog is open.
+#pragma once
+
+#include <halcore/records.h>
+
+#include "settings_dialog.h"
+
+namespace mgx::settings {
+
+class StartMonitoringDialog : public SettingsDialog {
+public:
+    StartMonitoringDialog(HWND parent, LanguageIndex language);
+
+protected:
+    void on_init() override;
+    void on_ok() override;
+    bool on_command(int id, int code) override;
+    bool exchange(DataExchange &exchange) override;
+
+private:
+    void interpret(const hal::BootMonitorSettings &read);
+    bool os_boot_monitoring_supported();
+    bool cautioned();
+    void select(int checked, int unchecked, bool focus_checked);
+
+    // Bytes 0 and 1 hold the POST and OS-boot "off" flags until the write step.
+    hal::BootMonitorSettings settings_{1, 1, 1800, 2, 3600, 2, 0};
+};
+
+}  // namespace mgx::settings
