@@ -5,8 +5,9 @@
 #include "language.h"
 #include "wear_parts.h"
 
-// The registry access library, bound by ordinal (3 and 4).
+// The registry access library, bound by ordinal (1, 3 and 4).
 extern "C" {
+LONG __cdecl CreateRegKey_DL(const char *key);
 LONG __cdecl SetRegVal_DL(const char *key, const char *name, DWORD type, const void *data, DWORD size);
 LONG __cdecl GetRegVal_DL(const char *key, const char *name, DWORD type, void *data, DWORD size);
 }
@@ -74,6 +75,8 @@ LONG ReadNotificationSwitches(DWORD switches[2]) {
 }
 
 LONG WriteNotificationSwitches(const DWORD switches[2]) {
+    // A missing key is made first, so the choice is kept rather than lost.
+    if (const LONG created = CreateRegKey_DL(notify_method_key)) return created;
     LONG status = SetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches[0], sizeof switches[0]);
     status |= SetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches[1], sizeof switches[1]);
     return status;

@@ -32,6 +32,7 @@ LONG WriteInstallDate(long number, const char (&date)[date_size]);
 LONG ReadRaidCount(DWORD *count);
 // "LCD", then "DSP"; a value that is not a REG_DWORD leaves its switch as it was.
 LONG ReadNotificationSwitches(DWORD switches[2]);
+// Makes the key when it is missing, then writes "LCD" and "DSP".
 LONG WriteNotificationSwitches(const DWORD switches[2]);
 
 LONG ReadLifetimeRecord(LifetimeRecord &record);

@@ -68,6 +68,7 @@ void picture(const char *name, HWND window) {
 
 HWND box_of(const Program &program) { return wait_for_dialog(program.id, L"GK7T30UI", 30'000); }
 
+constexpr const char *life_time_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime";
 constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 
 // Every request with this unit command code is refused from now on.
@@ -254,13 +255,18 @@ int main(int argc, char **argv) {
     click(menu, 1125);
     HWND notify = wait_for_dialog(program.id, notify_title);
     picture("notify-method", notify);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, notify_key);
+    // A key that cannot be made: its parent volatile, the product key not.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, life_time_key);
+    HKEY volatile_key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, life_time_key, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatile_key, nullptr);
+    RegCloseKey(volatile_key);
     click(notify, IDOK);
     HWND registration = wait_for_owned_dialog(notify);
     picture("notify-method-registration-failed", registration);
     dismiss(registration, IDOK);
     press_key(notify, VK_ESCAPE);
     wait_until_gone(notify);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, life_time_key);
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, notify_key, "LCD", REG_DWORD, &on, sizeof on);
     fault(0x23);
     click(menu, 1125);

@@ -1,115 +1,11 @@
-// The settings program as the administrator uses it: the real GK7T30UI.EXE, installed by the
-// setup program, on the testbed's machines; what reached the unit is read from the exchange log.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <filesystem>
-#include <memory>
+// The settings program's frame and main menu through the real program.
 #include <string>
 #include <vector>
 
-#include "control_client.h"
-#include "programs.h"
-#include "window_driver.h"
-#include "win32/unique_handle.h"
+#include "settings_program_fixture.h"
 
 namespace mgx::settings::testing {
 namespace {
-
-using nlohmann::json;
-using testbed::control_request;
-
-const std::filesystem::path install = "C:\\mgx-settings-test";
-const wchar_t *const main_menu_title = L"Main menu";
-
-std::filesystem::path beside_this_test(const char *file) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / file;
-}
-
-void set_language(DWORD language) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
-}
-
-// The unit requests (network function, command, data) since the log was last cleared.
-std::vector<json> unit_requests() {
-    std::vector<json> requests;
-    const json log = control_request("log");
-    for (const json &entry : log["entries"])
-        if (entry.contains("request")) requests.push_back(entry["request"]);
-    return requests;
-}
-
-std::size_t count_requests(int command) {
-    std::size_t count = 0;
-    for (const json &request : unit_requests())
-        if (request["netfn"] == 0x3A && request["command"] == command) ++count;
-    return count;
-}
-
-// One run of the settings program.
-class SettingsProgram {
-public:
-    SettingsProgram() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::wstring command = L"\"" + (install / "GK7T30UI.EXE").wstring() + L"\"";
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install.wstring().c_str(), &startup,
-                           &info)) {
-            process_.reset(info.hProcess);
-            CloseHandle(info.hThread);
-            id_ = info.dwProcessId;
-        }
-    }
-    ~SettingsProgram() {
-        if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.get(), 99);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-    DWORD id() const { return id_; }
-    HWND main_menu() const { return wait_for_dialog(id_, main_menu_title); }
-    HWND message_box(DWORD limit_ms = default_wait_ms) const { return wait_for_dialog(id_, L"GK7T30UI", limit_ms); }
-    // The exit code once the program has ended by itself, or -1.
-    int ended(DWORD limit_ms = default_wait_ms) const {
-        if (WaitForSingleObject(process_.get(), limit_ms) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process_.get(), &code);
-        return static_cast<int>(code);
-    }
-
-private:
-    win32::UniqueHandle process_;
-    DWORD id_ = 0;
-};
-
-class SettingsProgramTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        std::filesystem::create_directories(install);
-        for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll",
-                                 "OMRAREG_CTL.dll", "OMRALogging.dll"})
-            std::filesystem::copy_file(beside_this_test(file), install / file, std::filesystem::copy_options::overwrite_existing);
-        control_request("use-profile", {{"profile", "acer"}});
-        ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
-    }
-    static void TearDownTestSuite() {
-        testbed::testing::run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -remove");
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
-        std::error_code ignored;
-        std::filesystem::remove_all(install, ignored);
-    }
-    void SetUp() override {
-        control_request("use-profile", {{"profile", "acer"}});
-        control_request("set-unit", {{"unit", {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
-        control_request("clear-log");
-        set_language(1);
-    }
-    void TearDown() override { control_request("clear-faults"); }
-};
 
 TEST_F(SettingsProgramTest, StartsWithTheMainMenuAndTheServersRunningHours) {
     SettingsProgram program;
@@ -188,10 +84,7 @@ TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
     answer(question, IDYES);
     ASSERT_TRUE(wait_until_gone(question));
     ASSERT_TRUE(eventually([] { return count_requests(0x35) == 2; }));
-    std::vector<std::string> sent;
-    for (const json &request : unit_requests())
-        if (request["command"] == 0x35) sent.push_back(request["data"]);
-    EXPECT_EQ(sent, (std::vector<std::string>{"00 ff ff ff ff ff ff ff ff", "01 ff ff ff ff ff ff ff ff"}));
+    EXPECT_EQ(sent_data(0x35), (std::vector<std::string>{"00 ff ff ff ff ff ff ff ff", "01 ff ff ff ff ff ff ff ff"}));
     EXPECT_FALSE(find_dialog(program.id(), L"GK7T30UI")) << "success shows nothing";
     press_key(menu, VK_ESCAPE);
     EXPECT_EQ(program.ended(), 0);

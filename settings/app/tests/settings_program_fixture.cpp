@@ -1,0 +1,89 @@
+#include "settings_program_fixture.h"
+
+#include "programs.h"
+
+namespace mgx::settings::testing {
+
+namespace {
+
+std::filesystem::path beside_this_test(const char *file) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path() / file;
+}
+
+}  // namespace
+
+void set_language(DWORD language) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
+}
+
+std::vector<json> unit_requests() {
+    std::vector<json> requests;
+    const json log = control_request("log");
+    for (const json &entry : log["entries"])
+        if (entry.contains("request")) requests.push_back(entry["request"]);
+    return requests;
+}
+
+std::size_t count_requests(int command) { return sent_data(command).size(); }
+
+std::vector<std::string> sent_data(int command) {
+    std::vector<std::string> data;
+    for (const json &request : unit_requests())
+        if (request["netfn"] == 0x3A && request["command"] == command) data.push_back(request["data"]);
+    return data;
+}
+
+SettingsProgram::SettingsProgram() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring command = L"\"" + (install / "GK7T30UI.EXE").wstring() + L"\"";
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install.wstring().c_str(), &startup, &info)) {
+        process_.reset(info.hProcess);
+        CloseHandle(info.hThread);
+        id_ = info.dwProcessId;
+    }
+}
+
+SettingsProgram::~SettingsProgram() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+int SettingsProgram::ended(DWORD limit_ms) const {
+    if (WaitForSingleObject(process_.get(), limit_ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return static_cast<int>(code);
+}
+
+void SettingsProgramTest::SetUpTestSuite() {
+    std::filesystem::create_directories(install);
+    for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll", "OMRAREG_CTL.dll",
+                             "OMRALogging.dll"})
+        std::filesystem::copy_file(beside_this_test(file), install / file, std::filesystem::copy_options::overwrite_existing);
+    control_request("use-profile", {{"profile", "acer"}});
+    ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
+}
+
+void SettingsProgramTest::TearDownTestSuite() {
+    testbed::testing::run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -remove");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
+    std::error_code ignored;
+    std::filesystem::remove_all(install, ignored);
+}
+
+void SettingsProgramTest::SetUp() {
+    control_request("use-profile", {{"profile", "acer"}});
+    control_request("set-unit", {{"unit", {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
+    control_request("clear-log");
+    set_language(1);
+}
+
+void SettingsProgramTest::TearDown() { control_request("clear-faults"); }
+
+}  // namespace mgx::settings::testing
