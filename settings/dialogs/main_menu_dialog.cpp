@@ -3,6 +3,7 @@
 #include <halcore/mgx_call.h>
 
 #include "about_dialog.h"
+#include "component_lifetime_dialog.h"
 #include "data_initialisation.h"
 #include "lifetime_store.h"
 #include "notify_method_dialog.h"
@@ -99,7 +100,7 @@ void MainMenuDialog::clear_memory_errors() {
 bool MainMenuDialog::on_command(int id, int code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
-    case IDC_MAIN_COMPONENT_LIFETIME: return true;
+    case IDC_MAIN_COMPONENT_LIFETIME: ComponentLifetimeDialog(window(), language()).run(); return true;
     case IDC_MAIN_START_MONITORING: StartMonitoringDialog(window(), language()).run(); return true;
     case IDC_MAIN_POWER_OFF_MODE: PowerOffModeDialog(window(), language()).run(); return true;
     case IDC_MAIN_NOTIFY_METHOD: NotifyMethodDialog(window(), language()).run(); return true;

@@ -41,19 +41,36 @@ std::wstring range_message(LanguageIndex language, unsigned long minimum, unsign
     return formatted(range_format.in(language), minimum, maximum);
 }
 
-std::optional<std::string> take_date(std::wstring_view text) {
+std::optional<double> parse_user_date(std::wstring_view text) {
+    std::wstring terminated(text);
+    DATE date = 0;
+    if (FAILED(VarDateFromStr(terminated.data(), LOCALE_USER_DEFAULT, 0, &date))) return std::nullopt;
+    return date;
+}
+
+std::string format_date(double date) {
     SYSTEMTIME time{};
-    if (text.empty()) {
-        time = {1899, 12, 0, 30, 0, 0, 0, 0};
-    } else {
-        std::wstring terminated(text);
-        DATE date = 0;
-        if (FAILED(VarDateFromStr(terminated.data(), LOCALE_USER_DEFAULT, 0, &date))) return std::nullopt;
-        if (!VariantTimeToSystemTime(date, &time)) return std::nullopt;
-    }
-    char formatted_date[16];
-    std::snprintf(formatted_date, sizeof formatted_date, "%04u/%02u/%02u", time.wYear, time.wMonth, time.wDay);
-    return std::string(formatted_date);
+    if (!VariantTimeToSystemTime(date, &time)) return {};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u/%02u/%02u", time.wYear, time.wMonth, time.wDay);
+    return text;
+}
+
+double local_now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    DATE date = 0;
+    SystemTimeToVariantTime(&now, &date);
+    return date;
+}
+
+std::optional<std::string> take_date(std::wstring_view text) {
+    if (text.empty()) return format_date(0.0);  // the zero date, 1899/12/30
+    const std::optional<double> date = parse_user_date(text);
+    if (!date) return std::nullopt;
+    const std::string formatted_date = format_date(*date);
+    if (formatted_date.empty()) return std::nullopt;
+    return formatted_date;
 }
 
 }  // namespace mgx::settings

@@ -25,6 +25,14 @@ std::wstring range_message(LanguageIndex language, unsigned long minimum, unsign
 
 inline constexpr UiMessage invalid_date_message = {L"日付が無効です。", L"Invalid Date."};
 
+// A date text parsed (a time part allowed) by the conventions of the user's default locale, as
+// the platform's date type (days since 1899/12/30); nullopt when it is not a date.
+std::optional<double> parse_user_date(std::wstring_view text);
+// A date as "%Y/%m/%d" (the time of day is dropped).
+std::string format_date(double date);
+// The current local date and time as the platform's date type.
+double local_now();
+
 // A date field's text as "%Y/%m/%d": parsed (a time part allowed) by the conventions of the
 // user's default locale; an empty text is the date type's zero date, 1899/12/30. nullopt: not
 // a date.

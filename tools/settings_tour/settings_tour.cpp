@@ -17,6 +17,7 @@
 #include <string>
 
 #include "control_client.h"
+#include "registry_defaults.h"
 #include "window_driver.h"
 #include "win32/unique_handle.h"
 
@@ -31,6 +32,8 @@ struct Program {
     mgx::win32::UniqueHandle process;
     DWORD id = 0;
 };
+
+std::string narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }  // an ASCII path
 
 Program start_program() {
     STARTUPINFOW startup{};
@@ -68,6 +71,8 @@ void picture(const char *name, HWND window) {
 
 HWND box_of(const Program &program) { return wait_for_dialog(program.id, L"GK7T30UI", 30'000); }
 
+constexpr const char *setup_date_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\SetupDate";
+constexpr const char *current_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Current";
 constexpr const char *life_time_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime";
 constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 
@@ -179,6 +184,34 @@ int main(int argc, char **argv) {
     dismiss(failed, IDOK);
     control_request("clear-faults");
 
+    // Component lifetime: a battery and the CPU fan beyond their life times, then edits.
+    const std::wstring lifetime_title =
+        language == 0 ? L"部品寿命情報 参照・設定" : L"Component life time information Browse/Setting";
+    const DWORD raid_count = 3, cpu_fan_hours = 26000, psu_hours = 1200;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date_key, "RAIDCount", REG_DWORD, &raid_count, sizeof raid_count);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date_key, "RAID01", REG_SZ, "1999/01/01", 16);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date_key, "UPS", REG_SZ, "2026/04/01", 16);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, current_key, "CPU_FAN", REG_DWORD, &cpu_fan_hours, sizeof cpu_fan_hours);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, current_key, "PSU", REG_DWORD, &psu_hours, sizeof psu_hours);
+    click(menu, 1003);
+    HWND lifetime = wait_for_dialog(program.id, lifetime_title);
+    SendMessageW(lifetime, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(lifetime, IDOK)), TRUE);
+    picture("component-lifetime", lifetime);
+    SendMessageW(lifetime, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(lifetime, 1016)), TRUE);
+    type_text(lifetime, 1016, L"2025/10/01");
+    SendMessageW(lifetime, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(lifetime, 1014)), TRUE);
+    type_text(lifetime, 1014, L"0");
+    SendMessageW(lifetime, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(lifetime, 1017)), TRUE);
+    picture("component-lifetime-edited", lifetime);
+    click(lifetime, IDOK);
+    HWND confirm = wait_for_owned_dialog(lifetime);
+    picture("component-lifetime-confirm", confirm);
+    dismiss(confirm, IDYES);
+    HWND over_limit = wait_for_owned_dialog(lifetime);
+    picture("component-lifetime-over-limit", over_limit);
+    dismiss(over_limit, IDOK);
+    wait_until_gone(lifetime);
+
     // Start monitoring: as the unit keeps it, then every message it can show.
     const std::wstring monitoring_title = language == 0 ? L"起動監視機能設定" : L"Start monitoring function setting";
     set_boot_monitoring(1800, 2, 1200, 3, 0);
@@ -267,6 +300,7 @@ int main(int argc, char **argv) {
     press_key(notify, VK_ESCAPE);
     wait_until_gone(notify);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, life_time_key);
+    mgx::store::WriteRegistryDefaults(mgx::store::defaults_for(mgx::store::Writer::SettingsProgram, narrow(install_folder) + "\\"));
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, notify_key, "LCD", REG_DWORD, &on, sizeof on);
     fault(0x23);
     click(menu, 1125);

@@ -1,0 +1,258 @@
+#include "component_lifetime_dialog.h"
+
+#include <halcore/mgx_call.h>
+
+#include <cstring>
+
+#include "data_exchange.h"
+#include "resource.h"
+#include "value_checks.h"
+#include "wear_parts.h"
+
+namespace mgx::settings {
+
+namespace {
+
+// Install date field and next change field of date row 0 to 16 (RAID cards 1 to 16, then UPS).
+constexpr int date_ids[] = {1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1005, 1006, 1059, 1060};
+constexpr int next_change_ids[] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036,
+                                   1037, 1038, 1039, 1040, 1007, 1008, 1061, 1081};
+// Running hours field and life time field by counter: CPU fan, power supply, chassis fan.
+constexpr int hours_ids[] = {IDC_CPU_FAN_HOURS, IDC_PSU_HOURS, IDC_HOUSING_FAN_HOURS};
+constexpr int life_time_ids[] = {IDC_CPU_FAN_LIFE, IDC_PSU_LIFE, IDC_HOUSING_FAN_LIFE};
+
+constexpr UiTextRow texts[] = {
+    {0, {L"部品寿命情報 参照・設定", L"Component life time information Browse/Setting"}, {L"", L""}},
+    {IDC_DATES_COMPONENT, {L"寿命部品名", L"Component"}, {L"", L""}},
+    {IDC_HOURS_COMPONENT, {L"寿命部品名", L"Component"}, {L"", L""}},
+    {IDC_DATES_INSTALL_DATE, {L"搭載日", L"Install date"}, {L"", L""}},
+    {IDC_DATES_FRAME, {L"搭載日", L"Install date"}, {L"", L""}},
+    {IDC_HOURS_RUNNING, {L"稼動時間", L"Running"}, {L"", L""}},
+    {IDC_HOURS_FRAME, {L"稼動時間", L"Running"}, {L"", L""}},
+    {IDC_DATES_NEXT_CHANGE, {L"交換予定日", L"Next change"}, {L"", L""}},
+    {IDC_HOURS_LIFE_TIME, {L"寿命時間", L"Life time"}, {L"", L""}},
+    {1089, {L"電池(RAID Card#01)", L"Battery(RAID Card#01)"}, {L"", L""}},
+    {1090, {L"電池(RAID Card#02)", L"Battery(RAID Card#02)"}, {L"", L""}},
+    {1091, {L"電池(RAID Card#03)", L"Battery(RAID Card#03)"}, {L"", L""}},
+    {1092, {L"電池(RAID Card#04)", L"Battery(RAID Card#04)"}, {L"", L""}},
+    {1093, {L"電池(RAID Card#05)", L"Battery(RAID Card#05)"}, {L"", L""}},
+    {1094, {L"電池(RAID Card#06)", L"Battery(RAID Card#06)"}, {L"", L""}},
+    {1095, {L"電池(RAID Card#07)", L"Battery(RAID Card#07)"}, {L"", L""}},
+    {1096, {L"電池(RAID Card#08)", L"Battery(RAID Card#08)"}, {L"", L""}},
+    {1097, {L"電池(RAID Card#09)", L"Battery(RAID Card#09)"}, {L"", L""}},
+    {1098, {L"電池(RAID Card#10)", L"Battery(RAID Card#10)"}, {L"", L""}},
+    {1099, {L"電池(RAID Card#11)", L"Battery(RAID Card#11)"}, {L"", L""}},
+    {1100, {L"電池(RAID Card#12)", L"Battery(RAID Card#12)"}, {L"", L""}},
+    {1101, {L"電池(RAID Card#13)", L"Battery(RAID Card#13)"}, {L"", L""}},
+    {1102, {L"電池(RAID Card#14)", L"Battery(RAID Card#14)"}, {L"", L""}},
+    {1103, {L"電池(RAID Card#15)", L"Battery(RAID Card#15)"}, {L"", L""}},
+    {1104, {L"電池(RAID Card#16)", L"Battery(RAID Card#16)"}, {L"", L""}},
+    {IDC_UPS_LABEL, {L"UPS(バッテリ)", L"UPS(BBU)"}, {L"", L""}},
+    {IDC_CPU_FAN_LABEL, {L"CPU FAN", L"CPU FAN"}, {L"", L""}},
+    {IDC_HOUSING_FAN_LABEL, {L"筐体FAN", L"Housing FAN"}, {L"", L""}},
+    {IDC_PSU_LABEL, {L"電源ユニット", L"PSU"}, {L"", L""}},
+    {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
+    {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
+    {IDC_SET_TODAY, {L"搭載日を今日にする", L"Set today to install date"}, {L"選択されている項目の搭載日を今日の日付にします", L""}},
+    {IDC_SET_ZERO, {L"稼動時間を0にする", L"Set 0 to running"}, {L"選択されている項目の稼働時間を0時間にします", L""}},
+    {IDC_LIFETIME_RUNNING_HOURS, {L"サーバ稼働時間＝ %lu 時間", L"Server Running= %lu Hour(s)"}, {L"", L""}},
+};
+
+constexpr UiMessage confirm = {L"搭載日または稼動時間が変更されています。\n\n変更を保存してよろしいですか？",
+                               L"Set up date or running is changed.\n\n Do you want to update data?"};
+constexpr UiMessage over_limit = {L"寿命を越えている部品があります。", L"There is over limit parts."};
+constexpr UiMessage write_failed = {L"データの更新に失敗しました。\nエラーコード [%ld]", L"MGX Write Error.\nError code [%ld]"};
+constexpr UiMessage date_hint = {L"搭載日は\n「搭載日を今日にする」ボタンまたはキーボードからの入力で変更できます",
+                                 L"Change Setup date by the[Set today to install date] button or the key board"};
+constexpr UiMessage hours_hint = {L"稼働時間は\n「稼動時間を0にする」ボタンまたはキーボードからの入力で変更できます",
+                                  L"Change running by the[Set 0 to running] button or the key board"};
+
+constexpr std::size_t parts_change_size = store::wear_part_count + 1;
+
+std::wstring widened(const char *text, std::size_t capacity) {
+    const int length = static_cast<int>(strnlen(text, capacity));
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length)));
+    return wide;
+}
+
+// A field's text as the 16-byte date of the record: at most 15 bytes, then zeros.
+void narrowed_date(const std::wstring &text, char (&field)[store::date_size]) {
+    std::memset(field, 0, sizeof field);
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), field, sizeof field - 1, nullptr, nullptr);
+}
+
+}  // namespace
+
+ComponentLifetimeDialog::ComponentLifetimeDialog(HWND parent, LanguageIndex language)
+    : SettingsDialog(IDD_COMPONENT_LIFETIME, parent, IDOK, IDCANCEL, language) {}
+
+bool ComponentLifetimeDialog::is_date_field(HWND window) const {
+    for (const InstallDateEdit &field : date_fields_)
+        if (window && field.window() == window) return true;
+    return false;
+}
+
+bool ComponentLifetimeDialog::is_hours_field(HWND window) const {
+    for (const RunningHoursEdit &field : hours_fields_)
+        if (window && field.window() == window) return true;
+    return false;
+}
+
+ColorEdit *ComponentLifetimeDialog::field_of(HWND window) {
+    for (InstallDateEdit &field : date_fields_)
+        if (field.window() == window) return &field;
+    for (RunningHoursEdit &field : hours_fields_)
+        if (field.window() == window) return &field;
+    return nullptr;
+}
+
+void ComponentLifetimeDialog::on_init() {
+    std::uint32_t hours = 0;
+    if (hal::mgx_call<hal::CommandType::RunningHours>(hours) == 0) server_running_hours_ = hours;
+    apply_title(texts);
+    for (const UiTextRow &row : texts)
+        if (row.control_id != 0)
+            apply_ui_text(row.control_id, texts, row.control_id == IDC_LIFETIME_RUNNING_HOURS ? static_cast<long>(server_running_hours_) : -1);
+
+    store::ReadLifetimeRecord(record_);
+    for (int counter = 0; counter < 3; ++counter) {
+        const store::WearPart &part = store::running_hours_part(counter);
+        const std::int32_t life_time = record_.life_times[part.life_time_slot];
+        SetDlgItemTextW(window(), life_time_ids[counter], std::to_wstring(life_time).c_str());
+        hours_fields_[counter].set_limit(life_time);
+        SetDlgItemTextW(window(), hours_ids[counter], std::to_wstring(record_.running_hours[counter]).c_str());
+    }
+    for (int row = 0; row <= store::raid_card_count; ++row) {
+        const store::WearPart &part = store::install_date_part(row + 1);
+        date_fields_[row].set_life_hours(record_.life_times[part.life_time_slot]);
+        date_fields_[row].set_next_change_id(next_change_ids[row]);
+        SetDlgItemTextW(window(), date_ids[row], widened(record_.install_dates[row], store::date_size).c_str());
+    }
+
+    DWORD raid_count = 0;
+    store::ReadRaidCount(&raid_count);
+    for (int row = 0; row <= store::raid_card_count; ++row) {
+        InstallDateEdit &field = date_fields_[row];
+        field.attach(*this, date_ids[row]);
+        const bool ups = row == store::raid_card_count;
+        EnableWindow(field.window(), ups || row < static_cast<std::int32_t>(raid_count));
+        field.set_loaded_text(widened(record_.install_dates[row], store::date_size));
+        field.refresh(false);
+    }
+    for (int counter = 0; counter < 3; ++counter) {
+        RunningHoursEdit &field = hours_fields_[counter];
+        field.attach(*this, hours_ids[counter]);
+        field.set_loaded_text(std::to_wstring(record_.running_hours[counter]));
+        field.focus_lost(nullptr);
+        EnableWindow(field.window(), TRUE);
+    }
+    set_zero_button_.attach(GetDlgItem(window(), IDC_SET_ZERO));
+    baseline_ = record_;
+}
+
+bool ComponentLifetimeDialog::exchange(DataExchange &x) {
+    for (int counter = 0; counter < 3; ++counter)
+        if (!x.number(hours_ids[counter], record_.running_hours[counter], 0, 99999)) return false;
+    for (int row = 0; row <= store::raid_card_count; ++row)
+        if (!x.date(date_ids[row], record_.install_dates[row])) return false;
+    return true;
+}
+
+void ComponentLifetimeDialog::on_ok() {
+    if (!take_all()) return;
+    char message[parts_change_size];
+    std::memset(message, '0', store::wear_part_count);
+    message[store::wear_part_count] = '\0';
+
+    bool hours_changed[3] = {}, dates_changed[store::raid_card_count + 1] = {}, any_change = false, any_over_limit = false;
+    for (int counter = 0; counter < 3; ++counter) {
+        hours_changed[counter] = record_.running_hours[counter] != baseline_.running_hours[counter];
+        message[store::running_hours_part(counter).index] = hours_changed[counter] ? '1' : '0';
+        any_change |= hours_changed[counter];
+        any_over_limit |= hours_fields_[counter].alert();
+    }
+    for (int row = 0; row <= store::raid_card_count; ++row) {
+        narrowed_date(date_fields_[row].text(), record_.install_dates[row]);
+        dates_changed[row] = std::memcmp(record_.install_dates[row], baseline_.install_dates[row], store::date_size) != 0;
+        message[store::install_date_part(row + 1).index] = dates_changed[row] ? '1' : '0';
+        any_change |= dates_changed[row];
+        any_over_limit |= date_fields_[row].alert();
+    }
+    if (!any_change) {
+        end(IDOK);
+        return;
+    }
+    if (message_box(confirm.in(language()), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (any_over_limit) message_box(over_limit.in(language()), MB_OK | MB_ICONINFORMATION);
+    const LONG written = store::WriteChangedRunningHours(record_, hours_changed) | store::WriteChangedInstallDates(record_, dates_changed);
+    if (written != 0) {
+        message_box(formatted(write_failed.in(language()), static_cast<long>(written)), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    char reply[128] = {};
+    DWORD read = 0;
+    if (!CallNamedPipeA(parts_change_pipe, message, sizeof message, reply, sizeof reply, &read, NMPWAIT_WAIT_FOREVER)) {
+        message_box(formatted(write_failed.in(language()), 0L), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    end(IDOK);
+}
+
+void ComponentLifetimeDialog::show_hint(WPARAM button, LPARAM shown) {
+    const wchar_t *hint = L"";
+    if (button == set_today_button && shown == 1) hint = date_hint.in(language());
+    if (button == set_zero_button && shown == 1) hint = hours_hint.in(language());
+    wchar_t current[512] = {};
+    GetDlgItemTextW(window(), IDC_LIFETIME_HINT, current, 512);
+    if (std::wstring(current) != hint) SetDlgItemTextW(window(), IDC_LIFETIME_HINT, hint);
+}
+
+void ComponentLifetimeDialog::set_today() {
+    if (!current_field_) return;
+    const std::string today = format_date(local_now());
+    SetWindowTextW(current_field_->window(), std::wstring(today.begin(), today.end()).c_str());
+    SetFocus(current_field_->window());
+    SendMessageW(window(), WM_NEXTDLGCTL, 0, FALSE);
+}
+
+void ComponentLifetimeDialog::set_zero() {
+    if (!current_field_) return;
+    ColorEdit *field = current_field_;
+    SetWindowTextW(field->window(), L"0");
+    SetFocus(field->window());
+    if (field->id() == IDC_PSU_HOURS) {
+        SendMessageW(window(), WM_SHOWEDITBUTTON, set_zero_button, 0);
+        ShowWindow(GetDlgItem(window(), IDC_SET_ZERO), SW_HIDE);
+    }
+    SendMessageW(window(), WM_NEXTDLGCTL, 0, FALSE);
+}
+
+bool ComponentLifetimeDialog::on_command(int id, int code) {
+    if (code != BN_CLICKED) return false;
+    if (id == IDC_SET_TODAY) set_today();
+    else if (id == IDC_SET_ZERO) set_zero();
+    else return false;
+    return true;
+}
+
+bool ComponentLifetimeDialog::on_message(UINT message, WPARAM w, LPARAM l, INT_PTR &result) {
+    switch (message) {
+    case WM_SHOWEDITBUTTON:
+        show_hint(w, l);
+        result = 1;
+        return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        // The fields answer the colour request themselves.
+        ColorEdit *field = field_of(reinterpret_cast<HWND>(l));
+        HBRUSH brush = field ? field->colour_request(reinterpret_cast<HDC>(w)) : nullptr;
+        if (!brush) return false;
+        result = reinterpret_cast<INT_PTR>(brush);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+}  // namespace mgx::settings
