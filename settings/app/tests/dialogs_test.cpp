@@ -153,7 +153,7 @@ TEST_F(SettingsProgramTest, StartMonitoringCautionsBeforeEnabling) {
     HWND caution = wait_for_owned_dialog(dialog);
     ASSERT_TRUE(caution);
     EXPECT_EQ(message_text(caution).substr(0, 9), L"Caution:\n");
-    EXPECT_EQ(focused_id(caution), IDCANCEL) << "Cancel is the default";
+    EXPECT_TRUE(eventually([&] { return focused_id(caution) == IDCANCEL; })) << "Cancel is the default";
     answer(caution, IDCANCEL);
     ASSERT_TRUE(wait_until_gone(caution));
     EXPECT_TRUE(checked(dialog, 1044)) << "Cancel leaves Disable";
