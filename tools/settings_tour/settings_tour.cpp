@@ -17,6 +17,7 @@
 #include <string>
 
 #include "control_client.h"
+#include "unit_arrangements.h"
 #include "registry_defaults.h"
 #include "window_driver.h"
 #include "win32/unique_handle.h"
@@ -77,35 +78,11 @@ constexpr const char *life_time_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime";
 constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 
 // Every request with this unit command code is refused from now on.
-void fault(int command) { control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", command}}}}); }
-
-void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout, int os_boot_retries, int method) {
-    control_request("set-unit", {{"unit",
-                                  {{"memory",
-                                    {{"boot",
-                                      {{"post_timeout", post_timeout},
-                                       {"post_retries", post_retries},
-                                       {"os_boot_timeout", os_boot_timeout},
-                                       {"os_boot_retries", os_boot_retries},
-                                       {"retry_method", method}}}}}}}});
-}
+void fault(int command) { mgx::testbed::refuse_unit_command(command); }
 
 void dismiss(HWND box, int button) {
     answer(box, button);
     wait_until_gone(box);
-}
-
-// Shift+Ctrl+Alt+F1 as real key input to the program in the foreground.
-void press_hidden_chord(HWND menu) {
-    SetForegroundWindow(menu);
-    const WORD keys[] = {VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_F1};
-    INPUT inputs[8] = {};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = keys[i];
-        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(8, inputs, sizeof *inputs);
 }
 
 void print(const std::wstring &label, const std::wstring &text) {
@@ -214,7 +191,7 @@ int main(int argc, char **argv) {
 
     // Start monitoring: as the unit keeps it, then every message it can show.
     const std::wstring monitoring_title = language == 0 ? L"起動監視機能設定" : L"Start monitoring function setting";
-    set_boot_monitoring(1800, 2, 1200, 3, 0);
+    mgx::testbed::set_boot_monitoring(1800, 2, 1200, 3, 0);
     click(menu, 1001);
     HWND monitoring = wait_for_dialog(program.id, monitoring_title);
     picture("start-monitoring", monitoring);
@@ -231,7 +208,7 @@ int main(int argc, char **argv) {
     press_key(monitoring, VK_ESCAPE);
     wait_until_gone(monitoring);
 
-    set_boot_monitoring(600, 0, 65000, 9, 2);
+    mgx::testbed::set_boot_monitoring(600, 0, 65000, 9, 2);
     fault(0x23);  // the panel read fails: no OS boot monitoring
     click(menu, 1001);
     for (const char *name : {"start-monitoring-bad-retry-method", "start-monitoring-bad-post-time", "start-monitoring-bad-os-boot-time",
@@ -312,7 +289,7 @@ int main(int argc, char **argv) {
     press_key(notify, VK_ESCAPE);
     wait_until_gone(notify);
 
-    press_hidden_chord(menu);
+    press_chord(menu, {VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_F1});
     HWND initialise = box_of(program);
     picture("data-initialisation-question", initialise);
     if (initialise) {

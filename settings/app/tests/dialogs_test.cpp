@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "settings_program_fixture.h"
+#include "unit_arrangements.h"
 
 namespace mgx::settings::testing {
 namespace {
@@ -13,20 +14,8 @@ const wchar_t *const power_title = L"Power off mode setting";
 const wchar_t *const notify_title = L"Error notification method setting";
 constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 
-void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout, int os_boot_retries, int method) {
-    control_request("set-unit", {{"unit",
-                                  {{"memory",
-                                    {{"boot",
-                                      {{"post_timeout", post_timeout},
-                                       {"post_retries", post_retries},
-                                       {"os_boot_timeout", os_boot_timeout},
-                                       {"os_boot_retries", os_boot_retries},
-                                       {"retry_method", method}}}}}}}});
-}
-
-void refuse_command(int command, int code = 0xC1) {
-    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", code}, {"command", command}}}});
-}
+using testbed::refuse_unit_command;
+using testbed::set_boot_monitoring;
 
 bool checked(HWND dialog, int id) { return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
@@ -173,7 +162,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
     Opened session;
     HWND dialog = session.open(1001, monitoring_title);
     ASSERT_TRUE(dialog);
-    refuse_command(0x44);
+    refuse_unit_command(0x44);
     click(dialog, IDOK);
     HWND failure = wait_for_owned_dialog(dialog, 30'000);
     ASSERT_TRUE(failure);
@@ -183,7 +172,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
 
     // The unit says yes to the write but keeps its old settings: the read-back differs.
     control_request("clear-faults");
-    refuse_command(0x44, 0x00);
+    refuse_unit_command(0x44, 0x00);
     type_text(dialog, 1054, L"45");
     click(dialog, IDOK);
     failure = wait_for_owned_dialog(dialog, 30'000);
@@ -201,7 +190,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
 }
 
 TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
-    refuse_command(0x43);
+    refuse_unit_command(0x43);
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
@@ -280,7 +269,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(checked(dialog, 1004)) << "1: Disable";
     SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
-    refuse_command(0x42, 0x00);  // accepted, not carried out: the read-back differs
+    refuse_unit_command(0x42, 0x00);  // accepted, not carried out: the read-back differs
     click(dialog, IDOK);
     HWND failure = wait_for_owned_dialog(dialog, 30'000);
     ASSERT_TRUE(failure);
@@ -288,7 +277,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
     answer(failure, IDOK);
     ASSERT_TRUE(wait_until_gone(failure));
     control_request("clear-faults");
-    refuse_command(0x42);
+    refuse_unit_command(0x42);
     click(dialog, IDOK);
     failure = wait_for_owned_dialog(dialog, 30'000);
     ASSERT_TRUE(failure);
@@ -324,7 +313,7 @@ TEST_F(SettingsProgramTest, PowerOffModeNeverWritesAModeTheUnitCannotKeep) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeReadFailureClosesTheDialog) {
-    refuse_command(0x41);
+    refuse_unit_command(0x41);
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);

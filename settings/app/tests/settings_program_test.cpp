@@ -141,15 +141,7 @@ TEST_F(SettingsProgramTest, HiddenChordFromTheKeyboardStartsTheDataInitialisatio
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
-    SetForegroundWindow(menu);
-    const WORD keys[] = {VK_LSHIFT, VK_RCONTROL, VK_LMENU, VK_F1};
-    INPUT inputs[8] = {};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = inputs[7 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[7 - i].ki.wVk = keys[i];
-        inputs[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    ASSERT_EQ(SendInput(8, inputs, sizeof *inputs), 8u);
+    ASSERT_TRUE(press_chord(menu, {VK_LSHIFT, VK_RCONTROL, VK_LMENU, VK_F1}));
     HWND question = program.message_box();
     ASSERT_TRUE(question);
     EXPECT_EQ(message_text(question), L"Dou you want to Initialize all of data?");

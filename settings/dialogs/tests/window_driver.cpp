@@ -1,5 +1,7 @@
 #include "window_driver.h"
 
+#include <vector>
+
 namespace mgx::settings::testing {
 
 namespace {
@@ -95,6 +97,18 @@ void press_key(HWND dialog, WPARAM key) {
     const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
     PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+bool press_chord(HWND window, std::initializer_list<WORD> keys) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> inputs(keys.size() * 2);
+    std::size_t down = 0, up = inputs.size();
+    for (WORD key : keys) {
+        inputs[down].type = inputs[up - 1].type = INPUT_KEYBOARD;
+        inputs[down++].ki.wVk = inputs[--up].ki.wVk = key;
+        inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
 void click(HWND dialog, int control_id) { PostMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0); }

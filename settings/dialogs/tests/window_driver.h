@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace mgx::settings::testing {
@@ -32,6 +33,9 @@ int focused_id(HWND dialog);
 
 // Posts a key press (down and up) to the focused control, as the keyboard would deliver it.
 void press_key(HWND dialog, WPARAM key);
+// Brings the window to the front and presses the keys together as real key input (down in
+// order, up in reverse); whether all the input was taken.
+bool press_chord(HWND window, std::initializer_list<WORD> keys);
 // Presses a push button (BM_CLICK, posted so the caller never waits on a modal loop).
 void click(HWND dialog, int control_id);
 // Answers a message box with one of its buttons (IDYES, IDNO, IDOK).
