@@ -17,7 +17,9 @@ namespace mgx::store {
 namespace {
 
 // A REG_DWORD value through the registry access library, into `value` only when it really is one
-// (4 bytes of type REG_DWORD); anything else leaves `value` and gives ERROR_INVALID_DATA.
+// (4 bytes of type REG_DWORD); anything else leaves `value` and gives the read's error, or
+// ERROR_INVALID_DATA for another type or size. A longer value never puts its size into `value`
+// (where the library would), so a counter never shows a byte count.
 LONG read_number(const char *key, const char *name, DWORD &value) {
     DWORD stored = 0;
     const LONG status = GetRegVal_DL(key, name, REG_DWORD, &stored, sizeof stored);
@@ -41,7 +43,10 @@ LONG ReadLanguage(LanguageIndex *language, LANGID user_language) {
 }
 
 LONG ReadRunningHours(int index, std::int32_t *hours) {
-    return GetRegVal_DL(current_key, running_hours_part(index).value_name.c_str(), REG_DWORD, hours, sizeof *hours);
+    DWORD value = static_cast<DWORD>(*hours);
+    const LONG status = read_number(current_key, running_hours_part(index).value_name.c_str(), value);
+    *hours = static_cast<std::int32_t>(value);
+    return status;
 }
 
 LONG WriteRunningHours(int index, std::int32_t hours) {
@@ -49,7 +54,10 @@ LONG WriteRunningHours(int index, std::int32_t hours) {
 }
 
 LONG ReadLifeTime(int index, std::int32_t *hours) {
-    return GetRegVal_DL(limit_key, life_time_part(index).life_time_name.c_str(), REG_DWORD, hours, sizeof *hours);
+    DWORD value = static_cast<DWORD>(*hours);
+    const LONG status = read_number(limit_key, life_time_part(index).life_time_name.c_str(), value);
+    *hours = static_cast<std::int32_t>(value);
+    return status;
 }
 
 LONG ReadInstallDate(long number, char (&date)[date_size]) {
@@ -66,7 +74,7 @@ LONG WriteInstallDate(long number, const char (&date)[date_size]) {
     return SetRegVal_DL(setup_date_key, install_date_part(number).value_name.c_str(), REG_SZ, date, date_size);
 }
 
-LONG ReadRaidCount(DWORD *count) { return GetRegVal_DL(setup_date_key, "RAIDCount", REG_DWORD, count, sizeof *count); }
+LONG ReadRaidCount(DWORD *count) { return read_number(setup_date_key, "RAIDCount", *count); }
 
 LONG ReadNotificationSwitches(DWORD switches[2]) {
     LONG status = read_number(notify_method_key, "LCD", switches[0]);

@@ -18,6 +18,8 @@ struct LifetimeRecord {
 };
 
 // Every operation returns the library's status (a Win32 code; ORed over the items of a group).
+// A number stored as anything but a 4-byte REG_DWORD counts as missing: the destination keeps
+// its value.
 // The user-interface language: the settings program's rule for `user_language`, replaced by the
 // registry's "Language" when that is a REG_DWORD of 0 or 1. Any other stored value (another
 // number, another type or size) counts as missing, so no text table is ever indexed with it.

@@ -130,6 +130,23 @@ TEST_F(ComponentLifetimeTest, RowsShowTheRegistryAndTheNextChangeDates) {
     close_all(dialog);
 }
 
+TEST_F(ComponentLifetimeTest, RaidCountDecidesWhichBatteryRowsAreEditable) {
+    menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    for (DWORD count : {0u, 16u}) {
+        SCOPED_TRACE(count);
+        set_number(setup_date_key, "RAIDCount", count);
+        click(menu, 1003);
+        HWND dialog = wait_for_dialog(program.id(), lifetime_title);
+        ASSERT_TRUE(dialog);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, 1060))) << "the UPS row always";
+        for (int id : {1015, 1027, 1005, 1059}) EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE, count == 16) << id;
+        press_key(dialog, VK_ESCAPE);
+        ASSERT_TRUE(wait_until_gone(dialog));
+    }
+    close_all(nullptr);
+}
+
 TEST_F(ComponentLifetimeTest, OnlyTheChassisFanChangedSendsItsPosition) {
     HWND dialog = open();
     ASSERT_TRUE(dialog);

@@ -189,19 +189,27 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
     session.close_menu();
 }
 
+// A refused read and a short answer (six of its seven bytes) each close the dialog.
 TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
-    refuse_unit_command(0x43);
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
-    click(menu, 1001);
-    HWND failure = program.message_box(30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX Read Error.\nError code [193]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
-    EXPECT_FALSE(find_dialog(program.id(), monitoring_title));
-    EXPECT_TRUE(eventually([&] { return IsWindowEnabled(menu) != FALSE; }));
+    for (int code : {193, 112}) {
+        SCOPED_TRACE(code);
+        control_request("clear-faults");
+        if (code == 193)
+            refuse_unit_command(0x43);
+        else
+            control_request("add-fault", {{"fault", {{"kind", "short-answer"}, {"command", 0x43}}}});
+        click(menu, 1001);
+        HWND failure = program.message_box(30'000);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(message_text(failure), L"MGX Read Error.\nError code [" + std::to_wstring(code) + L"]");
+        answer(failure, IDOK);
+        ASSERT_TRUE(wait_until_gone(failure));
+        EXPECT_FALSE(find_dialog(program.id(), monitoring_title));
+        EXPECT_TRUE(eventually([&] { return IsWindowEnabled(menu) != FALSE; }));
+    }
     press_key(menu, VK_ESCAPE);
     EXPECT_EQ(program.ended(), 0);
 }

@@ -120,9 +120,11 @@ TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
     keys[VK_SHIFT] = keys[VK_LSHIFT] = keys[VK_CONTROL] = keys[VK_RCONTROL] = keys[VK_MENU] = keys[VK_LMENU] = 0x80;
     SetKeyboardState(keys);
     std::wstring question;
+    LRESULT drag_icon = 0;
     std::thread person([&] {
         HWND menu = wait_for_dialog(GetCurrentProcessId(), L"Main menu");
         if (!menu) menu = wait_for_dialog(GetCurrentProcessId(), L"メインメニュー");
+        drag_icon = SendMessageW(menu, WM_QUERYDRAGICON, 0, 0);
         PostMessageW(GetDlgItem(menu, 1003), WM_SYSKEYDOWN, VK_F1, 0);
         HWND box = wait_for_owned_dialog(menu);
         question = message_text(box);
@@ -135,6 +137,7 @@ TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
     BYTE none[256] = {};
     SetKeyboardState(none);
     HCXFreeImbSmbDll();
+    EXPECT_NE(drag_icon, 0) << "the program icon for dragging";
     EXPECT_TRUE(question == L"Dou you want to Initialize all of data?" || question == L"すべての登録データを初期化しますか？") << question.size();
 }
 

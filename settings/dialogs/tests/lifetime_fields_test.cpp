@@ -11,6 +11,7 @@
 #include "component_lifetime_dialog.h"
 #include "control_client.h"
 #include "registry_defaults.h"
+#include "value_checks.h"
 #include "window_driver.h"
 
 namespace mgx::settings::testing {
@@ -32,6 +33,12 @@ Colour colour_of(HWND dialog, int id) {
     const Colour colour{GetTextColor(context), reinterpret_cast<HBRUSH>(brush) != GetSysColorBrush(COLOR_WINDOW)};
     DeleteDC(context);
     return colour;
+}
+
+// The local date `days` days ago, as the fields show dates.
+std::wstring days_ago(int days) {
+    const std::string date = format_date(local_now() - days);
+    return std::wstring(date.begin(), date.end());
 }
 
 void focus(HWND dialog, int id) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE); }
@@ -83,8 +90,16 @@ TEST_F(LifetimeFields, AlertIsRedChangedIsBlueAlertWinsAndUnchangedIsDefault) {
         type_text(dialog, 1014, L"26000");
         focus(dialog, 1013);
         seen.push_back(colour_of(dialog, 1014));  // turned due as the focus left it
+        focus(dialog, 1017);
+        type_text(dialog, 1017, days_ago(730).c_str());
+        focus(dialog, 1060);
+        seen.push_back(colour_of(dialog, 1017));  // due today: its next change date's midnight has passed
+        focus(dialog, 1017);
+        type_text(dialog, 1017, days_ago(729).c_str());
+        focus(dialog, 1060);
+        seen.push_back(colour_of(dialog, 1017));  // due tomorrow: changed, not due
     });
-    ASSERT_EQ(seen.size(), 8u);
+    ASSERT_EQ(seen.size(), 10u);
     const COLORREF plain = GetSysColor(COLOR_WINDOWTEXT);
     EXPECT_TRUE(seen[0].text == red && seen[0].field_brush);
     EXPECT_TRUE(seen[1].text == plain && !seen[1].field_brush);
@@ -94,6 +109,8 @@ TEST_F(LifetimeFields, AlertIsRedChangedIsBlueAlertWinsAndUnchangedIsDefault) {
     EXPECT_TRUE(seen[5].text == plain && !seen[5].field_brush) << "changed back";
     EXPECT_TRUE(seen[6].text == red && seen[6].field_brush) << "alert wins over changed";
     EXPECT_TRUE(seen[7].text == red && seen[7].field_brush);
+    EXPECT_EQ(seen[8].text, red) << "a battery is over its limit on its next change date";
+    EXPECT_EQ(seen[9].text, blue);
 }
 
 TEST_F(LifetimeFields, ButtonsFollowTheFocusWithinTheirGroups) {

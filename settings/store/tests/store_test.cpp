@@ -217,6 +217,22 @@ TEST_F(StoreTest, RecordIndexesFollowTheirOwnOrderAndOnlyChangedCountersAreWritt
     EXPECT_EQ(read[1], 0u);
 }
 
+TEST_F(StoreTest, NumbersOfAnotherTypeOrSizeCountAsMissing) {
+    ASSERT_EQ(WriteRegistryDefaults(context), ERROR_SUCCESS);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, current_key, "CPU_FAN", REG_SZ, "12", 3);
+    const unsigned long long wide = 5000;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, limit_key, "PSU", REG_QWORD, &wide, sizeof wide);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date_key, "RAIDCount", REG_BINARY, "\x05", 1);
+    LifetimeRecord record{};
+    EXPECT_NE(ReadLifetimeRecord(record), ERROR_SUCCESS);
+    EXPECT_EQ(record.running_hours[0], 0) << "a text is no counter";
+    EXPECT_EQ(record.life_times[1], 0) << "an 8-byte value neither, nor its size";
+    EXPECT_EQ(record.life_times[0], 26000) << "the others are read";
+    DWORD count = 0;
+    EXPECT_EQ(ReadRaidCount(&count), ERROR_INVALID_DATA);
+    EXPECT_EQ(count, 0u);
+}
+
 TEST_F(StoreTest, LanguageReadFallsBackToTheRule) {
     LanguageIndex language = English;
     EXPECT_EQ(ReadLanguage(&language, 0x411), ERROR_FILE_NOT_FOUND);
