@@ -9,6 +9,7 @@
 
 namespace mgx::hal {
 
+// A caller-cleans entry point; the forwarding exports pass their own arguments on unchanged.
 using QueryEntry = std::int32_t (*)(...);
 
 inline constexpr std::size_t query_category_count = 22;
@@ -20,6 +21,14 @@ struct QueryCategory {
     std::uint32_t supported;
 };
 #pragma pack(pop)
+static_assert(offsetof(QueryCategory, slots) == 4, "QueryCategory layout");
 static_assert(sizeof(QueryCategory) == 8 + sizeof(void *), "QueryCategory layout");
+
+// Accepts any arguments and answers 4 (not supported).
+std::int32_t NotSupportedEntry(...);
+
+// Fills the locally built table of the SMBus back end, makes it the process's query table and
+// returns its category count (22).
+std::uint32_t install_local_query_table();
 
 }  // namespace mgx::hal

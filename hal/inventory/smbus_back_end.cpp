@@ -12,6 +12,7 @@
 #include "driver_probe.h"
 #include "inventory_state.h"
 #include "process_state.h"
+#include "query_api_table.h"
 #include "sensor_lock.h"
 
 namespace mgx::hal {
@@ -30,6 +31,7 @@ std::int32_t start_smbus_back_end(const char *device_name) {
     if (probe_smbus_unit() != 0) return status::transport_failure;
     if (is_product_program(driver.executable_name)) return status::ok;
     create_sensor_lock();
+    install_local_query_table();
     return status::ok;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "inventory_state.h"
+
 namespace mgx::hal::testing {
 
 namespace {
@@ -105,6 +107,9 @@ FakeUnit::FakeUnit(Answer answer) : saved_(process_state()) {
 FakeUnit::~FakeUnit() { process_state() = saved_; }
 const std::vector<Bytes> &FakeUnit::requests() const { return unit_requests; }
 
-void reset_process_state() { process_state() = ProcessState{}; }
+void reset_process_state() {
+    process_state() = ProcessState{};
+    inventory_state() = InventoryState{};
+}
 
 }  // namespace mgx::hal::testing

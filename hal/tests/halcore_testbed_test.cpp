@@ -105,6 +105,20 @@ TEST_F(OnIntel, ProductProgramsGetNoQueryTable) {
     EXPECT_FALSE(product["query_table"]);
 }
 
+// The IMB back end forwards into the sensor library's table (its stand-in answers recognisably).
+TEST_F(OnIntel, QueriesReachTheSensorLibrarysTable) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    std::int32_t count = 0;
+    EXPECT_EQ(HCXGetSensorNumber(3, &count), 0);
+    EXPECT_EQ(count, 307);
+    EXPECT_EQ(HCXGetSensorThreshVal(1, 2, 3, 4), 30) << "the four arguments as passed";
+    char description[8] = {}, text[8] = {};
+    EXPECT_EQ(HCXGetLCDInfo(description, text), 0);
+    EXPECT_EQ(description[0], 'D');
+    EXPECT_EQ(text[0], 'T');
+    EXPECT_EQ(HCXGetMemDevFruInfo(0, 0), 4) << "a slot the library does not serve";
+}
+
 TEST_F(OnIntelS450, ProductNameWithS450GivesStateFour) {
     EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);
     EXPECT_EQ(type, ImbUpS450);
@@ -158,6 +172,12 @@ TEST_F(OnAcer, ProductProgramsTryTheBusTenTimes) {
     EXPECT_EQ(product["owner_name"], "GK7T30UI.EXE");
     EXPECT_FALSE(product["query_table"]) << "no collectors for the product's own programs";
     EXPECT_EQ(product["waits"], std::vector<DWORD>(9, 1000));
+}
+
+TEST_F(OnAcer, TheLocalQueryTableAnswersNotSupported) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    EXPECT_EQ(HCXGetMemDevFruInfo(0, 0), 4);
+    EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);
 }
 
 TEST_F(OnAcer, DeviceIdentityUsesTheExtendedRetry) {
@@ -337,6 +357,14 @@ TEST_F(OnVelmora, UnitAnswersThroughTheBmcLibraryWithoutAnyWait) {
     EXPECT_EQ(MGXGetLifeTime(&hours), status::ok);
     EXPECT_EQ(hours, 4321u);
     EXPECT_EQ(HCXFreeImbSmbDll(), status::ok);
+}
+
+TEST_F(OnVelmora, NoQueryTable) {
+    ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
+    std::int32_t count = 0;
+    EXPECT_EQ(HCXGetSensorNumber(1, &count), status::interface_unavailable);
+    EXPECT_EQ(HCXGetInvFruInfo(nullptr, nullptr), status::interface_unavailable);
+    EXPECT_EQ(HCXGetLCDInfo(nullptr, nullptr), status::interface_unavailable);
 }
 
 TEST_F(OnVelmora, SilentUnitLeavesStateFive) {

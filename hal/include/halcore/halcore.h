@@ -50,4 +50,24 @@ std::int32_t MGXGetSystemInformation(mgx::hal::MgxSystemInformation *out);
 std::int32_t MGXSetSystemInformation(mgx::hal::MgxSystemInformation in);
 std::int32_t MGXReadTempForHcx(mgx::hal::MgxStoreBlock in, mgx::hal::MgxStoreBlock *out);
 std::int32_t MGXWriteTempForHcx(mgx::hal::MgxStoreBlock in, std::uint16_t *written);
+
+// Query functions, forwarded into the back end's query table: 25 without a table, 27 for an
+// empty slot, else the slot's own result.
+std::int32_t HCXGetSensorNumber(std::uint32_t sensor_type, std::int32_t *count);
+std::int32_t HCXGetSensorInfo(std::uint32_t sensor_type, std::uint32_t index, mgx::hal::SensorInfoRecord *record);
+std::int32_t HCXGetSensorCurrentVal(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value);
+std::int32_t HCXGetSensorThreshVal(std::uintptr_t first, std::uintptr_t second, std::uintptr_t third, std::uintptr_t fourth);
+std::int32_t HCXGetSensorFru(std::uint32_t sensor_type, std::uint32_t index, void *record);
+std::int32_t HCXGetMemModErrInfo(std::uintptr_t first, std::uintptr_t second);
+std::int32_t HCXGetMemModFruInfo(std::uint32_t index, void *record);
+std::int32_t HCXGetMemDevErrInfo(std::uintptr_t first, std::uintptr_t second);
+std::int32_t HCXGetMemDevFruInfo(std::uintptr_t first, std::uintptr_t second);
+std::int32_t HCXGetProcFruInfo(std::uint32_t index, void *record);
+std::int32_t HCXGetPSUInfo(std::uint32_t index, void *record);
+std::int32_t HCXGetSysSecurityInfo(void *record);
+std::int32_t HCXGetPhysContInfo(std::uintptr_t argument);
+std::int32_t HCXGetPhysContFruInfo(void *record);
+std::int32_t HCXGetInvFruInfo(void *cursor, void *record);
+std::int32_t HCXGetLCDFru(std::uintptr_t argument);
+std::int32_t HCXGetLCDInfo(void *description, void *text);
 }

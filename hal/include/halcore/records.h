@@ -198,6 +198,24 @@ static_assert(sizeof(MgxSystemInformation) == 534 && offsetof(MgxSystemInformati
               "MgxSystemInformation layout");
 static_assert(sizeof(MgxStoreBlock) == 510 && offsetof(MgxStoreBlock, data) == 4, "MgxStoreBlock layout");
 
+#pragma pack(push, 1)
+// What the sensor-info query fills in for one sensor.
+struct SensorInfoRecord {
+    std::int32_t name_encoding;
+    std::uint8_t name_length;
+    char name[128];  // name_length bytes, no terminator
+    std::uint8_t kind;  // 1 threshold, 2 discrete
+    std::int32_t entity_id;
+    std::uint8_t capabilities;
+    std::uint8_t kind_block[66];
+    std::uint32_t address;  // sensor number | owner ID << 8 | owner LUN << 16
+};
+#pragma pack(pop)
+static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name) == 5 && offsetof(SensorInfoRecord, kind) == 133 &&
+                  offsetof(SensorInfoRecord, entity_id) == 134 && offsetof(SensorInfoRecord, kind_block) == 139 &&
+                  offsetof(SensorInfoRecord, address) == 205,
+              "SensorInfoRecord layout");
+
 // Where entry n of the system information lies in the record.
 inline constexpr int system_information_slot[4] = {0, 2, 1, 3};
 
