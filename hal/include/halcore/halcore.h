@@ -70,4 +70,8 @@ std::int32_t HCXGetPhysContFruInfo(void *record);
 std::int32_t HCXGetInvFruInfo(void *cursor, void *record);
 std::int32_t HCXGetLCDFru(std::uintptr_t argument);
 std::int32_t HCXGetLCDInfo(void *description, void *text);
+
+// The system event log through "sfs.dll" (loaded from the current directory at record ID 0):
+// 20, 27, 31, 113 for a NULL request, or SELGetEntry's own result.
+std::int32_t HCXGetCompleteSELInfo(void *request, void *second);
 }
