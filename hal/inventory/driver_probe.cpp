@@ -12,7 +12,7 @@ namespace mgx::hal {
 
 namespace {
 
-// A directory read into the Part's 100-byte buffer; empty when it does not fit.
+// A directory read into the library's fixed 100-byte buffer; empty when it does not fit.
 std::string directory_from(UINT (*read)(char *, UINT)) {
     char buffer[100];
     UINT length = read(buffer, sizeof buffer);

@@ -35,12 +35,12 @@ INT_PTR SettingsDialog::run() {
     ended_ = false;
     result_ = 0;
     // The owner is disabled first: initialisation may already show a message.
-    const bool owner_enabled = parent_ && IsWindowEnabled(parent_);
-    if (owner_enabled) EnableWindow(parent_, FALSE);
+    owner_disabled_ = parent_ && IsWindowEnabled(parent_);
+    if (owner_disabled_) EnableWindow(parent_, FALSE);
     window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_id_), parent_, &procedure,
                                  reinterpret_cast<LPARAM>(this));
     if (!window_) {
-        if (owner_enabled) EnableWindow(parent_, TRUE);
+        enable_owner();
         return -1;
     }
     if (!ended_) ShowWindow(window_, SW_SHOW);
@@ -57,10 +57,7 @@ INT_PTR SettingsDialog::run() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    if (owner_enabled) {
-        EnableWindow(parent_, TRUE);
-        SetActiveWindow(parent_);
-    }
+    enable_owner();
     DestroyWindow(window_);
     window_ = nullptr;
     tool_tips_ = nullptr;
@@ -111,9 +108,18 @@ bool SettingsDialog::take_all() {
     return this->exchange(exchange);
 }
 
+void SettingsDialog::enable_owner() {
+    if (!owner_disabled_) return;
+    owner_disabled_ = false;
+    EnableWindow(parent_, TRUE);
+    SetActiveWindow(parent_);
+}
+
 void SettingsDialog::end(INT_PTR result) {
     result_ = result;
     ended_ = true;
+    // The owner comes back before this window goes, so the activation passes straight to it.
+    enable_owner();
     if (window_) ShowWindow(window_, SW_HIDE);
     PostMessageW(nullptr, WM_NULL, 0, 0);  // wakes the loop
 }

@@ -58,6 +58,7 @@ private:
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     INT_PTR handle(UINT message, WPARAM w, LPARAM l);
     void add_tool(HWND control, const wchar_t *tip);
+    void enable_owner();
 
     int resource_id_;
     HWND parent_;
@@ -65,6 +66,7 @@ private:
     LanguageIndex language_;
     HWND window_ = nullptr;
     HWND tool_tips_ = nullptr;  // owned by the dialog's window, destroyed with it
+    bool owner_disabled_ = false;  // by this dialog, while it runs
     bool ended_ = false;
     INT_PTR result_ = 0;
 };

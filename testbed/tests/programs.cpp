@@ -17,7 +17,10 @@ std::filesystem::path own_directory() {
 RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstring &directory) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read_end, write_end;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) {
+        start_error_ = GetLastError();
+        return;
+    }
     output_.reset(read_end);
     win32::UniqueHandle writer(write_end);
     SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
@@ -29,15 +32,26 @@ RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstr
     PROCESS_INFORMATION process{};
     std::wstring command = command_line;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
-                        &startup, &process))
+                        &startup, &process)) {
+        start_error_ = GetLastError();
         return;
+    }
     process_.reset(process.hProcess);
     CloseHandle(process.hThread);
     started_ = true;
 }
 
+RunningProgram::~RunningProgram() {
+    if (!started_ || !process_) return;
+    output_.reset();  // a program blocked writing to us sees a broken pipe
+    if (WaitForSingleObject(process_.get(), 30'000) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 1);
+}
+
+std::wstring beside_this_program(const wchar_t *file) { return (own_directory() / file).wstring(); }
+
 ProgramRun RunningProgram::finish() {
     ProgramRun run;
+    run.start_error = start_error_;
     if (!started_) return run;
     char buffer[4096];
     DWORD got;
@@ -46,6 +60,7 @@ ProgramRun RunningProgram::finish() {
     DWORD code = 0;
     GetExitCodeProcess(process_.get(), &code);
     run.exit_code = static_cast<int>(code);
+    started_ = false;
     return run;
 }
 

@@ -13,8 +13,9 @@
 namespace mgx::testbed::testing {
 
 struct ProgramRun {
-    int exit_code = -1;  // -1 when the program could not be started
-    std::string output;  // what it wrote to its standard output
+    int exit_code = -1;    // -1 when the program could not be started
+    std::string output;    // what it wrote to its standard output
+    DWORD start_error = 0; // why it could not be started
 };
 
 // A program started with its standard output captured; several can run at once.
@@ -22,13 +23,22 @@ class RunningProgram {
 public:
     // `directory` empty: the test's own current directory.
     explicit RunningProgram(const std::wstring &command_line, const std::wstring &directory = {});
+    RunningProgram(const RunningProgram &) = delete;
+    RunningProgram &operator=(const RunningProgram &) = delete;
+    // A program not finished (a test that stopped early) is waited for, so it cannot act into
+    // the next test; one that does not end is ended.
+    ~RunningProgram();
     // Reads the output to its end, waits for the program and returns both.
     ProgramRun finish();
 
 private:
     win32::UniqueHandle process_, output_;
     bool started_ = false;
+    DWORD start_error_ = 0;
 };
+
+// A file of the build beside this test.
+std::wstring beside_this_program(const wchar_t *file);
 
 // A program of the build beside this test, run to its end.
 ProgramRun run_program(const std::string &program, const std::string &arguments);
