@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "json_numbers.h"
+#include "text/hex.h"
 
 namespace mgx::testbed {
 
@@ -61,6 +62,24 @@ const std::map<std::string, Handler> &handlers() {
              return done;
          }},
         {"smbios", [](VirtualServer &server, const nlohmann::json &) { return server.smbios(); }},
+        {"sel-entry",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             const std::optional<std::uint64_t> id = whole_number(request.value("record_id", nlohmann::json(0)));
+             if (!id || *id > 0xFFFF) throw std::runtime_error("\"record_id\" must be 0 to 65535");
+             return server.event_log_entry(static_cast<std::uint16_t>(*id));
+         }},
+        {"add-sel",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             const auto bytes = text::from_hex(request.at("data").get<std::string>());
+             if (!bytes) throw std::runtime_error("\"data\" must be hexadecimal bytes");
+             server.add_event(*bytes);
+             return done;
+         }},
+        {"clear-sel",
+         [](VirtualServer &server, const nlohmann::json &) {
+             server.clear_event_log();
+             return done;
+         }},
     };
     return table;
 }

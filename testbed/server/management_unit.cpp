@@ -28,6 +28,7 @@ UnitState UnitState::initial(const UnitProfile &profile, std::int64_t now_ms) {
     state.running_hours_base = profile.running_hours;
     state.running_hours_since_ms = now_ms;
     state.silent = profile.silent;
+    state.memory.event_log = profile.event_log;
     return state;
 }
 

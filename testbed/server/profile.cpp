@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "text/hex.h"
+#include "unit_memory.h"
 
 namespace mgx::testbed {
 
@@ -108,6 +109,12 @@ Profile parse_profile(const json &document) {
     profile.unit.os_boot_monitoring = unit.value("os_boot_monitoring", true);
     profile.unit.store_read_limit = number<std::uint8_t>(unit, "store_read_limit", 16);
     if (profile.unit.store_read_limit == 0) throw std::runtime_error("\"store_read_limit\" must be 1 or more");
+    for (const nlohmann::json &record : unit.value("event_log", nlohmann::json::array())) {
+        const auto bytes = record.is_string() ? text::from_hex(record.get<std::string>()) : std::nullopt;
+        if (!bytes || bytes->size() != event_record_size)
+            throw std::runtime_error("\"event_log\" holds records of 16 hexadecimal bytes");
+        profile.unit.event_log.push_back(*bytes);
+    }
     return profile;
 }
 

@@ -52,6 +52,7 @@ struct UnitProfile {
     bool lcd_present = true;          // the front panel has an LCD
     bool os_boot_monitoring = true;   // the unit can watch the operating system's boot
     std::uint8_t store_read_limit = 16;  // most bytes one store-area read answer delivers
+    std::vector<std::vector<std::uint8_t>> event_log = {};  // 16-byte event log records, oldest first
 };
 
 struct Profile {

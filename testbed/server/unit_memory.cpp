@@ -10,6 +10,7 @@ void normalise(UnitMemory &memory) {
     memory.maintenance.info.resize(16, 0);
     memory.maintenance.memory.resize(16, 0);
     for (std::string &line : memory.panel.lines) line.resize(16, ' ');
+    for (std::vector<std::uint8_t> &record : memory.event_log) record.resize(event_record_size, 0);
 }
 
 }  // namespace mgx::testbed

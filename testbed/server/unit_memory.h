@@ -14,6 +14,7 @@ namespace mgx::testbed {
 inline constexpr std::size_t unit_store_size = 506;
 inline constexpr std::size_t fru_area_size = 256;
 inline constexpr std::size_t fan_count = 4;
+inline constexpr std::size_t event_record_size = 16;
 
 struct BootMonitoring {
     bool post_enabled = true, os_boot_enabled = false;
@@ -48,9 +49,10 @@ struct UnitMemory {
     std::vector<std::uint8_t> fru_device = std::vector<std::uint8_t>(fru_area_size, 0xFF);
     std::vector<std::uint16_t> fan_control = std::vector<std::uint16_t>(fan_count, 0);
     Panel panel;
+    std::vector<std::vector<std::uint8_t>> event_log;  // 16-byte records, oldest first; record ID = position + 1
 };
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(UnitMemory, safe_mode, boot, maintenance, system_information, store, unit_fru,
-                                                fru_device, fan_control, panel)
+                                                fru_device, fan_control, panel, event_log)
 
 // Restores sizes a remembered state could have got wrong, so no handler indexes past an end.
 void normalise(UnitMemory &memory);

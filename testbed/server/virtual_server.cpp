@@ -221,3 +221,38 @@ nlohmann::json VirtualServer::smbios() {
 }
 
 }  // namespace mgx::testbed
+
+namespace mgx::testbed {
+
+nlohmann::json VirtualServer::event_log_entry(std::uint16_t record_id) {
+    std::lock_guard lock(mutex_);
+    const auto &records = unit_.memory.event_log;
+    const std::size_t position = record_id == 0 ? 0 : record_id - 1u;
+    if (position >= records.size()) return {{"found", false}};
+    const std::uint16_t next = position + 1 < records.size() ? static_cast<std::uint16_t>(position + 2) : 0xFFFF;
+    std::vector<std::uint8_t> record = records[position];
+    record[0] = static_cast<std::uint8_t>(position + 1);  // a record carries its own ID first
+    record[1] = static_cast<std::uint8_t>((position + 1) >> 8);
+    return {{"found", true}, {"record_id", position + 1}, {"next_record_id", next}, {"data", text::to_hex(record)}};
+}
+
+void VirtualServer::add_event(const std::vector<std::uint8_t> &record) {
+    std::lock_guard lock(mutex_);
+    if (record.size() != event_record_size) throw std::runtime_error("an event record has 16 bytes");
+    auto &records = unit_.memory.event_log;
+    if (records.size() >= 0xFFFE) throw std::runtime_error("the event log is full");
+    std::vector<std::uint8_t> stored = record;
+    const std::size_t id = records.size() + 1;
+    stored[0] = static_cast<std::uint8_t>(id);
+    stored[1] = static_cast<std::uint8_t>(id >> 8);
+    records.push_back(stored);
+    persist();
+}
+
+void VirtualServer::clear_event_log() {
+    std::lock_guard lock(mutex_);
+    unit_.memory.event_log.clear();
+    persist();
+}
+
+}  // namespace mgx::testbed

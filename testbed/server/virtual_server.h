@@ -44,6 +44,10 @@ public:
     nlohmann::json log(std::uint64_t since);
     void clear_log();
     nlohmann::json smbios();
+    // The unit's event log: record ID 0 is the first record; "next" is 0xFFFF after the last.
+    nlohmann::json event_log_entry(std::uint16_t record_id);
+    void add_event(const std::vector<std::uint8_t> &record);  // 16 bytes; its record ID is set
+    void clear_event_log();
 
 private:
     void restore(const nlohmann::json &remembered);

@@ -5,6 +5,7 @@
 
 #include "control_client.h"
 #include "output.h"
+#include "event_log_commands.h"
 #include "hardware_commands.h"
 #include "platform_commands.h"
 #include "power_and_boot_commands.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv) {
     mgx::tool::add_power_and_boot_commands(app, options);
     mgx::tool::add_unit_memory_commands(app, options);
     mgx::tool::add_hardware_commands(app, options);
+    mgx::tool::add_event_log_commands(app, options);
     mgx::tool::add_product_key_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);

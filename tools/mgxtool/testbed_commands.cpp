@@ -78,6 +78,10 @@ struct LogOptions {
     std::uint64_t since = 0;
 };
 
+struct EventOptions {
+    std::string record;
+};
+
 struct AdvanceClockOptions {
     std::int64_t ms = 0;
 };
@@ -159,6 +163,18 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     });
     testbed->add_subcommand("clear-log", "empty the exchange log")->callback([&options] {
         report(options, control_request("clear-log"), "log cleared\n");
+    });
+
+    auto sel_options = std::make_shared<EventOptions>();
+    CLI::App *sel = testbed->add_subcommand("sel", "the unit's event log");
+    sel->require_subcommand(1);
+    CLI::App *add_event = sel->add_subcommand("add", "add a record of 16 hexadecimal bytes (its record ID is set)");
+    add_event->add_option("record", sel_options->record, "16 hexadecimal bytes")->required();
+    add_event->callback([&options, sel_options] {
+        report(options, control_request("add-sel", {{"data", sel_options->record}}), "record added\n");
+    });
+    sel->add_subcommand("clear", "empty the event log")->callback([&options] {
+        report(options, control_request("clear-sel"), "event log cleared\n");
     });
 
     auto advance_options = std::make_shared<AdvanceClockOptions>();

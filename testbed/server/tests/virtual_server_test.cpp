@@ -161,6 +161,28 @@ TEST_F(VirtualServerTest, CrashBetweenWritingAndReplacingKeepsTheOldState) {
     EXPECT_EQ(start()->status()["unit"]["running_hours"], 5000);
 }
 
+TEST_F(VirtualServerTest, EventLogIsReadFromRecordZeroAndKeptAcrossRestarts) {
+    {
+        auto server = start();
+        server->use_profile("acer");
+        const nlohmann::json first = command(*server, {{"command", "sel-entry"}, {"record_id", 0}});
+        EXPECT_TRUE(first["found"]);
+        EXPECT_EQ(first["record_id"], 1);
+        EXPECT_EQ(first["next_record_id"], 2);
+        EXPECT_EQ(first["data"].get<std::string>().substr(0, 8), "01 00 02") << "the profile's first record, with its ID";
+        EXPECT_TRUE(command(*server, {{"command", "add-sel"}, {"data", "ff ff 02 01 02 03 04 20 00 04 01 30 01 57 07 ff"}})["ok"]);
+    }
+    auto server = start();
+    const nlohmann::json added = command(*server, {{"command", "sel-entry"}, {"record_id", 4}});
+    EXPECT_EQ(added["data"].get<std::string>().substr(0, 5), "04 00") << "its record ID set";
+    EXPECT_EQ(added["next_record_id"], 0xFFFF) << "the last";
+    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 5}})["found"]);
+    EXPECT_FALSE(command(*server, {{"command", "add-sel"}, {"data", "01 02"}})["ok"]) << "records have 16 bytes";
+    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 70000}})["ok"]);
+    command(*server, {{"command", "clear-sel"}});
+    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 0}})["found"]);
+}
+
 TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
     auto server = start();
     const std::uint32_t hours = server->status()["unit"]["running_hours"];

@@ -110,6 +110,22 @@ TEST_F(MgxtoolTest, OnlyTheSmbiosSubcommandLoadsTheBmcLibrary) {
     EXPECT_EQ(map_requests(), 1);
 }
 
+// The event log through Halcore's export and the event log library, from record ID 0 on.
+TEST_F(MgxtoolTest, EventLogListsEveryRecordAndFollowsItsChanges) {
+    ToolRun listed = mgxtool("sel");
+    ASSERT_EQ(listed.exit_code, 0);
+    ASSERT_EQ(listed.document["records"].size(), 3u) << "the acer profile's records";
+    EXPECT_EQ(listed.document["records"][2]["record_id"], 3);
+    ASSERT_EQ(mgxtool("testbed sel add \"00 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff\"").exit_code, 0);
+    listed = mgxtool("sel");
+    ASSERT_EQ(listed.document["records"].size(), 4u);
+    EXPECT_EQ(listed.document["records"][3]["data"], "04 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff");
+    ASSERT_EQ(mgxtool("testbed sel clear").exit_code, 0);
+    listed = mgxtool("sel");
+    EXPECT_EQ(listed.exit_code, 0);
+    EXPECT_TRUE(listed.document["records"].empty());
+}
+
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
     ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(store_pattern()) + "\"").exit_code, 0);
     add_fault({{"kind", "short-answer"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x38}});
