@@ -10,20 +10,9 @@
 #include <cstring>
 
 #include "control_client.h"
+#include "sel_entry.h"
 #include "text/hex.h"
 
-namespace {
-
-#pragma pack(push, 1)
-struct SelEntryRequest {
-    std::uint16_t record_id;
-    std::uint16_t next_record_id;
-    std::uint8_t record[16];
-};
-#pragma pack(pop)
-static_assert(sizeof(SelEntryRequest) == 20, "SelEntryRequest layout");
-
-}  // namespace
 
 extern "C" std::int32_t SELGetEntry(void *request, void *) {
     if (!request) return 3;
@@ -38,7 +27,7 @@ extern "C" std::int32_t SELGetEntry(void *request, void *) {
     if (!answer.value("found", false)) return 1;
     const auto bytes = mgx::text::from_hex(answer.value("data", ""));
     if (!bytes || bytes->size() != sizeof entry.record) return 1;
-    entry.next_record_id = answer.value("next_record_id", std::uint16_t{0xFFFF});
+    entry.next_record_id = answer.value("next_record_id", sel_last_record);
     std::memcpy(entry.record, bytes->data(), sizeof entry.record);
     std::memcpy(request, &entry, sizeof entry);
     return 0;

@@ -8,24 +8,13 @@
 #include <halcore/halcore.h>
 
 #include "halcore_session.h"
+#include "sel_entry.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
 
 namespace {
 
-// The event log library's request record (sfs.dll beside this program): record ID, the next
-// record's ID (0xFFFF after the last), the 16-byte record.
-#pragma pack(push, 1)
-struct SelEntryRequest {
-    std::uint16_t record_id;
-    std::uint16_t next_record_id;
-    std::uint8_t record[16];
-};
-#pragma pack(pop)
-static_assert(sizeof(SelEntryRequest) == 20, "SelEntryRequest layout");
-
-constexpr std::uint16_t last_record = 0xFFFF;
 constexpr std::int32_t no_such_record = 1;  // the library's answer past the end or for an empty log
 
 // Halcore loads the library from the current directory: this program's own.
@@ -48,7 +37,7 @@ void list_event_log(const OutputOptions &output) {
         const std::string bytes = text::to_hex(request.record);
         records.push_back({{"record_id", request.record[0] | request.record[1] << 8}, {"data", bytes}});
         text << "record " << (request.record[0] | request.record[1] << 8) << "  " << bytes << "\n";
-        if (request.next_record_id == last_record) break;
+        if (request.next_record_id == sel_last_record) break;
         request.record_id = request.next_record_id;
     }
     if (status == no_such_record && records.empty()) status = 0;  // an empty log
