@@ -74,4 +74,13 @@ std::int32_t HCXGetLCDInfo(void *description, void *text);
 // The system event log through "sfs.dll" (loaded from the current directory at record ID 0):
 // 20, 27, 31, 113 for a NULL request, or SELGetEntry's own result.
 std::int32_t HCXGetCompleteSELInfo(void *request, void *second);
+
+// The LCD panel controller and the RCI chain on the SMBus (48-byte answer packets; 32 characters
+// of display text): 25 without the SMBus device, 113 for a NULL output.
+std::int32_t HCXGetSmbLcdDevInfo(std::uint8_t *out);
+std::int32_t HCXGetSmbLcdMgmtLogInfo(std::uint8_t *out);
+std::int32_t HCXGetSmbRCINumNode(std::uint8_t *out);
+std::int32_t HCXGetSmbRciDevInfo(std::int32_t node, std::uint8_t *out);
+std::int32_t HCXGetSmbRciDevUnitInfo(std::int32_t node, std::int32_t unit, std::uint8_t *out);
+std::int32_t HCXGetSmbLcdDisp(char *text);
 }
