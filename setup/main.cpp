@@ -12,6 +12,7 @@
 #include <halcore/mgx_call.h>
 
 #include "install_log.h"
+#include "win32/program_directory.h"
 #include "install_steps.h"
 #include "language.h"
 #include "registry_defaults.h"
@@ -26,13 +27,6 @@ std::optional<std::string> log_path(const char *command_line) {
     const char *option = std::strstr(command_line, "-f2");
     if (!option) return std::nullopt;
     return std::string(option + 3);
-}
-
-std::string program_directory() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length);
-    return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
 // The panel read that decides the "LCD" default: it succeeds and reports an LCD panel.
@@ -64,7 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return failed;
     }
 
-    const std::string directory = program_directory();
+    const std::string directory = mgx::win32::program_directory();
     if (DWORD made = create_directory_chain(directory)) {
         result = made;
         log.line("Directory Error. Can not make directory.\n");

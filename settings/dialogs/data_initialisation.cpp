@@ -3,6 +3,7 @@
 #include <string>
 
 #include "registry_defaults.h"
+#include "win32/program_directory.h"
 
 namespace mgx::settings {
 
@@ -13,13 +14,6 @@ constexpr UiMessage service_running = {L"GK7T30サービスが稼働中には登
                                        L"GK7T30-Service is running. so can not initialize data."};
 
 constexpr DWORD block_size = 128;
-
-std::string program_directory() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string full(path, length);
-    return full.substr(0, full.find_last_of('\\') + 1);
-}
 
 // True when the service took the "02" request and replied.
 bool service_answers() {
@@ -32,7 +26,7 @@ bool service_answers() {
 }  // namespace
 
 void InitialiseAllData(HWND owner, LanguageIndex language) {
-    const std::string directory = program_directory();
+    const std::string directory = win32::program_directory();
     if (MessageBoxW(owner, question.in(language), program_title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
     if (service_answers()) {
         MessageBoxW(owner, service_running.in(language), program_title, MB_OK | MB_ICONSTOP);

@@ -76,7 +76,7 @@ constexpr UiMessage caution = {
     L"some reasons.\nThough this function is for accidental halt of the server, it is\nalso enabled while boot procedure of the "
     L"server is intentionally suspended \nby executing BIOS setup utility or SCSI select utility. Therefore, even in this \ncase, "
     L"this function tries to reboot the server after the preset time.\n\nBefore enabling this function, please read Server User "
-    L"Guide carefully to\nunderstand the specification and usage of this function and make sure\nthat this function is "
+    L"Guide carefully to\nunderstand how this function works and how to use it and make sure\nthat this function is "
     L"configured correctly."};
 
 constexpr std::uint16_t minimum_minutes = 15, maximum_minutes = 999;

@@ -47,7 +47,7 @@ RunningProgram::~RunningProgram() {
     if (WaitForSingleObject(process_.get(), 30'000) != WAIT_OBJECT_0) TerminateProcess(process_.get(), 1);
 }
 
-std::wstring beside_this_program(const wchar_t *file) { return (own_directory() / file).wstring(); }
+std::filesystem::path beside_this_program(const std::filesystem::path &file) { return own_directory() / file; }
 
 ProgramRun RunningProgram::finish() {
     ProgramRun run;

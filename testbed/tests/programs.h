@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -38,7 +39,7 @@ private:
 };
 
 // A file of the build beside this test.
-std::wstring beside_this_program(const wchar_t *file);
+std::filesystem::path beside_this_program(const std::filesystem::path &file);
 
 // A program of the build beside this test, run to its end.
 ProgramRun run_program(const std::string &program, const std::string &arguments);

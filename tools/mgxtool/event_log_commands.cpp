@@ -9,6 +9,7 @@
 
 #include "halcore_session.h"
 #include "sel_entry.h"
+#include "win32/program_directory.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -19,10 +20,7 @@ constexpr std::int32_t no_such_record = 1;  // the library's answer past the end
 
 // Halcore loads the library from the current directory: this program's own.
 void change_to_own_directory() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    SetCurrentDirectoryW(directory.substr(0, directory.find_last_of(L'\\')).c_str());
+    SetCurrentDirectoryA(win32::program_directory().c_str());
 }
 
 void list_event_log(const OutputOptions &output) {

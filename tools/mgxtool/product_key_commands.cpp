@@ -12,6 +12,7 @@
 #include "lifetime_store.h"
 #include "registry_defaults.h"
 #include "wear_parts.h"
+#include "win32/program_directory.h"
 
 namespace mgx::tool {
 
@@ -19,13 +20,6 @@ using nlohmann::json;
 using namespace mgx::store;
 
 namespace {
-
-std::string program_directory() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length);
-    return directory.substr(0, directory.find_last_of('\\') + 1);
-}
 
 // Names for the parts in reports: the JSON key and the readable name.
 struct PartName {
@@ -105,7 +99,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
     defaults->callback([&output, defaults_options] {
         const Writer writer = defaults_options->variant == "setup" ? Writer::SetupProgram : Writer::SettingsProgram;
         std::optional<HalcoreSession> session;  // the setup variant asks the panel through Halcore
-        DefaultsContext context = defaults_for(writer, program_directory());
+        DefaultsContext context = defaults_for(writer, win32::program_directory());
         if (writer == Writer::SetupProgram) {
             session.emplace();
             context.lcd_panel_present = lcd_panel_present;

@@ -4,16 +4,6 @@
 
 namespace mgx::settings::testing {
 
-namespace {
-
-std::filesystem::path beside_this_test(const char *file) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / file;
-}
-
-}  // namespace
-
 void set_language(DWORD language) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
 }
@@ -65,7 +55,7 @@ void SettingsProgramTest::SetUpTestSuite() {
     std::filesystem::create_directories(install);
     for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll", "OMRAREG_CTL.dll",
                              "OMRALogging.dll"})
-        std::filesystem::copy_file(beside_this_test(file), install / file, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(testbed::testing::beside_this_program(file), install / file, std::filesystem::copy_options::overwrite_existing);
     control_request("use-profile", {{"profile", "acer"}});
     ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
 }

@@ -23,13 +23,7 @@ namespace {
 
 using testbed::testing::run_to_end;
 
-std::filesystem::path beside_this_test(const char *file) {
-    wchar_t own[MAX_PATH];
-    GetModuleFileNameW(nullptr, own, MAX_PATH);
-    return std::filesystem::path(own).parent_path() / file;
-}
-
-std::string service(const char *argument) { return "\"" + beside_this_test("GK7T30SV.EXE").string() + "\" " + argument; }
+std::string service(const char *argument) { return "\"" + testbed::testing::beside_this_program("GK7T30SV.EXE").string() + "\" " + argument; }
 
 std::string service_log() {
     std::ifstream log("C:\\ProgramData\\MgxTestbed\\GK7T30SV.log", std::ios::binary);
@@ -107,7 +101,7 @@ TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
     const std::vector<std::wstring> shown = initialise_answering({IDYES});
     EXPECT_EQ(shown.size(), 1u) << "nothing shown after the question";
     EXPECT_EQ(cpu_fan_life_time(), 26000u);
-    const std::string directory = beside_this_test("").string();
+    const std::string directory = testbed::testing::beside_this_program("").string();
     EXPECT_EQ(app_path("GK7T30UI.EXE"), directory + "GK7T30UI.EXE") << "App Paths for the program's own directory";
 }
 

@@ -63,7 +63,7 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
     std::vector<std::unique_ptr<RunningProgram>> running;
     for (int run = 0; run < runs; ++run) {
         const std::wstring command =
-            L"\"" + beside_this_program(L"mgxtool.exe") + L"\" --json store read " + std::to_wstring(run * 61) + L" 16";
+            L"\"" + beside_this_program("mgxtool.exe").wstring() + L"\" --json store read " + std::to_wstring(run * 61) + L" 16";
         running.push_back(std::make_unique<RunningProgram>(command));
     }
     for (int run = 0; run < runs; ++run) {

@@ -1,0 +1,18 @@
+// The running program's own directory, as the programs record it: the program's path cut after
+// its last backslash (so it ends with one).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace mgx::win32 {
+
+inline std::string program_directory() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string full(path, length);
+    return full.substr(0, full.find_last_of('\\') + 1);
+}
+
+}  // namespace mgx::win32
