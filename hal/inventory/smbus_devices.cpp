@@ -24,7 +24,6 @@ constexpr DWORD smbus_transfer = 0x80102004;
 constexpr std::uint8_t device_address = 0x18, operation_write = 0x0A, operation_read = 0x0B;
 constexpr std::uint8_t answer_success = 0x30;
 constexpr std::uint8_t read_status = 0xCE;
-constexpr std::int32_t answer_wrong = 104, status_read_failed = 106, counter_not_advanced = 107;
 
 Packet request(std::uint8_t operation, std::uint8_t command) {
     Packet packet{};
@@ -48,11 +47,11 @@ std::int32_t smbus_read(std::uint8_t command, std::uint8_t *answer) {
     Packet packet = request(operation_read, command);
     if (!transfer(packet.data(), packet_size, answer, packet_size)) return status::send_receive_failed;
     const std::uint8_t count = answer[3];
-    if (count < 2 || 3u + count >= packet_size) return answer_wrong;
+    if (count < 2 || 3u + count >= packet_size) return status::smb_answer_wrong;
     std::uint8_t sum = count;
     for (std::size_t at = 4; at < 3u + count; ++at) sum = static_cast<std::uint8_t>(sum + answer[at]);
-    if (static_cast<std::uint8_t>(-sum) != answer[3 + count]) return answer_wrong;
-    if (answer[4] != answer_success || answer[5] != command) return answer_wrong;
+    if (static_cast<std::uint8_t>(-sum) != answer[3 + count]) return status::smb_answer_wrong;
+    if (answer[4] != answer_success || answer[5] != command) return status::smb_answer_wrong;
     return status::ok;
 }
 
@@ -68,7 +67,7 @@ std::uint16_t write_counter(const Packet &status_packet) { return static_cast<st
 // A write the device counts: the status before and after must show exactly one more write.
 std::int32_t smbus_counted_write(std::uint8_t command, std::initializer_list<std::uint8_t> data) {
     Packet status_packet;
-    if (!read_status_packet(status_packet)) return status_read_failed;
+    if (!read_status_packet(status_packet)) return status::smb_status_read_failed;
     const std::uint16_t before = write_counter(status_packet);
     Packet packet = request(operation_write, command);
     const std::uint8_t count = static_cast<std::uint8_t>(data.size() + 1);
@@ -78,10 +77,10 @@ std::int32_t smbus_counted_write(std::uint8_t command, std::initializer_list<std
     for (std::uint8_t byte : data) sum = static_cast<std::uint8_t>(sum + byte);
     packet[3 + count] = static_cast<std::uint8_t>(-sum);
     if (!transfer(packet.data(), packet_size, nullptr, 0)) return status::send_receive_failed;
-    if (!read_status_packet(status_packet)) return status_read_failed;
+    if (!read_status_packet(status_packet)) return status::smb_status_read_failed;
     if (status_packet[9] != 0) return status_packet[9];
     // Without wrap-around: a counter going from 0xFFFF to 0 has not advanced by one.
-    if (static_cast<int>(write_counter(status_packet)) - static_cast<int>(before) - 1 != 0) return counter_not_advanced;
+    if (static_cast<int>(write_counter(status_packet)) - static_cast<int>(before) - 1 != 0) return status::smb_write_not_counted;
     return status::ok;
 }
 

@@ -8,49 +8,14 @@
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
 
-#include "control_client.h"
 #include "hal_fakes.h"
 #include "mgx_message.h"
 #include "process_state.h"
 #include "programs.h"
+#include "testbed_machines.h"
 
 namespace mgx::hal {
 namespace {
-
-using testbed::control_request;
-using testing::RecordedWaits;
-
-class OnMachine : public ::testing::Test {
-protected:
-    void SetUp() override { control_request("use-profile", {{"profile", machine()}}); }
-    void TearDown() override {
-        HCXFreeImbSmbDll();
-        control_request("clear-faults");
-        testing::reset_process_state();
-    }
-    virtual const char *machine() const = 0;
-    nlohmann::json log() { return control_request("log")["entries"]; }
-    void fault(nlohmann::json spec) { control_request("add-fault", {{"fault", std::move(spec)}}); }
-    void silence_unit() { control_request("set-unit", {{"unit", {{"silent", true}}}}); }
-    void fix_hours(std::uint32_t hours) {
-        control_request("set-unit", {{"unit", {{"running_hours", hours}, {"running_hours_fixed", true}}}});
-    }
-
-    RecordedWaits waits;
-    std::int32_t type = -1;
-};
-
-#define MACHINE(Suite, name)                                            \
-    class Suite : public OnMachine {                                    \
-        const char *machine() const override { return name; }           \
-    }
-
-MACHINE(OnIntel, "intel");
-MACHINE(OnIntelS450, "intel-s450");
-MACHINE(OnAcer, "acer");
-MACHINE(OnVelmora, "velmora");
-MACHINE(OnUnknown, "unknown");
-MACHINE(OnNoSmbios, "no-smbios");
 
 TEST_F(OnIntel, UnitAnswersThroughTheImbLibraryWithoutAnyWait) {
     EXPECT_EQ(HCXInitImbSmbDll(&type), status::ok);

@@ -104,13 +104,13 @@ TEST_F(SmbusDevices, ReadsCheckChecksumStatusAndEcho) {
     EXPECT_EQ(driver.calls()[0].input[1], 0x0B);
     EXPECT_EQ(driver.calls()[0].input[2], 0xC0);
     device.status_byte = 0x31;
-    EXPECT_EQ(HCXGetSmbLcdMgmtLogInfo(packet), 104) << "status 0x31 with a right checksum";
+    EXPECT_EQ(HCXGetSmbLcdMgmtLogInfo(packet), status::smb_answer_wrong) << "status 0x31 with a right checksum";
     device.status_byte = 0x30;
     device.echo = false;
-    EXPECT_EQ(HCXGetSmbRCINumNode(packet), 104) << "command not echoed";
+    EXPECT_EQ(HCXGetSmbRCINumNode(packet), status::smb_answer_wrong) << "command not echoed";
     device.echo = true;
     device.spoil_checksum = true;
-    EXPECT_EQ(HCXGetSmbRCINumNode(packet), 104) << "checksum wrong";
+    EXPECT_EQ(HCXGetSmbRCINumNode(packet), status::smb_answer_wrong) << "checksum wrong";
 }
 
 TEST_F(SmbusDevices, CountedWritesSendTheLowBytesAndCheckTheCounter) {
@@ -133,10 +133,10 @@ TEST_F(SmbusDevices, CountedWritesSendTheLowBytesAndCheckTheCounter) {
     EXPECT_EQ(device.writes.back()[5], 2) << "unit 258: its low byte";
     device.error = 0;
     device.counter_step = 0;
-    EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet), 107) << "counter not advanced";
+    EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet), status::smb_write_not_counted) << "counter not advanced";
     device.counter_step = 1;
     device.counter = 0xFFFF;
-    EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet), 107) << "0xFFFF to 0 is no advance by one";
+    EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet), status::smb_write_not_counted) << "0xFFFF to 0 is no advance by one";
 }
 
 TEST_F(SmbusDevices, DisplayTextFromTheFirstSelectorThatIsNotBlank) {

@@ -34,6 +34,11 @@ const std::map<std::string, Handler> &handlers() {
              server.update_unit(request.at("unit"));
              return server.status();
          }},
+        {"set-lcd-panel",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.update_lcd_panel(request.at("lcd_panel"));
+             return server.status();
+         }},
         {"advance-clock",
          [](VirtualServer &server, const nlohmann::json &request) {
              server.advance_clock(request.at("ms").get<std::int64_t>());

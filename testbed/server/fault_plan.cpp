@@ -8,13 +8,15 @@ namespace mgx::testbed {
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char *>, 9> kind_names{{
+constexpr std::array<std::pair<FaultKind, const char *>, 11> kind_names{{
     {FaultKind::CompletionCode, "completion-code"},
     {FaultKind::RefuseLock, "refuse-lock"},
     {FaultKind::FailWrite, "fail-write"},
     {FaultKind::FailRead, "fail-read"},
     {FaultKind::BadChecksum, "bad-checksum"},
     {FaultKind::BadHeader, "bad-header"},
+    {FaultKind::BadStatus, "bad-status"},
+    {FaultKind::CounterStuck, "counter-stuck"},
     {FaultKind::ShortAnswer, "short-answer"},
     {FaultKind::Silence, "silence"},
     {FaultKind::DriverStartFailure, "driver-start-failure"},
@@ -37,7 +39,9 @@ std::optional<Fault> FaultPlan::take(FaultKind kind, const FaultSite &site) {
     for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
         if (fault->kind != kind) continue;
         if (fault->device && *fault->device != site.device) continue;
-        if (!matches(fault->network_function, site.network_function) || !matches(fault->command, site.command)) continue;
+        if (!matches(fault->network_function, site.network_function) || !matches(fault->command, site.command) ||
+            !matches(fault->address, site.address))
+            continue;
         if (fault->skip > 0) {
             --fault->skip;
             return std::nullopt;
@@ -66,6 +70,7 @@ Fault parse_fault(const nlohmann::json &node) {
     }
     fault.network_function = byte_field(node, "netfn");
     fault.command = byte_field(node, "command");
+    fault.address = byte_field(node, "address");
     const bool always = !node.contains("count") || node["count"].is_null() || node["count"] == "always";
     if (!always) {
         if (!node["count"].is_number_integer() || node["count"].get<long long>() < 1 || node["count"].get<long long>() > 1000000)
@@ -90,6 +95,7 @@ nlohmann::json to_json(const Fault &fault) {
     node["device"] = fault.device ? device_name(*fault.device) : "any";
     if (fault.network_function) node["netfn"] = *fault.network_function;
     if (fault.command) node["command"] = *fault.command;
+    if (fault.address) node["address"] = *fault.address;
     node["count"] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
     if (fault.kind == FaultKind::CompletionCode) node["code"] = fault.code;
     if (fault.skip) node["skip"] = fault.skip;

@@ -13,12 +13,16 @@
 namespace mgx::testbed {
 
 enum class FaultKind {
-    CompletionCode,      // the unit answers `code` instead of processing the command
+    CompletionCode,      // the unit answers `code` instead of processing the command; the LCD panel
+                         // controller refuses a write with `code` as its last error
     RefuseLock,          // SMBus lock requests fail
     FailWrite,           // SMBus write fails; on the BMC and IMB drivers the request fails
     FailRead,            // SMBus read fails
     BadChecksum,         // SMBus answer checksum corrupted
-    BadHeader,           // SMBus answer network function is not request + 1
+    BadHeader,           // SMBus answer network function is not request + 1; on the LCD panel
+                         // controller the echoed command is wrong
+    BadStatus,           // the LCD panel controller answers with status byte 0x31
+    CounterStuck,        // the LCD panel controller carries out a write without counting it
     ShortAnswer,         // the answer loses its last data byte
     Silence,             // the unit does not answer at all
     DriverStartFailure,  // the driver's entry point fails
@@ -31,12 +35,14 @@ struct Fault {
     std::optional<int> remaining;      // always when absent
     std::uint8_t code = 0xFF;          // completion code of CompletionCode faults
     int skip = 0;                      // matching requests let through before it applies
+    std::optional<std::uint8_t> address = std::nullopt;  // SMBus device address (0x18: the LCD panel controller)
 };
 
 // What a request offers for matching: its device and, where it carries one, its message.
 struct FaultSite {
     DeviceKind device;
     std::optional<std::uint8_t> network_function, command;
+    std::optional<std::uint8_t> address = std::nullopt;
 };
 
 class FaultPlan {

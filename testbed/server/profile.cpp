@@ -85,7 +85,50 @@ SmbiosProfile parse_smbios(const json &node) {
     return smbios;
 }
 
+std::vector<std::uint8_t> answer_field(const json &object, const char *key) {
+    std::vector<std::uint8_t> bytes = hex_field(object, key);
+    if (bytes.size() > lcd_answer_capacity)
+        throw std::runtime_error(std::string("\"") + key + "\" holds more than " + std::to_string(lcd_answer_capacity) + " bytes");
+    return bytes;
+}
+
+LcdPanelProfile parse_lcd_panel(const json &node) {
+    if (!node.is_object()) throw std::runtime_error("\"lcd_panel\" must be an object");
+    LcdPanelProfile panel;
+    panel.device_info = answer_field(node, "device_info");
+    panel.management_log = answer_field(node, "management_log");
+    panel.pages = parse_lcd_pages(node.value("pages", json::object()));
+    const json nodes = node.value("rci_nodes", json::array());
+    if (!nodes.is_array() || nodes.size() > 255) throw std::runtime_error("\"rci_nodes\" must be a list of at most 255 nodes");
+    for (const json &rci : nodes) {
+        RciNodeProfile parsed{answer_field(rci, "device_info"), {}};
+        const json units = rci.value("units", json::array());
+        if (!units.is_array() || units.size() > 255) throw std::runtime_error("\"units\" must be a list of at most 255 units");
+        for (const json &unit : units) {
+            const auto bytes = unit.is_string() ? text::from_hex(unit.get<std::string>()) : std::nullopt;
+            if (!bytes || bytes->size() > lcd_answer_capacity)
+                throw std::runtime_error("an RCI unit is at most " + std::to_string(lcd_answer_capacity) + " hexadecimal bytes");
+            parsed.units.push_back(*bytes);
+        }
+        panel.rci_nodes.push_back(std::move(parsed));
+    }
+    return panel;
+}
+
 }  // namespace
+
+std::map<std::uint16_t, std::string> parse_lcd_pages(const json &node) {
+    if (!node.is_object()) throw std::runtime_error("\"pages\" must be an object");
+    std::map<std::uint16_t, std::string> pages;
+    for (const auto &[key, value] : node.items()) {
+        const auto selector = text::from_hex(key);
+        if (!selector || selector->size() != 2) throw std::runtime_error("a page is named by two hexadecimal selector bytes, not \"" + key + "\"");
+        if (!value.is_string() || value.get<std::string>().size() > lcd_page_width)
+            throw std::runtime_error("page \"" + key + "\" must be a text of at most 16 characters");
+        pages[static_cast<std::uint16_t>((*selector)[0] << 8 | (*selector)[1])] = value.get<std::string>();
+    }
+    return pages;
+}
 
 Profile parse_profile(const json &document) {
     if (!document.is_object()) throw std::runtime_error("a profile must be a JSON object");
@@ -115,6 +158,7 @@ Profile parse_profile(const json &document) {
             throw std::runtime_error("\"event_log\" holds records of 16 hexadecimal bytes");
         profile.unit.event_log.push_back(*bytes);
     }
+    if (document.contains("lcd_panel") && !document["lcd_panel"].is_null()) profile.lcd_panel = parse_lcd_panel(document["lcd_panel"]);
     return profile;
 }
 

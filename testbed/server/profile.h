@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,12 +56,31 @@ struct UnitProfile {
     std::vector<std::vector<std::uint8_t>> event_log = {};  // 16-byte event log records, oldest first
 };
 
+// One node of the RCI chain: its device information and its units' information, answered raw.
+struct RciNodeProfile {
+    std::vector<std::uint8_t> device_info;
+    std::vector<std::vector<std::uint8_t>> units;  // unit 1 first
+};
+
+// The LCD panel controller with the RCI chain behind it, at SMBus device address 0x18. Every
+// answer holds at most `lcd_answer_capacity` data bytes.
+inline constexpr std::size_t lcd_answer_capacity = 41;
+inline constexpr std::size_t lcd_page_width = 16;
+
+struct LcdPanelProfile {
+    std::vector<std::uint8_t> device_info, management_log;
+    // Display pages by their two selector bytes (first byte high); a page not given is blank.
+    std::map<std::uint16_t, std::string> pages;
+    std::vector<RciNodeProfile> rci_nodes;  // node 1 first
+};
+
 struct Profile {
     std::string name;
     std::string description;
     std::optional<SmbiosProfile> smbios;  // absent: the machine has no SMBIOS
     std::vector<DeviceKind> devices;      // hardware the drivers reach
     UnitProfile unit;
+    std::optional<LcdPanelProfile> lcd_panel;  // absent: nothing answers at SMBus address 0x18
 
     bool has_device(DeviceKind kind) const;
 };
@@ -68,6 +88,8 @@ struct Profile {
 // Throws std::runtime_error naming the field that is wrong.
 Profile parse_profile(const nlohmann::json &document);
 Profile load_profile(const std::filesystem::path &file);
+// The "pages" object of an LCD panel: {"00 10": "text of 16 characters at most", ...}.
+std::map<std::uint16_t, std::string> parse_lcd_pages(const nlohmann::json &node);
 
 const char *device_name(DeviceKind kind);
 std::optional<DeviceKind> device_from_name(std::string_view name);

@@ -53,9 +53,10 @@ Bytes frame_answer(const IpmiRequest &request, const IpmiAnswer &answer, std::ui
 
 }  // namespace
 
-void SmbusController::reset() {
+void SmbusController::reset(const std::optional<LcdPanelProfile> &panel) {
     lock_.reset();
     pending_.clear();
+    panel_.reset(panel);
 }
 
 nlohmann::json SmbusController::to_json(std::int64_t now_ms) const {
@@ -68,8 +69,10 @@ bool SmbusController::held_by_other(const std::string &owner, std::int64_t now_m
 }
 
 DeviceReply SmbusController::handle(std::uint32_t code, const Bytes &input, std::uint32_t output_capacity, UnitPort &unit) {
+    // The panel controller's exchanges take no bus lock; their size and address tell them apart.
+    if (code == MGXTB_IOCTL_SMBUS_TRANSFER && lcd::addressed(input)) return panel_.handle(input, output_capacity, unit.faults());
     if (input.size() != packet_size || output_capacity < packet_size)
-        return DeviceReply::failure(nt::invalid_parameter, "SMBus packets are 77 bytes each way");
+        return DeviceReply::failure(nt::invalid_parameter, "SMBus packets to the unit are 77 bytes each way, to the LCD panel controller (0x18) 48");
     const std::string owner = owner_of(input);
     switch (code) {
     case MGXTB_IOCTL_SMBUS_LOCK: return lock(input, owner, unit);

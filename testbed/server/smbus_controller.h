@@ -1,5 +1,6 @@
 // The SMBus controller behind "\\.\SMBUS2": the bus lock keyed by owner name, and the write
-// and read transfers that carry framed messages to the devices on the bus.
+// and read transfers that carry framed messages to the unit (77-byte packets) and short
+// exchanges to the LCD panel controller (48-byte packets to address 0x18).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "device_reply.h"
+#include "lcd_panel_controller.h"
 #include "unit_port.h"
 
 namespace mgx::testbed {
@@ -36,8 +38,9 @@ std::uint8_t complement(std::uint32_t sum);
 class SmbusController {
 public:
     DeviceReply handle(std::uint32_t code, const Bytes &input, std::uint32_t output_capacity, UnitPort &unit);
-    void reset();
+    void reset(const std::optional<LcdPanelProfile> &panel);
     nlohmann::json to_json(std::int64_t now_ms) const;
+    LcdPanelController &panel() { return panel_; }
 
 private:
     struct Lock {
@@ -57,6 +60,7 @@ private:
         IpmiAnswer answer;
     };
     std::map<std::string, Pending> pending_;  // the answer each owner may read next
+    LcdPanelController panel_;
 };
 
 }  // namespace mgx::testbed

@@ -57,6 +57,7 @@ void VirtualServer::restore(const nlohmann::json &remembered) {
     memory_ = build_physical_memory(profile_);
     unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
     unit_.update_from(remembered.value("unit", nlohmann::json::object()), clock_.now_ms());
+    smbus_.reset(profile_.lcd_panel);
 }
 
 void VirtualServer::set_aside_unusable_state(const std::string &problem) {
@@ -76,7 +77,7 @@ void VirtualServer::switch_to(Profile profile) {
     profile_ = std::move(profile);
     unit_ = UnitState::initial(profile_.unit, clock_.now_ms());
     faults_.clear();
-    smbus_.reset();
+    smbus_.reset(profile_.lcd_panel);
     log_.clear();
     persist();
     server_log("profile " + profile_.name);
@@ -129,6 +130,7 @@ nlohmann::json VirtualServer::status() {
             {"unit", unit_.to_json(clock_.now_ms())},
             {"device_id", text::to_hex(profile_.unit.device_id)},
             {"smbus", smbus_.to_json(clock_.now_ms())},
+            {"lcd_panel", smbus_.panel().to_json()},
             {"faults", fault_list()},
             {"log", {{"entries", log_.size()}, {"next_sequence", log_.next_sequence()}}},
             {"state_file", store_.file().string()},
@@ -172,6 +174,11 @@ void VirtualServer::update_unit(const nlohmann::json &fields) {
     }
     unit_ = updated;
     persist();
+}
+
+void VirtualServer::update_lcd_panel(const nlohmann::json &fields) {
+    std::lock_guard lock(mutex_);
+    smbus_.panel().update(fields);
 }
 
 void VirtualServer::advance_clock(std::int64_t ms) {

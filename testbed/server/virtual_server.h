@@ -37,6 +37,8 @@ public:
     void use_profile(const std::string &name);  // a different machine: fresh unit, no faults, empty log
     void reset();                               // the same with the current profile
     void update_unit(const nlohmann::json &fields);
+    // The LCD panel controller's write counter and display pages (see LcdPanelController).
+    void update_lcd_panel(const nlohmann::json &fields);
     void advance_clock(std::int64_t ms);
     void add_fault(const Fault &fault);
     void clear_faults();

@@ -3,6 +3,8 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
+#include <vector>
 
 #include "control_client.h"
 
@@ -71,8 +73,24 @@ struct UnitOptions {
 
 struct FaultOptions {
     std::string kind, device = "any";
-    std::optional<int> netfn, command_code, count, completion_code, skip;
+    std::optional<int> netfn, command_code, count, completion_code, skip, address;
 };
+
+struct PanelOptions {
+    std::optional<std::uint32_t> write_counter;
+    std::vector<std::string> pages;  // "00 10=TEXT"
+};
+
+json panel_fields(const PanelOptions &wanted) {
+    json fields = json::object();
+    if (wanted.write_counter) fields["write_counter"] = *wanted.write_counter;
+    for (const std::string &page : wanted.pages) {
+        const auto equals = page.find('=');
+        if (equals == std::string::npos) throw std::runtime_error("a page is SELECTOR=TEXT, e.g. \"00 10=System ready\"");
+        fields["pages"][page.substr(0, equals)] = page.substr(equals + 1);
+    }
+    return fields;
+}
 
 struct LogOptions {
     std::uint64_t since = 0;
@@ -128,11 +146,13 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     faults->require_subcommand(1);
     CLI::App *add = faults->add_subcommand("add", "add a fault");
     add->add_option("kind", fault->kind, "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
-                                  "short-answer, silence or driver-start-failure")
+                                  "bad-status, counter-stuck, short-answer, silence or driver-start-failure")
         ->required();
     add->add_option("--device", fault->device, "imb, bmc, smbus or any")->capture_default_str();
     add->add_option("--netfn", fault->netfn, "only requests with this network function (0x3a or 58)");
     add->add_option("--command", fault->command_code, "only requests with this command code");
+    add->add_option("--address", fault->address, "only requests to this SMBus device address (0x18: the LCD panel controller)")
+        ->check(CLI::Range(0, 255));
     add->add_option("--count", fault->count, "only the next N matching requests (default: always)")->check(CLI::Range(1, 1000000));
     add->add_option("--code", fault->completion_code, "completion code of a completion-code fault")->check(CLI::Range(0, 255));
     add->add_option("--skip", fault->skip, "let this many matching requests through first")->check(CLI::Range(0, 1000000));
@@ -143,6 +163,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         if (fault->count) spec["count"] = *fault->count;
         if (fault->completion_code) spec["code"] = *fault->completion_code;
         if (fault->skip) spec["skip"] = *fault->skip;
+        if (fault->address) spec["address"] = *fault->address;
         json reply = control_request("add-fault", {{"fault", spec}});
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });
@@ -175,6 +196,18 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     });
     sel->add_subcommand("clear", "empty the event log")->callback([&options] {
         report(options, control_request("clear-sel"), "event log cleared\n");
+    });
+
+    auto panel_options = std::make_shared<PanelOptions>();
+    CLI::App *panel = testbed->add_subcommand("lcd", "the LCD panel controller at SMBus address 0x18: its state, or change it");
+    panel->add_option("--write-counter", panel_options->write_counter, "set the write counter (65535: the next write wraps it)")
+        ->check(CLI::Range(0, 65535));
+    panel->add_option("--page", panel_options->pages, "set a display page: \"SELECTOR=TEXT\", e.g. \"00 10=System ready\"");
+    panel->callback([&options, panel_options] {
+        const json fields = panel_fields(*panel_options);
+        const json status = fields.empty() ? control_request("status") : control_request("set-lcd-panel", {{"lcd_panel", fields}});
+        const json &state = status["lcd_panel"];
+        report(options, state, state.is_null() ? "this machine has no LCD panel controller\n" : state.dump(2) + "\n");
     });
 
     auto advance_options = std::make_shared<AdvanceClockOptions>();

@@ -49,6 +49,11 @@ TEST(ShippedProfiles, EachMachineHasTheBaseboardAndDriversItStandsFor) {
     EXPECT_NE(load_profile(shipped_profiles() / "intel-s450.json").smbios->baseboard_product.find("S450"), std::string::npos);
     EXPECT_EQ(load_profile(shipped_profiles() / "intel.json").smbios->baseboard_product.find("S450"), std::string::npos);
     EXPECT_FALSE(load_profile(shipped_profiles() / "no-smbios.json").smbios.has_value());
+    const Profile acer = load_profile(shipped_profiles() / "acer.json");
+    ASSERT_TRUE(acer.lcd_panel.has_value()) << "the SMBus machine has the LCD panel controller and RCI chain";
+    EXPECT_FALSE(acer.lcd_panel->rci_nodes.empty());
+    EXPECT_FALSE(acer.lcd_panel->pages.empty());
+    EXPECT_FALSE(load_profile(shipped_profiles() / "intel.json").lcd_panel.has_value());
 }
 
 TEST(ProfileParsing, MistakesNameTheField) {
@@ -69,6 +74,12 @@ TEST(ProfileParsing, MistakesNameTheField) {
     EXPECT_NE(error_of(R"({"name": "x", "unit": {"device_id": "20 81 01 10 51 3f", "running_hours": -1}})").find("running_hours"),
               std::string::npos);
     EXPECT_EQ(error_of((std::string(R"({"name": "x", )") + unit + "}").c_str()), "accepted");
+    const auto panel_error = [&](const char *panel) { return error_of((std::string(R"({"name": "x", )") + unit + R"(, "lcd_panel": )" + panel + "}").c_str()); };
+    EXPECT_NE(panel_error(R"({"pages": {"00": "one byte"}})").find("two hexadecimal"), std::string::npos);
+    EXPECT_NE(panel_error(R"({"pages": {"00 10": "seventeen letters"}})").find("16"), std::string::npos);
+    EXPECT_NE(panel_error(R"({"device_info": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29"})").find("41"), std::string::npos);
+    EXPECT_NE(panel_error(R"({"rci_nodes": [{"units": ["zz"]}]})").find("RCI unit"), std::string::npos);
+    EXPECT_EQ(panel_error(R"({"pages": {"00 10": "sixteen letters!"}, "rci_nodes": [{"units": ["01"]}]})"), "accepted");
 }
 
 TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
@@ -83,6 +94,14 @@ TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
     EXPECT_TRUE(plan.take(FaultKind::CompletionCode, running_time));
     EXPECT_FALSE(plan.take(FaultKind::CompletionCode, running_time));
     EXPECT_TRUE(plan.faults().empty());
+}
+
+TEST(FaultPlan, AnAddressNarrowsAFaultToOneSmbusDevice) {
+    FaultPlan plan;
+    plan.add(parse_fault({{"kind", "bad-status"}, {"address", 0x18}, {"command", 0xC0}}));
+    EXPECT_FALSE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, 0x06, 0xC0})) << "a unit message";
+    EXPECT_TRUE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, std::nullopt, 0xC0, 0x18}));
+    EXPECT_EQ(to_json(plan.faults()[0])["address"], 0x18);
 }
 
 TEST(FaultPlan, SkippedRequestsPassBeforeTheFaultApplies) {

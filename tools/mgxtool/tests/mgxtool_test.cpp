@@ -12,6 +12,7 @@
 
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
+#include <halcore/status_codes.h>
 
 #include "device_client.h"
 #include "programs.h"
@@ -124,6 +125,36 @@ TEST_F(MgxtoolTest, EventLogListsEveryRecordAndFollowsItsChanges) {
     listed = mgxtool("sel");
     EXPECT_EQ(listed.exit_code, 0);
     EXPECT_TRUE(listed.document["records"].empty());
+}
+
+// The LCD panel controller and RCI chain at SMBus address 0x18, as the acer profile has them.
+TEST_F(MgxtoolTest, PanelAndRciChainShowTheDevicesAnswers) {
+    const ToolRun display = mgxtool("lcd display");
+    ASSERT_EQ(display.exit_code, 0);
+    EXPECT_EQ(display.document["lines"], json::array({"GK7 Tower 700   ", "System ready    "}));
+    ASSERT_EQ(mgxtool("testbed lcd --page \"00 00=\" --page \"00 10=\" --page \"01 00=Disk 2 rebuild\"").exit_code, 0);
+    EXPECT_EQ(mgxtool("lcd display").document["lines"][0], "Disk 2 rebuild  ") << "the first selector is blank now";
+
+    const ToolRun nodes = mgxtool("rci nodes");
+    ASSERT_EQ(nodes.exit_code, 0);
+    EXPECT_EQ(nodes.document["nodes"], 2);
+    EXPECT_EQ(nodes.document["devices"][1]["answer"]["data"], "02 00 52 43 49 2d 46 41 4e 20 00 01");
+    const ToolRun unit = mgxtool("rci unit 1 2");
+    EXPECT_EQ(unit.document["answer"]["data"], "02 01 00 50");
+    EXPECT_EQ(unit.document["answer"]["device_status"], 0x30);
+    EXPECT_EQ(mgxtool("lcd info").document["answer"]["command"], 0xC0);
+
+    const ToolRun missing = mgxtool("rci device 9");
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_EQ(missing.document["status"], 2);
+    EXPECT_EQ(missing.document["meaning"], "the device reported error code 2");
+    ASSERT_EQ(mgxtool("testbed fault add bad-status --address 0x18 --count 1").exit_code, 0);
+    EXPECT_EQ(mgxtool("lcd log").document["status"], hal::status::smb_answer_wrong);
+
+    use("intel");
+    const ToolRun elsewhere = mgxtool("lcd display");
+    EXPECT_EQ(elsewhere.exit_code, 1);
+    EXPECT_EQ(elsewhere.document["status"], hal::status::interface_unavailable);
 }
 
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {

@@ -1,0 +1,141 @@
+#include "smbus_device_commands.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include <halcore/halcore.h>
+#include <halcore/status_codes.h>
+
+#include "halcore_session.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+
+namespace {
+
+using Packet = std::array<std::uint8_t, 48>;
+using PacketRead = std::function<std::int32_t(std::uint8_t *)>;
+
+// What an answer packet holds: its count, status byte, echoed command and checksum have a
+// meaning of their own; the data belong to the device and are shown as they came.
+json decode_answer(const Packet &packet) {
+    const std::size_t count = packet[3];
+    const std::size_t data_end = std::min<std::size_t>(3 + count, packet.size() - 1);
+    return {{"count", count},
+            {"device_status", packet[4]},
+            {"command", packet[5]},
+            {"data", text::to_hex(std::span(packet).subspan(6, data_end > 6 ? data_end - 6 : 0))},
+            {"checksum", packet[data_end]},
+            {"packet", text::to_hex(packet)}};
+}
+
+std::string describe_answer(const json &answer) {
+    char head[96];
+    std::snprintf(head, sizeof head, "command 0x%02X, device status 0x%02X, count %d\n", answer["command"].get<int>(),
+                  answer["device_status"].get<int>(), answer["count"].get<int>());
+    return head + ("data    " + answer["data"].get<std::string>() + "\n");
+}
+
+// What a failed exchange's status means, for the reader.
+std::int32_t explained(std::int32_t status, json &document, std::ostringstream &text) {
+    namespace codes = hal::status;
+    std::string meaning;
+    switch (status) {
+    case codes::ok: return status;
+    case codes::interface_unavailable: meaning = "no SMBus device is open: this machine's unit is not reached over the SMBus"; break;
+    case codes::smb_answer_wrong: meaning = "the device's answer had a wrong checksum, status byte or echoed command"; break;
+    case codes::smb_status_read_failed: meaning = "reading the device's status failed"; break;
+    case codes::smb_write_not_counted: meaning = "the device's write counter did not advance by one"; break;
+    case codes::send_receive_failed: meaning = "the request to the device failed"; break;
+    default: meaning = "the device reported error code " + std::to_string(status); break;
+    }
+    document["meaning"] = meaning;
+    text << meaning << "\n";
+    return status;
+}
+
+// One export that fills a packet, reported under `title`.
+void report_packet(const OutputOptions &output, const std::string &title, const PacketRead &read) {
+    with_unit(output, [&](json &document, std::ostringstream &text) {
+        Packet packet{};
+        const std::int32_t status = read(packet.data());
+        if (status != 0) return explained(status, document, text);
+        document["answer"] = decode_answer(packet);
+        text << title << "\n" << describe_answer(document["answer"]);
+        return 0;
+    });
+}
+
+void list_rci_nodes(const OutputOptions &output) {
+    with_unit(output, [](json &document, std::ostringstream &text) {
+        Packet packet{};
+        if (std::int32_t status = HCXGetSmbRCINumNode(packet.data())) return explained(status, document, text);
+        document["answer"] = decode_answer(packet);
+        const int nodes = packet[3] > 3 ? packet[6] : 0;  // the first data byte: the number of nodes
+        document["nodes"] = nodes;
+        text << "RCI nodes: " << nodes << "\n";
+        json devices = json::array();
+        for (int node = 1; node <= nodes; ++node) {
+            if (std::int32_t status = HCXGetSmbRciDevInfo(node, packet.data())) return explained(status, document, text);
+            devices.push_back({{"node", node}, {"answer", decode_answer(packet)}});
+            text << "node " << node << ": " << devices.back()["answer"]["data"].get<std::string>() << "\n";
+        }
+        document["devices"] = devices;
+        return 0;
+    });
+}
+
+void show_display(const OutputOptions &output) {
+    with_unit(output, [](json &document, std::ostringstream &text) {
+        char characters[32];
+        if (std::int32_t status = HCXGetSmbLcdDisp(characters)) return explained(status, document, text);
+        const std::string first(characters, 16), second(characters + 16, 16);
+        document["lines"] = {first, second};
+        text << "+----------------+\n|" << first << "|\n|" << second << "|\n+----------------+\n";
+        return 0;
+    });
+}
+
+struct RciOptions {
+    int node = 0, unit = 0;
+};
+
+}  // namespace
+
+void add_smbus_device_commands(CLI::App &app, const OutputOptions &output) {
+    CLI::App *lcd = app.add_subcommand("lcd", "the LCD panel controller on the SMBus (SMBus machines)");
+    lcd->require_subcommand(1);
+    lcd->add_subcommand("info", "the controller's device information")->callback([&output] {
+        report_packet(output, "LCD device information", HCXGetSmbLcdDevInfo);
+    });
+    lcd->add_subcommand("log", "the controller's management log information")->callback([&output] {
+        report_packet(output, "LCD management log information", HCXGetSmbLcdMgmtLogInfo);
+    });
+    lcd->add_subcommand("display", "the text the panel shows: two lines of 16 characters")->callback([&output] { show_display(output); });
+
+    auto options = std::make_shared<RciOptions>();
+    CLI::App *rci = app.add_subcommand("rci", "the RCI device chain behind the LCD panel controller (SMBus machines)");
+    rci->require_subcommand(1);
+    rci->add_subcommand("nodes", "the number of nodes and each node's device information (nodes count from 1)")->callback([&output] {
+        list_rci_nodes(output);
+    });
+    CLI::App *device = rci->add_subcommand("device", "device information of node N");
+    device->add_option("node", options->node, "node number (its low byte is sent)")->required();
+    device->callback([&output, options] {
+        report_packet(output, "RCI node " + std::to_string(options->node),
+                      [&options](std::uint8_t *out) { return HCXGetSmbRciDevInfo(options->node, out); });
+    });
+    CLI::App *unit = rci->add_subcommand("unit", "unit information of unit U of node N");
+    unit->add_option("node", options->node, "node number (its low byte is sent)")->required();
+    unit->add_option("unit", options->unit, "unit number (its low byte is sent)")->required();
+    unit->callback([&output, options] {
+        report_packet(output, "RCI node " + std::to_string(options->node) + ", unit " + std::to_string(options->unit),
+                      [&options](std::uint8_t *out) { return HCXGetSmbRciDevUnitInfo(options->node, options->unit, out); });
+    });
+}
+
+}  // namespace mgx::tool
