@@ -8,4 +8,13 @@ void acquire_sensor_lock();  // waits without a time limit
 void release_sensor_lock();  // count + 1
 void destroy_sensor_lock();  // releases once more, then closes
 
+// Holds the lock for a scope.
+class SensorLockScope {
+public:
+    SensorLockScope() { acquire_sensor_lock(); }
+    ~SensorLockScope() { release_sensor_lock(); }
+    SensorLockScope(const SensorLockScope &) = delete;
+    SensorLockScope &operator=(const SensorLockScope &) = delete;
+};
+
 }  // namespace mgx::hal

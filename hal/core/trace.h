@@ -7,6 +7,7 @@ namespace mgx::hal {
 // Source names the messages carry.
 inline constexpr const char *trace_main = "HCXImbSmbMain";
 inline constexpr const char *trace_imb = "HCXIMB";
+inline constexpr const char *trace_fru = "HCXFruDbCollector";
 
 void trace_message(const char *source_file, int line, const char *format, ...) __attribute__((format(printf, 3, 4)));
 

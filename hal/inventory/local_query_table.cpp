@@ -1,8 +1,9 @@
 // The query table the SMBus back end builds itself: every category and slot of the table's
-// layout, with NotSupportedEntry where no implementation of this library serves (the sensor and
-// FRU queries take their slots as they are built), and empty slots where the layout has none.
+// layout, the local sensor, inventory, security and LCD queries in their slots, NotSupportedEntry
+// where none of them serves, and empty slots where the layout has none.
 #include "inventory_state.h"
 #include "query_api_table.h"
+#include "sensor_queries.h"
 
 namespace mgx::hal {
 
@@ -57,6 +58,18 @@ std::uint32_t install_local_query_table() {
         {21, nullptr, 0},
         {22, filled(lcd), 0},
     };
+    sensors[0] = as_query_entry(local_sensor_count);
+    sensors[1] = as_query_entry(local_sensor_info);
+    sensors[2] = as_query_entry(local_current_value);
+    sensors[5] = as_query_entry(local_sensor_fru);
+    memory[3] = as_query_entry(local_memory_module_fru);
+    processor[2] = as_query_entry(local_processor_fru);
+    power_supply[0] = as_query_entry(local_power_supply_info);
+    security[0] = as_query_entry(local_security_info);
+    physical_container[1] = as_query_entry(local_physical_container_fru);
+    inventory[0] = as_query_entry(local_inventory_fru);
+    lcd[0] = as_query_entry(local_lcd_description);
+    lcd[3] = as_query_entry(local_lcd_text);
     for (std::size_t entry = 0; entry < query_category_count; ++entry) table[entry] = categories[entry];
     inventory_state().query_api_table = table;
     return query_category_count;

@@ -24,6 +24,13 @@ struct QueryCategory {
 static_assert(offsetof(QueryCategory, slots) == 4, "QueryCategory layout");
 static_assert(sizeof(QueryCategory) == 8 + sizeof(void *), "QueryCategory layout");
 
+// A typed entry point as a slot: the callers pass integer and pointer arguments, which the
+// 64-bit calling convention hands over alike to variadic and fixed entry points.
+template <typename Function>
+QueryEntry as_query_entry(Function *function) {
+    return reinterpret_cast<QueryEntry>(reinterpret_cast<void (*)()>(function));
+}
+
 // Accepts any arguments and answers 4 (not supported).
 std::int32_t NotSupportedEntry(...);
 

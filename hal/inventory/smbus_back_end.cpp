@@ -1,5 +1,5 @@
-// The SMBus back end: the SMBus driver, kept open as the device path, and the sensor lock of the
-// locally built query entry points.
+// The SMBus back end: the SMBus driver, kept open as the device path; for other programs than
+// the product's own, the repository walk and the locally built query table.
 #include <windows.h>
 
 #include <cstring>
@@ -12,7 +12,10 @@
 #include "driver_probe.h"
 #include "inventory_state.h"
 #include "process_state.h"
+#include "fru_collector.h"
 #include "query_api_table.h"
+#include "repository_walk.h"
+#include "sensor_cache.h"
 #include "sensor_lock.h"
 
 namespace mgx::hal {
@@ -30,7 +33,9 @@ std::int32_t start_smbus_back_end(const char *device_name) {
     if (driver.status != status::ok) return driver.status;
     if (probe_smbus_unit() != 0) return status::transport_failure;
     if (is_product_program(driver.executable_name)) return status::ok;
+    sensor_cache().clear();
     create_sensor_lock();
+    walk_repository();
     install_local_query_table();
     return status::ok;
 }
@@ -42,7 +47,9 @@ std::int32_t stop_smbus_back_end() {
         if (!CloseHandle(state.device)) result = status::device_not_open_at_close;
         state.device = nullptr;
     }
+    free_fru_lists();
     destroy_sensor_lock();
+    sensor_cache().clear();
     return result;
 }
 

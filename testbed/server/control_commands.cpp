@@ -15,6 +15,12 @@ using Handler = std::function<nlohmann::json(VirtualServer &, const nlohmann::js
 
 const nlohmann::json done = nlohmann::json::object();
 
+std::vector<std::uint8_t> hex_argument(const nlohmann::json &request, const char *key) {
+    const auto bytes = text::from_hex(request.at(key).get<std::string>());
+    if (!bytes) throw std::runtime_error(std::string("\"") + key + "\" must be hexadecimal bytes");
+    return *bytes;
+}
+
 const std::map<std::string, Handler> &handlers() {
     static const std::map<std::string, Handler> table = {
         {"status", [](VirtualServer &server, const nlohmann::json &) { return server.status(); }},
@@ -33,6 +39,26 @@ const std::map<std::string, Handler> &handlers() {
          [](VirtualServer &server, const nlohmann::json &request) {
              server.update_unit(request.at("unit"));
              return server.status();
+         }},
+        {"set-sdr",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.replace_repository(hex_argument(request, "dump"));
+             return server.status();
+         }},
+        {"set-fru",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.replace_fru_image(hex_argument(request, "image"));
+             return server.status();
+         }},
+        {"set-sensor",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.set_sensor_reading(request.at("sensor"));
+             return done;
+         }},
+        {"set-chassis",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             server.set_chassis_status(hex_argument(request, "status"));
+             return done;
          }},
         {"set-lcd-panel",
          [](VirtualServer &server, const nlohmann::json &request) {
@@ -75,9 +101,7 @@ const std::map<std::string, Handler> &handlers() {
          }},
         {"add-sel",
          [](VirtualServer &server, const nlohmann::json &request) {
-             const auto bytes = text::from_hex(request.at("data").get<std::string>());
-             if (!bytes) throw std::runtime_error("\"data\" must be hexadecimal bytes");
-             server.add_event(*bytes);
+             server.add_event(hex_argument(request, "data"));
              return done;
          }},
         {"clear-sel",

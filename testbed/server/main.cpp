@@ -5,14 +5,18 @@
 //   vserver install [--no-drivers]   register and start the server service and the driver services
 //   vserver uninstall          stop and remove them
 //   vserver drivers install|remove   only the driver services
+//   vserver encode-sdr SOURCE.json OUT.sdr   a repository dump from its readable description
+//   vserver encode-fru SOURCE.json OUT.fru   a FRU image likewise
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
+#include "inventory_encoder.h"
 #include "pipe_listeners.h"
 #include "server_log.h"
 #include "testbed_services.h"
@@ -47,8 +51,20 @@ PipeListeners start_server() {
 }
 
 int usage() {
-    std::fputs("usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n", stderr);
+    std::fputs("usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n"
+               "       vserver encode-sdr|encode-fru SOURCE.json OUT\n", stderr);
     return 2;
+}
+
+int encode(const std::string &kind, const std::filesystem::path &source, const std::filesystem::path &out) {
+    std::ifstream input(source);
+    if (!input) throw std::runtime_error("cannot open " + source.string());
+    const nlohmann::json description = nlohmann::json::parse(input);
+    const Bytes bytes = kind == "encode-sdr" ? encode_repository(description) : encode_fru_image(description);
+    std::ofstream output(out, std::ios::binary);
+    output.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!output) throw std::runtime_error("cannot write " + out.string());
+    return 0;
 }
 
 }  // namespace
@@ -91,6 +107,7 @@ int main(int argc, char **argv) {
             remove_server_service();
             return 0;
         }
+        if ((mode == "encode-sdr" || mode == "encode-fru") && argc == 4) return encode(mode, argv[2], argv[3]);
         if (mode == "drivers" && option == "install") return install_driver_services(), 0;
         if (mode == "drivers" && option == "remove") return remove_driver_services(), 0;
     } catch (const std::exception &error) {

@@ -29,6 +29,9 @@ UnitState UnitState::initial(const UnitProfile &profile, std::int64_t now_ms) {
     state.running_hours_since_ms = now_ms;
     state.silent = profile.silent;
     state.memory.event_log = profile.event_log;
+    if (!profile.fru_image.empty()) state.memory.fru_device = profile.fru_image;
+    state.repository = profile.repository;
+    state.chassis_status = profile.chassis_status;
     return state;
 }
 
@@ -78,6 +81,7 @@ UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int6
         if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
         return {{completion::ok, little_endian(state.running_hours(now_ms))}};
     }
+    if (auto reply = answer_platform_command(state, profile, request)) return *reply;
     return answer_memory_command(state, profile, now_ms, request);
 }
 

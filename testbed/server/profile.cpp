@@ -1,6 +1,7 @@
 #include "profile.h"
 
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -130,7 +131,7 @@ std::map<std::uint16_t, std::string> parse_lcd_pages(const json &node) {
     return pages;
 }
 
-Profile parse_profile(const json &document) {
+Profile parse_profile(const json &document, const std::filesystem::path &directory) {
     if (!document.is_object()) throw std::runtime_error("a profile must be a JSON object");
     Profile profile;
     profile.name = text(document, "name");
@@ -158,6 +159,17 @@ Profile parse_profile(const json &document) {
             throw std::runtime_error("\"event_log\" holds records of 16 hexadecimal bytes");
         profile.unit.event_log.push_back(*bytes);
     }
+    if (const std::string sdr_file = text(unit, "sdr_file"); !sdr_file.empty())
+        profile.unit.repository = SensorRepository::load(directory / sdr_file);
+    if (const std::string fru_file = text(unit, "fru_file"); !fru_file.empty()) {
+        std::ifstream stream(directory / fru_file, std::ios::binary);
+        if (!stream) throw std::runtime_error("cannot open the FRU image " + fru_file);
+        profile.unit.fru_image.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        if (profile.unit.fru_image.empty() || profile.unit.fru_image.size() > max_fru_image)
+            throw std::runtime_error("the FRU image " + fru_file + " must hold 1 to " + std::to_string(max_fru_image) + " bytes");
+    }
+    profile.unit.fru_word_access = unit.value("fru_word_access", false);
+    if (unit.contains("chassis_status")) profile.unit.chassis_status = hex_field(unit, "chassis_status");
     if (document.contains("lcd_panel") && !document["lcd_panel"].is_null()) profile.lcd_panel = parse_lcd_panel(document["lcd_panel"]);
     return profile;
 }
@@ -166,7 +178,7 @@ Profile load_profile(const std::filesystem::path &file) {
     std::ifstream stream(file);
     if (!stream) throw std::runtime_error("cannot open profile " + file.string());
     try {
-        return parse_profile(json::parse(stream));
+        return parse_profile(json::parse(stream), file.parent_path());
     } catch (const std::exception &error) {
         throw std::runtime_error(file.filename().string() + ": " + error.what());
     }

@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sensor_repository.h"
+
 namespace mgx::testbed {
 
 struct ProcessorInfo {
@@ -54,6 +56,10 @@ struct UnitProfile {
     bool os_boot_monitoring = true;   // the unit can watch the operating system's boot
     std::uint8_t store_read_limit = 16;  // most bytes one store-area read answer delivers
     std::vector<std::vector<std::uint8_t>> event_log = {};  // 16-byte event log records, oldest first
+    SensorRepository repository = {};                       // "sdr_file": an `ipmitool sdr dump` file
+    std::vector<std::uint8_t> fru_image = {};               // "fru_file": FRU device 0; none: 256 bytes of 0xFF
+    bool fru_word_access = false;                           // FRU device 0 is read by words
+    std::vector<std::uint8_t> chassis_status = {0x01, 0x00, 0x00};  // Get Chassis Status answer data
 };
 
 // One node of the RCI chain: its device information and its units' information, answered raw.
@@ -86,7 +92,8 @@ struct Profile {
 };
 
 // Throws std::runtime_error naming the field that is wrong.
-Profile parse_profile(const nlohmann::json &document);
+// Files a profile names ("sdr_file", "fru_file") are found in `directory`.
+Profile parse_profile(const nlohmann::json &document, const std::filesystem::path &directory = {});
 Profile load_profile(const std::filesystem::path &file);
 // The "pages" object of an LCD panel: {"00 10": "text of 16 characters at most", ...}.
 std::map<std::uint16_t, std::string> parse_lcd_pages(const nlohmann::json &node);

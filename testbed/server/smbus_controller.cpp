@@ -112,9 +112,9 @@ DeviceReply SmbusController::write(const Bytes &packet, const std::string &owner
     std::uint32_t sum = 2u * target + write_command + length;
     for (std::size_t i = 0; i + 1 < length; ++i) sum += message[i];
     if (message[length - 1] != complement(sum)) return DeviceReply::failure(nt::io_device_error, "request checksum wrong");
-    if (target != unit_address) return DeviceReply::failure(nt::io_device_error, "no device at this address");
+    if (!unit.answers_at(target)) return DeviceReply::failure(nt::io_device_error, "no device at this address");
 
-    IpmiRequest request{message[2], message[3], Bytes(message + 4, message + length - 1)};
+    IpmiRequest request{message[2], message[3], Bytes(message + 4, message + length - 1), target};
     DeviceReply reply;
     reply.request = request;
     if (unit.faults().take(FaultKind::FailWrite, site_of(DeviceKind::Smbus, request))) {

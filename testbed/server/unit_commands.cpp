@@ -32,19 +32,22 @@ bool sized(const Context &context, std::size_t length) { return context.data.siz
 
 std::uint16_t word(const Bytes &data, std::size_t at) { return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8); }
 
-// The unit's FRU store and the standard FRU device answer alike: area info, read, write.
-UnitReply fru_area_info(Context &context) {
+// The unit's FRU store and the standard FRU device answer alike: area info, read, write. Offsets
+// and counts asked for are in bytes; a device read by words answers whole words and counts them.
+UnitReply fru_area_info(Context &context, const std::vector<std::uint8_t> &area, bool by_words) {
     if (!sized(context, 1)) return refused(completion::request_length_invalid);
-    return ok({static_cast<std::uint8_t>(fru_area_size), static_cast<std::uint8_t>(fru_area_size >> 8), 0});
+    return ok({static_cast<std::uint8_t>(area.size()), static_cast<std::uint8_t>(area.size() >> 8), by_words ? std::uint8_t{1} : std::uint8_t{0}});
 }
 
-UnitReply fru_read(Context &context, std::vector<std::uint8_t> &area) {
+UnitReply fru_read(Context &context, std::vector<std::uint8_t> &area, bool by_words = false) {
     if (!sized(context, 4)) return refused(completion::request_length_invalid);
     const std::size_t offset = word(context.data, 1);
     if (offset >= area.size()) return refused(parameter_out_of_range);
-    const std::size_t count = std::min<std::size_t>({context.data[3], area.size() - offset, max_answer_data - 1});
-    Bytes answer = {static_cast<std::uint8_t>(count)};
-    answer.insert(answer.end(), area.begin() + offset, area.begin() + offset + count);
+    std::size_t count = std::min<std::size_t>({context.data[3], area.size() - offset, max_answer_data - 1});
+    if (by_words) count = std::min<std::size_t>((count + 1) / 2 * 2, (max_answer_data - 1) / 2 * 2);
+    Bytes answer = {static_cast<std::uint8_t>(by_words ? count / 2 : count)};
+    answer.insert(answer.end(), area.begin() + offset, area.begin() + offset + std::min(count, area.size() - offset));
+    answer.resize(1 + count, 0xFF);
     return ok(answer);
 }
 
@@ -156,10 +159,10 @@ const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> &handlers() {
              boot.retry_method = c.data[7];
              return changed();
          }},
-        {{netfn_unit, 0x51}, fru_area_info},
-        {{netfn_storage, 0x10}, fru_area_info},
+        {{netfn_unit, 0x51}, [](Context &c) { return fru_area_info(c, c.memory().unit_fru, false); }},
+        {{netfn_storage, 0x10}, [](Context &c) { return fru_area_info(c, c.memory().fru_device, c.profile.fru_word_access); }},
         {{netfn_unit, 0x52}, [](Context &c) { return fru_read(c, c.memory().unit_fru); }},
-        {{netfn_storage, 0x11}, [](Context &c) { return fru_read(c, c.memory().fru_device); }},
+        {{netfn_storage, 0x11}, [](Context &c) { return fru_read(c, c.memory().fru_device, c.profile.fru_word_access); }},
         {{netfn_unit, 0x53}, [](Context &c) { return fru_write(c, c.memory().unit_fru); }},
         {{netfn_storage, 0x12}, [](Context &c) { return fru_write(c, c.memory().fru_device); }},
         {{netfn_unit, 0x20},

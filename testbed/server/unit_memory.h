@@ -13,6 +13,7 @@ namespace mgx::testbed {
 
 inline constexpr std::size_t unit_store_size = 506;
 inline constexpr std::size_t fru_area_size = 256;
+inline constexpr std::size_t max_fru_image = 4096;  // the largest FRU device a profile may give
 inline constexpr std::size_t fan_count = 4;
 inline constexpr std::size_t event_record_size = 16;
 

@@ -19,6 +19,8 @@ public:
     std::optional<IpmiAnswer> exchange(DeviceKind device, const IpmiRequest &request, std::string &note);
     bool state_changed() const { return state_changed_; }
     FaultPlan &faults() { return faults_; }
+    // The unit, or a sensor owner of its repository, answers at this SMBus target.
+    bool answers_at(std::uint8_t target) const { return state_.answers_at(target); }
     std::int64_t now_ms() const { return now_ms_; }
 
 private:

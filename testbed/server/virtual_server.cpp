@@ -5,6 +5,7 @@
 #include "bmc_controller.h"
 #include "device_protocol.h"
 #include "imb_controller.h"
+#include "json_numbers.h"
 #include "server_log.h"
 #include "smbios_builder.h"
 #include "text/hex.h"
@@ -129,6 +130,11 @@ nlohmann::json VirtualServer::status() {
             {"smbios", profile_.smbios.has_value()},
             {"unit", unit_.to_json(clock_.now_ms())},
             {"device_id", text::to_hex(profile_.unit.device_id)},
+            {"platform",
+             {{"repository_records", unit_.repository.records().size()},
+              {"fru_device_bytes", unit_.memory.fru_device.size()},
+              {"fru_word_access", profile_.unit.fru_word_access},
+              {"chassis_status", text::to_hex(unit_.chassis_status)}}},
             {"smbus", smbus_.to_json(clock_.now_ms())},
             {"lcd_panel", smbus_.panel().to_json()},
             {"faults", fault_list()},
@@ -174,6 +180,46 @@ void VirtualServer::update_unit(const nlohmann::json &fields) {
     }
     unit_ = updated;
     persist();
+}
+
+void VirtualServer::replace_repository(const std::vector<std::uint8_t> &dump) {
+    SensorRepository repository = SensorRepository::from_dump(dump);
+    std::lock_guard lock(mutex_);
+    unit_.repository = std::move(repository);
+    unit_.reservation = 0;
+}
+
+void VirtualServer::replace_fru_image(const std::vector<std::uint8_t> &image) {
+    if (image.empty() || image.size() > max_fru_image)
+        throw std::runtime_error("a FRU image holds 1 to " + std::to_string(max_fru_image) + " bytes");
+    std::lock_guard lock(mutex_);
+    unit_.memory.fru_device = image;
+    persist();
+}
+
+void VirtualServer::set_sensor_reading(const nlohmann::json &fields) {
+    const auto byte_of = [&](const char *key) -> std::optional<std::uint8_t> {
+        if (!fields.contains(key)) return std::nullopt;
+        const std::optional<std::uint64_t> value = whole_number(fields[key]);
+        if (!value || *value > 255) throw std::runtime_error(std::string("\"") + key + "\" must be 0 to 255");
+        return static_cast<std::uint8_t>(*value);
+    };
+    const auto owner = byte_of("owner"), number = byte_of("number");
+    if (!owner || !number) throw std::runtime_error("a sensor is named by \"owner\" and \"number\"");
+    std::lock_guard lock(mutex_);
+    const auto sensor = unit_.sensor_at(static_cast<std::uint8_t>(*owner >> 1), *number);
+    if (!sensor) throw std::runtime_error("the repository has no such sensor");
+    SensorReading reading = unit_.reading_of(*sensor);
+    reading.raw = byte_of("raw").value_or(reading.raw);
+    reading.flags = byte_of("flags").value_or(reading.flags);
+    reading.states = byte_of("states").value_or(reading.states);
+    unit_.readings[static_cast<std::uint16_t>(*owner << 8 | *number)] = reading;
+}
+
+void VirtualServer::set_chassis_status(const std::vector<std::uint8_t> &status) {
+    if (status.empty() || status.size() > 4) throw std::runtime_error("a chassis status answer holds 1 to 4 bytes");
+    std::lock_guard lock(mutex_);
+    unit_.chassis_status = status;
 }
 
 void VirtualServer::update_lcd_panel(const nlohmann::json &fields) {

@@ -37,6 +37,13 @@ public:
     void use_profile(const std::string &name);  // a different machine: fresh unit, no faults, empty log
     void reset();                               // the same with the current profile
     void update_unit(const nlohmann::json &fields);
+    // The controller's platform side, until the machine is reset: the repository (a dump as
+    // `ipmitool sdr dump` writes it), FRU device 0 (kept in the unit's memory), one sensor's
+    // reading ({"owner", "number", "raw", "flags", "states"}) and the chassis status answer.
+    void replace_repository(const std::vector<std::uint8_t> &dump);
+    void replace_fru_image(const std::vector<std::uint8_t> &image);
+    void set_sensor_reading(const nlohmann::json &reading);
+    void set_chassis_status(const std::vector<std::uint8_t> &status);
     // The LCD panel controller's write counter and display pages (see LcdPanelController).
     void update_lcd_panel(const nlohmann::json &fields);
     void advance_clock(std::int64_t ms);

@@ -216,6 +216,53 @@ static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name
                   offsetof(SensorInfoRecord, address) == 205,
               "SensorInfoRecord layout");
 
+// Marks a sensor value, threshold or index that is not available.
+inline constexpr std::int32_t no_value = static_cast<std::int32_t>(0x80000000u);
+
+// How a FRU text field's bytes are encoded.
+enum class FruEncoding : std::uint32_t { BcdPlus = 1, Ascii8 = 3, Other = 4 };
+
+#pragma pack(push, 1)
+// One text of a FRU area: its encoding, its stored length (+1 when a terminator was added) and
+// the text, NUL-terminated.
+struct FruTextField {
+    FruEncoding encoding;
+    std::uint8_t length;
+    char text[128];
+};
+
+// What every FRU query returns: six text slots whose meaning depends on the area (board,
+// product or chassis) that filled the record.
+struct FruInventoryRecord {
+    FruTextField slots[6];
+};
+
+struct PowerSupplyInfoRecord {
+    std::int32_t words[18];  // [0] the power unit's 1-based index among the power-unit sensors
+    std::uint8_t last;
+};
+
+struct SecurityInfoRecord {
+    std::int32_t words[4];  // [3]: 3 when the chassis reports bit 1 of its status byte 1, else 4
+};
+
+// The LCD panel's description: its line count and number steer the text query.
+struct LcdInfoRecord {
+    std::uint32_t line_count;
+    std::uint32_t panel_number;
+    FruTextField name;
+    std::uint8_t reserved[4];  // the record is 145 bytes; these four are written as 0
+};
+
+using LcdTextRecord = FruTextField;  // its length is the number of text bytes read
+#pragma pack(pop)
+static_assert(sizeof(FruTextField) == 133 && offsetof(FruTextField, length) == 4 && offsetof(FruTextField, text) == 5,
+              "FruTextField layout");
+static_assert(sizeof(FruInventoryRecord) == 798, "FruInventoryRecord layout");
+static_assert(sizeof(PowerSupplyInfoRecord) == 73 && offsetof(PowerSupplyInfoRecord, last) == 72, "PowerSupplyInfoRecord layout");
+static_assert(sizeof(SecurityInfoRecord) == 16, "SecurityInfoRecord layout");
+static_assert(sizeof(LcdInfoRecord) == 145 && offsetof(LcdInfoRecord, name) == 8, "LcdInfoRecord layout");
+
 // Where entry n of the system information lies in the record.
 inline constexpr int system_information_slot[4] = {0, 2, 1, 3};
 

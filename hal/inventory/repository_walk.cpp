@@ -1,0 +1,101 @@
+#include "repository_walk.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+#include "controller_requests.h"
+#include "fru_collector.h"
+#include "sensor_cache.h"
+#include "sensor_record.h"
+#include "transport.h"
+
+namespace mgx::hal {
+
+namespace {
+
+constexpr int attempts = 10;
+constexpr std::uint8_t piece_size = 16;
+constexpr std::size_t id_prefix = 2, record_header = 5;
+constexpr std::uint16_t last_record = 0xFFFF;
+constexpr int most_cancels = 5;
+constexpr std::uint8_t cancelled = 0xC5, not_present = 0xCB;
+constexpr std::uint8_t device_locator = 0x10, full_sensor = 0x01, compact_sensor = 0x02;
+
+std::uint16_t reserve() {
+    MgxResponse response{};
+    const MgxRequest request = command_request(reserve_repository);
+    if (send_with_attempts(request, response, default_target, attempts) != 0 || response.completion_code != 0 || response.length < 2)
+        return 0;
+    return static_cast<std::uint16_t>(response.data[0] | response.data[1] << 8);
+}
+
+std::int32_t completion_status(std::uint8_t code) {
+    if (code == cancelled) return record_read::reservation_cancelled;
+    if (code == not_present) return record_read::no_such_record;
+    return record_read::failed;
+}
+
+}  // namespace
+
+std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer, std::size_t &stored) {
+    stored = 0;
+    const std::uint16_t reservation = reserve();
+    std::size_t total = 0;
+    do {
+        const std::uint8_t offset = static_cast<std::uint8_t>(stored == 0 ? 0 : stored - id_prefix);
+        const std::uint8_t count = stored == 0 ? piece_size : static_cast<std::uint8_t>(std::min<std::size_t>(total - stored, piece_size));
+        const MgxRequest request = command_request(
+            get_repository_record, {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
+                                    static_cast<std::uint8_t>(record_id), static_cast<std::uint8_t>(record_id >> 8), offset, count});
+        MgxResponse response{};
+        if (std::int32_t status = send_with_attempts(request, response, default_target, attempts)) return status;
+        if (response.completion_code != 0) return completion_status(response.completion_code);
+
+        // The first piece is kept whole; later ones without their repeated next-record ID, and
+        // never more than was asked for.
+        const std::size_t skip = stored == 0 ? 0 : id_prefix;
+        const std::size_t usable = response.length > skip ? std::min<std::size_t>(response.length - skip, count + (stored == 0 ? id_prefix : 0)) : 0;
+        if (usable == 0) return record_read::failed;  // a piece that brings nothing would be asked for forever
+        std::memcpy(buffer.data() + stored, response.data + skip, usable);
+        stored += usable;
+
+        if (total == 0) {
+            if (stored < id_prefix + record_header) return record_read::failed;
+            if ((buffer[id_prefix] | buffer[id_prefix + 1] << 8) == last_record) return record_read::ok;
+            total = buffer[id_prefix + 4] + id_prefix + record_header;
+            if (total > buffer.size()) return record_read::too_long;
+            stored = std::min(stored, total);
+        }
+    } while (stored < total);
+    return record_read::ok;
+}
+
+void walk_repository() {
+    clear_psu_instances();
+    std::uint16_t current = 0, previous = 0;
+    int cancels = 0;
+    WalkBuffer buffer{};
+    for (;;) {
+        std::size_t stored = 0;
+        const std::int32_t status = read_repository_record(current, buffer, stored);
+        if (status == record_read::reservation_cancelled) {
+            if (++cancels > most_cancels) return;
+            current = previous;
+            continue;
+        }
+        if (status != record_read::ok && status != record_read::too_long) return;
+        const std::span<const std::uint8_t> record(buffer.data() + id_prefix, stored - id_prefix);
+        const std::uint8_t type = status == record_read::ok ? record[3] : 0;
+        if (type == device_locator) {
+            collect_fru(record);
+        } else if (type == full_sensor || type == compact_sensor) {
+            if (auto sensor = decode_sensor_record(record)) sensor_cache().add(*sensor);
+        }
+        previous = current;
+        current = static_cast<std::uint16_t>(buffer[0] | buffer[1] << 8);
+        if (current == last_record) return;
+    }
+}
+
+}  // namespace mgx::hal

@@ -1,0 +1,113 @@
+#include "sensor_queries.h"
+
+#include <halcore/status_codes.h>
+
+#include "controller_requests.h"
+#include "fru_collector.h"
+#include "sensor_cache.h"
+#include "sensor_lock.h"
+
+namespace mgx::hal {
+
+namespace {
+
+constexpr std::int32_t out_of_range = 2, failed = 1, not_supported = 4;
+constexpr int reading_attempts = 10;
+constexpr std::uint32_t power_supply_type = 8, power_unit_type = 9;
+
+bool has_state_set(const SensorDescription &sensor, std::uint32_t reading_type) {
+    for (std::uint32_t i = 0; i < sensor.state_set_count && i < sensor.state_sets.size(); ++i)
+        if (sensor.state_sets[i].reading_type == reading_type) return true;
+    return false;
+}
+
+// The 1-based position of the first power unit that shares the power supply's entity, or none.
+std::int32_t power_unit_of(std::uint32_t index) {
+    const SensorCache &cache = sensor_cache();
+    const auto supply = cache.slot(power_supply_type, index);
+    if (!supply) return no_value;
+    for (std::int32_t unit = 1; unit <= cache.count(power_unit_type); ++unit) {
+        const SensorSlot slot = *cache.slot(power_unit_type, static_cast<std::uint32_t>(unit));
+        if (slot.entity_id == supply->entity_id && slot.entity_instance == supply->entity_instance) return unit;
+    }
+    return no_value;
+}
+
+}  // namespace
+
+std::int32_t local_sensor_count(std::uint32_t sensor_type, std::int32_t *count) {
+    SensorLockScope lock;
+    if (!count) return status::bad_argument;
+    *count = sensor_cache().count(sensor_type);
+    return SensorCache::valid_type(sensor_type) ? status::ok : out_of_range;
+}
+
+std::int32_t local_sensor_info(std::uint32_t sensor_type, std::uint32_t index, SensorInfoRecord *record) {
+    SensorLockScope lock;
+    const auto slot = sensor_cache().slot(sensor_type, index);
+    if (!slot) return out_of_range;
+    if (!record) return status::bad_argument;
+    fill_sensor_info(*slot->description, *record);
+    return status::ok;
+}
+
+std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value) {
+    SensorLockScope lock;
+    const auto slot = sensor_cache().slot(sensor_type, index);
+    if (!slot) return out_of_range;
+    if (!value) return status::bad_argument;
+    const SensorDescription &sensor = *slot->description;
+    if (sensor.kind == SensorKind::Discrete && !has_state_set(sensor, reading_type)) return failed;
+    MgxResponse response{};
+    const MgxRequest request = command_request(get_sensor_reading, {slot->sensor_number});
+    if (send_with_attempts(request, response, static_cast<std::uint8_t>(sensor.owner_id >> 1), reading_attempts) != 0) return failed;
+    if (response.completion_code != 0 || response.length == 0) return failed;
+    if (sensor.kind == SensorKind::Threshold) {
+        *value = convert_reading(sensor, response.data[0]);
+    } else if (response.data[1] & 0x40) {  // scanning enabled
+        *value = static_cast<std::int32_t>(0x80000000u | static_cast<std::uint32_t>(response.data[2]) << 8 | (reading_type & 0xFF));
+    } else {
+        *value = 0x7FFFFFFF;
+    }
+    return status::ok;
+}
+
+std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, FruInventoryRecord *record) {
+    SensorLockScope lock;
+    if (sensor_type != power_supply_type) return not_supported;
+    const auto slot = sensor_cache().slot(sensor_type, index);
+    if (!slot) return out_of_range;
+    return power_supply_fru(slot->entity_instance, record);
+}
+
+std::int32_t local_power_supply_info(std::uint32_t index, PowerSupplyInfoRecord *record) {
+    SensorLockScope lock;
+    if (!record) return status::bad_argument;
+    const std::int32_t words[18] = {power_unit_of(index), 1, no_value, no_value, no_value, no_value, no_value, no_value,
+                                    no_value, no_value, 1, 1, no_value, no_value, no_value, no_value, no_value, 4};
+    std::copy(std::begin(words), std::end(words), record->words);
+    record->last = 0;
+    return status::ok;
+}
+
+std::int32_t local_inventory_fru(std::int32_t *cursor, FruInventoryRecord *record) {
+    SensorLockScope lock;
+    return inventory_fru_info(cursor, record);
+}
+
+std::int32_t local_physical_container_fru(FruInventoryRecord *record) {
+    SensorLockScope lock;
+    return physical_container_fru_info(record);
+}
+
+std::int32_t local_memory_module_fru(std::uint32_t index, FruInventoryRecord *record) {
+    SensorLockScope lock;
+    return memory_module_fru_info(index, record);
+}
+
+std::int32_t local_processor_fru(std::uint32_t index, FruInventoryRecord *record) {
+    SensorLockScope lock;
+    return processor_fru_info(index, record);
+}
+
+}  // namespace mgx::hal

@@ -1,0 +1,66 @@
+// Sensor data records of the controller's repository, decoded into what the sensor queries
+// answer: pure functions over the record's bytes, which never read past them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include <halcore/records.h>
+
+namespace mgx::hal {
+
+enum class SensorKind : std::uint8_t { Threshold = 1, Discrete = 2 };
+
+// The sixteen values of a threshold sensor, in their record order.
+enum SensorValue : std::size_t {
+    Resolution, Tolerance, Accuracy, NominalReading, NormalMaximum, NormalMinimum, SensorMaximum, SensorMinimum,
+    UpperNonRecoverable, UpperCritical, UpperNonCritical, LowerNonRecoverable, LowerCritical, LowerNonCritical,
+    PositiveHysteresis, NegativeHysteresis, sensor_value_count
+};
+
+struct StateSetItem {
+    std::uint8_t reading_type = 0;
+    std::uint16_t reading_mask = 0;
+};
+
+struct SensorDescription {
+    std::uint32_t name_encoding = 0;
+    std::uint8_t name_length = 0;
+    std::array<char, 128> name{};
+    SensorKind kind = SensorKind::Threshold;
+    std::uint32_t entity_id = 0;
+    std::uint8_t capabilities = 0;
+    std::uint8_t base_unit = 0;
+    // Threshold sensors.
+    std::uint8_t settable_mask = 0, readable_mask = 0;
+    std::array<std::int32_t, sensor_value_count> values{};
+    // Discrete sensors: one state set, item 0 filled.
+    std::uint32_t state_set_count = 0;
+    std::array<StateSetItem, 3> state_sets{};
+    std::uint8_t sensor_type = 0, owner_id = 0, owner_lun = 0;
+    double multiplier = 0, offset = 0, result_factor = 0;  // M', B', R'
+    std::uint8_t linearization = 0;
+    std::uint8_t conversion_flags = 0;  // bits 7..6 analog data format, bit 0 divide by R'
+    std::uint16_t share_count = 0;
+    std::uint8_t entity_id_byte = 0, entity_instance = 0, sensor_number = 0;
+};
+
+// The factor the reading conversion is scaled by, from sensor units 1, base and modifier unit.
+double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t modifier_unit);
+
+// A raw reading in the sensor's scaled units, truncated toward zero. Values beyond the signed
+// 32-bit range are clamped to -2147483647 and 2147483647, so a reading never looks like no_value.
+std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw);
+
+// A threshold (type 0x01) or discrete (type 0x01 or 0x02) record from its first byte on; nullopt
+// for a record the event/reading type and record type leave undecoded. Bytes past the end of
+// `record` read as 0.
+std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> record);
+
+// The sensor-info record: only name-length bytes of the name, and for discrete sensors only the
+// 13 bytes of their kind block.
+void fill_sensor_info(const SensorDescription &sensor, SensorInfoRecord &record);
+
+}  // namespace mgx::hal
