@@ -9,6 +9,7 @@
 #include "hardware_commands.h"
 #include "platform_commands.h"
 #include "power_and_boot_commands.h"
+#include "inventory_commands.h"
 #include "product_key_commands.h"
 #include "smbus_device_commands.h"
 #include "support_commands.h"
@@ -28,6 +29,7 @@ int main(int argc, char **argv) {
     mgx::tool::add_hardware_commands(app, options);
     mgx::tool::add_event_log_commands(app, options);
     mgx::tool::add_smbus_device_commands(app, options);
+    mgx::tool::add_inventory_commands(app, options);
     mgx::tool::add_product_key_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);

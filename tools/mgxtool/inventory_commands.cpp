@@ -1,0 +1,268 @@
+#include "inventory_commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <halcore/halcore.h>
+#include <halcore/records.h>
+
+#include "halcore_session.h"
+
+namespace mgx::tool {
+
+using nlohmann::json;
+using namespace mgx::hal;
+
+namespace {
+
+constexpr std::int32_t list_ended = 3;
+
+const char *const value_names[16] = {"resolution", "tolerance", "accuracy", "nominal", "normal_max", "normal_min",
+                                     "sensor_max", "sensor_min", "upper_non_recoverable", "upper_critical",
+                                     "upper_non_critical", "lower_non_recoverable", "lower_critical", "lower_non_critical",
+                                     "positive_hysteresis", "negative_hysteresis"};
+
+// How Halcore scales a sensor type's values, and the real unit they then are in.
+struct RealUnit {
+    double divisor;
+    const char *unit;
+};
+
+RealUnit real_unit(std::uint32_t sensor_type) {
+    switch (sensor_type) {
+    case 1: return {10, "degrees C"};
+    case 2: return {1000, "V"};
+    case 3: return {1000, "A"};
+    case 4: return {10, "RPM"};
+    default: return {1, ""};
+    }
+}
+
+std::string formatted(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string shown = text;
+    shown.erase(shown.find_last_not_of('0') + 1);
+    if (shown.back() == '.') shown.pop_back();
+    return shown;
+}
+
+json value_json(std::int32_t value, std::uint32_t sensor_type) {
+    if (value == no_value) return nullptr;
+    const RealUnit unit = real_unit(sensor_type);
+    return {{"scaled", value}, {"real", value / unit.divisor}, {"unit", unit.unit}};
+}
+
+std::string value_text(const json &value) {
+    if (value.is_null()) return "-";
+    std::string text = std::to_string(value["scaled"].get<std::int32_t>()) + " (" + formatted(value["real"].get<double>());
+    if (!value["unit"].get<std::string>().empty()) text += " " + value["unit"].get<std::string>();
+    return text + ")";
+}
+
+// One sensor: its record and its current value. The status of the value query is reported.
+json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &status) {
+    SensorInfoRecord record{};
+    status = HCXGetSensorInfo(type, index, &record);
+    if (status != 0) return nullptr;
+    json sensor = {{"type", type},
+                   {"index", index},
+                   {"name", std::string(record.name, std::min<std::size_t>(record.name_length, sizeof record.name))},
+                   {"number", record.address & 0xFF},
+                   {"owner_id", record.address >> 8 & 0xFF},
+                   {"owner_lun", record.address >> 16 & 0xFF},
+                   {"entity_id", record.entity_id},
+                   {"kind", record.kind == 1 ? "threshold" : "discrete"}};
+    std::uint32_t reading_type = 1;
+    if (record.kind == 1) {
+        json thresholds = json::object();
+        for (std::size_t i = 0; i < 16; ++i) {
+            std::int32_t value;
+            std::memcpy(&value, record.kind_block + 2 + 4 * i, 4);
+            thresholds[value_names[i]] = value_json(value, type);
+        }
+        sensor["values"] = thresholds;
+        sensor["readable_mask"] = record.kind_block[1];
+    } else {
+        reading_type = record.kind_block[4];
+        sensor["reading_type"] = reading_type;
+        sensor["reading_mask"] = record.kind_block[5] | record.kind_block[6] << 8;
+    }
+    std::int32_t value = 0;
+    const std::int32_t value_status = HCXGetSensorCurrentVal(type, index, reading_type, &value);
+    sensor["value_status"] = value_status;
+    if (value_status == 0) {
+        if (record.kind == 1) {
+            sensor["value"] = value_json(value, type);
+        } else {
+            const auto bits = static_cast<std::uint32_t>(value);
+            sensor["value"] = {{"raw", bits}, {"scanning", bits != 0x7FFFFFFFu}, {"states", bits >> 8 & 0xFF}};
+        }
+    }
+    return sensor;
+}
+
+std::string sensor_line(const json &sensor) {
+    char head[96];
+    std::snprintf(head, sizeof head, "%3u  %-18s #0x%02X  %-9s ", sensor["index"].get<unsigned>(), sensor["name"].get<std::string>().c_str(),
+                  sensor["number"].get<unsigned>(), sensor["kind"].get<std::string>().c_str());
+    std::string line = head;
+    if (!sensor.contains("value")) return line + "no reading (status " + std::to_string(sensor["value_status"].get<int>()) + ")\n";
+    if (sensor["kind"] == "discrete") {
+        char states[48];
+        if (sensor["value"]["scanning"].get<bool>())
+            std::snprintf(states, sizeof states, "states 0x%02X", sensor["value"]["states"].get<unsigned>());
+        else
+            std::snprintf(states, sizeof states, "not scanning");
+        return line + states + "\n";
+    }
+    line += value_text(sensor["value"]);
+    const json &values = sensor["values"];
+    for (const char *name : {"lower_critical", "upper_critical"})
+        if (!values[name].is_null()) line += std::string("  ") + name + " " + value_text(values[name]);
+    return line + "\n";
+}
+
+void list_sensors(const OutputOptions &output, std::uint32_t only_type) {
+    with_unit(output, [only_type](json &document, std::ostringstream &text) {
+        json types = json::array();
+        for (std::uint32_t type = only_type ? only_type : 1; type <= (only_type ? only_type : 254); ++type) {
+            std::int32_t count = 0;
+            if (std::int32_t status = HCXGetSensorNumber(type, &count)) return status;
+            if (count == 0) continue;
+            json sensors = json::array();
+            text << "sensor type " << type << " (" << count << ")\n";
+            for (std::int32_t index = 1; index <= count; ++index) {
+                std::int32_t status = 0;
+                json sensor = describe_sensor(type, static_cast<std::uint32_t>(index), status);
+                if (status != 0) return status;
+                text << sensor_line(sensor);
+                sensors.push_back(sensor);
+            }
+            types.push_back({{"type", type}, {"count", count}, {"sensors", sensors}});
+        }
+        document["types"] = types;
+        return 0;
+    });
+}
+
+void show_sensor(const OutputOptions &output, std::uint32_t type, std::uint32_t index) {
+    with_unit(output, [type, index](json &document, std::ostringstream &text) {
+        std::int32_t status = 0;
+        json sensor = describe_sensor(type, index, status);
+        if (status != 0) return status;
+        document["sensor"] = sensor;
+        text << sensor_line(sensor);
+        if (sensor.contains("values"))
+            for (const auto &[name, value] : sensor["values"].items()) text << "    " << name << " " << value_text(value) << "\n";
+        return 0;
+    });
+}
+
+const char *const slot_names[6] = {"name", "manufacturer", "part_or_model", "part_number", "serial_number", "version"};
+
+json record_json(const FruInventoryRecord &record) {
+    json slots = json::object();
+    for (std::size_t i = 0; i < 6; ++i) {
+        const FruTextField &field = record.slots[i];
+        if (field.length == 0 && field.text[0] == '\0') continue;
+        slots[slot_names[i]] = std::string(field.text, strnlen(field.text, sizeof field.text));
+    }
+    return slots;
+}
+
+// A record's texts, one "name: text" each, between `prefix` and `suffix`.
+std::string slots_text(const json &slots, const std::string &prefix, const std::string &suffix) {
+    std::string text;
+    for (const auto &[name, value] : slots.items()) text += prefix + name + ": " + value.get<std::string>() + suffix;
+    return text;
+}
+
+// Reads a list with `read(position, record)` until it answers 3; other statuses are failures.
+template <typename Read>
+std::int32_t read_list(json &list, std::ostringstream &text, const char *title, Read read) {
+    list = json::array();
+    text << title << "\n";
+    for (std::uint32_t position = 1;; ++position) {
+        FruInventoryRecord record{};
+        const std::int32_t status = read(position, record);
+        if (status == list_ended) break;
+        if (status != 0) return status;
+        list.push_back(record_json(record));
+        text << slots_text(list.back(), "  ", "\n") << "  --\n";
+    }
+    if (list.empty()) text << "  (none)\n";
+    return 0;
+}
+
+void list_inventory(const OutputOptions &output) {
+    with_unit(output, [](json &document, std::ostringstream &text) {
+        std::int32_t cursor = 0;
+        if (std::int32_t status = read_list(document["general"], text, "general",
+                                            [&](std::uint32_t, FruInventoryRecord &record) { return HCXGetInvFruInfo(&cursor, &record); }))
+            return status;
+        if (std::int32_t status = read_list(document["memory_modules"], text, "memory modules",
+                                            [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetMemModFruInfo(index, &record); }))
+            return status;
+        if (std::int32_t status = read_list(document["processor_boards"], text, "processor boards",
+                                            [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetProcFruInfo(index, &record); }))
+            return status;
+        // The power-supply list is reached through the power-supply sensors (type 8).
+        std::int32_t supplies = 0;
+        HCXGetSensorNumber(8, &supplies);
+        json power = json::array();
+        text << "power supplies (through the power-supply sensors)\n";
+        for (std::int32_t index = 1; index <= supplies; ++index) {
+            FruInventoryRecord record{};
+            const std::int32_t status = HCXGetSensorFru(8, static_cast<std::uint32_t>(index), &record);
+            power.push_back({{"sensor_index", index}, {"status", status}, {"record", status == 0 ? record_json(record) : json(nullptr)}});
+            text << "  sensor " << index << ": ";
+            text << (status == 0 ? slots_text(power.back()["record"], "", "; ") : "no record (status " + std::to_string(status) + ")");
+            text << "\n";
+        }
+        document["power_supplies"] = power;
+        FruInventoryRecord chassis{};
+        const std::int32_t status = HCXGetPhysContFruInfo(&chassis);
+        if (status != 0 && status != list_ended) return status;
+        document["chassis"] = status == 0 ? record_json(chassis) : json(nullptr);
+        text << "chassis\n";
+        text << (status == 0 ? slots_text(document["chassis"], "  ", "\n") : std::string("  (none)\n"));
+        return 0;
+    });
+}
+
+void show_security(const OutputOptions &output) {
+    with_unit(output, [](json &document, std::ostringstream &text) {
+        SecurityInfoRecord record{};
+        if (std::int32_t status = HCXGetSysSecurityInfo(&record)) return status;
+        document["words"] = {record.words[0], record.words[1], record.words[2], record.words[3]};
+        document["chassis_status_bit"] = record.words[3] == 3;
+        text << "security words " << record.words[0] << " " << record.words[1] << " " << record.words[2] << " " << record.words[3]
+             << "\nchassis status byte 1, bit 1: " << (record.words[3] == 3 ? "set" : "clear") << "\n";
+        return 0;
+    });
+}
+
+struct SensorOptions {
+    std::uint32_t type = 0, index = 0;
+};
+
+}  // namespace
+
+void add_inventory_commands(CLI::App &app, const OutputOptions &output) {
+    auto options = std::make_shared<SensorOptions>();
+    CLI::App *sensors = app.add_subcommand("sensors", "every sensor by type: name, number, kind, value and thresholds");
+    sensors->add_option("--type", options->type, "only this sensor type (1 to 254)")->check(CLI::Range(1, 254));
+    sensors->callback([&output, options] { list_sensors(output, options->type); });
+    CLI::App *sensor = app.add_subcommand("sensor", "one sensor: TYPE INDEX (index from 1)");
+    sensor->add_option("type", options->type, "sensor type")->required();
+    sensor->add_option("index", options->index, "index within the type, from 1")->required();
+    sensor->callback([&output, options] { show_sensor(output, options->type, options->index); });
+    app.add_subcommand("inventory", "the FRU inventory: general, memory, processor, power-supply and chassis records")
+        ->callback([&output] { list_inventory(output); });
+    app.add_subcommand("chassis-security", "the security information from the chassis status")->callback([&output] { show_security(output); });
+}
+
+}  // namespace mgx::tool
