@@ -1,6 +1,8 @@
 // The forwarding query exports over a table of this test's own, and the locally built table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
 
@@ -101,7 +103,17 @@ TEST_F(QueryExports, LocalTableAsLaidOut) {
     EXPECT_EQ(local[1].slots[9], &NotSupportedEntry);
     EXPECT_EQ(HCXGetMemDevFruInfo(0, 0), 4) << "not supported";
     EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);
-    EXPECT_EQ(HCXGetLCDInfo(nullptr, nullptr), 4);
+    EXPECT_EQ(HCXGetLCDInfo(nullptr, nullptr), status::bad_argument) << "the local LCD description refuses a NULL record";
+    // The local implementations sit in their slots; every other slot answers 4.
+    const std::vector<std::pair<std::size_t, std::size_t>> local_slots = {{0, 0}, {0, 1}, {0, 2}, {0, 5}, {1, 3}, {2, 2},
+                                                                          {6, 0}, {8, 0}, {9, 1}, {10, 0}, {21, 0}, {21, 3}};
+    const std::size_t slot_counts[] = {6, 10, 3, 3, 3, 2, 1, 4, 2, 2, 1, 1, 2, 2, 2, 2, 2, 0, 0, 0, 0, 5};
+    for (std::size_t entry = 0; entry < 22; ++entry)
+        for (std::size_t slot = 0; slot < slot_counts[entry]; ++slot) {
+            if (entry == 12 || entry == 13) continue;
+            const bool local_one = std::find(local_slots.begin(), local_slots.end(), std::pair{entry, slot}) != local_slots.end();
+            EXPECT_EQ(local[entry].slots[slot] == &NotSupportedEntry, !local_one) << entry << "/" << slot;
+        }
 }
 
 }  // namespace
