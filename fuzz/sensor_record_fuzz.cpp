@@ -1,0 +1,16 @@
+// Any bytes as a sensor data record: decoded, converted at a few raw readings and written into a
+// sensor-info record.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "sensor_record.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const auto sensor = mgx::hal::decode_sensor_record(std::span(data, size));
+    if (!sensor) return 0;
+    for (int raw : {0x00, 0x01, 0x7F, 0x80, 0xFF}) (void)mgx::hal::convert_reading(*sensor, static_cast<std::uint8_t>(raw));
+    mgx::hal::SensorInfoRecord record{};
+    mgx::hal::fill_sensor_info(*sensor, record);
+    return 0;
+}
