@@ -2,11 +2,14 @@
 
 #include <memory>
 #include <optional>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "control_client.h"
+#include "text/hex.h"
 
 namespace mgx::tool {
 
@@ -32,6 +35,13 @@ std::string describe_status(const json &status) {
          << (unit.value("running_hours_fixed", false) ? " (fixed)" : " (advancing)")
          << (unit.value("silent", false) ? ", silent" : ", answering") << "\n";
     text << "device id    " << status.value("device_id", "") << "\n";
+    const json &platform = status["platform"];
+    text << "repository   " << platform.value("repository_records", 0u) << " records; FRU device 0: "
+         << platform.value("fru_device_bytes", 0u) << " bytes" << (platform.value("fru_word_access", false) ? " (by words)" : "")
+         << "; chassis status " << platform.value("chassis_status", "") << "\n";
+    text << "lcd panel    " << (status["lcd_panel"].is_null() ? std::string("none at SMBus address 0x18")
+                                                                : "at SMBus address 0x18, " + std::to_string(status["lcd_panel"].value("rci_nodes", 0u)) + " RCI nodes")
+         << "\n";
     const json &lock = status["smbus"]["lock"];
     text << "smbus lock   " << (lock.is_null() ? std::string("free") : lock.value("owner", "")) << "\n";
     text << "faults       " << status["faults"].size() << "\n";
@@ -80,6 +90,19 @@ struct PanelOptions {
     std::optional<std::uint32_t> write_counter;
     std::vector<std::string> pages;  // "00 10=TEXT"
 };
+
+struct PlatformOptions {
+    std::string file, status;
+    int owner = 0, number = 0;
+    std::optional<int> raw, flags, states;
+};
+
+std::string file_as_hex(const std::string &path) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) throw std::runtime_error("cannot read " + path);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    return text::to_hex(bytes);
+}
 
 json panel_fields(const PanelOptions &wanted) {
     json fields = json::object();
@@ -196,6 +219,42 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     });
     sel->add_subcommand("clear", "empty the event log")->callback([&options] {
         report(options, control_request("clear-sel"), "event log cleared\n");
+    });
+
+    auto platform = std::make_shared<PlatformOptions>();
+    CLI::App *sdr = testbed->add_subcommand("sdr", "the sensor data record repository");
+    sdr->require_subcommand(1);
+    CLI::App *load_sdr = sdr->add_subcommand("load", "replace it with a file as `ipmitool sdr dump` writes it (until reset)");
+    load_sdr->add_option("file", platform->file, "repository dump")->required();
+    load_sdr->callback([&options, platform] {
+        const json status = control_request("set-sdr", {{"dump", file_as_hex(platform->file)}});
+        report(options, status["platform"], std::to_string(status["platform"].value("repository_records", 0u)) + " records loaded\n");
+    });
+    CLI::App *fru = testbed->add_subcommand("fru", "FRU device 0");
+    fru->require_subcommand(1);
+    CLI::App *load_fru = fru->add_subcommand("load", "replace its contents with an image in the IPMI FRU storage format");
+    load_fru->add_option("file", platform->file, "FRU image")->required();
+    load_fru->callback([&options, platform] {
+        const json status = control_request("set-fru", {{"image", file_as_hex(platform->file)}});
+        report(options, status["platform"], std::to_string(status["platform"].value("fru_device_bytes", 0u)) + " bytes loaded\n");
+    });
+    CLI::App *sensor = testbed->add_subcommand("sensor", "set what a sensor reads: OWNER NUMBER");
+    sensor->add_option("owner", platform->owner, "its owner ID (0x20: the controller)")->required()->check(CLI::Range(0, 255));
+    sensor->add_option("number", platform->number, "its sensor number")->required()->check(CLI::Range(0, 255));
+    sensor->add_option("--raw", platform->raw, "the raw reading")->check(CLI::Range(0, 255));
+    sensor->add_option("--flags", platform->flags, "the flags byte (0x40: scanning enabled)")->check(CLI::Range(0, 255));
+    sensor->add_option("--states", platform->states, "the state bits")->check(CLI::Range(0, 255));
+    sensor->callback([&options, platform] {
+        json fields = {{"owner", platform->owner}, {"number", platform->number}};
+        if (platform->raw) fields["raw"] = *platform->raw;
+        if (platform->flags) fields["flags"] = *platform->flags;
+        if (platform->states) fields["states"] = *platform->states;
+        report(options, control_request("set-sensor", {{"sensor", fields}}), "sensor set\n");
+    });
+    CLI::App *chassis = testbed->add_subcommand("chassis", "set the Get Chassis Status answer, e.g. \"01 02 00\"");
+    chassis->add_option("status", platform->status, "1 to 4 hexadecimal bytes")->required();
+    chassis->callback([&options, platform] {
+        report(options, control_request("set-chassis", {{"status", platform->status}}), "chassis status set\n");
     });
 
     auto panel_options = std::make_shared<PanelOptions>();

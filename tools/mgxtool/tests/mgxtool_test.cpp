@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
+#include <filesystem>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -155,6 +158,53 @@ TEST_F(MgxtoolTest, PanelAndRciChainShowTheDevicesAnswers) {
     const ToolRun elsewhere = mgxtool("lcd display");
     EXPECT_EQ(elsewhere.exit_code, 1);
     EXPECT_EQ(elsewhere.document["status"], hal::status::interface_unavailable);
+}
+
+// Sensors and FRU inventory through the query exports, and a repository loaded from a dump.
+TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
+    const ToolRun sensors = mgxtool("sensors --type 1");
+    ASSERT_EQ(sensors.exit_code, 0);
+    const json &temperature = sensors.document["types"][0]["sensors"][0];
+    EXPECT_EQ(temperature["name"], "CPU1 Temp");
+    EXPECT_EQ(temperature["value"]["scaled"], 380);
+    EXPECT_DOUBLE_EQ(temperature["value"]["real"].get<double>(), 38.0);
+    EXPECT_EQ(temperature["values"]["upper_critical"]["scaled"], 900);
+    ASSERT_EQ(mgxtool("testbed sensor 0x20 0x23 --raw 200").exit_code, 0);
+    EXPECT_EQ(mgxtool("sensor 2 4").document["sensor"]["value"]["scaled"], 5200) << "5V: raw 200 at 26 mV";
+
+    const ToolRun inventory = mgxtool("inventory");
+    ASSERT_EQ(inventory.exit_code, 0);
+    EXPECT_EQ(inventory.document["general"][0]["manufacturer"], "ACER");
+    EXPECT_EQ(inventory.document["general"][1]["name"], "GK7 Tower 700");
+    EXPECT_EQ(inventory.document["chassis"]["name"], "System Chassis");
+    EXPECT_EQ(mgxtool("chassis-security").document["words"][3], 4);
+
+    // One temperature sensor, as another machine's dump might hold it.
+    Bytes record(5 + 52, 0);
+    record[0] = 7;
+    record[2] = 0x51;
+    record[3] = 0x01;
+    record[4] = 52;
+    record[5] = 0x20;
+    record[7] = 0x09;
+    record[12] = 0x01;
+    record[13] = 0x01;
+    record[21] = 1;
+    record[24] = 2;
+    record[31] = 20;
+    record[47] = 0xC8;
+    std::memcpy(&record[48], "Inlet T1", 8);
+    const std::string dump = (std::filesystem::temp_directory_path() / "mgxtool-test.sdr").string();
+    {
+        std::ofstream file(dump, std::ios::binary);
+        file.write(reinterpret_cast<const char *>(record.data()), static_cast<std::streamsize>(record.size()));
+    }
+    ASSERT_EQ(mgxtool("testbed sdr load \"" + dump + "\"").exit_code, 0);
+    const ToolRun loaded = mgxtool("sensors");
+    std::filesystem::remove(dump);
+    ASSERT_EQ(loaded.document["types"].size(), 1u);
+    EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["name"], "Inlet T1");
+    EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["value"]["scaled"], 400);
 }
 
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
