@@ -10,6 +10,8 @@ for machine in intel acer; do
     step "Halcore on $machine"
     wine "$BIN/halcore_bench.exe" "$machine"
 done
+step "the SMBus back end's start and its repository walk"
+wine "$BIN/repository_walk_bench.exe"
 step "logging on a full log"
 wine "$BIN/logging_bench.exe"
 step "settings program start"
