@@ -99,7 +99,7 @@ TEST_F(OnAcer, UnitAnswersOverTheSmbusDriverWithoutAnyWait) {
     EXPECT_NE(process_state().sensor_lock, nullptr);
 
     nlohmann::json entries = log();
-    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_GT(entries.size(), 4u) << "the probe, then the repository walk";
     EXPECT_EQ(entries[0]["code"], "0x80102020");
     EXPECT_EQ(entries[1]["code"], "0x80102004");
     EXPECT_EQ(entries[1]["request"]["netfn"], 0x3A);
