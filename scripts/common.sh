@@ -16,6 +16,7 @@ PACKAGES=(
     googletest nlohmann-json3-dev libcli11-dev    # sources and headers the build takes
     locales                                       # the ja_JP locale's data for localedef
     clang libclang-rt-14-dev                      # the decoders' fuzzers: clang++, libFuzzer, sanitizers
+    freeipmi-tools                                # ipmi-fru: an outside reader of the testbed's FRU images
 )
 
 # What the main job and the pictures add: a virtual display, a VNC server with its web client,
@@ -32,7 +33,7 @@ TOOLS=(
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
-    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang
+    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang ipmi-fru:freeipmi-tools
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt
     bash:bash env:coreutils date:coreutils tail:coreutils grep:grep sed:sed awk:mawk
 )
