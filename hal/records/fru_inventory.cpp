@@ -10,7 +10,19 @@ namespace mgx::hal {
 namespace {
 
 constexpr std::size_t header_size = 8, area_unit = 8, highest_board_offset = 64;
-constexpr std::size_t board_fields_at = 6, product_fields_at = 3, chassis_fields_at = 3;
+
+// Where an area's fields start and which record slot each of them fills, in their order.
+struct AreaLayout {
+    FruArea area;
+    std::size_t fields_at, field_count;
+    std::array<std::size_t, 5> slot_of_field;
+};
+
+constexpr AreaLayout area_layouts[] = {
+    {FruArea::Board, 6, 4, {1, 0, 4, 3}},       // manufacturer, name, serial, part
+    {FruArea::Product, 3, 5, {1, 0, 2, 5, 4}},  // manufacturer, name, part/model, version, serial (the asset tag is not kept)
+    {FruArea::Chassis, 3, 2, {3, 4}},           // part, serial
+};
 
 FruTextField empty_field() {
     FruTextField field{};
@@ -32,14 +44,6 @@ FruInventoryRecord empty_record() {
     FruInventoryRecord record{};
     for (FruTextField &slot : record.slots) slot = empty_field();
     return record;
-}
-
-// The fields of an area in order, read one after the other from `at`.
-template <std::size_t count>
-std::array<FruTextField, count> read_fields(std::span<const std::uint8_t> inventory, std::size_t at) {
-    std::array<FruTextField, count> fields;
-    for (FruTextField &field : fields) field = decode_fru_field(inventory, at);
-    return fields;
 }
 
 }  // namespace
@@ -83,39 +87,25 @@ std::vector<DecodedArea> decode_fru_inventory(std::span<const std::uint8_t> inve
         if (offset == 0 || start + 1 >= inventory.size() || inventory.size() < inventory[start + 1] * area_unit) return std::nullopt;
         return start;
     };
-    if (auto start = area_start(board)) {
-        const auto fields = read_fields<4>(inventory, *start + board_fields_at);  // manufacturer, name, serial, part
-        if (!std::all_of(fields.begin(), fields.end(), is_empty)) {
-            FruInventoryRecord record = empty_record();
-            record.slots[0] = fields[1];
-            record.slots[1] = fields[0];
-            record.slots[3] = fields[3];
-            record.slots[4] = fields[2];
-            areas.push_back({FruArea::Board, record});
+    for (const AreaLayout &layout : area_layouts) {
+        const std::size_t offset = layout.area == FruArea::Board ? board : layout.area == FruArea::Product ? product : chassis;
+        const auto start = area_start(offset);
+        if (!start) continue;
+        std::size_t at = *start + layout.fields_at;
+        FruInventoryRecord record = empty_record();
+        bool any_text = false;
+        for (std::size_t field = 0; field < layout.field_count; ++field) {
+            const FruTextField text = decode_fru_field(inventory, at);
+            any_text = any_text || !is_empty(text);
+            record.slots[layout.slot_of_field[field]] = text;
         }
-    }
-    if (auto start = area_start(product)) {
-        // manufacturer, name, part/model, version, serial; the asset tag after them is not kept
-        const auto fields = read_fields<5>(inventory, *start + product_fields_at);
-        if (!std::all_of(fields.begin(), fields.end(), is_empty)) {
-            FruInventoryRecord record = empty_record();
-            record.slots[0] = fields[1];
-            record.slots[1] = fields[0];
-            record.slots[2] = fields[2];
-            record.slots[4] = fields[4];
-            record.slots[5] = fields[3];
-            areas.push_back({FruArea::Product, record});
-        }
-    }
-    if (auto start = area_start(chassis)) {
-        const auto fields = read_fields<2>(inventory, *start + chassis_fields_at);  // part, serial
-        if (!(is_empty(fields[0]) && is_empty(fields[1]) && chassis_list_has_record)) {
-            FruInventoryRecord record = empty_record();
+        if (layout.area == FruArea::Chassis) {
+            if (!any_text && chassis_list_has_record) continue;
             record.slots[0] = fixed_field("System Chassis");
-            record.slots[3] = fields[0];
-            record.slots[4] = fields[1];
-            areas.push_back({FruArea::Chassis, record});
+        } else if (!any_text) {
+            continue;
         }
+        areas.push_back({layout.area, record});
     }
     return areas;
 }
