@@ -15,6 +15,7 @@
 
 #include "programs.h"
 #include "testbed_machines.h"
+#include "text/hex.h"
 
 namespace mgx::hal {
 namespace {
@@ -26,20 +27,14 @@ Bytes shipped_repository() {
     return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
 
-Bytes bytes_of(const std::string &hex) {
-    Bytes bytes;
-    for (std::size_t at = 0; at + 1 < hex.size(); at += 3) bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(at, 2), nullptr, 16)));
-    return bytes;
-}
-
 // The unit requests of an exchange log: {netfn, command, data...} with the SMBus target first.
 std::vector<Bytes> unit_requests(const nlohmann::json &entries) {
     std::vector<Bytes> requests;
     for (const nlohmann::json &entry : entries) {
         if (!entry.contains("request")) continue;
-        Bytes request = {bytes_of(entry["input"].get<std::string>())[0], entry["request"]["netfn"].get<std::uint8_t>(),
+        Bytes request = {text::from_hex(entry["input"].get<std::string>())->at(0), entry["request"]["netfn"].get<std::uint8_t>(),
                          entry["request"]["command"].get<std::uint8_t>()};
-        const Bytes data = bytes_of(entry["request"]["data"].get<std::string>());
+        const Bytes data = text::from_hex(entry["request"]["data"].get<std::string>()).value();
         request.insert(request.end(), data.begin(), data.end());
         requests.push_back(request);
     }

@@ -3,30 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
 #include <string>
 
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
 
 #include "testbed_machines.h"
+#include "text/hex.h"
 
 namespace mgx::hal {
 namespace {
 
 using Packet = std::array<std::uint8_t, 48>;
 
-std::string hex_of(const Packet &packet, std::size_t from, std::size_t to) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t at = from; at < to; ++at) {
-        if (!text.empty()) text += ' ';
-        text += digits[packet[at] >> 4];
-        text += digits[packet[at] & 15];
-    }
-    return text;
-}
+// The answer's data bytes as hexadecimal text.
+std::string data_of(const Packet &packet) { return text::to_hex(std::span(packet).subspan(6, packet[3] - 3)); }
 
-// The inputs of the exchanges logged since `from`, each shortened to its first bytes.
+// The inputs of the logged exchanges, each shortened to its first bytes.
 std::vector<std::string> sent(const nlohmann::json &entries, std::size_t bytes = 4) {
     std::vector<std::string> inputs;
     for (const nlohmann::json &entry : entries) inputs.push_back(entry["input"].get<std::string>().substr(0, bytes * 3 - 1));
@@ -49,16 +43,16 @@ TEST_F(OnAcerPanel, ReadsAnswerTheProfilesDeviceInformationAndRciChain) {
     ASSERT_EQ(HCXGetSmbLcdDevInfo(packet.data()), status::ok);
     EXPECT_EQ(packet[4], 0x30);
     EXPECT_EQ(packet[5], 0xC0);
-    EXPECT_EQ(hex_of(packet, 6, 3 + packet[3]), "01 02 10 00 4c 43 44 2d 32 30 34 30");
+    EXPECT_EQ(data_of(packet), "01 02 10 00 4c 43 44 2d 32 30 34 30");
     ASSERT_EQ(HCXGetSmbLcdMgmtLogInfo(packet.data()), status::ok);
-    EXPECT_EQ(hex_of(packet, 6, 3 + packet[3]), "00 03 00 40 00 00 12 5e");
+    EXPECT_EQ(data_of(packet), "00 03 00 40 00 00 12 5e");
     ASSERT_EQ(HCXGetSmbRCINumNode(packet.data()), status::ok);
     EXPECT_EQ(packet[6], 2) << "two nodes";
     ASSERT_EQ(HCXGetSmbRciDevInfo(2, packet.data()), status::ok);
-    EXPECT_EQ(hex_of(packet, 6, 3 + packet[3]), "02 00 52 43 49 2d 46 41 4e 20 00 01");
+    EXPECT_EQ(data_of(packet), "02 00 52 43 49 2d 46 41 4e 20 00 01");
     control_request("clear-log");
     ASSERT_EQ(HCXGetSmbRciDevUnitInfo(1, 2, packet.data()), status::ok);
-    EXPECT_EQ(hex_of(packet, 6, 3 + packet[3]), "02 01 00 50");
+    EXPECT_EQ(data_of(packet), "02 01 00 50");
     // Status, the counted write with its checksum, status, the read; no bus lock.
     const nlohmann::json entries = log();
     EXPECT_EQ(sent(entries, 8), (std::vector<std::string>{"18 0b ce 00 00 00 00 00", "18 0a d3 03 01 02 f7 00",
@@ -93,7 +87,7 @@ TEST_F(OnAcerPanel, OnlyTheLowBytesOfNodeAndUnitNumbersGoOut) {
     EXPECT_EQ(sent(log(), 6)[1], "18 0a d1 02 2c d1");
     control_request("clear-log");
     EXPECT_EQ(HCXGetSmbRciDevUnitInfo(257, 258, packet.data()), status::ok) << "node 1, unit 2";
-    EXPECT_EQ(hex_of(packet, 6, 3 + packet[3]), "02 01 00 50");
+    EXPECT_EQ(data_of(packet), "02 01 00 50");
 }
 
 TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "json_numbers.h"
+#include "smbus_controller.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
@@ -12,8 +13,6 @@ namespace mgx::testbed {
 using namespace lcd;
 
 namespace {
-
-std::uint8_t complement(std::uint32_t sum) { return static_cast<std::uint8_t>(0x100 - (sum & 0xFF)); }
 
 std::string command_text(const char *what, std::uint8_t command) {
     char text[48];
@@ -49,7 +48,7 @@ DeviceReply LcdPanelController::write(const Bytes &packet, FaultPlan &faults) {
     if (count < 1 || 3u + count >= packet_size) return DeviceReply::failure(nt::io_device_error, "LCD write count out of range");
     std::uint32_t sum = 2u * device_address + command + count;
     for (std::size_t at = 4; at < 3u + count; ++at) sum += packet[at];
-    if (packet[3 + count] != complement(sum)) return DeviceReply::failure(nt::io_device_error, "LCD write checksum wrong");
+    if (packet[3 + count] != smbus::complement(sum)) return DeviceReply::failure(nt::io_device_error, "LCD write checksum wrong");
     if (faults.take(FaultKind::FailWrite, site(command))) return DeviceReply::failure(nt::io_device_error, "injected write failure");
 
     std::string note = command_text("write", command);
@@ -155,7 +154,7 @@ DeviceReply LcdPanelController::read(const Bytes &packet, std::uint32_t output_c
     std::copy(data->begin(), data->end(), out.begin() + 6);
     std::uint32_t sum = count;
     for (std::size_t at = 4; at < 3u + count; ++at) sum += out[at];
-    out[3 + count] = complement(sum);
+    out[3 + count] = smbus::complement(sum);
     if (faults.take(FaultKind::BadChecksum, site(command))) {
         ++out[3 + count];
         note += "; injected bad checksum";

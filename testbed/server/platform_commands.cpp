@@ -13,6 +13,11 @@ constexpr std::uint8_t full_record = 0x01, compact_record = 0x02;
 constexpr std::size_t max_answer_data = 26;  // what one SMBus answer carries
 constexpr std::uint8_t panel_number = 1;
 
+// A full or compact sensor record with its owner, number and (compact) sharing bytes.
+bool is_sensor_record(const Bytes &record) {
+    return record.size() >= 24 && (record[3] == full_record || record[3] == compact_record);
+}
+
 UnitReply answer(Bytes data) { return {{completion::ok, std::move(data)}}; }
 UnitReply refused(std::uint8_t code) { return {{code, {}}}; }
 
@@ -64,7 +69,7 @@ UnitReply lcd_line(const UnitState &state, const UnitProfile &profile, const Byt
 
 std::optional<RepositorySensor> UnitState::sensor_at(std::uint8_t target, std::uint8_t number) const {
     for (const Bytes &record : repository.records()) {
-        if (record.size() < 24 || (record[3] != full_record && record[3] != compact_record)) continue;
+        if (!is_sensor_record(record)) continue;
         const std::uint8_t owner = record[5], first = record[7];
         const std::uint8_t shared = record[3] == compact_record ? std::max<std::uint8_t>(1, record[23] & 0x0F) : 1;
         if (target != unit_target && owner >> 1 != target) continue;
@@ -76,7 +81,7 @@ std::optional<RepositorySensor> UnitState::sensor_at(std::uint8_t target, std::u
 bool UnitState::answers_at(std::uint8_t target) const {
     if (target == unit_target) return true;
     return std::any_of(repository.records().begin(), repository.records().end(), [&](const Bytes &record) {
-        return record.size() > 5 && (record[3] == full_record || record[3] == compact_record) && record[5] >> 1 == target;
+        return is_sensor_record(record) && record[5] >> 1 == target;
     });
 }
 

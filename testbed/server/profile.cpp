@@ -86,6 +86,13 @@ SmbiosProfile parse_smbios(const json &node) {
     return smbios;
 }
 
+// A file a profile names, whole.
+std::vector<std::uint8_t> file_bytes(const std::filesystem::path &file) {
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) throw std::runtime_error("cannot open " + file.filename().string());
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
 std::vector<std::uint8_t> answer_field(const json &object, const char *key) {
     std::vector<std::uint8_t> bytes = hex_field(object, key);
     if (bytes.size() > lcd_answer_capacity)
@@ -159,12 +166,15 @@ Profile parse_profile(const json &document, const std::filesystem::path &directo
             throw std::runtime_error("\"event_log\" holds records of 16 hexadecimal bytes");
         profile.unit.event_log.push_back(*bytes);
     }
-    if (const std::string sdr_file = text(unit, "sdr_file"); !sdr_file.empty())
-        profile.unit.repository = SensorRepository::load(directory / sdr_file);
+    if (const std::string sdr_file = text(unit, "sdr_file"); !sdr_file.empty()) {
+        try {
+            profile.unit.repository = SensorRepository::from_dump(file_bytes(directory / sdr_file));
+        } catch (const std::exception &error) {
+            throw std::runtime_error(sdr_file + ": " + error.what());
+        }
+    }
     if (const std::string fru_file = text(unit, "fru_file"); !fru_file.empty()) {
-        std::ifstream stream(directory / fru_file, std::ios::binary);
-        if (!stream) throw std::runtime_error("cannot open the FRU image " + fru_file);
-        profile.unit.fru_image.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        profile.unit.fru_image = file_bytes(directory / fru_file);
         if (profile.unit.fru_image.empty() || profile.unit.fru_image.size() > max_fru_image)
             throw std::runtime_error("the FRU image " + fru_file + " must hold 1 to " + std::to_string(max_fru_image) + " bytes");
     }

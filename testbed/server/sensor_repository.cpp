@@ -1,7 +1,5 @@
 #include "sensor_repository.h"
 
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <stdexcept>
 
@@ -29,17 +27,6 @@ SensorRepository SensorRepository::from_dump(std::span<const std::uint8_t> dump)
         at += size;
     }
     return repository;
-}
-
-SensorRepository SensorRepository::load(const std::filesystem::path &file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) throw std::runtime_error("cannot open the repository " + file.string());
-    const Bytes dump((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    try {
-        return from_dump(dump);
-    } catch (const std::exception &error) {
-        throw std::runtime_error(file.filename().string() + ": " + error.what());
-    }
 }
 
 Bytes SensorRepository::dump() const {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <vector>
@@ -19,7 +18,6 @@ class SensorRepository {
 public:
     // Throws std::runtime_error for a truncated record, a record ID used twice or one of 0xFFFF.
     static SensorRepository from_dump(std::span<const std::uint8_t> dump);
-    static SensorRepository load(const std::filesystem::path &file);
     Bytes dump() const;
 
     // The record with this ID (0: the first), with the ID of the one after it (0xFFFF after the
