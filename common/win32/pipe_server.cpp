@@ -7,7 +7,6 @@ namespace mgx::win32 {
 namespace {
 
 constexpr DWORD pipe_buffer_size = 64 * 1024;
-constexpr std::size_t message_limit = 16 * 1024 * 1024;
 
 }  // namespace
 
@@ -90,11 +89,15 @@ void PipeServer::stop() {
     for (Connection &connection : connections_) connection.thread.join();  // the listeners add no more
 }
 
-std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer) {
-    return std::make_unique<PipeServer>(name, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, [answer](HANDLE pipe) {
+std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer,
+                                           std::function<std::string(std::size_t size)> too_long) {
+    return std::make_unique<PipeServer>(name, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, [answer, too_long](HANDLE pipe) {
         std::string message;
-        while (read_message(pipe, message)) {
-            const std::string reply = answer(message);
+        std::size_t size = 0;
+        for (;;) {
+            const MessageRead read = read_bounded_message(pipe, message, size);
+            if (read == MessageRead::Broken || (read == MessageRead::TooLong && !too_long)) break;
+            const std::string reply = read == MessageRead::Complete ? answer(message) : too_long(size);
             if (!write_exactly(pipe, reply.data(), static_cast<DWORD>(reply.size()))) break;
         }
     });
@@ -122,17 +125,24 @@ bool write_exactly(HANDLE pipe, const void *buffer, DWORD length) {
     return true;
 }
 
-bool read_message(HANDLE pipe, std::string &message) {
+MessageRead read_bounded_message(HANDLE pipe, std::string &message, std::size_t &size, std::size_t limit) {
     message.clear();
+    size = 0;
     char buffer[4096];
     for (;;) {
         DWORD got = 0;
         BOOL complete = ReadFile(pipe, buffer, sizeof buffer, &got, nullptr);
-        if (!complete && GetLastError() != ERROR_MORE_DATA) return false;
-        message.append(buffer, got);
-        if (complete) return true;
-        if (message.size() > message_limit) return false;
+        if (!complete && GetLastError() != ERROR_MORE_DATA) return MessageRead::Broken;
+        size += got;
+        if (size <= limit) message.append(buffer, got);
+        else message.clear();
+        if (complete) return size <= limit ? MessageRead::Complete : MessageRead::TooLong;
     }
+}
+
+bool read_message(HANDLE pipe, std::string &message) {
+    std::size_t size = 0;
+    return read_bounded_message(pipe, message, size) == MessageRead::Complete;
 }
 
 }  // namespace mgx::win32

@@ -58,12 +58,22 @@ private:
     std::list<Connection> connections_;
 };
 
-// A message-mode pipe that answers each message with the reply `answer` gives.
-std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer);
+inline constexpr std::size_t message_limit = 16 * 1024 * 1024;
+
+// A message-mode pipe that answers each message with the reply `answer` gives, and a message
+// longer than message_limit with the reply `too_long` gives for its size (without one, such a
+// message ends the connection).
+std::unique_ptr<PipeServer> serve_messages(const char *name, std::function<std::string(const std::string &)> answer,
+                                           std::function<std::string(std::size_t size)> too_long = {});
 
 bool read_exactly(HANDLE pipe, void *buffer, DWORD length);
 bool write_exactly(HANDLE pipe, const void *buffer, DWORD length);
-// One whole message of a message-mode pipe; false when the client went away.
+
+enum class MessageRead { Complete, TooLong, Broken };
+// One whole message of a message-mode pipe. A message longer than `limit` is read to its end
+// but not kept: TooLong, with `size` its length. Broken when the client went away.
+MessageRead read_bounded_message(HANDLE pipe, std::string &message, std::size_t &size, std::size_t limit = message_limit);
+// One whole message of at most message_limit bytes; false otherwise or when the client went away.
 bool read_message(HANDLE pipe, std::string &message);
 
 }  // namespace mgx::win32

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <halcore/records.h>
+#include <halcore/command_records.h>
 
 namespace mgx::hal {
 

@@ -37,10 +37,10 @@ std::int32_t local_security_info(SecurityInfoRecord *record) {
 
 std::int32_t local_lcd_description(LcdInfoRecord *record) {
     SensorLockScope lock;
-    if (!record) return status::bad_argument;
     MgxResponse response{};
     if (std::int32_t result = SendMgxRequest(command_request(get_lcd_description), &response)) return result;
     if (response.completion_code != 0) return 1;
+    if (!record) return status::bad_argument;
     LcdInfoRecord &description = lcd_description();
     description = LcdInfoRecord{};
     description.line_count = response.data[0];

@@ -22,7 +22,8 @@ constexpr std::uint8_t fru_inventory_device = 0x10;
 constexpr std::uint8_t entity_memory_module = 0x08, entity_power_supply = 0x0A, entity_processor_board = 0x12;
 constexpr std::size_t most_psu_instances = 8;
 constexpr std::uint8_t piece_size = 8;
-constexpr std::int32_t list_ended = 3, not_found = 1;
+using query_result::list_ended;
+constexpr std::int32_t not_found = query_result::failed;
 
 struct FruState {
     std::array<std::vector<FruInventoryRecord>, list_count> lists;
@@ -67,15 +68,17 @@ void trace_added(const DecodedArea &area, std::int32_t record_number) {
     }
 }
 
+// A NULL record is refused only where a record would be copied: an empty list or a position
+// past its end answers 3 first.
 std::int32_t copy_from(FruList list, std::size_t position, FruInventoryRecord *record) {
     const auto &records = fru_state().lists[list];
     if (position >= records.size()) return list_ended;
+    if (!record) return status::bad_argument;
     *record = records[position];
     return status::ok;
 }
 
 std::int32_t indexed(FruList list, std::uint32_t index, FruInventoryRecord *record) {
-    if (!record) return status::bad_argument;
     if (index < 1) return list_ended;
     return copy_from(list, index - 1, record);
 }
@@ -132,18 +135,14 @@ void free_fru_lists() {
 }
 
 std::int32_t inventory_fru_info(std::int32_t *cursor, FruInventoryRecord *record) {
-    if (!cursor || !record) return status::bad_argument;
+    if (!cursor) return status::bad_argument;
     if (*cursor < 0) return list_ended;
     const std::int32_t result = copy_from(General, static_cast<std::size_t>(*cursor), record);
     if (result == status::ok) ++*cursor;
     return result;
 }
 
-std::int32_t physical_container_fru_info(FruInventoryRecord *record) {
-    if (!record) return status::bad_argument;
-    return copy_from(Chassis, 0, record);
-}
-
+std::int32_t physical_container_fru_info(FruInventoryRecord *record) { return copy_from(Chassis, 0, record); }
 std::int32_t memory_module_fru_info(std::uint32_t index, FruInventoryRecord *record) { return indexed(MemoryModule, index, record); }
 std::int32_t processor_fru_info(std::uint32_t index, FruInventoryRecord *record) { return indexed(ProcessorBoard, index, record); }
 

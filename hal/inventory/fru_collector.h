@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 
 namespace mgx::hal {
 

@@ -1,7 +1,7 @@
 // The query table behind the forwarding query exports: 22 categories, each an array of entry
 // points. Its address is what the outside sensor library hands over, so the layout is an
-// interface; the three fields follow each other without gaps (the pointer has the process's
-// pointer width).
+// interface: a C compiler's natural layout of {32-bit category, pointer, 32-bit flag}, which is
+// three 32-bit words on a 32-bit system and 24 bytes, the pointer at 8, on a 64-bit one.
 #pragma once
 
 #include <cstddef>
@@ -14,15 +14,14 @@ using QueryEntry = std::int32_t (*)(...);
 
 inline constexpr std::size_t query_category_count = 22;
 
-#pragma pack(push, 1)
 struct QueryCategory {
     std::uint32_t category;
     QueryEntry *slots;
     std::uint32_t supported;
 };
-#pragma pack(pop)
-static_assert(offsetof(QueryCategory, slots) == 4, "QueryCategory layout");
-static_assert(sizeof(QueryCategory) == 8 + sizeof(void *), "QueryCategory layout");
+static_assert(offsetof(QueryCategory, slots) == sizeof(void *), "QueryCategory layout");
+static_assert(offsetof(QueryCategory, supported) == 2 * sizeof(void *), "QueryCategory layout");
+static_assert(sizeof(QueryCategory) == 3 * sizeof(void *), "QueryCategory layout");
 
 // A typed entry point as a slot: the callers pass integer and pointer arguments, which the
 // 64-bit calling convention hands over alike to variadic and fixed entry points.

@@ -1,13 +1,16 @@
 #include "repository_walk.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
+#include <memory>
 #include <span>
 
 #include "controller_requests.h"
 #include "fru_collector.h"
 #include "sensor_cache.h"
 #include "sensor_record.h"
+#include "sensor_record_layout.h"
 #include "transport.h"
 
 namespace mgx::hal {
@@ -16,11 +19,10 @@ namespace {
 
 constexpr int attempts = 10;
 constexpr std::uint8_t piece_size = 16;
-constexpr std::size_t id_prefix = 2, record_header = 5;
+constexpr std::size_t id_prefix = 2;
 constexpr std::uint16_t last_record = 0xFFFF;
 constexpr int most_cancels = 5;
 constexpr std::uint8_t cancelled = 0xC5, not_present = 0xCB;
-constexpr std::uint8_t device_locator = 0x10, full_sensor = 0x01, compact_sensor = 0x02;
 
 std::uint16_t reserve() {
     MgxResponse response{};
@@ -61,9 +63,9 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
         stored += usable;
 
         if (total == 0) {
-            if (stored < id_prefix + record_header) return record_read::failed;
-            if ((buffer[id_prefix] | buffer[id_prefix + 1] << 8) == last_record) return record_read::ok;
-            total = buffer[id_prefix + 4] + id_prefix + record_header;
+            if (stored < id_prefix + sdr::header_size) return record_read::failed;
+            if ((buffer[id_prefix + sdr::record_id] | buffer[id_prefix + sdr::record_id + 1] << 8) == last_record) return record_read::ok;
+            total = buffer[id_prefix + sdr::body_length] + id_prefix + sdr::header_size;
             if (total > buffer.size()) return record_read::too_long;
             stored = std::min(stored, total);
         }
@@ -71,10 +73,16 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
     return record_read::ok;
 }
 
+// A corrupt repository may chain its records into a loop: a record ID already processed, asked
+// for or answered, ends the walk, and no walk processes more records than IDs exist. Only the
+// re-read after a cancelled reservation may process a record again.
 void walk_repository() {
     clear_psu_instances();
     std::uint16_t current = 0, previous = 0;
     int cancels = 0;
+    bool rereading = false;
+    std::size_t processed_records = 0;
+    auto processed = std::make_unique<std::bitset<max_repository_records + 1>>();
     WalkBuffer buffer{};
     for (;;) {
         std::size_t stored = 0;
@@ -82,19 +90,26 @@ void walk_repository() {
         if (status == record_read::reservation_cancelled) {
             if (++cancels > most_cancels) return;
             current = previous;
+            rereading = true;
             continue;
         }
         if (status != record_read::ok && status != record_read::too_long) return;
         const std::span<const std::uint8_t> record(buffer.data() + id_prefix, stored - id_prefix);
-        const std::uint8_t type = status == record_read::ok ? record[3] : 0;
-        if (type == device_locator) {
+        const std::uint16_t own_id = static_cast<std::uint16_t>(record[sdr::record_id] | record[sdr::record_id + 1] << 8);
+        if (processed->test(own_id) && !rereading) return;
+        processed->set(own_id);
+        processed->set(current);
+        rereading = false;
+        const std::uint8_t type = status == record_read::ok ? record[sdr::record_type] : 0;
+        if (type == sdr::device_locator) {
             collect_fru(record);
-        } else if (type == full_sensor || type == compact_sensor) {
+        } else if (type == sdr::full_sensor || type == sdr::compact_sensor) {
             if (auto sensor = decode_sensor_record(record)) sensor_cache().add(*sensor);
         }
+        if (++processed_records == max_repository_records) return;
         previous = current;
         current = static_cast<std::uint16_t>(buffer[0] | buffer[1] << 8);
-        if (current == last_record) return;
+        if (current == last_record || processed->test(current)) return;
     }
 }
 

@@ -12,6 +12,9 @@ namespace mgx::hal {
 inline constexpr std::size_t walk_buffer_size = 128;
 using WalkBuffer = std::array<std::uint8_t, walk_buffer_size>;
 
+// Record IDs run from 0 to 0xFFFE (0xFFFF ends the chain), so no repository holds more records.
+inline constexpr std::size_t max_repository_records = 0xFFFF;
+
 namespace record_read {
 inline constexpr std::int32_t ok = 0, failed = 1, no_such_record = 3, reservation_cancelled = 5;
 inline constexpr std::int32_t too_long = 6;  // not read past its first piece; the walk goes on without it

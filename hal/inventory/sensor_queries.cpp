@@ -11,7 +11,7 @@ namespace mgx::hal {
 
 namespace {
 
-constexpr std::int32_t out_of_range = 2, failed = 1, not_supported = 4;
+using query_result::failed, query_result::not_supported, query_result::out_of_range;
 constexpr int reading_attempts = 10;
 constexpr std::uint32_t power_supply_type = 8, power_unit_type = 9;
 
@@ -55,19 +55,19 @@ std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index,
     SensorLockScope lock;
     const auto slot = sensor_cache().slot(sensor_type, index);
     if (!slot) return out_of_range;
-    if (!value) return status::bad_argument;
     const SensorDescription &sensor = *slot->description;
     if (sensor.kind == SensorKind::Discrete && !has_state_set(sensor, reading_type)) return failed;
     MgxResponse response{};
     const MgxRequest request = command_request(get_sensor_reading, {slot->sensor_number});
     if (send_with_attempts(request, response, static_cast<std::uint8_t>(sensor.owner_id >> 1), reading_attempts) != 0) return failed;
     if (response.completion_code != 0 || response.length == 0) return failed;
+    if (!value) return status::bad_argument;  // only a reading that would be stored refuses it
     if (sensor.kind == SensorKind::Threshold) {
         *value = convert_reading(sensor, response.data[0]);
     } else if (response.data[1] & 0x40) {  // scanning enabled
-        *value = static_cast<std::int32_t>(0x80000000u | static_cast<std::uint32_t>(response.data[2]) << 8 | (reading_type & 0xFF));
+        *value = discrete_value::make(response.data[2], static_cast<std::uint8_t>(reading_type));
     } else {
-        *value = 0x7FFFFFFF;
+        *value = discrete_value::not_scanning;
     }
     return status::ok;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 
 namespace mgx::hal {
 

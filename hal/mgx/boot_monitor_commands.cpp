@@ -10,7 +10,7 @@ using namespace mgx::hal;
 extern "C" std::int32_t MGXGetSafeMode(std::int32_t *mode) {
     if (!mode) return status::bad_argument;
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x41, nullptr, 0, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::SafeMode, nullptr, 0, answer)) return result;
     if (answer.length < 1) return status::answer_too_short;
     if (answer.data[0] == 0 || answer.data[0] == 1) *mode = answer.data[0];
     return status::ok;
@@ -19,7 +19,7 @@ extern "C" std::int32_t MGXGetSafeMode(std::int32_t *mode) {
 extern "C" std::int32_t MGXSetSafeMode(std::int32_t mode) {
     const std::uint8_t data[1] = {static_cast<std::uint8_t>(mode)};
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x42, data, sizeof data, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::SetSafeMode, data, sizeof data, answer)) return result;
     wait_ms(500);
     return status::ok;
 }
@@ -27,7 +27,7 @@ extern "C" std::int32_t MGXSetSafeMode(std::int32_t mode) {
 extern "C" std::int32_t MGXGetPostBootMonTime(BootMonitorSettings *out) {
     if (!out) return status::bad_argument;
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x43, nullptr, 0, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::BootMonitoring, nullptr, 0, answer)) return result;
     if (answer.length < 7) return status::answer_too_short;
     const std::uint8_t *data = answer.data;
     out->post_timeout = static_cast<std::uint16_t>(data[0] | data[1] << 8);
@@ -50,7 +50,7 @@ extern "C" std::int32_t MGXSetPostBootMonTime(BootMonitorSettings in) {
         static_cast<std::uint8_t>(in.retry_method == 1 ? 1 : 0),
     };
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x44, data, sizeof data, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::SetBootMonitoring, data, sizeof data, answer)) return result;
     wait_ms(500);
     return status::ok;
 }

@@ -9,12 +9,16 @@
 
 namespace mgx::hal {
 
+namespace {
+constexpr std::uint8_t netfn_application = 0x06, get_device_id = 0x01;  // the IPMI Get Device ID
+}  // namespace
+
 std::int32_t read_device_identity(MgxDeviceIdentity *identity) {
     if (!identity) return status::bad_argument;
     MgxResponse answer;
     ProcessState &state = process_state();
     state.extended_retry = 1;
-    std::int32_t result = SendMgxRequest(make_request(0x06, 0x01), &answer);
+    std::int32_t result = SendMgxRequest(make_request(netfn_application, get_device_id), &answer);
     state.extended_retry = 0;
     if (result != status::ok) return result;
     if (answer.completion_code != 0) return answer.completion_code;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include <halcore/records.h>
+#include <halcore/command_records.h>
 
 namespace mgx::hal {
 

@@ -33,7 +33,7 @@ void unpack_values(const MgxResponse &answer, MgxMaintenanceInfo &info) {
 extern "C" std::int32_t MGXGetLifeTime(std::uint32_t *hours) {
     if (!hours) return status::bad_argument;
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x30, nullptr, 0, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::RunningTime, nullptr, 0, answer)) return result;
     if (answer.length < 4) return status::answer_too_short;
     *hours = little_endian_32(answer.data);
     return status::ok;
@@ -43,14 +43,14 @@ extern "C" std::int32_t MGXSetLifeTime(std::int32_t hours) {
     std::uint8_t data[4];
     put_little_endian_32(data, static_cast<std::uint32_t>(hours));
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x31, data, sizeof data, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::SetRunningTime, data, sizeof data, answer)) return result;
     return settled();
 }
 
 extern "C" std::int32_t MGXSetSystemConfigLastInfo(std::int32_t value) {
     const std::uint8_t data[1] = {static_cast<std::uint8_t>(value)};
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x50, data, sizeof data, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::SetSystemConfigurationLast, data, sizeof data, answer)) return result;
     return settled();
 }
 
@@ -58,7 +58,7 @@ extern "C" std::int32_t MGXGetMntInfo(MgxMaintenanceInfo *out) {
     if (!out) return status::bad_argument;
     std::memset(out, 0, sizeof *out);
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x32, nullptr, 0, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::MaintenanceInfo, nullptr, 0, answer)) return result;
     if (answer.length < 8) return status::answer_too_short;
     out->flag_a = (answer.data[0] & 0x80) ? 1 : 0;
     out->flag_b = (answer.data[0] & 0x40) ? 1 : 0;
@@ -76,7 +76,7 @@ extern "C" std::int32_t MGXSetMntInfo(MgxMaintenanceInfo in, MgxMaintenanceInfo 
         data[6] = static_cast<std::uint8_t>(in.value16);
         data[7] = static_cast<std::uint8_t>(in.value16 >> 8);
         data[8] = in.value8;
-        if (std::int32_t result = unit_command(0x33, data, sizeof data, answer)) return result;
+        if (std::int32_t result = unit_command(UnitCommand::SetMaintenanceInfo, data, sizeof data, answer)) return result;
     }
     if (answer.length < 8) return status::answer_too_short;
     if (answer.data[0] & 0x80) out->flag_a = 1;
@@ -89,7 +89,7 @@ extern "C" std::int32_t MGXSetMntInfo(MgxMaintenanceInfo in, MgxMaintenanceInfo 
 extern "C" std::int32_t MGXGetMemMainInfo(MgxMemoryMaintenance *out) {
     if (!out) return status::bad_argument;
     MgxResponse answer;
-    if (std::int32_t result = unit_command(0x34, nullptr, 0, answer)) return result;
+    if (std::int32_t result = unit_command(UnitCommand::MemoryMaintenance, nullptr, 0, answer)) return result;
     if (answer.length < 8) return status::answer_too_short;
     std::memcpy(out->memory_data, answer.data, 8);
     return status::ok;
@@ -101,7 +101,7 @@ extern "C" std::int32_t MGXSetMemMainInfo(MgxMemoryMaintenance in, MgxMemoryMain
     for (std::uint8_t index = 0; index <= in.selector; ++index) {
         std::uint8_t data[9] = {index};
         std::memcpy(data + 1, in.memory_data, 8);
-        if (std::int32_t result = unit_command(0x35, data, sizeof data, answer)) return result;
+        if (std::int32_t result = unit_command(UnitCommand::SetMemoryMaintenance, data, sizeof data, answer)) return result;
     }
     if (answer.length < 8) return status::answer_too_short;
     std::memcpy(out->memory_data, answer.data, 8);

@@ -27,7 +27,7 @@ extern "C" std::int32_t MGXLcdAndLedControl(MgxPanelControl in) {
         }
     }
     MgxResponse answer;
-    return unit_command(0x22, data, length, answer);
+    return unit_command(UnitCommand::PanelControl, data, length, answer);
 }
 
 extern "C" std::int32_t MGXLcdAndLedRead(MgxPanelState *out) {
@@ -36,7 +36,7 @@ extern "C" std::int32_t MGXLcdAndLedRead(MgxPanelState *out) {
     for (std::uint8_t line = 0; line < 2; ++line) {
         const std::uint8_t data[2] = {line, 0x13};
         MgxResponse answer;
-        if (std::int32_t result = unit_command(0x23, data, sizeof data, answer)) return result;
+        if (std::int32_t result = unit_command(UnitCommand::PanelRead, data, sizeof data, answer)) return result;
         if (answer.length < 19) return status::answer_too_short;
         const std::uint8_t *bytes = answer.data;
         MgxPanelState &state = *out;

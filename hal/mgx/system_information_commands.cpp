@@ -18,7 +18,7 @@ constexpr int max_store_requests = 40;
 
 std::int32_t read_entry(std::uint8_t number, MgxResponse &answer) {
     process_state().extended_retry = 1;
-    std::int32_t result = unit_command(0x54, &number, 1, answer);
+    std::int32_t result = unit_command(UnitCommand::SystemInformation, &number, 1, answer);
     process_state().extended_retry = 0;
     return result;
 }
@@ -76,7 +76,7 @@ extern "C" std::int32_t MGXSetSystemInformation(MgxSystemInformation in) {
             length = 2u + entry.length;
         }
         MgxResponse answer;
-        result = unit_command(0x55, data, length, answer);
+        result = unit_command(UnitCommand::SetSystemInformation, data, length, answer);
         if (result != status::ok) return result;
     }
     MGXSetSystemConfigLastInfo(2);
@@ -92,7 +92,7 @@ extern "C" std::int32_t MGXReadTempForHcx(MgxStoreBlock in, MgxStoreBlock *out) 
         const std::uint8_t chunk = static_cast<std::uint8_t>(std::min<std::size_t>(in.length - read, max_chunk));
         const std::uint8_t data[3] = {static_cast<std::uint8_t>(position), static_cast<std::uint8_t>(position >> 8), chunk};
         MgxResponse answer;
-        if (std::int32_t result = unit_command(0x38, data, sizeof data, answer)) return result;
+        if (std::int32_t result = unit_command(UnitCommand::ReadStore, data, sizeof data, answer)) return result;
         if (answer.length < 1) return status::answer_too_short;
         // Never more than asked for, nor more than the answer holds.
         const std::size_t delivered = std::min<std::size_t>({answer.data[0], answer.length - 1u, in.length - read});
@@ -116,7 +116,7 @@ extern "C" std::int32_t MGXWriteTempForHcx(MgxStoreBlock in, std::uint16_t *writ
                                             static_cast<std::uint8_t>(remaining <= max_chunk ? 1 : 0)};
         std::memcpy(data + 3, in.data + position, chunk);
         MgxResponse answer;
-        if (std::int32_t result = unit_command(0x39, data, 3 + chunk, answer)) return result;
+        if (std::int32_t result = unit_command(UnitCommand::WriteStore, data, 3 + chunk, answer)) return result;
         if (answer.length < 1) return status::answer_too_short;
         position += std::min<std::size_t>(answer.data[0], chunk);
     }

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 
 namespace mgx::hal {
 

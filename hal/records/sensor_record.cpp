@@ -4,12 +4,18 @@
 #include <cmath>
 #include <cstring>
 
+#include "sensor_record_layout.h"
+
 namespace mgx::hal {
 
 namespace {
 
-constexpr std::uint8_t record_type_full = 0x01, record_type_compact = 0x02;
+namespace full = sdr::full;
+namespace compact = sdr::compact;
+namespace compact_ipmi_1_5 = sdr::compact_ipmi_1_5;
+
 constexpr std::size_t rearranged_size = 128;
+constexpr std::uint8_t analog_format_mask = 0xC0, ones_complement = 0x40;
 
 // The record's bytes, 0 past its end.
 class RecordBytes {
@@ -44,31 +50,31 @@ void read_name(const RecordBytes &record, std::size_t type_length_at, SensorDesc
 }
 
 void read_common(const RecordBytes &record, SensorDescription &sensor) {
-    sensor.owner_id = record[5];
-    sensor.owner_lun = record[6];
-    sensor.sensor_number = record[7];
-    sensor.entity_id_byte = record[8];
-    sensor.entity_id = record[8];
-    sensor.capabilities = record[11];
-    sensor.sensor_type = record[12];
+    sensor.owner_id = record[sdr::owner_id];
+    sensor.owner_lun = record[sdr::owner_lun];
+    sensor.sensor_number = record[sdr::sensor_number];
+    sensor.entity_id_byte = record[sdr::entity_id];
+    sensor.entity_id = record[sdr::entity_id];
+    sensor.capabilities = record[sdr::capabilities];
+    sensor.sensor_type = record[sdr::sensor_type];
 }
 
 SensorDescription decode_threshold(const RecordBytes &record) {
     SensorDescription sensor;
     sensor.kind = SensorKind::Threshold;
     read_common(record, sensor);
-    sensor.entity_instance = record[9] & ~0x10;
-    sensor.readable_mask = record[18];
-    sensor.settable_mask = record[19];
-    const std::uint8_t units1 = record[20];
-    sensor.base_unit = record[21];
-    sensor.linearization = record[23];
+    sensor.entity_instance = record[sdr::entity_instance] & ~0x10;
+    sensor.readable_mask = record[full::readable_mask];
+    sensor.settable_mask = record[full::settable_mask];
+    const std::uint8_t units1 = record[full::units1];
+    sensor.base_unit = record[sdr::base_unit];
+    sensor.linearization = record[full::linearization];
 
-    const double scale = scale_factor(units1, sensor.base_unit, record[22]);
-    const int m = two_complement(record[24] | (record[25] & 0xC0u) << 2, 10);
-    const int b = two_complement(record[26] | (record[27] & 0xC0u) << 2, 10);
-    const int k1 = two_complement(record[29] & 0x0Fu, 4);
-    int k2 = two_complement(record[29] >> 4, 4);
+    const double scale = scale_factor(units1, sensor.base_unit, record[full::modifier_unit]);
+    const int m = two_complement(record[full::m_low] | (record[full::m_high_tolerance] & 0xC0u) << 2, 10);
+    const int b = two_complement(record[full::b_low] | (record[full::b_high_accuracy] & 0xC0u) << 2, 10);
+    const int k1 = two_complement(record[full::exponents] & 0x0Fu, 4);
+    int k2 = two_complement(record[full::exponents] >> 4, 4);
     sensor.multiplier = scale * m;
     double offset = scale * b;
     for (int i = 0; i < std::abs(k1); ++i) offset *= k1 < 0 ? 0.1 : 10.0;
@@ -82,48 +88,65 @@ SensorDescription decode_threshold(const RecordBytes &record) {
 
     auto &values = sensor.values;
     values[Resolution] = clamped(combined(sensor.multiplier, sensor));
-    values[Tolerance] = clamped(combined((2 * (record[25] & 0x3F)) * sensor.multiplier, sensor));
-    const int accuracy = (record[28] >> 4) << 6 | (record[27] & 0x3F);
+    values[Tolerance] = clamped(combined((2 * (record[full::m_high_tolerance] & 0x3F)) * sensor.multiplier, sensor));
+    const std::uint8_t accuracy_high = record[full::accuracy_high_exponent];
+    const int accuracy = (accuracy_high >> 4) << 6 | (record[full::b_high_accuracy] & 0x3F);
     int accuracy_scale = 1;
-    for (int i = 0; i < ((record[28] >> 2) & 0x03); ++i) accuracy_scale *= 10;
+    for (int i = 0; i < ((accuracy_high >> 2) & 0x03); ++i) accuracy_scale *= 10;
     values[Accuracy] = accuracy * accuracy_scale;
-    const std::uint8_t analog = record[30];
+    const std::uint8_t analog = record[full::analog_flags];
     const auto converted_if = [&](bool present, std::size_t at) { return present ? convert_reading(sensor, record[at]) : no_value; };
-    values[NominalReading] = converted_if(analog & 0x01, 31);
-    values[NormalMaximum] = converted_if(analog & 0x02, 32);
-    values[NormalMinimum] = converted_if(analog & 0x04, 33);
-    values[SensorMaximum] = convert_reading(sensor, record[34]);
-    values[SensorMinimum] = convert_reading(sensor, record[35]);
+    values[NominalReading] = converted_if(analog & 0x01, full::nominal);
+    values[NormalMaximum] = converted_if(analog & 0x02, full::normal_maximum);
+    values[NormalMinimum] = converted_if(analog & 0x04, full::normal_minimum);
+    values[SensorMaximum] = convert_reading(sensor, record[full::sensor_maximum]);
+    values[SensorMinimum] = convert_reading(sensor, record[full::sensor_minimum]);
     for (std::size_t i = 0; i < 6; ++i)  // upper non-recoverable (mask bit 5) down to lower non-critical (bit 0)
-        values[UpperNonRecoverable + i] = converted_if(sensor.readable_mask & (0x20 >> i), 36 + i);
-    values[PositiveHysteresis] = record[42] ? convert_reading(sensor, record[42]) : 0;
-    values[NegativeHysteresis] = record[43] ? convert_reading(sensor, record[43]) : 0;
-    read_name(record, 47, sensor);
+        values[UpperNonRecoverable + i] = converted_if(sensor.readable_mask & (0x20 >> i), full::thresholds + i);
+    const auto hysteresis = [&](std::size_t at) { return record[at] ? convert_reading(sensor, record[at]) : 0; };
+    values[PositiveHysteresis] = hysteresis(full::positive_hysteresis);
+    values[NegativeHysteresis] = hysteresis(full::negative_hysteresis);
+    read_name(record, full::id_type_length, sensor);
     return sensor;
 }
 
 // A full record laid out as a compact one, for discrete decoding.
 std::array<std::uint8_t, rearranged_size> rearranged(const RecordBytes &record) {
-    std::array<std::uint8_t, rearranged_size> compact{};
-    for (std::size_t at = 0; at <= 46; ++at) compact[at] = record[at];
-    compact[23] = 1;
-    compact[24] = record[42];
-    compact[25] = record[43];
-    compact[30] = record[47];
-    for (std::size_t at = 31; at <= 46; ++at) compact[at] = record[at + 17];
-    return compact;
+    std::array<std::uint8_t, rearranged_size> layout{};
+    for (std::size_t at = 0; at <= compact::id_string_end; ++at) layout[at] = record[at];
+    layout[compact::sharing] = 1;
+    layout[compact::positive_hysteresis] = record[full::positive_hysteresis];
+    layout[compact::negative_hysteresis] = record[full::negative_hysteresis];
+    layout[compact::id_type_length] = record[full::id_type_length];
+    for (std::size_t at = compact::id_string; at <= compact::id_string_end; ++at)
+        layout[at] = record[at - compact::id_string + full::id_string];
+    return layout;
+}
+
+// A compact record of the IPMI 1.5 and 2.0 layout laid out as Halcore's compact one: its
+// hysteresis, ID string type/length and name each sit one byte later, behind the second
+// record-sharing byte.
+std::array<std::uint8_t, rearranged_size> from_ipmi_1_5_compact(const RecordBytes &record) {
+    std::array<std::uint8_t, rearranged_size> layout{};
+    for (std::size_t at = 0; at <= compact::sharing; ++at) layout[at] = record[at];
+    layout[compact::positive_hysteresis] = record[compact_ipmi_1_5::positive_hysteresis];
+    layout[compact::negative_hysteresis] = record[compact_ipmi_1_5::negative_hysteresis];
+    for (std::size_t at = compact::id_type_length; at <= compact::id_string_end; ++at)
+        layout[at] = record[at - compact::id_type_length + compact_ipmi_1_5::id_type_length];
+    return layout;
 }
 
 SensorDescription decode_discrete(const RecordBytes &record) {
     SensorDescription sensor;
     sensor.kind = SensorKind::Discrete;
     read_common(record, sensor);
-    sensor.entity_instance = record[9];
-    sensor.base_unit = record[21];
-    sensor.share_count = record[23];
+    sensor.entity_instance = record[sdr::entity_instance];
+    sensor.base_unit = record[sdr::base_unit];
+    sensor.share_count = record[compact::sharing];
     sensor.state_set_count = 1;
-    sensor.state_sets[0] = {record[13], static_cast<std::uint16_t>(record[18] | record[19] << 8)};
-    read_name(record, 30, sensor);
+    sensor.state_sets[0] = {record[sdr::reading_type],
+                            static_cast<std::uint16_t>(record[compact::reading_mask] | record[compact::reading_mask + 1] << 8)};
+    read_name(record, compact::id_type_length, sensor);
     return sensor;
 }
 
@@ -158,25 +181,35 @@ double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t mo
 }
 
 std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw) {
-    const double x = (sensor.conversion_flags & 0xC0) ? static_cast<double>(static_cast<std::int8_t>(raw)) : raw;
+    const std::uint8_t format = sensor.conversion_flags & analog_format_mask;
+    double x = raw;
+    if (format == ones_complement)
+        x = (raw & 0x80) ? -static_cast<double>(static_cast<std::uint8_t>(~raw) & 0x7F) : raw;
+    else if (format != 0)
+        x = static_cast<std::int8_t>(raw);
     return clamped(combined(x * sensor.multiplier + sensor.offset, sensor));
 }
 
 std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> bytes) {
     const RecordBytes record(bytes);
-    const auto reading_type = static_cast<std::int8_t>(record[13]);
+    const auto reading_type = static_cast<std::int8_t>(record[sdr::reading_type]);
+    const std::uint8_t type = record[sdr::record_type];
     bool threshold;
     if (reading_type == 0x01)
         threshold = true;
     else if ((reading_type >= 0x02 && reading_type <= 0x6F) || reading_type < 0)
         threshold = false;
-    else if (record[3] == record_type_full || record[3] == record_type_compact)
-        threshold = record[3] == record_type_full;
+    else if (type == sdr::full_sensor || type == sdr::compact_sensor)
+        threshold = type == sdr::full_sensor;
     else
         return std::nullopt;
     if (threshold) return decode_threshold(record);
-    if (record[3] == record_type_full) {
+    if (type == sdr::full_sensor) {
         const auto compact = rearranged(record);
+        return decode_discrete(RecordBytes(compact));
+    }
+    if (type == sdr::compact_sensor && record[sdr::version] == sdr::version_ipmi_1_5) {
+        const auto compact = from_ipmi_1_5_compact(record);
         return decode_discrete(RecordBytes(compact));
     }
     return decode_discrete(record);
@@ -186,21 +219,18 @@ void fill_sensor_info(const SensorDescription &sensor, SensorInfoRecord &record)
     record.name_encoding = static_cast<std::int32_t>(sensor.name_encoding);
     record.name_length = sensor.name_length;
     std::memcpy(record.name, sensor.name.data(), std::min<std::size_t>(sensor.name_length, sizeof record.name));
-    record.kind = static_cast<std::uint8_t>(sensor.kind);
+    record.kind = sensor.kind;
     record.entity_id = static_cast<std::int32_t>(sensor.entity_id);
     record.capabilities = sensor.capabilities;
-    std::uint8_t *block = record.kind_block;
     if (sensor.kind == SensorKind::Threshold) {
-        block[0] = sensor.settable_mask;
-        block[1] = sensor.readable_mask;
-        std::memcpy(block + 2, sensor.values.data(), sizeof sensor.values);
+        ThresholdKindBlock &block = record.kind_block.threshold;
+        block.settable_mask = sensor.settable_mask;
+        block.readable_mask = sensor.readable_mask;
+        std::copy(sensor.values.begin(), sensor.values.end(), block.values);
     } else {
-        std::memcpy(block, &sensor.state_set_count, 4);
-        for (std::size_t i = 0; i < sensor.state_sets.size(); ++i) {
-            block[4 + 3 * i] = sensor.state_sets[i].reading_type;
-            block[5 + 3 * i] = static_cast<std::uint8_t>(sensor.state_sets[i].reading_mask);
-            block[6 + 3 * i] = static_cast<std::uint8_t>(sensor.state_sets[i].reading_mask >> 8);
-        }
+        DiscreteKindBlock &block = record.kind_block.discrete;
+        block.state_set_count = sensor.state_set_count;
+        std::copy(sensor.state_sets.begin(), sensor.state_sets.end(), block.items);
     }
     record.address = sensor.sensor_number | sensor.owner_id << 8 | static_cast<std::uint32_t>(sensor.owner_lun) << 16;
 }

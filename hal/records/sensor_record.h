@@ -7,23 +7,9 @@
 #include <optional>
 #include <span>
 
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 
 namespace mgx::hal {
-
-enum class SensorKind : std::uint8_t { Threshold = 1, Discrete = 2 };
-
-// The sixteen values of a threshold sensor, in their record order.
-enum SensorValue : std::size_t {
-    Resolution, Tolerance, Accuracy, NominalReading, NormalMaximum, NormalMinimum, SensorMaximum, SensorMinimum,
-    UpperNonRecoverable, UpperCritical, UpperNonCritical, LowerNonRecoverable, LowerCritical, LowerNonCritical,
-    PositiveHysteresis, NegativeHysteresis, sensor_value_count
-};
-
-struct StateSetItem {
-    std::uint8_t reading_type = 0;
-    std::uint16_t reading_mask = 0;
-};
 
 struct SensorDescription {
     std::uint32_t name_encoding = 0;
@@ -42,7 +28,7 @@ struct SensorDescription {
     std::uint8_t sensor_type = 0, owner_id = 0, owner_lun = 0;
     double multiplier = 0, offset = 0, result_factor = 0;  // M', B', R'
     std::uint8_t linearization = 0;
-    std::uint8_t conversion_flags = 0;  // bits 7..6 analog data format, bit 0 divide by R'
+    std::uint8_t conversion_flags = 0;  // bits 7..6 analog data format (01 1's, else non-zero 2's complement), bit 0 divide by R'
     std::uint16_t share_count = 0;
     std::uint8_t entity_id_byte = 0, entity_instance = 0, sensor_number = 0;
 };
@@ -56,7 +42,8 @@ std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw);
 
 // A threshold (type 0x01) or discrete (type 0x01 or 0x02) record from its first byte on; nullopt
 // for a record the event/reading type and record type leave undecoded. Bytes past the end of
-// `record` read as 0.
+// `record` read as 0. Compact records of version 0x51 are read in the IPMI 1.5 and 2.0 layout,
+// those of other versions in Halcore's own (the IPMI 1.0 layout).
 std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> record);
 
 // The sensor-info record: only name-length bytes of the name, and for discrete sensors only the

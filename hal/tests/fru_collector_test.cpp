@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 #include <halcore/status_codes.h>
 
 #include "fru_collector.h"
@@ -109,6 +109,19 @@ TEST_F(FruCollector, OtherDeviceTypesAndFailedReadsAddNothing) {
     collect_fru(eeprom);
     EXPECT_EQ(inventory_fru_info(&cursor, &record), 3);
     EXPECT_EQ(inventory_fru_info(nullptr, &record), status::bad_argument);
+}
+
+// A NULL record is refused only where one would be filled: the lists' own answers come first.
+TEST_F(FruCollector, NullRecordsAnswerWhatTheListAnswersFirst) {
+    const Bytes image = board_inventory("Board");
+    FakeUnit unit([&](const Bytes &request) { return fru_device(request, image, false); });
+    collect_fru(locator(0x07, 1));  // one general record
+    std::int32_t cursor = 0, past_end = 1;
+    EXPECT_EQ(inventory_fru_info(&cursor, nullptr), status::bad_argument);
+    EXPECT_EQ(inventory_fru_info(&past_end, nullptr), 3);
+    EXPECT_EQ(physical_container_fru_info(nullptr), 3) << "no chassis record";
+    EXPECT_EQ(memory_module_fru_info(1, nullptr), 3);
+    EXPECT_EQ(processor_fru_info(0, nullptr), 3);
 }
 
 TEST_F(FruCollector, LcdTextTakesLinesUpToItsFieldAndRefusesInconsistentAnswers) {

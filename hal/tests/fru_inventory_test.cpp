@@ -114,6 +114,9 @@ TEST(FruField, BlanksAreRemovedAndTheLengthKept) {
     at = 0;
     EXPECT_EQ(decode_fru_field(terminated, at).length, 3) << "already terminated";
     EXPECT_EQ(decode_fru_field(Bytes{0x82, 1, 2}, at = 0).encoding, FruEncoding::Other);
+    const FruTextField bcd = decode_fru_field(Bytes{0x43, 0x12, 0x3A, 0xB0}, at = 0);
+    EXPECT_EQ(bcd.encoding, FruEncoding::BcdPlus);
+    EXPECT_EQ(Bytes(bcd.text, bcd.text + 3), (Bytes{0x12, 0x3A, 0xB0})) << "handed over raw";
     const Bytes blanks = {0xC3, ' ', '\t', '\n'};
     EXPECT_EQ(text(decode_fru_field(blanks, at = 0)), "");
 }

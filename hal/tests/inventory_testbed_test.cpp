@@ -10,7 +10,7 @@
 #include <string>
 
 #include <halcore/halcore.h>
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 #include <halcore/status_codes.h>
 
 #include "programs.h"
@@ -171,6 +171,29 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_STREQ(text.text, "GK7 Tower 700   Ready           ");
     fault({{"kind", "completion-code"}, {"command", 0x34}, {"netfn", 0x06}, {"code", 0xC0}, {"count", 1}});
     EXPECT_EQ(HCXGetLCDInfo(&description, &text), 1);
+}
+
+// A corrupt repository whose chain loops (the second record naming the first by 0; the third
+// naming the second): the start ends, each record read once.
+TEST_F(OnAcerInventory, LoopingRepositoryChainsEndTheWalk) {
+    const Bytes dump = shipped_repository();
+    std::vector<std::uint16_t> ids;
+    for (std::size_t at = 0; ids.size() < 3; at += 5 + dump[at + 4]) ids.push_back(static_cast<std::uint16_t>(dump[at] | dump[at + 1] << 8));
+    const struct {
+        std::uint16_t from, to;
+        std::size_t records_read;
+    } loops[] = {{ids[1], 0, 2}, {ids[2], ids[1], 3}};
+    for (const auto &loop : loops) {
+        SCOPED_TRACE(loop.from);
+        control_request("reset");
+        control_request("link-sdr", {{"from", loop.from}, {"to", loop.to}});
+        start();
+        ASSERT_EQ(HCXFreeImbSmbDll(), status::ok);
+        std::size_t first_pieces = 0;
+        for (const Bytes &request : unit_requests(log()))
+            if (request[2] == 0x23 && request[7] == 0) ++first_pieces;
+        EXPECT_EQ(first_pieces, loop.records_read);
+    }
 }
 
 TEST_F(OnAcerInventory, ProductProgramsSkipTheWalkAndTheStopEmptiesTheCache) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
@@ -65,6 +66,53 @@ TEST_F(QueryExports, NoTableIs25AndAnEmptySlot27) {
     EXPECT_EQ(HCXGetPSUInfo(0, nullptr), status::entry_point_missing) << "the category has no slots at all";
 }
 
+// A slot that answers where it sits: its category entry times 100 plus its slot.
+template <std::int32_t Code>
+std::int32_t answer_where(...) {
+    return Code;
+}
+
+// Each of the seventeen exports: 25 without a table, and its own entry and slot with one.
+TEST_F(QueryExports, EveryExportReachesItsOwnEntryAndSlot) {
+    const struct {
+        const char *name;
+        std::function<std::int32_t()> call;
+        std::size_t entry, slot;
+        QueryEntry answer;
+    } exports[] = {
+        {"HCXGetSensorNumber", [] { return HCXGetSensorNumber(1, nullptr); }, 0, 0, entry(answer_where<0>)},
+        {"HCXGetSensorInfo", [] { return HCXGetSensorInfo(1, 1, nullptr); }, 0, 1, entry(answer_where<1>)},
+        {"HCXGetSensorCurrentVal", [] { return HCXGetSensorCurrentVal(1, 1, 1, nullptr); }, 0, 2, entry(answer_where<2>)},
+        {"HCXGetSensorThreshVal", [] { return HCXGetSensorThreshVal(0, 0, 0, 0); }, 0, 4, entry(answer_where<4>)},
+        {"HCXGetSensorFru", [] { return HCXGetSensorFru(8, 1, nullptr); }, 0, 5, entry(answer_where<5>)},
+        {"HCXGetMemModErrInfo", [] { return HCXGetMemModErrInfo(0, 0); }, 1, 2, entry(answer_where<102>)},
+        {"HCXGetMemModFruInfo", [] { return HCXGetMemModFruInfo(1, nullptr); }, 1, 3, entry(answer_where<103>)},
+        {"HCXGetMemDevErrInfo", [] { return HCXGetMemDevErrInfo(0, 0); }, 1, 8, entry(answer_where<108>)},
+        {"HCXGetMemDevFruInfo", [] { return HCXGetMemDevFruInfo(0, 0); }, 1, 9, entry(answer_where<109>)},
+        {"HCXGetProcFruInfo", [] { return HCXGetProcFruInfo(1, nullptr); }, 2, 2, entry(answer_where<202>)},
+        {"HCXGetPSUInfo", [] { return HCXGetPSUInfo(1, nullptr); }, 6, 0, entry(answer_where<600>)},
+        {"HCXGetSysSecurityInfo", [] { return HCXGetSysSecurityInfo(nullptr); }, 8, 0, entry(answer_where<800>)},
+        {"HCXGetPhysContInfo", [] { return HCXGetPhysContInfo(0); }, 9, 0, entry(answer_where<900>)},
+        {"HCXGetPhysContFruInfo", [] { return HCXGetPhysContFruInfo(nullptr); }, 9, 1, entry(answer_where<901>)},
+        {"HCXGetInvFruInfo", [] { return HCXGetInvFruInfo(nullptr, nullptr); }, 10, 0, entry(answer_where<1000>)},
+        {"HCXGetLCDFru", [] { return HCXGetLCDFru(0); }, 21, 1, entry(answer_where<2101>)},
+        {"HCXGetLCDInfo", [] { return HCXGetLCDInfo(nullptr, nullptr); }, 21, 3, entry(answer_where<2103>)},
+    };
+    QueryEntry slots[query_category_count][10] = {};
+    for (std::size_t i = 0; i < query_category_count; ++i) table[i].slots = slots[i];
+    slots[21][0] = entry(describe_works);
+    for (const auto &query : exports) {
+        SCOPED_TRACE(query.name);
+        EXPECT_EQ(query.call(), status::interface_unavailable);
+        slots[query.entry][query.slot] = query.answer;
+    }
+    use_table();
+    for (const auto &query : exports) {
+        SCOPED_TRACE(query.name);
+        EXPECT_EQ(query.call(), static_cast<std::int32_t>(query.entry * 100 + query.slot));
+    }
+}
+
 TEST_F(QueryExports, ArgumentsGoThroughUnchangedAndTheResultComesBack) {
     sensor_slots[4] = entry(echo_four);
     use_table();
@@ -103,7 +151,7 @@ TEST_F(QueryExports, LocalTableAsLaidOut) {
     EXPECT_EQ(local[1].slots[9], &NotSupportedEntry);
     EXPECT_EQ(HCXGetMemDevFruInfo(0, 0), 4) << "not supported";
     EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);
-    EXPECT_EQ(HCXGetLCDInfo(nullptr, nullptr), status::bad_argument) << "the local LCD description refuses a NULL record";
+    EXPECT_EQ(HCXGetPhysContFruInfo(nullptr), 3) << "the local physical container: its empty list answers before the NULL record";
     // The local implementations sit in their slots; every other slot answers 4.
     const std::vector<std::pair<std::size_t, std::size_t>> local_slots = {{0, 0}, {0, 1}, {0, 2}, {0, 5}, {1, 3}, {2, 2},
                                                                           {6, 0}, {8, 0}, {9, 1}, {10, 0}, {21, 0}, {21, 3}};

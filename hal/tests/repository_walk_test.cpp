@@ -49,6 +49,7 @@ Bytes sensor_record(std::uint16_t id, std::uint8_t number, std::uint8_t body_len
 class ScriptedController {
 public:
     std::vector<Bytes> records;
+    std::map<std::uint16_t, std::uint16_t> links;  // next-record IDs of a corrupt chain, by record ID
     std::map<std::uint8_t, int> fail_next;  // command -> completion codes to answer first
     std::uint8_t fail_code = 0xC5;
     Bytes reading = {35, 0xC0, 0x00};
@@ -78,7 +79,8 @@ private:
         const std::uint16_t id = static_cast<std::uint16_t>(data[2] | data[3] << 8);
         for (std::size_t i = 0; i < records.size(); ++i) {
             if ((id == 0 && i != 0) || (id != 0 && (records[i][0] | records[i][1] << 8) != id)) continue;
-            const std::uint16_t next = i + 1 < records.size() ? static_cast<std::uint16_t>(records[i + 1][0] | records[i + 1][1] << 8) : 0xFFFF;
+            std::uint16_t next = i + 1 < records.size() ? static_cast<std::uint16_t>(records[i + 1][0] | records[i + 1][1] << 8) : 0xFFFF;
+            if (auto link = links.find(static_cast<std::uint16_t>(records[i][0] | records[i][1] << 8)); link != links.end()) next = link->second;
             Bytes out = {0x00, static_cast<std::uint8_t>(next), static_cast<std::uint8_t>(next >> 8)};
             const std::size_t offset = data[4], count = std::min<std::size_t>(data[5], records[i].size() - std::min<std::size_t>(offset, records[i].size()));
             out.insert(out.end(), records[i].begin() + offset, records[i].begin() + offset + count);
@@ -139,6 +141,53 @@ TEST_F(RepositoryWalk, CancelledReservationRereadsThePreviousRecordAndTheSixthCa
     EXPECT_EQ(reads[3], (std::array<int, 3>{2, 0, 16}));
     EXPECT_EQ(reads[4], (std::array<int, 3>{0, 0, 16})) << "the previous record again";
     EXPECT_EQ(sensor_cache().count(1), 4) << "the re-read record is filed twice";
+}
+
+// A chain that loops ends the walk at the first record ID processed before, whether it names
+// the first record by 0 or by its own ID.
+TEST_F(RepositoryWalk, LoopingChainEndsAtTheFirstRecordSeenBefore) {
+    const struct {
+        const char *name;
+        std::map<std::uint16_t, std::uint16_t> links;
+        std::vector<int> records_read;
+        int sensors;
+    } cases[] = {
+        {"1 -> 0", {{1, 0}}, {0}, 1},
+        {"1 -> 2 -> 1", {{2, 1}}, {0, 2}, 2},
+        {"3 -> 3", {{3, 3}}, {0, 2, 3}, 3},
+    };
+    for (const auto &loop : cases) {
+        SCOPED_TRACE(loop.name);
+        sensor_cache().clear();
+        controller.records = {sensor_record(1, 0x10), sensor_record(2, 0x11), sensor_record(3, 0x12)};
+        controller.links = loop.links;
+        FakeUnit unit([this](const Bytes &bytes) { return controller.answer(bytes); });
+        walk_repository();
+        std::vector<int> first_pieces;
+        for (const auto &read : record_reads(unit))
+            if (read[1] == 0) first_pieces.push_back(read[0]);
+        EXPECT_EQ(first_pieces, loop.records_read);
+        EXPECT_EQ(sensor_cache().count(1), loop.sensors);
+    }
+}
+
+// 65,535 records, IDs 0 to 0xFFFE, are all read; a chain that then wraps to 0 ends there.
+TEST_F(RepositoryWalk, RepositoryOfTheMaximumSizeIsReadToItsEnd) {
+    for (const std::uint16_t after_last : {std::uint16_t{0xFFFF}, std::uint16_t{0}}) {
+        SCOPED_TRACE(after_last);
+        std::size_t reads = 0;
+        FakeUnit unit([&reads, after_last](const Bytes &bytes) -> std::optional<Bytes> {
+            const Request request = parsed(bytes);
+            if (request.command == 0x22) return Bytes{0x00, 0x01, 0x00};
+            ++reads;
+            const std::uint16_t id = static_cast<std::uint16_t>(request.data[2] | request.data[3] << 8);
+            const std::uint16_t next = id == 0xFFFE ? after_last : static_cast<std::uint16_t>(id + 1);
+            return Bytes{0x00, static_cast<std::uint8_t>(next), static_cast<std::uint8_t>(next >> 8), static_cast<std::uint8_t>(id),
+                         static_cast<std::uint8_t>(id >> 8), 0x51, 0xC0, 0x00};
+        });
+        walk_repository();
+        EXPECT_EQ(reads, max_repository_records);
+    }
 }
 
 TEST_F(RepositoryWalk, SixCancelsEndTheWalk) {
@@ -209,8 +258,26 @@ TEST_F(RepositoryWalk, CurrentValuesOfBothKinds) {
     ASSERT_EQ(local_current_value(7, 1, 0x6F, &value), 0);
     EXPECT_EQ(value, 0x7FFFFFFF) << "scanning disabled";
     EXPECT_EQ(local_current_value(7, 1, 0x6E, &value), 1) << "not its event/reading type";
+    EXPECT_EQ(local_current_value(7, 1, 0x6E, nullptr), 1) << "its own answer before the NULL value";
+    EXPECT_EQ(local_current_value(1, 1, 0, nullptr), status::bad_argument);
     EXPECT_EQ(local_current_value(7, 2, 0x6F, &value), 2);
     EXPECT_EQ(local_current_value(0, 1, 0x6F, &value), 2);
+
+    // A reading the transport cannot carry is asked for ten times, then answers 1.
+    FakeUnit silent([](const Bytes &) { return std::optional<Bytes>(); });
+    EXPECT_EQ(local_current_value(1, 1, 0, &value), 1);
+    EXPECT_EQ(silent.requests().size(), 10u * 5) << "ten attempts, each the transport's five tries on the library path";
+}
+
+// A record whose own ID is 0xFFFF is taken from its first piece alone.
+TEST_F(RepositoryWalk, RecordWithTheIdFfffIsReadFromItsFirstPiece) {
+    controller.records = {sensor_record(0xFFFF, 0x10)};
+    FakeUnit unit([this](const Bytes &bytes) { return controller.answer(bytes); });
+    WalkBuffer buffer{};
+    std::size_t stored = 0;
+    EXPECT_EQ(read_repository_record(0, buffer, stored), record_read::ok);
+    EXPECT_EQ(stored, 18u) << "the next-record ID and 16 record bytes";
+    EXPECT_EQ(record_reads(unit).size(), 1u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "sensor_cache.h"
 #include "sensor_record.h"
+#include "sensor_record_layout.h"
 
 namespace mgx::hal {
 namespace {
@@ -16,36 +17,36 @@ using Bytes = std::vector<std::uint8_t>;
 // A full threshold record (64 bytes): owner 0x20, sensor 0x11, entity 3/0x12, temperature.
 Bytes full_record() {
     Bytes record(64, 0);
-    record[3] = 0x01;
-    record[4] = 59;
-    record[5] = 0x20;
-    record[7] = 0x11;
-    record[8] = 0x03;
-    record[9] = 0x12;
-    record[12] = 0x01;
-    record[13] = 0x01;
-    record[18] = 0x3F;  // every threshold readable
-    record[21] = 1;     // degrees C
-    record[24] = 1;     // M = 1
-    record[47] = 0xC4;
-    std::memcpy(&record[48], "Temp", 4);
+    record[sdr::record_type] = sdr::full_sensor;
+    record[sdr::body_length] = 59;
+    record[sdr::owner_id] = 0x20;
+    record[sdr::sensor_number] = 0x11;
+    record[sdr::entity_id] = 0x03;
+    record[sdr::entity_instance] = 0x12;
+    record[sdr::sensor_type] = 0x01;
+    record[sdr::reading_type] = 0x01;
+    record[sdr::full::readable_mask] = 0x3F;  // every threshold readable
+    record[sdr::base_unit] = 1;               // degrees C
+    record[sdr::full::m_low] = 1;             // M = 1
+    record[sdr::full::id_type_length] = 0xC4;
+    std::memcpy(&record[sdr::full::id_string], "Temp", 4);
     return record;
 }
 
 Bytes compact_record(std::uint8_t share, std::uint8_t number, std::uint8_t instance) {
     Bytes record(40, 0);
-    record[3] = 0x02;
-    record[5] = 0x20;
-    record[7] = number;
-    record[8] = 0x20;
-    record[9] = instance;
-    record[12] = 0x0C;
-    record[13] = 0x6F;
-    record[18] = 0x33;
-    record[19] = 0x01;
-    record[23] = share;
-    record[30] = 0xC4;
-    std::memcpy(&record[31], "DIMM", 4);
+    record[sdr::record_type] = sdr::compact_sensor;
+    record[sdr::owner_id] = 0x20;
+    record[sdr::sensor_number] = number;
+    record[sdr::entity_id] = 0x20;
+    record[sdr::entity_instance] = instance;
+    record[sdr::sensor_type] = 0x0C;
+    record[sdr::reading_type] = 0x6F;
+    record[sdr::compact::reading_mask] = 0x33;
+    record[sdr::compact::reading_mask + 1] = 0x01;
+    record[sdr::compact::sharing] = share;
+    record[sdr::compact::id_type_length] = 0xC4;
+    std::memcpy(&record[sdr::compact::id_string], "DIMM", 4);
     return record;
 }
 
@@ -71,6 +72,36 @@ TEST(SensorRecord, ConversionOfTheListedCases) {
     EXPECT_EQ(convert_reading(decoded(record), 0xF0), -16);
 }
 
+// Bits 7..6 of sensor units 1: 00 unsigned, 01 one's complement, 10 two's complement, 11 (no
+// analog reading) read as two's complement.
+TEST(SensorRecord, AnalogDataFormatDecidesHowRawReadingsAreSigned) {
+    const struct {
+        std::uint8_t format, raw;
+        std::int32_t value;
+    } cases[] = {{0x00, 0xFE, 254}, {0x40, 0xFE, -1}, {0x40, 0x80, -127}, {0x40, 0xFF, 0}, {0x40, 0x7F, 127},
+                 {0x80, 0xFE, -2},  {0xC0, 0xFE, -2}};
+    for (const auto &[format, raw, value] : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << int(format) << " raw " << int(raw));
+        Bytes record = full_record();
+        record[20] = format;
+        record[21] = 0;
+        EXPECT_EQ(convert_reading(decoded(record), raw), value);
+    }
+}
+
+// A compact record as IPMI 1.5 and 2.0 lay it out (version 0x51): two sharing bytes, then the
+// hysteresis, and the ID string one byte later than in Halcore's layout.
+TEST(SensorRecord, CompactRecordsOfVersion51KeepTheirNameAndSharing) {
+    Bytes record = compact_record(3, 0x30, 2);
+    record.insert(record.begin() + 24, 0x00);  // the second sharing byte
+    record[2] = 0x51;
+    const SensorDescription sensor = decoded(record);
+    EXPECT_EQ(sensor.share_count, 3);
+    EXPECT_EQ(std::string(sensor.name.data(), sensor.name_length), "DIMM");
+    record[2] = 0x01;  // the same bytes in Halcore's own layout: no name where it would be
+    EXPECT_EQ(decoded(record).name_length, 0);
+}
+
 TEST(SensorRecord, FactorsAreTenBitAndFourBitTwosComplement) {
     Bytes record = full_record();
     record[21] = 0;
@@ -90,6 +121,7 @@ TEST(SensorRecord, FactorsAreTenBitAndFourBitTwosComplement) {
 TEST(SensorRecord, ScaleFactorRules) {
     EXPECT_EQ(scale_factor(0x1A, 1, 0), 1) << "rate and modifier both set";
     EXPECT_EQ(scale_factor(0, 2, 0), 10);
+    EXPECT_EQ(scale_factor(0, 3, 0), 10) << "degrees K";
     EXPECT_EQ(scale_factor(0, 5, 0), 1000);
     EXPECT_EQ(scale_factor(0, 18, 0), 10);
     EXPECT_EQ(scale_factor(1 << 3, 41, 0), 600000000);
@@ -171,16 +203,19 @@ TEST(SensorRecord, InfoRecordWritesOnlyWhatTheSensorHas) {
     EXPECT_EQ(record.name_length, 4);
     EXPECT_EQ(std::string(record.name, 4), "DIMM");
     EXPECT_EQ(static_cast<std::uint8_t>(record.name[4]), 0xAA) << "no terminator";
-    EXPECT_EQ(record.kind, 2);
-    EXPECT_EQ(Bytes(record.kind_block, record.kind_block + 13), (Bytes{1, 0, 0, 0, 0x6F, 0x33, 0x01, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(record.kind_block[13], 0xAA) << "the rest of the kind block untouched";
+    EXPECT_EQ(record.kind, SensorKind::Discrete);
+    const DiscreteKindBlock &discrete = record.kind_block.discrete;
+    EXPECT_EQ(discrete.state_set_count, 1u);
+    EXPECT_EQ(discrete.items[0].reading_type, 0x6F);
+    EXPECT_EQ(discrete.items[0].reading_mask, 0x0133);
+    EXPECT_EQ(discrete.items[2].reading_mask, 0);
+    const auto *block = reinterpret_cast<const std::uint8_t *>(&record.kind_block);
+    EXPECT_EQ(block[sizeof(DiscreteKindBlock)], 0xAA) << "the rest of the kind block untouched";
     EXPECT_EQ(record.address, 0x30u | 0x20u << 8);
 
     fill_sensor_info(decoded(full_record()), record);
-    EXPECT_EQ(record.kind_block[1], 0x3F);
-    std::int32_t resolution;
-    std::memcpy(&resolution, record.kind_block + 2, 4);
-    EXPECT_EQ(resolution, 10);
+    EXPECT_EQ(record.kind_block.threshold.readable_mask, 0x3F);
+    EXPECT_EQ(record.kind_block.threshold.values[Resolution], 10);
 }
 
 TEST(SensorCacheSlots, SharedRecordsFillAdjacentSlotsOfOneDescription) {

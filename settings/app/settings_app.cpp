@@ -1,4 +1,5 @@
 #include "settings_app.h"
+#include "message_catalogue.h"
 
 #include <windows.h>
 
@@ -13,8 +14,8 @@ namespace mgx::settings {
 
 namespace {
 
-constexpr UiMessage start_failure = {L"ＭＧＸが存在しないかドライバエラーです。\nエラーコード [%ld]",
-                                     L"MGX not exist or MGX driver error.\nError code [%ld]"};
+using namespace messages::start_up;
+
 
 }  // namespace
 
@@ -37,7 +38,8 @@ void SettingsApp::start() {
     }
     LanguageIndex language = English;
     store::ReadLanguage(&language, GetUserDefaultLangID());
-    MessageBoxW(nullptr, formatted(start_failure.in(language), static_cast<long>(status)).c_str(), program_title, MB_OK);
+    MessageBoxW(nullptr, formatted(start_failure.text.in(language), static_cast<long>(status)).c_str(), program_title,
+                start_failure.style);
 }
 
 int SettingsApp::exit() {

@@ -1,4 +1,5 @@
 #include "component_lifetime_dialog.h"
+#include "message_catalogue.h"
 
 #include <halcore/mgx_call.h>
 
@@ -12,6 +13,8 @@
 namespace mgx::settings {
 
 namespace {
+
+using namespace messages::component_lifetime;
 
 // Install date field and next change field of date row 0 to 16 (RAID cards 1 to 16, then UPS).
 constexpr int date_ids[] = {1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1005, 1006, 1059, 1060};
@@ -58,10 +61,6 @@ constexpr UiTextRow texts[] = {
     {IDC_LIFETIME_RUNNING_HOURS, {L"サーバ稼働時間＝ %lu 時間", L"Server Running= %lu Hour(s)"}, {L"", L""}},
 };
 
-constexpr UiMessage confirm = {L"搭載日または稼動時間が変更されています。\n\n変更を保存してよろしいですか？",
-                               L"Set up date or running is changed.\n\n Do you want to update data?"};
-constexpr UiMessage over_limit = {L"寿命を越えている部品があります。", L"There is over limit parts."};
-constexpr UiMessage write_failed = {L"データの更新に失敗しました。\nエラーコード [%ld]", L"MGX Write Error.\nError code [%ld]"};
 constexpr UiMessage date_hint = {L"搭載日は\n「搭載日を今日にする」ボタンまたはキーボードからの入力で変更できます",
                                  L"Change Setup date by the[Set today to install date] button or the key board"};
 constexpr UiMessage hours_hint = {L"稼働時間は\n「稼動時間を0にする」ボタンまたはキーボードからの入力で変更できます",
@@ -183,17 +182,17 @@ void ComponentLifetimeDialog::on_ok() {
         end(IDOK);
         return;
     }
-    if (message_box(confirm.in(language()), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
-    if (any_over_limit) message_box(over_limit.in(language()), MB_OK | MB_ICONINFORMATION);
+    if (show(confirm) != IDYES) return;
+    if (any_over_limit) show(over_limit);
     const LONG written = store::WriteChangedRunningHours(record_, hours_changed) | store::WriteChangedInstallDates(record_, dates_changed);
     if (written != 0) {
-        message_box(formatted(write_failed.in(language()), static_cast<long>(written)), MB_OK | MB_ICONSTOP);
+        show(write_failed, static_cast<long>(written));
         return;
     }
     char reply[128] = {};
     DWORD read = 0;
     if (!CallNamedPipeA(parts_change_pipe, message, sizeof message, reply, sizeof reply, &read, NMPWAIT_WAIT_FOREVER)) {
-        message_box(formatted(write_failed.in(language()), 0L), MB_OK | MB_ICONSTOP);
+        show(write_failed, 0L);
         return;
     }
     end(IDOK);

@@ -1,4 +1,5 @@
 #include "data_initialisation.h"
+#include "message_catalogue.h"
 
 #include <string>
 
@@ -9,9 +10,8 @@ namespace mgx::settings {
 
 namespace {
 
-constexpr UiMessage question = {L"すべての登録データを初期化しますか？", L"Dou you want to Initialize all of data?"};
-constexpr UiMessage service_running = {L"GK7T30サービスが稼働中には登録データの初期化はできません。",
-                                       L"GK7T30-Service is running. so can not initialize data."};
+using namespace messages::data_initialisation;
+
 
 constexpr DWORD block_size = 128;
 
@@ -27,9 +27,9 @@ bool service_answers() {
 
 void InitialiseAllData(HWND owner, LanguageIndex language) {
     const std::string directory = win32::program_directory();
-    if (MessageBoxW(owner, question.in(language), program_title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (MessageBoxW(owner, question.text.in(language), program_title, question.style) != IDYES) return;
     if (service_answers()) {
-        MessageBoxW(owner, service_running.in(language), program_title, MB_OK | MB_ICONSTOP);
+        MessageBoxW(owner, service_running.text.in(language), program_title, service_running.style);
         return;
     }
     MessageBeep(0);

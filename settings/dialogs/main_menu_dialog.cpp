@@ -1,4 +1,5 @@
 #include "main_menu_dialog.h"
+#include "message_catalogue.h"
 
 #include <halcore/mgx_call.h>
 
@@ -14,6 +15,8 @@
 namespace mgx::settings {
 
 namespace {
+
+using namespace messages::main_menu;
 
 constexpr UiTextRow texts[] = {
     {0, {L"メインメニュー", L"Main menu"}, {L"", L""}},
@@ -32,12 +35,7 @@ constexpr UiTextRow texts[] = {
 
 constexpr UiMessage version_menu_item = {L"ﾊﾞｰｼﾞｮﾝ情報(GK7T30UI) (&A)...", L"Version Information(GK7T30UI) (&A)..."};
 
-constexpr UiMessage memory_clear_question = {
-    L"故障メモリの交換が完了しましたか？\n\n「はい」を選ぶと監視ソフトウェアにメモリが交換された事を通知し、交換前の故障メモリで発生したエラー情報を消去します",
-    L"Is the replacement of faulty memory complete?\n\nPress \"Yes\" to notify the monitoring software\n that the memory has been "
-    L"replaced and to delete the error information\n which occurred in faulty memory before the replacement"};
 
-constexpr UiMessage memory_clear_failed = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX write failed.\nError code [%ld]"};
 
 }  // namespace
 
@@ -88,13 +86,13 @@ void MainMenuDialog::on_cancel() { close(IDCANCEL); }
 void MainMenuDialog::hidden_function() { InitialiseAllData(window(), language()); }
 
 void MainMenuDialog::clear_memory_errors() {
-    if (message_box(memory_clear_question.in(language()), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (show(memory_clear_question) != IDYES) return;
     hal::MgxMemoryMaintenance clear{};
     clear.selector = 1;
     for (std::uint8_t &byte : clear.memory_data) byte = 0xFF;
     hal::MgxMemoryMaintenance answer{};
     const std::int32_t status = hal::mgx_call<hal::CommandType::SetMemoryMaintenance>(clear, answer);
-    if (status != 0) message_box(formatted(memory_clear_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+    if (status != 0) show(memory_clear_failed, static_cast<long>(status));
 }
 
 bool MainMenuDialog::on_command(int id, int code) {

@@ -1,4 +1,5 @@
 #include "notify_method_dialog.h"
+#include "message_catalogue.h"
 
 #include <halcore/mgx_call.h>
 
@@ -10,6 +11,8 @@ namespace mgx::settings {
 
 namespace {
 
+using namespace messages::notify_method;
+
 constexpr UiTextRow texts[] = {
     {0, {L"障害の通知方法設定", L"Error notification method setting"}, {L"", L""}},
     {IDC_NOTIFY_LCD, {L"ＬＣＤへの表示", L"Display to LCD"}, {L"しきい値超えが発生すると、ＬＣＤにしきい値超えを表示します。", L""}},
@@ -18,9 +21,6 @@ constexpr UiTextRow texts[] = {
     {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
 };
 
-constexpr UiMessage no_lcd = {L"ＬＣＤが搭載されていません。\n初期値にセットします。", L"LCD does not exist.\nSet default value."};
-constexpr UiMessage registration_failed = {L"障害の通知方法登録に失敗しました。\nエラーコード(%lu)",
-                                           L"Registration of error notification method failed.\nError code(%lu)"};
 
 }  // namespace
 
@@ -44,7 +44,7 @@ void NotifyMethodDialog::on_init() {
     if (hal::mgx_call<hal::CommandType::PanelRead>(panel) != 0 || !panel.is_set(hal::PanelFlag::LcdPresent)) {
         if (switches_[0] != 0) {
             switches_[0] = 0;
-            message_box(no_lcd.in(language()), MB_OK | MB_ICONEXCLAMATION);
+            show(no_lcd);
         }
         EnableWindow(GetDlgItem(window(), IDC_NOTIFY_LCD), FALSE);
     }
@@ -54,7 +54,7 @@ void NotifyMethodDialog::on_init() {
 void NotifyMethodDialog::on_ok() {
     take_all();
     if (const LONG status = store::WriteNotificationSwitches(switches_)) {
-        message_box(formatted(registration_failed.in(language()), static_cast<unsigned long>(status)), MB_OK | MB_ICONSTOP);
+        show(registration_failed, static_cast<unsigned long>(status));
         return;
     }
     SettingsDialog::on_ok();

@@ -1,4 +1,5 @@
 #include "power_off_mode_dialog.h"
+#include "message_catalogue.h"
 
 #include <halcore/mgx_call.h>
 
@@ -8,6 +9,8 @@
 namespace mgx::settings {
 
 namespace {
+
+using namespace messages::power_off_mode;
 
 constexpr UiTextRow texts[] = {
     {0, {L"電源切断モード設定", L"Power off mode setting"}, {L"", L""}},
@@ -23,10 +26,6 @@ constexpr UiTextRow texts[] = {
      {L"", L""}},
 };
 
-constexpr UiMessage read_failed = {L"ＭＧＸの読込みに失敗しました。\nエラーコード [%ld]", L"MGX read failed.\nError code [%ld]"};
-constexpr UiMessage write_failed = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX write failed.\nError code [%ld]"};
-constexpr UiMessage mode_abnormal = {L"電源切断モードが不正です。\n電源切断モードを指定してください。",
-                                     L"Power OFF mode is abnormal.\nSpecify Power disconnect/OFF mode."};
 
 // The unit's mode, or -1 when it answered without one (the command then leaves the output).
 constexpr std::int32_t no_mode = -1;
@@ -45,7 +44,7 @@ void PowerOffModeDialog::on_init() {
         apply_ui_text(id, texts);
     std::int32_t read = no_mode;
     if (const std::int32_t status = hal::mgx_call<hal::CommandType::SafeMode>(read)) {
-        message_box(formatted(read_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+        show(read_failed, static_cast<long>(status));
         end(IDOK);
         return;
     }
@@ -57,7 +56,7 @@ void PowerOffModeDialog::on_ok() {
     take_all();
     if (mode_ != 0 && mode_ != 1) {
         // Neither button checked: nothing a unit could keep is written.
-        message_box(mode_abnormal.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        show(mode_abnormal);
         return;
     }
     std::int32_t status = hal::mgx_call<hal::CommandType::SetSafeMode>(mode_);
@@ -69,7 +68,7 @@ void PowerOffModeDialog::on_ok() {
             return;
         }
     }
-    message_box(formatted(write_failed.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+    show(write_failed, static_cast<long>(status));
 }
 
 }  // namespace mgx::settings

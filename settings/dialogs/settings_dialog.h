@@ -53,6 +53,11 @@ protected:
     void end(INT_PTR result);
     // A message box owned by the dialog with the program's title as caption.
     int message_box(const std::wstring &text, UINT style) const;
+    // One of the program's message boxes in the dialog's language, its text formatted with `number`.
+    template <typename... Number>
+    int show(const UiMessageBox &box, Number... number) const {
+        return message_box(formatted(box.text.in(language()), number...), box.style);
+    }
 
 private:
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);

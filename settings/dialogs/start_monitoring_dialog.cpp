@@ -1,6 +1,8 @@
 #include "start_monitoring_dialog.h"
+#include "message_catalogue.h"
 
 #include <halcore/back_end_state.h>
+#include <halcore/boot_monitoring.h>
 #include <halcore/mgx_call.h>
 
 #include "data_exchange.h"
@@ -10,6 +12,8 @@
 namespace mgx::settings {
 
 namespace {
+
+using namespace messages::start_monitoring;
 
 constexpr UiTextRow texts[] = {
     {0, {L"起動監視機能設定", L"Start monitoring function setting"}, {L"", L""}},
@@ -52,48 +56,14 @@ constexpr UiTextRow texts[] = {
     {IDC_RETRY_METHOD_LABEL, {L"リトライ方法", L"Retry method"}, {L"", L""}},
 };
 
-constexpr UiMessage bad_retry_method = {L"リトライ方法が不正です。\n初期値にセットします。", L"Retry method is abnormal.\nSet initial value."};
-constexpr UiMessage bad_post_time = {L"ＰＯＳＴ監視時間が不正です。\n初期値にセットします。",
-                                     L"POST monitoring time is abnormal.\nSet initial value."};
-constexpr UiMessage bad_os_boot_time = {L"ＯＳブート監視時間が不正です。\n初期値にセットします。",
-                                        L"OS boot monitoring time is abnormal.\nSet initial value."};
-constexpr UiMessage bad_post_retries = {L"ＰＯＳＴリトライ回数が不正です。\n初期値にセットします。",
-                                        L"POST retry frequency is abnormal.\nSet initial value."};
-constexpr UiMessage bad_os_boot_retries = {L"ＯＳブートリトライ回数が不正です。\n初期値にセットします。",
-                                           L"OS boot retry frequency is abnormal.\nSet initial value."};
-constexpr UiMessage read_error = {L"ＭＧＸの読込みに失敗しました。\nエラーコード [%ld]", L"MGX Read Error.\nError code [%ld]"};
-constexpr UiMessage write_error = {L"ＭＧＸの書込みに失敗しました。\nエラーコード [%ld]", L"MGX Write Error.\nError code [%ld]"};
-constexpr UiMessage no_os_boot_monitoring = {
-    L"ハードウェアに管理者モード設定機能が無いためＯＳブート監視設定はできません。",
-    L"You can not enable OS boot monitoring,because this hardware not support for changing Administer mode."};
-constexpr UiMessage caution = {
-    L"本機能を有効にすると、何らかの原因でサーバの起動時に停止してしまった場合に自動的に再起動を試みます。なお、本来の目的である偶発的な停止"
-    L"以外のBIOSセットアップユーティリティや SCSI "
-    L"Selectユーティリティの実行などにより、サーバの起動を中断している場合にも本機能は有効になっており、本機能で設定した時間が経過すると自動"
-    L"的に再起動を行います。\n\n本機能の設定時にはサーバ本体の取扱説明書をご覧になり本機能の仕様と運用方法を十分ご理解のうえ正しく設定して"
-    L"ご利用されるようお願いいたします。",
-    L"Caution:\nWhen this function is enabled, it tries to reboot the server automatically\nin case that the server is halted by "
-    L"some reasons.\nThough this function is for accidental halt of the server, it is\nalso enabled while boot procedure of the "
-    L"server is intentionally suspended \nby executing BIOS setup utility or SCSI select utility. Therefore, even in this \ncase, "
-    L"this function tries to reboot the server after the preset time.\n\nBefore enabling this function, please read Server User "
-    L"Guide carefully to\nunderstand how this function works and how to use it and make sure\nthat this function is "
-    L"configured correctly."};
 
-constexpr std::uint16_t minimum_minutes = 15, maximum_minutes = 999;
-constexpr std::uint16_t post_default_minutes = 30, os_boot_default_minutes = 60;
+using namespace hal::boot_monitoring;
 
 constexpr int post_controls[] = {IDC_POST_ENABLE,  IDC_POST_TIMEOUT_LABEL, IDC_POST_TIMEOUT,     IDC_POST_MINUTES_UNIT,
                                  IDC_POST_RETRIES_LABEL, IDC_POST_RETRIES, IDC_POST_RETRIES_UNIT};
 constexpr int os_boot_controls[] = {IDC_OS_ENABLE,  IDC_OS_TIMEOUT_LABEL, IDC_OS_TIMEOUT,         IDC_OS_MINUTES_UNIT,
                                     IDC_OS_RETRIES_LABEL, IDC_OS_RETRIES, IDC_OS_RETRIES_UNIT, IDC_RETRY_METHOD_LABEL,
                                     IDC_RETRY_REBOOT, IDC_RETRY_POWER_CYCLE};
-
-bool usable_minutes(std::uint16_t seconds) {
-    const std::uint16_t minutes = seconds / 60;
-    return seconds == 0 || (minutes >= minimum_minutes && minutes <= maximum_minutes);
-}
-
-bool usable_retries(std::uint8_t retries) { return retries >= 1 && retries <= 5; }
 
 }  // namespace
 
@@ -107,8 +77,8 @@ bool StartMonitoringDialog::exchange(DataExchange &x) {
                        x.enable_radio(IDC_POST_ENABLE, settings_.post_selector) &&
                        x.number(IDC_POST_TIMEOUT, post_timeout, minimum_minutes, maximum_minutes) &&
                        x.number(IDC_OS_TIMEOUT, os_boot_timeout, minimum_minutes, maximum_minutes) &&
-                       x.number(IDC_POST_RETRIES, settings_.post_retries, 1, 5) &&
-                       x.number(IDC_OS_RETRIES, settings_.os_boot_retries, 1, 5);
+                       x.number(IDC_POST_RETRIES, settings_.post_retries, minimum_retries, maximum_retries) &&
+                       x.number(IDC_OS_RETRIES, settings_.os_boot_retries, minimum_retries, maximum_retries);
     settings_.retry_method = method;
     settings_.post_timeout = post_timeout;
     settings_.os_boot_timeout = os_boot_timeout;
@@ -121,30 +91,30 @@ bool StartMonitoringDialog::os_boot_monitoring_supported() {
 }
 
 void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
-    if (read.retry_method == 0 || read.retry_method == 1)
+    if (usable_retry_method(read.retry_method))
         settings_.retry_method = read.retry_method;
     else
-        message_box(bad_retry_method.in(language()), MB_OK | MB_ICONEXCLAMATION);
-    const auto take_minutes = [this](std::uint16_t seconds, std::uint16_t member, const UiMessage &bad) -> std::uint16_t {
-        if (usable_minutes(seconds)) return seconds / 60;
-        message_box(bad.in(language()), MB_OK | MB_ICONEXCLAMATION);
-        return member / 60;
+        show(bad_retry_method);
+    const auto take_minutes = [this](std::uint16_t seconds, std::uint16_t member, const UiMessageBox &bad) -> std::uint16_t {
+        if (usable_timeout(seconds)) return seconds / seconds_per_minute;
+        show(bad);
+        return member / seconds_per_minute;
     };
     settings_.post_timeout = take_minutes(read.post_timeout, settings_.post_timeout, bad_post_time);
     settings_.os_boot_timeout = take_minutes(read.os_boot_timeout, settings_.os_boot_timeout, bad_os_boot_time);
     if (usable_retries(read.post_retries))
         settings_.post_retries = read.post_retries;
     else
-        message_box(bad_post_retries.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        show(bad_post_retries);
     if (usable_retries(read.os_boot_retries))
         settings_.os_boot_retries = read.os_boot_retries;
     else
-        message_box(bad_os_boot_retries.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        show(bad_os_boot_retries);
 
     if (os_boot_monitoring_supported()) {
         settings_.os_boot_selector = settings_.os_boot_timeout == 0 ? 1 : 0;
     } else {
-        message_box(no_os_boot_monitoring.in(language()), MB_OK | MB_ICONEXCLAMATION);
+        show(no_os_boot_monitoring);
         settings_.os_boot_selector = 1;
         for (int id : os_boot_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
     }
@@ -162,9 +132,9 @@ void StartMonitoringDialog::on_init() {
         read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
     }
     if (status != 0) {
-        settings_.post_timeout /= 60;
-        settings_.os_boot_timeout /= 60;
-        message_box(formatted(read_error.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+        settings_.post_timeout /= seconds_per_minute;
+        settings_.os_boot_timeout /= seconds_per_minute;
+        show(read_error, static_cast<long>(status));
         end(IDOK);
     } else {
         interpret(read);
@@ -176,7 +146,7 @@ void StartMonitoringDialog::on_init() {
 }
 
 bool StartMonitoringDialog::cautioned() {
-    return message_box(caution.in(language()), MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2) == IDOK;
+    return show(caution) == IDOK;
 }
 
 void StartMonitoringDialog::select(int checked, int unchecked, bool focus_checked) {
@@ -197,7 +167,7 @@ bool StartMonitoringDialog::on_command(int id, int code) {
         const bool supported = os_boot_monitoring_supported();
         SetFocus(GetDlgItem(window(), IDC_OS_DISABLE));
         if (!supported) {
-            message_box(no_os_boot_monitoring.in(language()), MB_OK | MB_ICONEXCLAMATION);
+            show(no_os_boot_monitoring);
             return true;
         }
         if (cautioned()) select(IDC_OS_ENABLE, IDC_OS_DISABLE, true);
@@ -211,8 +181,8 @@ bool StartMonitoringDialog::on_command(int id, int code) {
 void StartMonitoringDialog::on_ok() {
     if (!take_all()) return;
     // The write step works on the members themselves; the next OK takes them all again.
-    settings_.post_timeout = static_cast<std::uint16_t>(settings_.post_timeout * 60);
-    settings_.os_boot_timeout = static_cast<std::uint16_t>(settings_.os_boot_timeout * 60);
+    settings_.post_timeout = static_cast<std::uint16_t>(settings_.post_timeout * seconds_per_minute);
+    settings_.os_boot_timeout = static_cast<std::uint16_t>(settings_.os_boot_timeout * seconds_per_minute);
     if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
     if (settings_.post_selector) settings_.post_timeout = 0;
     settings_.post_selector = settings_.os_boot_selector = 1;
@@ -227,7 +197,7 @@ void StartMonitoringDialog::on_ok() {
             return;
         }
     }
-    message_box(formatted(write_error.in(language()), static_cast<long>(status)), MB_OK | MB_ICONSTOP);
+    show(write_error, static_cast<long>(status));
 }
 
 }  // namespace mgx::settings

@@ -2,7 +2,7 @@
 // and read back on OK. The time-outs are minutes while the dialog is open.
 #pragma once
 
-#include <halcore/records.h>
+#include <halcore/command_records.h>
 
 #include "settings_dialog.h"
 

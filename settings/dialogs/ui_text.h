@@ -32,6 +32,12 @@ using UiTable = std::span<const UiTextRow>;
 
 using UiMessage = Bilingual;
 
+// A message box: its texts, and its buttons, icon and default button.
+struct UiMessageBox {
+    UiMessage text;
+    unsigned int style;  // MB_OK | MB_ICONSTOP and the like
+};
+
 // The program's own name, the caption of its message boxes.
 inline constexpr const wchar_t *program_title = L"GK7T30UI";
 

@@ -1,6 +1,6 @@
 // The query table sensor.dll hands out through SENSORCiGetApiInfo, as the library lays it out:
-// 22 categories, each its number, the address of its array of entry points (the process's
-// pointer width) and a 32-bit flag, without gaps.
+// 22 categories, each its number, the address of its array of entry points and a 32-bit flag,
+// as a C compiler lays them out: 12 bytes on a 32-bit system, 24 (the pointer at 8) on a 64-bit one.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +10,13 @@ using SensorQueryEntry = std::int32_t (*)(...);
 
 inline constexpr std::size_t sensor_query_category_count = 22;
 
-#pragma pack(push, 1)
 struct SensorQueryCategory {
     std::uint32_t category;
     SensorQueryEntry *slots;
     std::uint32_t supported;
 };
-#pragma pack(pop)
 
-static_assert(offsetof(SensorQueryCategory, slots) == 4, "SensorQueryCategory layout");
-static_assert(offsetof(SensorQueryCategory, supported) == 4 + sizeof(void *), "SensorQueryCategory layout");
-static_assert(sizeof(SensorQueryCategory) == 8 + sizeof(void *), "SensorQueryCategory layout");
+static_assert(sizeof(void *) != 8 || (offsetof(SensorQueryCategory, slots) == 8 && offsetof(SensorQueryCategory, supported) == 16 &&
+                                      sizeof(SensorQueryCategory) == 24),
+              "SensorQueryCategory layout on a 64-bit system");
+static_assert(sizeof(void *) != 4 || sizeof(SensorQueryCategory) == 12, "SensorQueryCategory layout on a 32-bit system");

@@ -45,6 +45,16 @@ const std::map<std::string, Handler> &handlers() {
              server.replace_repository(hex_argument(request, "dump"));
              return server.status();
          }},
+        {"link-sdr",
+         [](VirtualServer &server, const nlohmann::json &request) {
+             const auto record_id = [&request](const char *key) {
+                 const std::optional<std::uint64_t> id = whole_number(request.at(key));
+                 if (!id || *id > 0xFFFF) throw std::runtime_error(std::string("\"") + key + "\" must be 0 to 65535");
+                 return static_cast<std::uint16_t>(*id);
+             };
+             server.link_repository(record_id("from"), record_id("to"));
+             return server.status();
+         }},
         {"set-fru",
          [](VirtualServer &server, const nlohmann::json &request) {
              server.replace_fru_image(hex_argument(request, "image"));

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "text/hex.h"
+
 namespace mgx::testbed {
 
 using nlohmann::json;
@@ -30,6 +32,14 @@ std::string text(const json &node, const char *key) {
     std::string value = node[key].get<std::string>();
     if (value.size() > 63) throw std::runtime_error(std::string("\"") + key + "\" is longer than 63 characters");
     return value;
+}
+
+// A record's name: "name" as it is, or "name_hex" for 8-bit bytes a JSON text cannot carry.
+std::string name_of(const json &node) {
+    if (!node.contains("name_hex")) return text(node, "name");
+    const auto bytes = node["name_hex"].is_string() ? text::from_hex(node["name_hex"].get<std::string>()) : std::nullopt;
+    if (!bytes || bytes->size() > 63) throw std::runtime_error("\"name_hex\" must be at most 63 hexadecimal bytes");
+    return std::string(bytes->begin(), bytes->end());
 }
 
 void put_text(Bytes &bytes, const std::string &value) {
@@ -65,27 +75,36 @@ Bytes full_sensor(const json &node, std::uint16_t id) {
     for (const json &value : thresholds) body.push_back(value.get<std::uint8_t>());
     for (const json &value : hysteresis) body.push_back(value.get<std::uint8_t>());
     body.insert(body.end(), {0x00, 0x00, 0x00});  // reserved, reserved, OEM
-    put_text(body, text(node, "name"));
+    put_text(body, name_of(node));
     return finished(id, version_1_5, full_record, body);
 }
 
+// "layout": "ipmi-1.0" (the default; version 0x01, one sharing byte) or "ipmi-1.5" (version
+// 0x51, as IPMI 1.5 and 2.0 controllers keep them: two sharing bytes, everything after one later).
 Bytes compact_sensor(const json &node, std::uint16_t id) {
     const int share = number(node, "share", 1, 1, 15);
     const std::uint16_t mask = static_cast<std::uint16_t>(number(node, "mask", 0, 0, 0x7FFF));
+    const std::string layout = node.value("layout", "ipmi-1.0");
+    if (layout != "ipmi-1.0" && layout != "ipmi-1.5") throw std::runtime_error("\"layout\" must be ipmi-1.0 or ipmi-1.5");
+    const bool ipmi_1_5 = layout == "ipmi-1.5";
     Bytes body = {byte(node, "owner", 0x20), byte(node, "lun"), byte(node, "number"), byte(node, "entity"), byte(node, "instance"),
                   byte(node, "initialization", 0x67), byte(node, "capabilities", 0x40), byte(node, "sensor_type"),
                   byte(node, "reading_type", 0x6F), 0x00, 0x00, 0x00, 0x00,
                   static_cast<std::uint8_t>(mask), static_cast<std::uint8_t>(mask >> 8), 0x00, byte(node, "base_unit"), 0x00,
-                  static_cast<std::uint8_t>(share), 0x00, 0x00, 0x00, 0x00, 0x00};  // sharing, hysteresis, reserved
-    body.push_back(0x00);  // OEM
-    put_text(body, text(node, "name"));
-    return finished(id, version_1_0, compact_record, body);
+                  static_cast<std::uint8_t>(share)};
+    if (ipmi_1_5) body.push_back(0x00);  // the second sharing byte
+    const json hysteresis = node.value("hysteresis", json::array({0, 0}));
+    if (!hysteresis.is_array() || hysteresis.size() != 2) throw std::runtime_error("\"hysteresis\" holds two raw values");
+    for (const json &value : hysteresis) body.push_back(value.get<std::uint8_t>());
+    body.insert(body.end(), {0x00, 0x00, 0x00, 0x00});  // reserved, OEM
+    put_text(body, name_of(node));
+    return finished(id, ipmi_1_5 ? version_1_5 : version_1_0, compact_record, body);
 }
 
 Bytes device_locator(const json &node, std::uint16_t id) {
     Bytes body = {byte(node, "address", 0x20), 0x00, 0x00, 0x00, 0x00, byte(node, "device_type", 0x10), 0x00,
                   byte(node, "entity"), byte(node, "instance"), 0x00};
-    put_text(body, text(node, "name"));
+    put_text(body, name_of(node));
     return finished(id, version_1_5, generic_locator, body);
 }
 

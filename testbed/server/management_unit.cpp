@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "json_numbers.h"
+#include "text/hex.h"
 
 namespace mgx::testbed {
 
@@ -56,6 +57,31 @@ nlohmann::json UnitState::to_json(std::int64_t now_ms) const {
             {"memory", memory}};
 }
 
+nlohmann::json UnitState::platform_json() const {
+    nlohmann::json platform = {{"links", nlohmann::json::array()}, {"readings", nlohmann::json::array()}};
+    if (repository_loaded) platform["repository"] = text::to_hex(repository.dump());
+    for (const auto &[from, to] : repository.links()) platform["links"].push_back({{"from", from}, {"to", to}});
+    for (const auto &[sensor, reading] : readings)
+        platform["readings"].push_back(
+            {{"sensor", sensor}, {"raw", reading.raw}, {"flags", reading.flags}, {"states", reading.states}});
+    return platform;
+}
+
+void UnitState::update_platform_from(const nlohmann::json &platform) {
+    if (platform.contains("repository")) {
+        const auto dump = text::from_hex(platform["repository"].get<std::string>());
+        if (!dump) throw std::runtime_error("the remembered repository is not hexadecimal");
+        repository = SensorRepository::from_dump(*dump);
+        repository_loaded = true;
+    }
+    for (const nlohmann::json &link : platform.value("links", nlohmann::json::array()))
+        repository.link(link.at("from").get<std::uint16_t>(), link.at("to").get<std::uint16_t>());
+    for (const nlohmann::json &reading : platform.value("readings", nlohmann::json::array()))
+        readings[reading.at("sensor").get<std::uint16_t>()] = {reading.at("raw").get<std::uint8_t>(),
+                                                               reading.at("flags").get<std::uint8_t>(),
+                                                               reading.at("states").get<std::uint8_t>()};
+}
+
 void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
     running_hours_base = node.value("running_hours_base", running_hours_base);
     running_hours_since_ms = node.value("running_hours_since_ms", running_hours_since_ms);
@@ -70,6 +96,7 @@ void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
         memory = node["memory"].get<UnitMemory>();
         normalise(memory);
     }
+    if (node.contains("platform")) update_platform_from(node["platform"]);
 }
 
 UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request) {

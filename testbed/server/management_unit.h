@@ -33,8 +33,10 @@ struct UnitState {
     bool running_hours_fixed = false;        // tests may stop the counter
     bool silent = false;                     // answers nothing on any path
     UnitMemory memory;
-    // The controller's platform side, from the profile or the control channel; not remembered.
+    // The controller's platform side, from the profile or the control channel. What the control
+    // channel loaded or set is remembered until the machine is reset.
     SensorRepository repository;
+    bool repository_loaded = false;  // replaced through the control channel
     std::uint16_t reservation = 0;  // the repository reservation in force; 0: none
     std::map<std::uint16_t, SensorReading> readings;  // set ones, by owner ID << 8 | sensor number
     Bytes chassis_status;
@@ -50,8 +52,13 @@ struct UnitState {
     void set_running_hours(std::uint32_t hours, bool fixed, std::int64_t now_ms);
 
     nlohmann::json to_json(std::int64_t now_ms) const;
-    // Reads what to_json wrote; missing fields keep their values.
+    // What is remembered of the platform side: a loaded repository, its links, set readings.
+    nlohmann::json platform_json() const;
+    // Reads what to_json (with platform_json as "platform") wrote; missing fields keep their values.
     void update_from(const nlohmann::json &node, std::int64_t now_ms);
+
+private:
+    void update_platform_from(const nlohmann::json &platform);
 };
 
 struct UnitReply {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bounded_json.h"
 #include "control_commands.h"
 #include "device_protocol.h"
 #include "server_log.h"
@@ -49,12 +50,29 @@ void serve_device_connection(VirtualServer &server, HANDLE pipe) {
     }
 }
 
+nlohmann::json run_control_message(VirtualServer &server, const std::string &message) {
+    nlohmann::json request;
+    try {
+        request = parse_bounded_json(message);
+    } catch (const nlohmann::json::parse_error &) {
+        return {{"ok", false}, {"error", "request is not JSON"}};
+    } catch (const JsonTooDeep &error) {
+        return {{"ok", false}, {"error", std::string("request refused: ") + error.what()}};
+    }
+    return run_control_command(server, request);
+}
+
 std::string answer_control_message(VirtualServer &server, const std::string &message) {
-    nlohmann::json request = nlohmann::json::parse(message, nullptr, false);
-    nlohmann::json reply = request.is_discarded() ? nlohmann::json{{"ok", false}, {"error", "request is not JSON"}}
-                                                  : run_control_command(server, request);
+    const nlohmann::json reply = run_control_message(server, message);
     // Texts from devices (owner names, notes) need not be UTF-8: replace what is not.
     return reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string refuse_long_control_message(std::size_t size) {
+    const std::string problem = "a control request of " + std::to_string(size) + " bytes is longer than the limit of " +
+                                std::to_string(win32::message_limit) + " bytes";
+    server_log(problem + "; refused");
+    return nlohmann::json{{"ok", false}, {"error", problem}}.dump();
 }
 
 }  // namespace
@@ -63,7 +81,8 @@ PipeListeners start_pipe_listeners(VirtualServer &server) {
     return {std::make_unique<win32::PipeServer>(MGXTB_DEVICE_PIPE, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE,
                                                 [&server](HANDLE pipe) { serve_device_connection(server, pipe); }),
             win32::serve_messages(MGXTB_CONTROL_PIPE,
-                                  [&server](const std::string &message) { return answer_control_message(server, message); })};
+                                  [&server](const std::string &message) { return answer_control_message(server, message); },
+                                  refuse_long_control_message)};
 }
 
 }  // namespace mgx::testbed

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "bounded_json.h"
 #include "text/hex.h"
 #include "unit_memory.h"
 
@@ -185,10 +186,11 @@ Profile parse_profile(const json &document, const std::filesystem::path &directo
 }
 
 Profile load_profile(const std::filesystem::path &file) {
-    std::ifstream stream(file);
+    std::ifstream stream(file, std::ios::binary);
     if (!stream) throw std::runtime_error("cannot open profile " + file.string());
     try {
-        return parse_profile(json::parse(stream), file.parent_path());
+        const std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        return parse_profile(parse_bounded_json(text), file.parent_path());
     } catch (const std::exception &error) {
         throw std::runtime_error(file.filename().string() + ": " + error.what());
     }

@@ -12,6 +12,7 @@ std::uint16_t id_of(const Bytes &record) { return static_cast<std::uint16_t>(rec
 }  // namespace
 
 SensorRepository SensorRepository::from_dump(std::span<const std::uint8_t> dump) {
+    if (dump.empty()) throw std::runtime_error("the repository is empty (0 bytes)");
     SensorRepository repository;
     std::set<std::uint16_t> ids;
     for (std::size_t at = 0; at < dump.size();) {
@@ -39,9 +40,16 @@ std::optional<SensorRepository::Found> SensorRepository::find(std::uint16_t reco
     for (std::size_t i = 0; i < records_.size(); ++i) {
         if (record_id != 0 ? id_of(records_[i]) != record_id : i != 0) continue;
         const std::uint16_t next = i + 1 < records_.size() ? id_of(records_[i + 1]) : sdr_last_record;
-        return Found{records_[i], next};
+        const auto linked = links_.find(id_of(records_[i]));
+        return Found{records_[i], linked != links_.end() ? linked->second : next};
     }
     return std::nullopt;
+}
+
+void SensorRepository::link(std::uint16_t from, std::uint16_t to) {
+    const auto found = find(from);
+    if (!found) throw std::runtime_error("the repository has no record " + std::to_string(from));
+    links_[id_of(found->record)] = to;
 }
 
 }  // namespace mgx::testbed

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -16,9 +17,16 @@ inline constexpr std::uint16_t sdr_last_record = 0xFFFF;
 
 class SensorRepository {
 public:
-    // Throws std::runtime_error for a truncated record, a record ID used twice or one of 0xFFFF.
+    // Throws std::runtime_error for an empty dump, a truncated record, a record ID used twice or
+    // one of 0xFFFF.
     static SensorRepository from_dump(std::span<const std::uint8_t> dump);
     Bytes dump() const;
+
+    // A corrupt repository's chain: the record `from` (0: the first) names `to` as the one after
+    // it. Throws
+    // std::runtime_error when there is no record `from`.
+    void link(std::uint16_t from, std::uint16_t to);
+    const std::map<std::uint16_t, std::uint16_t> &links() const { return links_; }
 
     // The record with this ID (0: the first), with the ID of the one after it (0xFFFF after the
     // last); nullopt when there is none.
@@ -31,6 +39,7 @@ public:
 
 private:
     std::vector<Bytes> records_;
+    std::map<std::uint16_t, std::uint16_t> links_;  // next-record IDs that differ from the order
 };
 
 }  // namespace mgx::testbed

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bounded_json.h"
 #include "win32/unique_handle.h"
 
 namespace mgx::testbed {
@@ -35,11 +36,13 @@ std::optional<nlohmann::json> StateStore::load() const {
     const std::string text = content.str();
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) throw UnusableState("the file is empty");
     try {
-        nlohmann::json state = nlohmann::json::parse(text);
+        nlohmann::json state = parse_bounded_json(text);
         if (!state.is_object()) throw UnusableState("the file holds JSON but not an object");
         return state;
     } catch (const nlohmann::json::parse_error &error) {
         throw UnusableState(std::string("the file is not valid JSON: ") + error.what());
+    } catch (const JsonTooDeep &error) {
+        throw UnusableState(error.what());
     }
 }
 

@@ -85,7 +85,9 @@ void VirtualServer::switch_to(Profile profile) {
 }
 
 void VirtualServer::persist() {
-    store_.save({{"profile", profile_.name}, {"unit", unit_.to_json(clock_.now_ms())}});
+    nlohmann::json unit = unit_.to_json(clock_.now_ms());
+    unit["platform"] = unit_.platform_json();
+    store_.save({{"profile", profile_.name}, {"unit", std::move(unit)}});
 }
 
 DeviceReply VirtualServer::handle(const DeviceRequest &request) {
@@ -132,6 +134,9 @@ nlohmann::json VirtualServer::status() {
             {"device_id", text::to_hex(profile_.unit.device_id)},
             {"platform",
              {{"repository_records", unit_.repository.records().size()},
+              {"repository_loaded", unit_.repository_loaded},
+              {"repository_links", unit_.repository.links().size()},
+              {"sensors_set", unit_.readings.size()},
               {"fru_device_bytes", unit_.memory.fru_device.size()},
               {"fru_word_access", profile_.unit.fru_word_access},
               {"chassis_status", text::to_hex(unit_.chassis_status)}}},
@@ -186,7 +191,16 @@ void VirtualServer::replace_repository(const std::vector<std::uint8_t> &dump) {
     SensorRepository repository = SensorRepository::from_dump(dump);
     std::lock_guard lock(mutex_);
     unit_.repository = std::move(repository);
+    unit_.repository_loaded = true;
+    unit_.readings.clear();  // they were the old repository's sensors
     unit_.reservation = 0;
+    persist();
+}
+
+void VirtualServer::link_repository(std::uint16_t from, std::uint16_t to) {
+    std::lock_guard lock(mutex_);
+    unit_.repository.link(from, to);
+    persist();
 }
 
 void VirtualServer::replace_fru_image(const std::vector<std::uint8_t> &image) {
@@ -214,6 +228,7 @@ void VirtualServer::set_sensor_reading(const nlohmann::json &fields) {
     reading.flags = byte_of("flags").value_or(reading.flags);
     reading.states = byte_of("states").value_or(reading.states);
     unit_.readings[static_cast<std::uint16_t>(*owner << 8 | *number)] = reading;
+    persist();
 }
 
 void VirtualServer::set_chassis_status(const std::vector<std::uint8_t> &status) {

@@ -41,6 +41,7 @@ public:
     // `ipmitool sdr dump` writes it), FRU device 0 (kept in the unit's memory), one sensor's
     // reading ({"owner", "number", "raw", "flags", "states"}) and the chassis status answer.
     void replace_repository(const std::vector<std::uint8_t> &dump);
+    void link_repository(std::uint16_t from, std::uint16_t to);
     void replace_fru_image(const std::vector<std::uint8_t> &image);
     void set_sensor_reading(const nlohmann::json &reading);
     void set_chassis_status(const std::vector<std::uint8_t> &status);

@@ -14,7 +14,7 @@ std::filesystem::path own_directory() {
 
 }  // namespace
 
-RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstring &directory) {
+RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstring &directory, Captured captured) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read_end, write_end;
     if (!CreatePipe(&read_end, &write_end, &inherit, 0)) {
@@ -28,7 +28,7 @@ RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstr
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write_end;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = captured == Captured::OutputAndErrors ? write_end : GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
     std::wstring command = command_line;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
@@ -64,9 +64,9 @@ ProgramRun RunningProgram::finish() {
     return run;
 }
 
-ProgramRun run_program(const std::string &program, const std::string &arguments) {
+ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured) {
     const std::wstring command = L"\"" + (own_directory() / program).wstring() + L"\" " + std::filesystem::path(arguments).wstring();
-    return RunningProgram(command).finish();
+    return RunningProgram(command, {}, captured).finish();
 }
 
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments) {

@@ -19,11 +19,15 @@ struct ProgramRun {
     DWORD start_error = 0; // why it could not be started
 };
 
+// Which of a program's streams are captured: its standard output, or that and its errors.
+enum class Captured { Output, OutputAndErrors };
+
 // A program started with its standard output captured; several can run at once.
 class RunningProgram {
 public:
     // `directory` empty: the test's own current directory.
-    explicit RunningProgram(const std::wstring &command_line, const std::wstring &directory = {});
+    explicit RunningProgram(const std::wstring &command_line, const std::wstring &directory = {},
+                            Captured captured = Captured::Output);
     RunningProgram(const RunningProgram &) = delete;
     RunningProgram &operator=(const RunningProgram &) = delete;
     // A program not finished (a test that stopped early) is waited for, so it cannot act into
@@ -42,7 +46,7 @@ private:
 std::filesystem::path beside_this_program(const std::filesystem::path &file);
 
 // A program of the build beside this test, run to its end.
-ProgramRun run_program(const std::string &program, const std::string &arguments);
+ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured = Captured::Output);
 
 // Copies `program` (beside this test) to a temporary folder as `name`, runs it with
 // `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).

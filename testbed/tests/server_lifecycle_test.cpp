@@ -9,6 +9,7 @@
 #include "device_client.h"
 #include "device_protocol.h"
 #include "nt_status.h"
+#include "win32/pipe_server.h"
 
 namespace mgx::testbed::testing {
 namespace {
@@ -33,6 +34,10 @@ protected:
 
 TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
     control_request("set-unit", {{"unit", {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
+    // A loaded repository (one temperature sensor, 0x20/0x09) and a reading set on it stay too.
+    control_request("set-sdr", {{"dump", "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
+                                          " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
+    control_request("set-sensor", {{"sensor", {{"owner", 0x20}, {"number", 0x09}, {"raw", 77}}}});
     auto device = open_device("\\\\.\\imbdrv");
     ASSERT_TRUE(device);
     ASSERT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
@@ -48,6 +53,9 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
     IoctlResult again = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
     ASSERT_TRUE(again.ok) << "error " << again.error;
     EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
+    const nlohmann::json platform = control_request("status")["platform"];
+    EXPECT_EQ(platform["repository_records"], 1);
+    EXPECT_EQ(platform["sensors_set"], 1);
 }
 
 // The server as a service: a remembered state spoiled while it was stopped is kept aside, and
@@ -152,6 +160,29 @@ TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
     ASSERT_TRUE(CallNamedPipeA(MGXTB_CONTROL_PIPE, const_cast<char *>("{oops"), 5, reply, sizeof reply - 1, &got, 5000));
     nlohmann::json answer = nlohmann::json::parse(std::string(reply, got));
     EXPECT_FALSE(answer["ok"]);
+}
+
+// Requests the server will not take are answered with the reason, logged, and the server goes on.
+TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheReason) {
+    const std::filesystem::path server_log =
+        std::filesystem::path(control_request("status")["state_file"].get<std::string>()).parent_path() / "server.log";
+    const struct {
+        std::string request;
+        const char *reason;
+    } refused[] = {
+        {std::string(30000, '[') + std::string(30000, ']'), "nested more than 64 levels"},
+        {std::string(win32::message_limit + 1, ' '), "is longer than the limit of 16777216 bytes"},
+    };
+    for (const auto &[request, reason] : refused) {
+        SCOPED_TRACE(reason);
+        const nlohmann::json answer = nlohmann::json::parse(exchange_message(MGXTB_CONTROL_PIPE, request, 30000));
+        EXPECT_FALSE(answer["ok"]);
+        EXPECT_NE(answer.value("error", "").find(reason), std::string::npos) << answer.dump();
+    }
+    std::string log;
+    std::getline(std::ifstream(server_log), log, '\0');
+    EXPECT_NE(log.find("a control request of 16777217 bytes is longer than the limit"), std::string::npos);
+    EXPECT_EQ(control_request("status")["profile"]["name"], "intel");
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
     fru->add_flag("--unit", options->unit_store, "the unit's own FRU store");
     fru->fallthrough();
     CLI::App *info = fru->add_subcommand("info", "area size and access of DEVICE");
-    info->add_option("device", options->device, "FRU device id")->required();
+    add_number(info, "device", options->device, "FRU device id")->required();
     info->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             const MgxFruAreaQuery query{options->device, options->source()};
@@ -46,9 +46,9 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
         });
     });
     CLI::App *read = fru->add_subcommand("read", "read DEVICE OFFSET COUNT");
-    read->add_option("device", options->device, "FRU device id")->required();
-    read->add_option("offset", options->offset, "offset in the area")->required();
-    read->add_option("count", options->count, "bytes, at most 24")->required()->check(CLI::Range(1, 24));
+    add_number(read, "device", options->device, "FRU device id")->required();
+    add_number(read, "offset", options->offset, "offset in the area")->required();
+    add_number(read, "count", options->count, "bytes, at most 24", 1, 24)->required();
     read->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             const MgxFruRequest request{options->source(), options->device, options->offset, options->count};
@@ -66,8 +66,8 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
         });
     });
     CLI::App *write = fru->add_subcommand("write", "write DEVICE OFFSET HEX-BYTES (at most 24)");
-    write->add_option("device", options->device, "FRU device id")->required();
-    write->add_option("offset", options->offset, "offset in the area")->required();
+    add_number(write, "device", options->device, "FRU device id")->required();
+    add_number(write, "offset", options->offset, "offset in the area")->required();
     write->add_option("bytes", options->bytes, "hexadecimal bytes")->required();
     write->callback([&output, options] {
         const std::vector<std::uint8_t> payload = parse_hex(options->bytes, 24, "the bytes");
@@ -93,8 +93,8 @@ void add_fans(CLI::App &app, const OutputOptions &output) {
     CLI::App *fan = app.add_subcommand("fan", "fan control and status");
     fan->require_subcommand(1);
     CLI::App *set = fan->add_subcommand("set", "set FAN VALUE (control value, 0 to 65535)");
-    set->add_option("fan", options->number, "fan number")->required();
-    set->add_option("value", options->value, "control value")->required();
+    add_number(set, "fan", options->number, "fan number")->required();
+    add_number(set, "value", options->value, "control value")->required();
     set->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             const MgxFanControl control{options->number, options->value, 0};
@@ -106,7 +106,7 @@ void add_fans(CLI::App &app, const OutputOptions &output) {
         });
     });
     CLI::App *status_command = fan->add_subcommand("status", "status FAN");
-    status_command->add_option("fan", options->number, "fan number")->required();
+    add_number(status_command, "fan", options->number, "fan number")->required();
     status_command->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             const std::int32_t fan_number = options->number;
@@ -122,11 +122,12 @@ void add_fans(CLI::App &app, const OutputOptions &output) {
 }
 
 void show_panel(json &document, std::ostringstream &text, const MgxPanelState &state) {
-    document["lines"] = {std::string(state.line[0], 16), std::string(state.line[1], 16)};
+    put_outside_texts(document, "lines", {std::string_view(state.line[0], 16), std::string_view(state.line[1], 16)});
     document["flags"] = state.flags;
     document["lcd_present"] = state.is_set(PanelFlag::LcdPresent);
     document["os_boot_monitoring"] = state.is_set(PanelFlag::OsBootMonitoring);
-    text << "line 0  [" << std::string(state.line[0], 16) << "]\nline 1  [" << std::string(state.line[1], 16) << "]\n"
+    text << "line 0  [" << latin1_text(std::string_view(state.line[0], 16)) << "]\nline 1  ["
+         << latin1_text(std::string_view(state.line[1], 16)) << "]\n"
          << "LCD panel " << (state.is_set(PanelFlag::LcdPresent) ? "present" : "absent") << ", OS boot monitoring "
          << (state.is_set(PanelFlag::OsBootMonitoring) ? "supported" : "not supported") << "\nLEDs    "
          << state.is_set(PanelFlag::Led0) << state.is_set(PanelFlag::Led1) << state.is_set(PanelFlag::Led2) << "\n";
@@ -152,16 +153,16 @@ void add_panel(CLI::App &app, const OutputOptions &output) {
     auto options = std::make_shared<PanelOptions>();
     MgxPanelControl &control = options->control;
     CLI::App *set = panel->add_subcommand("set", "LEDs and, with --text, an LCD line");
-    set->add_option("--device", control.device, "device byte");
+    add_number(set, "--device", control.device, "device byte");
     set->add_flag("--enable", control.enable, "enable");
-    set->add_option("--mode", control.mode, "mode (its low 3 bits)")->check(CLI::Range(0, 7));
-    set->add_option("--pattern", control.pattern, "pattern bits")->check(CLI::Range(0, 31));
-    set->add_option("--parameter", control.parameter, "parameter, below 32")->check(CLI::Range(0, 31));
+    add_number(set, "--mode", control.mode, "mode (its low 3 bits)", 0, 7);
+    add_number(set, "--pattern", control.pattern, "pattern bits", 0, 31);
+    add_number(set, "--parameter", control.parameter, "parameter, below 32", 0, 31);
     set->add_option("--text", options->text, "a text of at most 16 characters for the LCD");
-    set->add_option("--row", options->row, "LCD line 0 or 1")->check(CLI::Range(0, 1));
-    set->add_option("--column", options->column, "first column, 0 to 15")->check(CLI::Range(0, 15));
-    set->add_option("--display-mode", options->display_mode, "display mode 0 to 7 (4: no text)")->check(CLI::Range(0, 7));
-    set->add_option("--attribute", control.display_attribute, "display attribute bits")->check(CLI::Range(0, 15));
+    add_number(set, "--row", options->row, "LCD line 0 or 1", 0, 1);
+    add_number(set, "--column", options->column, "first column, 0 to 15", 0, 15);
+    add_number(set, "--display-mode", options->display_mode, "display mode 0 to 7 (4: no text)", 0, 7);
+    add_number(set, "--attribute", control.display_attribute, "display attribute bits", 0, 15);
     set->callback([&output, options, set] {
         MgxPanelControl &control = options->control;
         if (options->text.size() > sizeof control.text) throw CLI::ValidationError("the LCD text holds at most 16 characters");

@@ -1,20 +1,45 @@
 #include "input_parsing.h"
 
-#include <CLI/CLI.hpp>
+#include <charconv>
 
 #include "text/hex.h"
 
 namespace mgx::tool {
 
-int parse_byte(const std::string &text) {
-    std::size_t used = 0;
-    int value = -1;
-    try {
-        value = std::stoi(text, &used, 0);
-    } catch (const std::exception &) {
+std::optional<long long> parse_whole_number(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    if (negative) text.remove_prefix(1);
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        base = 16;
+        text.remove_prefix(2);
     }
-    if (used != text.size() || value < 0 || value > 255) throw CLI::ValidationError("\"" + text + "\" is not a byte (0 to 255)");
-    return value;
+    if (text.empty()) return std::nullopt;
+    unsigned long long magnitude = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (magnitude > static_cast<unsigned long long>(std::numeric_limits<long long>::max())) return std::nullopt;
+    const long long value = static_cast<long long>(magnitude);
+    return negative ? -value : value;
+}
+
+CLI::Validator number_in(long long minimum, long long maximum) {
+    const std::string range = std::to_string(minimum) + " to " + std::to_string(maximum);
+    return CLI::Validator(
+        [minimum, maximum, range](std::string &text) -> std::string {
+            const std::optional<long long> value = parse_whole_number(text);
+            if (!value) return "\"" + text + "\" is not a number (" + range + ")";
+            if (*value < minimum || *value > maximum) return text + " is out of range (" + range + ")";
+            text = std::to_string(*value);
+            return {};
+        },
+        "NUMBER in " + range);
+}
+
+int parse_byte(const std::string &text) {
+    const std::optional<long long> value = parse_whole_number(text);
+    if (!value || *value < 0 || *value > 255) throw CLI::ValidationError("\"" + text + "\" is not a byte (0 to 255)");
+    return static_cast<int>(*value);
 }
 
 std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, const char *what) {
@@ -23,6 +48,20 @@ std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, 
     if (bytes->empty()) throw CLI::ValidationError(std::string(what) + ": give at least one byte");
     if (bytes->size() > limit) throw CLI::ValidationError(std::string(what) + ": at most " + std::to_string(limit) + " bytes");
     return *bytes;
+}
+
+bool is_calendar_date(std::string_view text) {
+    if (text.size() != 10 || text[4] != '/' || text[7] != '/') return false;
+    const auto field = [&text](std::size_t at, std::size_t length) -> int {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + length, value);
+        return error == std::errc() && end == text.data() + at + length ? value : -1;
+    };
+    const int year = field(0, 4), month = field(5, 2), day = field(8, 2);
+    if (year < 100 || month < 1 || month > 12 || day < 1) return false;
+    constexpr int days_in_month[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days_in_month[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 }  // namespace mgx::tool

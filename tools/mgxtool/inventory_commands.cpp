@@ -6,9 +6,10 @@
 #include <string>
 
 #include <halcore/halcore.h>
-#include <halcore/records.h>
+#include <halcore/query_records.h>
 
 #include "halcore_session.h"
+#include "input_parsing.h"
 
 namespace mgx::tool {
 
@@ -17,28 +18,10 @@ using namespace mgx::hal;
 
 namespace {
 
-constexpr std::int32_t list_ended = 3;
-
-const char *const value_names[16] = {"resolution", "tolerance", "accuracy", "nominal", "normal_max", "normal_min",
+const char *const value_names[sensor_value_count] = {"resolution", "tolerance", "accuracy", "nominal", "normal_max", "normal_min",
                                      "sensor_max", "sensor_min", "upper_non_recoverable", "upper_critical",
                                      "upper_non_critical", "lower_non_recoverable", "lower_critical", "lower_non_critical",
                                      "positive_hysteresis", "negative_hysteresis"};
-
-// How Halcore scales a sensor type's values, and the real unit they then are in.
-struct RealUnit {
-    double divisor;
-    const char *unit;
-};
-
-RealUnit real_unit(std::uint32_t sensor_type) {
-    switch (sensor_type) {
-    case 1: return {10, "degrees C"};
-    case 2: return {1000, "V"};
-    case 3: return {1000, "A"};
-    case 4: return {10, "RPM"};
-    default: return {1, ""};
-    }
-}
 
 std::string formatted(double value) {
     char text[32];
@@ -51,7 +34,7 @@ std::string formatted(double value) {
 
 json value_json(std::int32_t value, std::uint32_t sensor_type) {
     if (value == no_value) return nullptr;
-    const RealUnit unit = real_unit(sensor_type);
+    const ScaledUnit unit = scaled_unit(sensor_type);
     return {{"scaled", value}, {"real", value / unit.divisor}, {"unit", unit.unit}};
 }
 
@@ -69,36 +52,35 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
     if (status != 0) return nullptr;
     json sensor = {{"type", type},
                    {"index", index},
-                   {"name", std::string(record.name, std::min<std::size_t>(record.name_length, sizeof record.name))},
-                   {"number", record.address & 0xFF},
-                   {"owner_id", record.address >> 8 & 0xFF},
-                   {"owner_lun", record.address >> 16 & 0xFF},
+                   {"number", record.sensor_number()},
+                   {"owner_id", record.owner_id()},
+                   {"owner_lun", record.owner_lun()},
                    {"entity_id", record.entity_id},
-                   {"kind", record.kind == 1 ? "threshold" : "discrete"}};
+                   {"kind", record.kind == SensorKind::Threshold ? "threshold" : "discrete"}};
+    put_outside_text(sensor, "name", std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
     std::uint32_t reading_type = 1;
-    if (record.kind == 1) {
+    if (record.kind == SensorKind::Threshold) {
+        const ThresholdKindBlock &block = record.kind_block.threshold;
         json thresholds = json::object();
-        for (std::size_t i = 0; i < 16; ++i) {
-            std::int32_t value;
-            std::memcpy(&value, record.kind_block + 2 + 4 * i, 4);
-            thresholds[value_names[i]] = value_json(value, type);
-        }
+        for (std::size_t i = 0; i < sensor_value_count; ++i) thresholds[value_names[i]] = value_json(block.values[i], type);
         sensor["values"] = thresholds;
-        sensor["readable_mask"] = record.kind_block[1];
+        sensor["readable_mask"] = block.readable_mask;
     } else {
-        reading_type = record.kind_block[4];
+        const StateSetItem &state_set = record.kind_block.discrete.items[0];
+        reading_type = state_set.reading_type;
         sensor["reading_type"] = reading_type;
-        sensor["reading_mask"] = record.kind_block[5] | record.kind_block[6] << 8;
+        sensor["reading_mask"] = state_set.reading_mask;
     }
     std::int32_t value = 0;
     const std::int32_t value_status = HCXGetSensorCurrentVal(type, index, reading_type, &value);
     sensor["value_status"] = value_status;
     if (value_status == 0) {
-        if (record.kind == 1) {
+        if (record.kind == SensorKind::Threshold) {
             sensor["value"] = value_json(value, type);
         } else {
-            const auto bits = static_cast<std::uint32_t>(value);
-            sensor["value"] = {{"raw", bits}, {"scanning", bits != 0x7FFFFFFFu}, {"states", bits >> 8 & 0xFF}};
+            sensor["value"] = {{"raw", static_cast<std::uint32_t>(value)},
+                               {"scanning", value != discrete_value::not_scanning},
+                               {"states", discrete_value::states(value)}};
         }
     }
     return sensor;
@@ -168,7 +150,7 @@ json record_json(const FruInventoryRecord &record) {
     for (std::size_t i = 0; i < 6; ++i) {
         const FruTextField &field = record.slots[i];
         if (field.length == 0 && field.text[0] == '\0') continue;
-        slots[slot_names[i]] = std::string(field.text, strnlen(field.text, sizeof field.text));
+        put_outside_text(slots, slot_names[i], std::string_view(field.text, strnlen(field.text, sizeof field.text)));
     }
     return slots;
 }
@@ -176,7 +158,8 @@ json record_json(const FruInventoryRecord &record) {
 // A record's texts, one "name: text" each, between `prefix` and `suffix`.
 std::string slots_text(const json &slots, const std::string &prefix, const std::string &suffix) {
     std::string text;
-    for (const auto &[name, value] : slots.items()) text += prefix + name + ": " + value.get<std::string>() + suffix;
+    for (const auto &[name, value] : slots.items())
+        if (!name.ends_with("_hex")) text += prefix + name + ": " + value.get<std::string>() + suffix;
     return text;
 }
 
@@ -188,7 +171,7 @@ std::int32_t read_list(json &list, std::ostringstream &text, const char *title, 
     for (std::uint32_t position = 1;; ++position) {
         FruInventoryRecord record{};
         const std::int32_t status = read(position, record);
-        if (status == list_ended) break;
+        if (status == query_result::list_ended) break;
         if (status != 0) return status;
         list.push_back(record_json(record));
         text << slots_text(list.back(), "  ", "\n") << "  --\n";
@@ -225,7 +208,7 @@ void list_inventory(const OutputOptions &output) {
         document["power_supplies"] = power;
         FruInventoryRecord chassis{};
         const std::int32_t status = HCXGetPhysContFruInfo(&chassis);
-        if (status != 0 && status != list_ended) return status;
+        if (status != 0 && status != query_result::list_ended) return status;
         document["chassis"] = status == 0 ? record_json(chassis) : json(nullptr);
         text << "chassis\n";
         text << (status == 0 ? slots_text(document["chassis"], "  ", "\n") : std::string("  (none)\n"));
@@ -254,11 +237,11 @@ struct SensorOptions {
 void add_inventory_commands(CLI::App &app, const OutputOptions &output) {
     auto options = std::make_shared<SensorOptions>();
     CLI::App *sensors = app.add_subcommand("sensors", "every sensor by type: name, number, kind, value and thresholds");
-    sensors->add_option("--type", options->type, "only this sensor type (1 to 254)")->check(CLI::Range(1, 254));
+    add_number(sensors, "--type", options->type, "only this sensor type (1 to 254)", 1, 254);
     sensors->callback([&output, options] { list_sensors(output, options->type); });
     CLI::App *sensor = app.add_subcommand("sensor", "one sensor: TYPE INDEX (index from 1)");
-    sensor->add_option("type", options->type, "sensor type")->required();
-    sensor->add_option("index", options->index, "index within the type, from 1")->required();
+    add_number(sensor, "type", options->type, "sensor type (1 to 254)", 1, 254)->required();
+    add_number(sensor, "index", options->index, "index within the type, from 1", 1, std::numeric_limits<std::int32_t>::max())->required();
     sensor->callback([&output, options] { show_sensor(output, options->type, options->index); });
     app.add_subcommand("inventory", "the FRU inventory: general, memory, processor, power-supply and chassis records")
         ->callback([&output] { list_inventory(output); });

@@ -18,7 +18,9 @@
 #include "unit_memory_commands.h"
 
 int main(int argc, char **argv) {
-    CLI::App app("mgxtool: management unit maintenance from the command line");
+    CLI::App app("mgxtool: management unit maintenance from the command line", "mgxtool");
+    // A Linux path such as /tmp/dump.sdr is an argument, not a Windows-style option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.fallthrough();
     mgx::tool::OutputOptions options;

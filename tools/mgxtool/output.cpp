@@ -2,11 +2,45 @@
 
 #include <cstdio>
 
+#include "text/hex.h"
+
 namespace mgx::tool {
 
 void report(const OutputOptions &options, const nlohmann::json &document, const std::string &text) {
-    const std::string shown = options.json ? document.dump(2) + "\n" : text;
-    std::fputs(shown.c_str(), stdout);
+    // Outside texts are already valid; the replacement keeps any other stray byte from failing the run.
+    const std::string shown = options.json ? document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n" : text;
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
+}
+
+std::string latin1_text(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x80) {
+            text.push_back(byte);
+        } else {
+            text.push_back(static_cast<char>(0xC0 | code >> 6));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return text;
+}
+
+void put_outside_text(nlohmann::json &document, const std::string &key, std::string_view bytes) {
+    document[key] = latin1_text(bytes);
+    document[key + "_hex"] = text::to_hex(std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()));
+}
+
+void put_outside_texts(nlohmann::json &document, const std::string &key, const std::vector<std::string_view> &texts) {
+    document[key] = nlohmann::json::array();
+    document[key + "_hex"] = nlohmann::json::array();
+    for (const std::string_view bytes : texts) {
+        nlohmann::json one;
+        put_outside_text(one, key, bytes);
+        document[key].push_back(one[key]);
+        document[key + "_hex"].push_back(one[key + "_hex"]);
+    }
 }
 
 }  // namespace mgx::tool

@@ -7,6 +7,7 @@
 #include <halcore/halcore.h>
 
 #include "bmc_library.h"
+#include "input_parsing.h"
 #include "unit_access_lock.h"
 #include "win32/entry_point.h"
 
@@ -42,15 +43,16 @@ struct BmcLibrary {
     }
 };
 
-// The structure's strings, up to the first empty one (the end of its set).
-json strings_of(const BmcLibrary &bmc, std::uint8_t *structure) {
-    json strings = json::array();
+// The structure's strings, up to the first empty one (the end of its set), into "strings" and
+// "strings_hex".
+void put_strings(json &entry, const BmcLibrary &bmc, std::uint8_t *structure) {
+    std::vector<std::string_view> strings;
     for (std::uint32_t n = 1; n < 256; ++n) {
         const char *text = bmc.nth_string(structure, n);
         if (!text || !*text) break;
-        strings.push_back(text);
+        strings.emplace_back(text);
     }
-    return strings;
+    put_outside_texts(entry, "strings", strings);
 }
 
 void list_smbios(const OutputOptions &options) {
@@ -69,7 +71,8 @@ void list_smbios(const OutputOptions &options) {
                 return;
             }
             if (!structure) break;
-            json entry = {{"handle", structure[2] | structure[3] << 8}, {"length", structure[1]}, {"strings", strings_of(bmc, structure)}};
+            json entry = {{"handle", structure[2] | structure[3] << 8}, {"length", structure[1]}};
+            put_strings(entry, bmc, structure);
             text << "type " << type << " (" << type_name(type) << ") #" << instance << "  handle 0x" << std::hex
                  << entry["handle"].get<int>() << std::dec;
             for (const json &string : entry["strings"]) text << "  \"" << string.get<std::string>() << "\"";
@@ -123,7 +126,7 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
     });
     CLI::App *stop = driver->add_subcommand("stop", "end one use; the last one stops (and removes what was created)");
     stop->add_option("service", driver_options->service, "service name")->required();
-    stop->add_option("--type", driver_options->stop_type, "3: stop now, 4: stop and delete now, else by the use counter")
+    add_number(stop, "--type", driver_options->stop_type, "3: stop now, 4: stop and delete now, else by the use counter")
         ->capture_default_str();
     stop->callback([&options, driver_options] {
         const UnitAccessLock lock;

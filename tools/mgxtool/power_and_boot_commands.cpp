@@ -4,9 +4,12 @@
 #include <optional>
 #include <sstream>
 
+#include <halcore/back_end_state.h>
+#include <halcore/boot_monitoring.h>
 #include <halcore/mgx_call.h>
 
 #include "halcore_session.h"
+#include "input_parsing.h"
 
 namespace mgx::tool {
 
@@ -41,11 +44,10 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
 }
 
 // Boot monitoring as the start monitoring settings see it: a function is off when its time-out
-// is 0; time-outs are set in minutes (15 to 999) and sent in seconds; both selector bytes are 1
-// in every write; retry method 0 is "power off, then on again", 1 "reboot (hardware reset)".
-constexpr std::uint16_t post_default_minutes = 30, os_boot_default_minutes = 60;
-constexpr std::uint8_t default_retries = 2;
-constexpr std::int32_t retry_power_cycle = 0, retry_reboot = 1;
+// is 0; time-outs are set in minutes and sent in seconds; both selector bytes are 1 in every
+// write. Where the dialog greys a function (POST on back-end state 4, OS boot on hardware that
+// cannot watch it), it cannot be switched on here either, and a write leaves it off.
+using namespace hal::boot_monitoring;
 
 struct FunctionOptions {
     std::optional<std::string> state;  // "on" or "off"
@@ -53,6 +55,7 @@ struct FunctionOptions {
     std::optional<std::uint8_t> retries;
 
     bool changes() const { return state || minutes || retries; }
+    bool switched_on() const { return state && *state == "on"; }
 };
 
 struct BootMonitoringOptions {
@@ -65,25 +68,39 @@ struct BootMonitoringOptions {
 void add_function_options(CLI::App *command, const char *prefix, const char *name, FunctionOptions &function) {
     const std::string option = std::string("--") + prefix;
     command->add_option(option, function.state, std::string(name) + " monitoring on or off")->check(CLI::IsMember({"on", "off"}));
-    command->add_option(option + "-timeout", function.minutes, std::string(name) + " time-out in minutes, 15 to 999")
-        ->check(CLI::Range(15, 999));
-    command->add_option(option + "-retries", function.retries, std::string(name) + " retries, 1 to 5")->check(CLI::Range(1, 5));
+    add_number(command, option + "-timeout", function.minutes, std::string(name) + " time-out in minutes, 15 to 999",
+               minimum_minutes, maximum_minutes);
+    add_number(command, option + "-retries", function.retries, std::string(name) + " retries, 1 to 5", minimum_retries,
+               maximum_retries);
 }
 
-// Applies one function's options to its time-out and retries (time-out in seconds).
-void apply(const FunctionOptions &wanted, std::uint16_t default_minutes, std::uint16_t &timeout, std::uint8_t &retries) {
+// Applies one function's options to its time-out (in seconds) and retries. `available`: the
+// function can be on at all on this machine. Throws CLI::ValidationError for a time-out given
+// to a function that stays off.
+void apply(const FunctionOptions &wanted, const char *option, const char *name, bool available, std::uint16_t default_minutes,
+           std::uint16_t &timeout, std::uint8_t &retries) {
+    if (!available) timeout = off;  // as the dialog writes a greyed function
     if (!wanted.changes()) return;
-    const bool currently_on = timeout != 0;
+    const bool currently_on = timeout != off;
     const bool on = wanted.state ? *wanted.state == "on" : currently_on;
+    if (wanted.minutes && !on)
+        throw CLI::ValidationError(std::string("--") + option + "-timeout: " + name + " monitoring stays off; give --" + option +
+                                   " on to switch it on");
     if (wanted.retries) retries = *wanted.retries;
-    if (retries < 1 || retries > 5) retries = default_retries;
+    if (!usable_retries(retries)) retries = default_retries;
     if (!on) {
-        timeout = 0;
+        timeout = off;
         return;
     }
-    const std::uint16_t current_minutes = timeout / 60;
-    const bool current_usable = currently_on && current_minutes >= 15 && current_minutes <= 999;
-    timeout = static_cast<std::uint16_t>(60 * (wanted.minutes ? *wanted.minutes : current_usable ? current_minutes : default_minutes));
+    const std::uint16_t current_minutes = timeout / seconds_per_minute;
+    const bool current_usable = currently_on && usable_minutes(current_minutes);
+    timeout = static_cast<std::uint16_t>(seconds_per_minute *
+                                         (wanted.minutes ? *wanted.minutes : current_usable ? current_minutes : default_minutes));
+}
+
+bool os_boot_monitoring_supported() {
+    MgxPanelState panel{};
+    return mgx_call<CommandType::PanelRead>(panel) == 0 && panel.os_boot_monitoring_supported();
 }
 
 json describe_function(const char *name, std::uint16_t timeout, std::uint8_t retries, std::ostringstream &text) {
@@ -96,8 +113,8 @@ json describe_function(const char *name, std::uint16_t timeout, std::uint8_t ret
 
 const char *method_name(std::int32_t method) {
     switch (method) {
-    case retry_power_cycle: return "power-cycle";
-    case retry_reboot: return "reboot";
+    case PowerCycle: return "power-cycle";
+    case Reboot: return "reboot";
     default: return "unknown";
     }
 }
@@ -116,12 +133,20 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
             if (wanted.changes()) {
+                const bool post_available = document["back_end_state"] != ImbUpS450;
+                if (wanted.post.switched_on() && !post_available)
+                    throw CLI::ValidationError("--post on: POST monitoring cannot be switched on on this machine (back-end state 4)");
+                const bool os_boot_available = os_boot_monitoring_supported();
+                if (wanted.os_boot.switched_on() && !os_boot_available)
+                    throw CLI::ValidationError("--os-boot on: You can not enable OS boot monitoring,because this hardware not "
+                                               "support for changing Administer mode.");
                 std::uint16_t post_timeout = settings.post_timeout, os_boot_timeout = settings.os_boot_timeout;
-                apply(wanted.post, post_default_minutes, post_timeout, settings.post_retries);
-                apply(wanted.os_boot, os_boot_default_minutes, os_boot_timeout, settings.os_boot_retries);
+                apply(wanted.post, "post", "POST", post_available, post_default_minutes, post_timeout, settings.post_retries);
+                apply(wanted.os_boot, "os-boot", "OS-boot", os_boot_available, os_boot_default_minutes, os_boot_timeout,
+                      settings.os_boot_retries);
                 settings.post_timeout = post_timeout;
                 settings.os_boot_timeout = os_boot_timeout;
-                if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? retry_reboot : retry_power_cycle;
+                if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
                 settings.post_selector = settings.os_boot_selector = 1;
                 if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
                 if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
@@ -131,8 +156,8 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             document["os_boot"] = describe_function("OS boot  ", settings.os_boot_timeout, settings.os_boot_retries, text);
             document["retry_method"] = {{"code", method}, {"name", method_name(method)}};
             text << "method   "
-                 << (method == retry_power_cycle ? "power off, then on again"
-                     : method == retry_reboot    ? "reboot (hardware reset)"
+                 << (method == PowerCycle ? "power off, then on again"
+                     : method == Reboot      ? "reboot (hardware reset)"
                                                  : "unknown (" + std::to_string(method) + ")")
                  << "\n";
             return 0;

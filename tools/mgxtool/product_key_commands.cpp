@@ -3,12 +3,12 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <sstream>
 
 #include <halcore/mgx_call.h>
 
 #include "halcore_session.h"
+#include "input_parsing.h"
 #include "lifetime_store.h"
 #include "registry_defaults.h"
 #include "wear_parts.h"
@@ -111,11 +111,20 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
 
     auto options = std::make_shared<LifetimeOptions>();
     CLI::App *lifetime = app.add_subcommand("lifetime", "the wear parts' lifetime record");
-    lifetime->add_option("--set-hours", options->hours_index, "running-hours counter: 0 CPU fan, 1 power supply, 2 chassis fan")
-        ->check(CLI::Range(0, 2));
-    lifetime->add_option("--hours", options->hours, "the counter's new value")->check(CLI::NonNegativeNumber);
-    lifetime->add_option("--set-date", options->date_number, "install date: 1 to 16 RAID card, 17 UPS")->check(CLI::Range(1, 17));
-    lifetime->add_option("--date", options->date_text, "the new date, YYYY/MM/DD, or empty for none");
+    CLI::Option *set_hours =
+        add_number(lifetime, "--set-hours", options->hours_index, "running-hours counter: 0 CPU fan, 1 power supply, 2 chassis fan", 0, 2);
+    CLI::Option *hours = add_number(lifetime, "--hours", options->hours, "the counter's new value", 0, std::numeric_limits<std::int32_t>::max());
+    CLI::Option *set_date = add_number(lifetime, "--set-date", options->date_number, "install date: 1 to 16 RAID card, 17 UPS", 1, 17);
+    CLI::Option *date = lifetime->add_option("--date", options->date_text, "the new date, YYYY/MM/DD, or empty for none")
+                            ->check(CLI::Validator(
+                                [](std::string &text) {
+                                    return text.empty() || is_calendar_date(text) ? std::string() : "Invalid Date.: \"" + text + "\" is not a day YYYY/MM/DD";
+                                },
+                                "YYYY/MM/DD"));
+    set_hours->needs(hours);
+    hours->needs(set_hours);
+    set_date->needs(date);
+    date->needs(set_date);
     lifetime->callback([&output, options] {
         if (options->hours_index) {
             if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
@@ -123,8 +132,6 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
         }
         if (options->date_number) {
             const std::string &date = options->date_text;
-            if (!date.empty() && !std::regex_match(date, std::regex(R"(\d{4}/\d{2}/\d{2})")))
-                throw CLI::ValidationError("--date takes YYYY/MM/DD");
             char field[date_size] = {};
             std::memcpy(field, date.data(), date.size());
             if (LONG status = WriteInstallDate(*options->date_number, field))

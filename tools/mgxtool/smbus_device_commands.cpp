@@ -9,6 +9,7 @@
 #include <halcore/status_codes.h>
 
 #include "halcore_session.h"
+#include "input_parsing.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -93,9 +94,9 @@ void show_display(const OutputOptions &output) {
     with_unit(output, [](json &document, std::ostringstream &text) {
         char characters[32];
         if (std::int32_t status = HCXGetSmbLcdDisp(characters)) return explained(status, document, text);
-        const std::string first(characters, 16), second(characters + 16, 16);
-        document["lines"] = {first, second};
-        text << "+----------------+\n|" << first << "|\n|" << second << "|\n+----------------+\n";
+        const std::string_view first(characters, 16), second(characters + 16, 16);
+        put_outside_texts(document, "lines", {first, second});
+        text << "+----------------+\n|" << latin1_text(first) << "|\n|" << latin1_text(second) << "|\n+----------------+\n";
         return 0;
     });
 }
@@ -124,14 +125,14 @@ void add_smbus_device_commands(CLI::App &app, const OutputOptions &output) {
         list_rci_nodes(output);
     });
     CLI::App *device = rci->add_subcommand("device", "device information of node N");
-    device->add_option("node", options->node, "node number (its low byte is sent)")->required();
+    add_number(device, "node", options->node, "node number, 1 to 255", 1, 255)->required();
     device->callback([&output, options] {
         report_packet(output, "RCI node " + std::to_string(options->node),
                       [&options](std::uint8_t *out) { return HCXGetSmbRciDevInfo(options->node, out); });
     });
     CLI::App *unit = rci->add_subcommand("unit", "unit information of unit U of node N");
-    unit->add_option("node", options->node, "node number (its low byte is sent)")->required();
-    unit->add_option("unit", options->unit, "unit number (its low byte is sent)")->required();
+    add_number(unit, "node", options->node, "node number, 1 to 255", 1, 255)->required();
+    add_number(unit, "unit", options->unit, "unit number, 1 to 255", 1, 255)->required();
     unit->callback([&output, options] {
         report_packet(output, "RCI node " + std::to_string(options->node) + ", unit " + std::to_string(options->unit),
                       [&options](std::uint8_t *out) { return HCXGetSmbRciDevUnitInfo(options->node, options->unit, out); });

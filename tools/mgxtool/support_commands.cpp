@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "input_parsing.h"
 #include "omra_logging.h"
 #include "omrareg_ctl.h"
 #include "text/hex.h"
@@ -109,7 +110,7 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *set = registry->add_subcommand("set", "write a value of an existing key");
     set->add_option("key", value->key, "key path")->required();
     set->add_option("name", value->name, "value name")->required();
-    auto *dword = set->add_option("--dword", value->number, "a REG_DWORD value");
+    auto *dword = add_number(set, "--dword", value->number, "a REG_DWORD value");
     auto *text = set->add_option("--text", value->text, "a REG_SZ value");
     dword->excludes(text);
     set->callback([&options, value, dword, text] {

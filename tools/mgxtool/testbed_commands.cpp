@@ -1,5 +1,6 @@
 #include "testbed_commands.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "control_client.h"
+#include "input_parsing.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -94,11 +96,18 @@ struct PanelOptions {
 struct PlatformOptions {
     std::string file, status;
     int owner = 0, number = 0;
+    std::uint16_t link_from = 0, link_to = 0;
     std::optional<int> raw, flags, states;
 };
 
 std::string file_as_hex(const std::string &path) {
     std::ifstream stream(path, std::ios::binary);
+    if (!stream && path.starts_with('/')) {
+        std::string windows_path = "Z:" + path;
+        std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
+        throw std::runtime_error("cannot read " + path + ": a Linux path is given to the prefix's programs through its drive Z:, as \"" +
+                                 windows_path + "\"");
+    }
     if (!stream) throw std::runtime_error("cannot read " + path);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     return text::to_hex(bytes);
@@ -152,9 +161,10 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto unit_options = std::make_shared<UnitOptions>();
     CLI::App *unit = testbed->add_subcommand("unit", "change the unit's state");
-    unit->add_option("--running-hours", unit_options->hours, "set the running-time counter")->check(CLI::NonNegativeNumber);
-    unit->add_option("--fixed", unit_options->fixed, "true: the counter stands still; false: it advances with time");
-    unit->add_option("--silent", unit_options->silent, "true: the unit answers nothing on any path");
+    add_number(unit, "--running-hours", unit_options->hours, "set the running-time counter");
+    unit->add_option("--fixed", unit_options->fixed, "true: the counter stands still; false: it advances with time")
+        ->check(CLI::IsMember({"true", "false"}));
+    unit->add_option("--silent", unit_options->silent, "true: the unit answers nothing on any path")->check(CLI::IsMember({"true", "false"}));
     on_status(unit, options, "set-unit", [unit_options] {
         const UnitOptions &wanted = *unit_options;
         json fields = json::object();
@@ -172,13 +182,12 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
                                   "bad-status, counter-stuck, short-answer, silence or driver-start-failure")
         ->required();
     add->add_option("--device", fault->device, "imb, bmc, smbus or any")->capture_default_str();
-    add->add_option("--netfn", fault->netfn, "only requests with this network function (0x3a or 58)");
-    add->add_option("--command", fault->command_code, "only requests with this command code");
-    add->add_option("--address", fault->address, "only requests to this SMBus device address (0x18: the LCD panel controller)")
-        ->check(CLI::Range(0, 255));
-    add->add_option("--count", fault->count, "only the next N matching requests (default: always)")->check(CLI::Range(1, 1000000));
-    add->add_option("--code", fault->completion_code, "completion code of a completion-code fault")->check(CLI::Range(0, 255));
-    add->add_option("--skip", fault->skip, "let this many matching requests through first")->check(CLI::Range(0, 1000000));
+    add_number(add, "--netfn", fault->netfn, "only requests with this network function (0x3a or 58)", 0, 63);
+    add_number(add, "--command", fault->command_code, "only requests with this command code", 0, 255);
+    add_number(add, "--address", fault->address, "only requests to this SMBus device address (0x18: the LCD panel controller)", 0, 255);
+    add_number(add, "--count", fault->count, "only the next N matching requests (default: always)", 1, 1000000);
+    add_number(add, "--code", fault->completion_code, "completion code of a completion-code fault", 0, 255);
+    add_number(add, "--skip", fault->skip, "let this many matching requests through first", 0, 1000000);
     add->callback([&options, fault] {
         json spec = {{"kind", fault->kind}, {"device", fault->device}};
         if (fault->netfn) spec["netfn"] = *fault->netfn;
@@ -200,7 +209,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto log_options = std::make_shared<LogOptions>();
     CLI::App *log = testbed->add_subcommand("log", "the exchange log: every device request with its time");
-    log->add_option("--since", log_options->since, "only entries from this sequence number on")->check(CLI::NonNegativeNumber);
+    add_number(log, "--since", log_options->since, "only entries from this sequence number on", 0);
     log->callback([&options, log_options] {
         json reply = control_request("log", {{"since", log_options->since}});
         report(options, reply["entries"], describe_log(reply["entries"]));
@@ -230,6 +239,15 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         const json status = control_request("set-sdr", {{"dump", file_as_hex(platform->file)}});
         report(options, status["platform"], std::to_string(status["platform"].value("repository_records", 0u)) + " records loaded\n");
     });
+    CLI::App *link_sdr =
+        sdr->add_subcommand("link", "make record FROM (0: the first) name TO as the record after it, as a corrupt repository may");
+    add_number(link_sdr, "from", platform->link_from, "the record whose next-record ID changes")->required();
+    add_number(link_sdr, "to", platform->link_to, "the next-record ID it answers (0xffff: the last record)")->required();
+    link_sdr->callback([&options, platform] {
+        const json status = control_request("link-sdr", {{"from", platform->link_from}, {"to", platform->link_to}});
+        report(options, status["platform"], "record " + std::to_string(platform->link_from) + " now names " +
+                                                  std::to_string(platform->link_to) + " as the next\n");
+    });
     CLI::App *fru = testbed->add_subcommand("fru", "FRU device 0");
     fru->require_subcommand(1);
     CLI::App *load_fru = fru->add_subcommand("load", "replace its contents with an image in the IPMI FRU storage format");
@@ -239,11 +257,11 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         report(options, status["platform"], std::to_string(status["platform"].value("fru_device_bytes", 0u)) + " bytes loaded\n");
     });
     CLI::App *sensor = testbed->add_subcommand("sensor", "set what a sensor reads: OWNER NUMBER");
-    sensor->add_option("owner", platform->owner, "its owner ID (0x20: the controller)")->required()->check(CLI::Range(0, 255));
-    sensor->add_option("number", platform->number, "its sensor number")->required()->check(CLI::Range(0, 255));
-    sensor->add_option("--raw", platform->raw, "the raw reading")->check(CLI::Range(0, 255));
-    sensor->add_option("--flags", platform->flags, "the flags byte (0x40: scanning enabled)")->check(CLI::Range(0, 255));
-    sensor->add_option("--states", platform->states, "the state bits")->check(CLI::Range(0, 255));
+    add_number(sensor, "owner", platform->owner, "its owner ID (0x20: the controller)", 0, 255)->required();
+    add_number(sensor, "number", platform->number, "its sensor number", 0, 255)->required();
+    add_number(sensor, "--raw", platform->raw, "the raw reading", 0, 255);
+    add_number(sensor, "--flags", platform->flags, "the flags byte (0x40: scanning enabled)", 0, 255);
+    add_number(sensor, "--states", platform->states, "the state bits", 0, 255);
     sensor->callback([&options, platform] {
         json fields = {{"owner", platform->owner}, {"number", platform->number}};
         if (platform->raw) fields["raw"] = *platform->raw;
@@ -259,8 +277,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto panel_options = std::make_shared<PanelOptions>();
     CLI::App *panel = testbed->add_subcommand("lcd", "the LCD panel controller at SMBus address 0x18: its state, or change it");
-    panel->add_option("--write-counter", panel_options->write_counter, "set the write counter (65535: the next write wraps it)")
-        ->check(CLI::Range(0, 65535));
+    add_number(panel, "--write-counter", panel_options->write_counter, "set the write counter (65535: the next write wraps it)", 0, 65535);
     panel->add_option("--page", panel_options->pages, "set a display page: \"SELECTOR=TEXT\", e.g. \"00 10=System ready\"");
     panel->callback([&options, panel_options] {
         const json fields = panel_fields(*panel_options);
@@ -271,7 +288,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
 
     auto advance_options = std::make_shared<AdvanceClockOptions>();
     CLI::App *advance = testbed->add_subcommand("advance-clock", "move the server's clock forward");
-    advance->add_option("ms", advance_options->ms, "milliseconds")->required()->check(CLI::NonNegativeNumber);
+    add_number(advance, "ms", advance_options->ms, "milliseconds", 0)->required();
     advance->callback([&options, advance_options] {
         report(options, control_request("advance-clock", {{"ms", advance_options->ms}}), "clock advanced\n");
     });

@@ -45,16 +45,15 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
                 if (std::int32_t status = mgx_call<CommandType::SetSystemInformation>(info)) return status;
             }
             if (std::int32_t status = mgx_call<CommandType::SystemInformation>(info)) return status;
-            json shown = json::array();
+            std::vector<std::string_view> entries;
             for (int number = 0; number < 4; ++number) {
                 const SystemInformationEntry &entry = info.entries[system_information_slot[number]];
-                const std::string value(entry.text, std::min<std::size_t>(entry.length, sizeof entry.text));
-                shown.push_back(value);
-                text << "entry " << number << "  " << value << "\n";
+                entries.emplace_back(entry.text, std::min<std::size_t>(entry.length, sizeof entry.text));
+                text << "entry " << number << "  " << latin1_text(entries.back()) << "\n";
             }
-            document["entries"] = shown;
-            document["check_code"] = std::string(info.check_code, 2);
-            text << "check code " << std::string(info.check_code, 2) << "\n";
+            put_outside_texts(document, "entries", entries);
+            put_outside_text(document, "check_code", std::string_view(info.check_code, 2));
+            text << "check code " << latin1_text(std::string_view(info.check_code, 2)) << "\n";
             return 0;
         });
     });
@@ -70,8 +69,8 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
     CLI::App *store = app.add_subcommand("store", "the unit's 506-byte store area");
     store->require_subcommand(1);
     CLI::App *read = store->add_subcommand("read", "read OFFSET LENGTH");
-    read->add_option("offset", options->offset, "0 to 505")->required()->check(CLI::Range(0, 505));
-    read->add_option("length", options->length, "bytes")->required()->check(CLI::Range(0, 506));
+    add_number(read, "offset", options->offset, "0 to 505", 0, 505)->required();
+    add_number(read, "length", options->length, "bytes", 0, 506)->required();
     read->callback([&output, options] {
         if (options->offset + options->length > store_area_size) throw CLI::ValidationError("offset + length may not exceed 506");
         with_unit(output, [&options](json &document, std::ostringstream &text) {
@@ -91,7 +90,7 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
         });
     });
     CLI::App *write = store->add_subcommand("write", "write OFFSET HEX-BYTES");
-    write->add_option("offset", options->offset, "0 to 505")->required()->check(CLI::Range(0, 505));
+    add_number(write, "offset", options->offset, "0 to 505", 0, 505)->required();
     write->add_option("bytes", options->bytes, "hexadecimal bytes")->required();
     write->callback([&output, options] {
         const std::vector<std::uint8_t> data = parse_hex(options->bytes, store_area_size, "the bytes");

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include <halcore/records.h>
+#include <halcore/command_records.h>
 
 namespace mgx::hal {
 

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include <halcore/records.h>
+#include <halcore/command_records.h>
+#include <halcore/query_records.h>
 
 extern "C" {
 

@@ -27,6 +27,7 @@ std::vector<std::wstring> messages(const SettingsProgram &program, std::size_t c
         HWND box = program.message_box();
         if (!box) break;
         shown.push_back(message_text(box));
+        EXPECT_EQ(look_of(box), (MessageBoxLook{{IDOK}, true})) << shown.back();
         answer(box, IDOK);
         wait_until_gone(box);
     }
@@ -120,6 +121,7 @@ TEST_F(SettingsProgramTest, StartMonitoringRefusesOutOfRangeFieldsAndWritesNothi
         HWND box = wait_for_owned_dialog(dialog);
         ASSERT_TRUE(box);
         EXPECT_EQ(message_text(box), test.message);
+        EXPECT_EQ(look_of(box), (MessageBoxLook{{IDOK}, false})) << "OK alone, no icon";
         EXPECT_EQ(text_of(box), monitoring_title) << "the dialog's title as caption";
         answer(box, IDOK);
         ASSERT_TRUE(wait_until_gone(box));
@@ -142,6 +144,7 @@ TEST_F(SettingsProgramTest, StartMonitoringCautionsBeforeEnabling) {
     HWND caution = wait_for_owned_dialog(dialog);
     ASSERT_TRUE(caution);
     EXPECT_EQ(message_text(caution).substr(0, 9), L"Caution:\n");
+    EXPECT_EQ(look_of(caution), (MessageBoxLook{{IDOK, IDCANCEL}, true}));
     EXPECT_TRUE(eventually([&] { return focused_id(caution) == IDCANCEL; })) << "Cancel is the default";
     answer(caution, IDCANCEL);
     ASSERT_TRUE(wait_until_gone(caution));

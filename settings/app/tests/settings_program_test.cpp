@@ -70,6 +70,18 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
     EXPECT_EQ(program.ended(), 0);
 }
 
+// The library's start probe gets its answer; the main menu's first read does not: it shows 0.
+TEST_F(SettingsProgramTest, RunningHoursUnreadableAtStartShowZero) {
+    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", 0xC3}, {"command", 0x30}, {"skip", 1}, {"count", 5}}}});
+    SettingsProgram program;
+    HWND menu = program.main_menu();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 0 Hour(s)"; })) << item_text(menu, 1111);
+    EXPECT_EQ(count_requests(0x30), 6u) << "the probe, then the dispatcher's five attempts";
+    press_key(menu, VK_ESCAPE);
+    EXPECT_EQ(program.ended(), 0);
+}
+
 TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
     SettingsProgram program;
     HWND menu = program.main_menu();
@@ -168,13 +180,17 @@ TEST_F(SettingsProgramTest, SecondInstanceEndsAtOnceSilently) {
 TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
     struct Case {
         const char *profile;
+        bool silent_unit;
         const wchar_t *text;
     };
-    // An unrecognised board costs Halcore's fifteen detection passes of 1000 ms.
-    for (const Case &machine : {Case{"no-smbios", L"MGX not exist or MGX driver error.\nError code [24]"},
-                                Case{"unknown", L"MGX not exist or MGX driver error.\nError code [0]"}}) {
+    // An unrecognised board costs Halcore's fifteen detection passes of 1000 ms; an Intel
+    // machine whose unit is silent starts with back-end state 0, which is no usable state either.
+    for (const Case &machine : {Case{"no-smbios", false, L"MGX not exist or MGX driver error.\nError code [24]"},
+                                Case{"unknown", false, L"MGX not exist or MGX driver error.\nError code [0]"},
+                                Case{"intel", true, L"MGX not exist or MGX driver error.\nError code [0]"}}) {
         SCOPED_TRACE(machine.profile);
         control_request("use-profile", {{"profile", machine.profile}});
+        if (machine.silent_unit) control_request("set-unit", {{"unit", {{"silent", true}}}});
         SettingsProgram program;
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);

@@ -82,6 +82,30 @@ std::wstring item_text(HWND dialog, int control_id) { return text_of(GetDlgItem(
 
 std::wstring message_text(HWND box) { return item_text(box, 0xFFFF); }
 
+void PrintTo(const MessageBoxLook &look, std::ostream *out) {
+    *out << "buttons";
+    for (int button : look.buttons) *out << " " << button;
+    *out << (look.icon ? ", an icon" : ", no icon");
+}
+
+MessageBoxLook look_of(HWND box) {
+    MessageBoxLook look;
+    for (int button : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (GetDlgItem(box, button)) look.buttons.push_back(button);
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM found) -> BOOL {
+            wchar_t kind[16] = {};
+            GetClassNameW(child, kind, 16);
+            const bool icon = lstrcmpiW(kind, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+                              SendMessageW(child, STM_GETICON, 0, 0) != 0;
+            if (icon) *reinterpret_cast<bool *>(found) = true;
+            return icon ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&look.icon));
+    return look;
+}
+
 int focused_id(HWND dialog) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;

@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <initializer_list>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace mgx::settings::testing {
 
@@ -27,6 +29,15 @@ std::wstring text_of(HWND window);
 std::wstring item_text(HWND dialog, int control_id);
 // A message box's text (its static 0xFFFF).
 std::wstring message_text(HWND box);
+// A message box's buttons among IDOK, IDCANCEL, IDYES and IDNO, in that order, and whether it
+// shows an icon.
+struct MessageBoxLook {
+    std::vector<int> buttons;
+    bool icon = false;
+    bool operator==(const MessageBoxLook &) const = default;
+};
+MessageBoxLook look_of(HWND box);
+void PrintTo(const MessageBoxLook &look, std::ostream *out);
 
 // The control with the keyboard focus in the dialog's thread.
 int focused_id(HWND dialog);

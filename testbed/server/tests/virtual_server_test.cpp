@@ -101,6 +101,9 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
          "does not hold"},
         {"unknown machine", [](const std::string &) { return std::string(R"({"profile": "gone-machine", "unit": {}})"); },
          "gone-machine"},
+        {"nested 30000 deep",
+         [](const std::string &) { return R"({"profile": "acer", "unit": {"memory": )" + std::string(30000, '[') + std::string(30000, ']') + "}}"; },
+         "nested more than"},
     };
     for (const Corruption &corruption : corruptions) {
         SCOPED_TRACE(corruption.name);
@@ -235,6 +238,32 @@ TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
     EXPECT_FALSE(status["unit"]["silent"]);
     EXPECT_TRUE(status["faults"].empty());
     EXPECT_EQ(status["log"]["entries"], 0);
+}
+
+// What the control channel loaded or set on the platform side stays until the machine is reset.
+TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilReset) {
+    const Bytes record = {0x07, 0x00, 0x51, 0x02, 0x19, 0x20, 0x00, 0x30, 0x07, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    Bytes dump = record;
+    dump.insert(dump.end(), record.begin(), record.end());
+    dump[record.size()] = 0x08;  // the second record's ID
+    {
+        auto server = start();
+        server->use_profile("acer");
+        server->replace_repository(dump);
+        server->link_repository(8, 7);
+        server->set_sensor_reading({{"owner", 0x20}, {"number", 0x30}, {"raw", 99}});
+    }
+    auto again = start();
+    const nlohmann::json platform = again->status()["platform"];
+    EXPECT_EQ(platform["repository_records"], 2);
+    EXPECT_EQ(platform["repository_links"], 1);
+    EXPECT_EQ(platform["sensors_set"], 1);
+    again->reset();
+    EXPECT_EQ(again->status()["platform"]["repository_records"], 43) << "the machine's own repository again";
+    EXPECT_EQ(again->status()["platform"]["sensors_set"], 0);
+    EXPECT_THROW(again->replace_repository({}), std::runtime_error) << "an empty repository is refused";
+    EXPECT_THROW(again->link_repository(999, 1), std::runtime_error);
 }
 
 TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {

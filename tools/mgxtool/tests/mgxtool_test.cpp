@@ -8,6 +8,7 @@
 #include <fstream>
 #include <filesystem>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -86,12 +87,62 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
     EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
 }
 
+// Every value a subcommand takes, given empty, negative, not a number or out of its range, is
+// refused before the library starts: not one device request.
 TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
     const json hours = control_request("status")["unit"]["running_hours"];
     control_request("clear-log");
-    for (const char *rejected : {"store write 0 \"\"", "store read 500 16", "store write 0 zz", "fru read 0 0 25",
-                                 "boot-monitoring --post-timeout 14", "boot-monitoring --os-boot-retries 6",
-                                 "no-such-command", "testbed log --since -1", "testbed unit --running-hours -5"}) {
+    const struct {
+        const char *command;  // % stands for the value
+        std::vector<const char *> out_of_range;
+    } values[] = {
+        {"fru info %", {"256"}},
+        {"fru read % 0 4", {"256"}},
+        {"fru read 0 % 4", {"65536"}},
+        {"fru read 0 0 %", {"0", "25"}},
+        {"fru write % 0 41", {"256"}},
+        {"fru write 0 % 41", {"65536"}},
+        {"fan set % 7", {"256"}},
+        {"fan set 1 %", {"65536"}},
+        {"fan status %", {"256"}},
+        {"panel set --device %", {"256"}},
+        {"panel set --mode %", {"8"}},
+        {"panel set --row %", {"2"}},
+        {"panel set --column %", {"16"}},
+        {"sensors --type %", {"0", "255"}},
+        {"sensor % 1", {"0", "255"}},
+        {"sensor 1 %", {"0"}},
+        {"rci device %", {"0", "256"}},
+        {"rci unit % 1", {"0", "256"}},
+        {"rci unit 1 %", {"0", "256"}},
+        {"boot-monitoring --post-timeout %", {"14", "1000"}},
+        {"boot-monitoring --os-boot-retries %", {"0", "6"}},
+        {"store read % 16", {"506"}},
+        {"store read 0 %", {"507"}},
+        {"store write % 41", {"506"}},
+        {"lifetime --set-hours % --hours 5", {"3"}},
+        {"lifetime --set-hours 0 --hours %", {"2147483648"}},
+        {"lifetime --set-date % --date 2020/01/01", {"0", "18"}},
+        {"raw 0x3a %", {"256"}},
+        {"testbed fault add silence --count %", {"0"}},
+        {"testbed sensor 0x20 % --raw 1", {"256"}},
+        {"testbed log --since %", {}},
+        {"testbed unit --running-hours %", {"4294967296"}},
+    };
+    for (const auto &[command, out_of_range] : values) {
+        std::vector<std::string> bad = {"''", "-1", "x", "1x", "0x"};
+        bad.insert(bad.end(), out_of_range.begin(), out_of_range.end());
+        for (const std::string &value : bad) {
+            std::string line = command;
+            line.replace(line.find('%'), 1, value);
+            SCOPED_TRACE(line);
+            EXPECT_NE(mgxtool(line).exit_code, 0);
+        }
+    }
+    for (const char *rejected : {"store write 0 \"\"", "store write 0 zz", "no-such-command", "lifetime --set-hours 0",
+                                 "lifetime --hours 5", "lifetime --date 2020/01/01", "lifetime --set-date 3",
+                                 "lifetime --set-date 1 --date 2020/13/45", "lifetime --set-date 1 --date 2021/02/31",
+                                 "lifetime --set-date 1 --date 0000/00/00", "testbed unit --silent ''"}) {
         SCOPED_TRACE(rejected);
         EXPECT_NE(mgxtool(rejected).exit_code, 0);
     }
@@ -207,6 +258,63 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["value"]["scaled"], 400);
 }
 
+// A repository in the layout current controllers use (compact records of version 0x51), made by
+// the testbed's encoder from a readable source: names, shared slots, a one's-complement reading
+// and a name that is not UTF-8, in JSON and in text.
+TEST_F(MgxtoolTest, RepositoryOfAnIpmi2ControllerShowsItsNamesAndValues) {
+    const std::string dump = (std::filesystem::temp_directory_path() / "mgxtool-ipmi2.sdr").string();
+    const std::string source = beside_this_program("profiles/sources/ipmi2-sample.sdr.json").string();
+    ASSERT_EQ(run_program("vserver.exe", "encode-sdr \"" + source + "\" \"" + dump + "\"").exit_code, 0);
+    ASSERT_EQ(mgxtool("testbed sdr load \"" + dump + "\"").exit_code, 0);
+    std::filesystem::remove(dump);
+
+    const ToolRun sensors = mgxtool("sensors");
+    ASSERT_EQ(sensors.exit_code, 0);
+    std::map<int, json> by_type;
+    for (const json &type : sensors.document["types"]) by_type[type["type"].get<int>()] = type["sensors"];
+    ASSERT_EQ(by_type[1].size(), 2u);
+    EXPECT_EQ(by_type[1][0]["name"], "Inlet Temp");
+    EXPECT_EQ(by_type[1][0]["value"]["scaled"], 240);
+    EXPECT_EQ(by_type[1][1]["value"]["scaled"], -10) << "0xFE in one's complement is -1";
+    ASSERT_EQ(by_type[8].size(), 2u) << "a shared compact record: two slots";
+    EXPECT_EQ(by_type[8][1]["name"], "PS Status");
+    ASSERT_EQ(by_type[12].size(), 4u);
+    for (const json &slot : by_type[12]) EXPECT_EQ(slot["name"], "DIMM") << "four slots share one description";
+    EXPECT_EQ(by_type[9][0]["name"], "Power \u00b2") << "8-bit bytes read as Latin-1";
+    EXPECT_EQ(by_type[9][0]["name_hex"], "50 6f 77 65 72 20 b2");
+
+    const ProgramRun text = run_program("mgxtool.exe", "sensors");
+    EXPECT_EQ(text.exit_code, 0);
+    for (const char *shown : {"Inlet Temp", "PS Status", "DIMM", "Power \xc2\xb2"})
+        EXPECT_NE(text.output.find(shown), std::string::npos) << shown << " in\n" << text.output;
+}
+
+// Files the testbed cannot load are refused with the reason; usage names the program plainly.
+TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
+    const std::string empty = (std::filesystem::temp_directory_path() / "mgxtool-empty.sdr").string();
+    std::ofstream(empty, std::ios::trunc).close();
+    const struct {
+        std::string command;
+        const char *reason;
+    } refused[] = {
+        {"testbed sdr load \"" + empty + "\"", "the repository is empty (0 bytes)"},
+        {"testbed fru load \"" + empty + "\"", "a FRU image holds 1 to"},
+        {"testbed sdr load /tmp/mgx-no-such.sdr", "as \"Z:\\tmp\\mgx-no-such.sdr\""},
+        {"testbed sdr link 999 1", "the repository has no record 999"},
+    };
+    for (const auto &[command, reason] : refused) {
+        SCOPED_TRACE(command);
+        const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
+        EXPECT_NE(run.exit_code, 0);
+        EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
+    }
+    std::filesystem::remove(empty);
+    EXPECT_EQ(control_request("status")["platform"]["repository_records"], 43);
+    const std::string help = run_program("mgxtool.exe", "sensor --help").output;
+    EXPECT_NE(help.find("Usage: mgxtool sensor"), std::string::npos) << help;
+    EXPECT_EQ(help.find(".exe"), std::string::npos) << help;
+}
+
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
     ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(store_pattern()) + "\"").exit_code, 0);
     add_fault({{"kind", "short-answer"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x38}});
@@ -258,12 +366,43 @@ TEST_F(MgxtoolTest, BootMonitoringWritesWhatTheSettingsDialogReads) {
     EXPECT_EQ(settings.os_boot_retries, 3);
     EXPECT_EQ(settings.retry_method, 1);
 
+    // Numbers are decimal, as the dialog reads them: 020 is 20 minutes.
+    EXPECT_EQ(mgxtool("boot-monitoring --os-boot-timeout 020").document["os_boot"]["timeout_minutes"], 20);
+
     // Switching POST on again without a time-out takes the settings' default of 30 minutes.
     const ToolRun on = mgxtool("boot-monitoring --post on --method power-cycle");
     ASSERT_EQ(on.exit_code, 0);
     EXPECT_EQ(on.document["post"]["timeout_s"], 1800);
     EXPECT_EQ(on.document["os_boot"]["timeout_s"], 1200) << "OS boot untouched";
     EXPECT_EQ(on.document["retry_method"]["code"], 0);
+}
+
+// Where the start monitoring dialog greys a function, mgxtool refuses to switch it on, and a
+// time-out for a function that stays off is refused instead of dropped; nothing is written.
+TEST_F(MgxtoolTest, BootMonitoringRefusesWhatTheDialogCannotSet) {
+    const struct {
+        const char *machine, *command, *reason;
+    } refused[] = {
+        {"acer", "boot-monitoring --post off --post-timeout 20", "POST monitoring stays off"},
+        {"velmora", "boot-monitoring --os-boot on", "You can not enable OS boot monitoring,because this hardware not support"},
+        {"velmora", "boot-monitoring --os-boot-timeout 20", "OS-boot monitoring stays off"},
+        {"intel-s450", "boot-monitoring --post on", "POST monitoring cannot be switched on"},
+    };
+    for (const auto &[machine, command, reason] : refused) {
+        SCOPED_TRACE(command);
+        use(machine);
+        ASSERT_EQ(mgxtool("boot-monitoring --os-boot off").exit_code, 0);
+        control_request("clear-log");
+        const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
+        EXPECT_NE(run.exit_code, 0);
+        EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
+        for (const json &request : unit_requests(log())) EXPECT_NE(request["command"], 0x44) << "no write";
+    }
+    // On back-end state 4 a write leaves POST monitoring off, as the dialog writes it.
+    use("intel-s450");
+    const ToolRun written = mgxtool("boot-monitoring --os-boot-retries 3");
+    ASSERT_EQ(written.exit_code, 0);
+    EXPECT_FALSE(written.document["post"]["on"]);
 }
 
 }  // namespace

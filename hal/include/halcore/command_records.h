@@ -1,5 +1,5 @@
 // Records of the management-unit commands; packed and little-endian as they cross the library
-// boundary through HCXMgxInterface.
+// boundary through HCXMgxInterface. The records of the query exports are in query_records.h.
 #pragma once
 
 #include <cstddef>
@@ -85,7 +85,7 @@ struct BootMonitorSettings {
     std::uint8_t post_retries;
     std::uint16_t os_boot_timeout;
     std::uint8_t os_boot_retries;
-    std::int32_t retry_method;       // 1 power cycle, else reboot
+    std::int32_t retry_method;       // 0 power off, then on again; 1 reboot by hardware reset
 };
 
 struct MgxFruRequest {
@@ -197,71 +197,6 @@ static_assert(sizeof(SystemInformationEntry) == 133, "SystemInformationEntry lay
 static_assert(sizeof(MgxSystemInformation) == 534 && offsetof(MgxSystemInformation, check_code) == 532,
               "MgxSystemInformation layout");
 static_assert(sizeof(MgxStoreBlock) == 510 && offsetof(MgxStoreBlock, data) == 4, "MgxStoreBlock layout");
-
-#pragma pack(push, 1)
-// What the sensor-info query fills in for one sensor.
-struct SensorInfoRecord {
-    std::int32_t name_encoding;
-    std::uint8_t name_length;
-    char name[128];  // name_length bytes, no terminator
-    std::uint8_t kind;  // 1 threshold, 2 discrete
-    std::int32_t entity_id;
-    std::uint8_t capabilities;
-    std::uint8_t kind_block[66];
-    std::uint32_t address;  // sensor number | owner ID << 8 | owner LUN << 16
-};
-#pragma pack(pop)
-static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name) == 5 && offsetof(SensorInfoRecord, kind) == 133 &&
-                  offsetof(SensorInfoRecord, entity_id) == 134 && offsetof(SensorInfoRecord, kind_block) == 139 &&
-                  offsetof(SensorInfoRecord, address) == 205,
-              "SensorInfoRecord layout");
-
-// Marks a sensor value, threshold or index that is not available.
-inline constexpr std::int32_t no_value = static_cast<std::int32_t>(0x80000000u);
-
-// How a FRU text field's bytes are encoded.
-enum class FruEncoding : std::uint32_t { BcdPlus = 1, Ascii8 = 3, Other = 4 };
-
-#pragma pack(push, 1)
-// One text of a FRU area: its encoding, its stored length (+1 when a terminator was added) and
-// the text, NUL-terminated.
-struct FruTextField {
-    FruEncoding encoding;
-    std::uint8_t length;
-    char text[128];
-};
-
-// What every FRU query returns: six text slots whose meaning depends on the area (board,
-// product or chassis) that filled the record.
-struct FruInventoryRecord {
-    FruTextField slots[6];
-};
-
-struct PowerSupplyInfoRecord {
-    std::int32_t words[18];  // [0] the power unit's 1-based index among the power-unit sensors
-    std::uint8_t last;
-};
-
-struct SecurityInfoRecord {
-    std::int32_t words[4];  // [3]: 3 when the chassis reports bit 1 of its status byte 1, else 4
-};
-
-// The LCD panel's description: its line count and number steer the text query.
-struct LcdInfoRecord {
-    std::uint32_t line_count;
-    std::uint32_t panel_number;
-    FruTextField name;
-    std::uint8_t reserved[4];  // the record is 145 bytes; these four are written as 0
-};
-
-using LcdTextRecord = FruTextField;  // its length is the number of text bytes read
-#pragma pack(pop)
-static_assert(sizeof(FruTextField) == 133 && offsetof(FruTextField, length) == 4 && offsetof(FruTextField, text) == 5,
-              "FruTextField layout");
-static_assert(sizeof(FruInventoryRecord) == 798, "FruInventoryRecord layout");
-static_assert(sizeof(PowerSupplyInfoRecord) == 73 && offsetof(PowerSupplyInfoRecord, last) == 72, "PowerSupplyInfoRecord layout");
-static_assert(sizeof(SecurityInfoRecord) == 16, "SecurityInfoRecord layout");
-static_assert(sizeof(LcdInfoRecord) == 145 && offsetof(LcdInfoRecord, name) == 8, "LcdInfoRecord layout");
 
 // Where entry n of the system information lies in the record.
 inline constexpr int system_information_slot[4] = {0, 2, 1, 3};

@@ -1,0 +1,29 @@
+// The rules of POST and OS-boot monitoring that every program setting them follows: time-outs
+// are chosen in minutes and kept by the unit in seconds, a time-out of 0 switches a function
+// off, and the retry method is one of two codes.
+#pragma once
+
+#include <cstdint>
+
+#include "command_records.h"
+
+namespace mgx::hal::boot_monitoring {
+
+inline constexpr std::uint16_t minimum_minutes = 15, maximum_minutes = 999;
+inline constexpr std::uint16_t post_default_minutes = 30, os_boot_default_minutes = 60;
+inline constexpr std::uint8_t minimum_retries = 1, maximum_retries = 5, default_retries = 2;
+inline constexpr std::uint16_t off = 0;  // the time-out of a function switched off
+inline constexpr std::uint16_t seconds_per_minute = 60;
+
+enum RetryMethod : std::int32_t {
+    PowerCycle = 0,  // power off, then on again
+    Reboot = 1,      // reboot by hardware reset
+};
+
+constexpr bool usable_retry_method(std::int32_t method) { return method == PowerCycle || method == Reboot; }
+constexpr bool usable_retries(std::uint8_t retries) { return retries >= minimum_retries && retries <= maximum_retries; }
+constexpr bool usable_minutes(std::uint32_t minutes) { return minutes >= minimum_minutes && minutes <= maximum_minutes; }
+// A time-out read from the unit: off, or whole minutes within the range.
+constexpr bool usable_timeout(std::uint16_t seconds) { return seconds == off || usable_minutes(seconds / seconds_per_minute); }
+
+}  // namespace mgx::hal::boot_monitoring

@@ -1,0 +1,158 @@
+// Records of the query exports (HCXGetSensor*, the FRU, power-supply, security and LCD
+// queries) and what their results mean: caller-owned, packed and little-endian.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "status_codes.h"
+
+namespace mgx::hal {
+
+// The results of the query exports.
+namespace query_result {
+inline constexpr std::int32_t ok = status::ok;
+inline constexpr std::int32_t failed = 1;          // the reading or request failed; no record
+inline constexpr std::int32_t out_of_range = 2;    // sensor type or index outside what there is
+inline constexpr std::int32_t list_ended = 3;      // no (further) record in the list
+inline constexpr std::int32_t not_supported = 4;
+inline constexpr std::int32_t no_table = status::interface_unavailable;    // 25
+inline constexpr std::int32_t empty_slot = status::entry_point_missing;    // 27
+inline constexpr std::int32_t bad_argument = status::bad_argument;         // 113
+}  // namespace query_result
+
+// The sixteen values of a threshold sensor, in their order in the sensor-info record.
+enum SensorValue : std::size_t {
+    Resolution, Tolerance, Accuracy, NominalReading, NormalMaximum, NormalMinimum, SensorMaximum, SensorMinimum,
+    UpperNonRecoverable, UpperCritical, UpperNonCritical, LowerNonRecoverable, LowerCritical, LowerNonCritical,
+    PositiveHysteresis, NegativeHysteresis, sensor_value_count
+};
+
+enum class SensorKind : std::uint8_t { Threshold = 1, Discrete = 2 };
+
+#pragma pack(push, 1)
+// The kind block of a threshold sensor: its threshold masks (bit 5 upper non-recoverable down
+// to bit 0 lower non-critical) and its sixteen values in their scaled units, no_value where
+// the record gives none.
+struct ThresholdKindBlock {
+    std::uint8_t settable_mask;
+    std::uint8_t readable_mask;
+    std::int32_t values[sensor_value_count];
+};
+
+// One state set of a discrete sensor.
+struct StateSetItem {
+    std::uint8_t reading_type;  // event/reading type code
+    std::uint16_t reading_mask;
+};
+
+// The kind block of a discrete sensor: one state set in item 0; items 1 and 2 are zero.
+struct DiscreteKindBlock {
+    std::uint32_t state_set_count;
+    StateSetItem items[3];
+};
+
+// What the sensor-info query fills in for one sensor. Of the kind block a discrete sensor's
+// record gets only its 13 bytes.
+struct SensorInfoRecord {
+    std::int32_t name_encoding;
+    std::uint8_t name_length;
+    char name[128];  // name_length bytes, no terminator
+    SensorKind kind;
+    std::int32_t entity_id;
+    std::uint8_t capabilities;
+    union {
+        ThresholdKindBlock threshold;
+        DiscreteKindBlock discrete;
+    } kind_block;
+    std::uint32_t address;  // sensor number | owner ID << 8 | owner LUN << 16
+
+    std::uint8_t sensor_number() const { return static_cast<std::uint8_t>(address); }
+    std::uint8_t owner_id() const { return static_cast<std::uint8_t>(address >> 8); }
+    std::uint8_t owner_lun() const { return static_cast<std::uint8_t>(address >> 16); }
+};
+#pragma pack(pop)
+static_assert(sizeof(ThresholdKindBlock) == 66 && offsetof(ThresholdKindBlock, values) == 2, "ThresholdKindBlock layout");
+static_assert(sizeof(StateSetItem) == 3 && sizeof(DiscreteKindBlock) == 13 && offsetof(DiscreteKindBlock, items) == 4,
+              "DiscreteKindBlock layout");
+static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name) == 5 && offsetof(SensorInfoRecord, kind) == 133 &&
+                  offsetof(SensorInfoRecord, entity_id) == 134 && offsetof(SensorInfoRecord, kind_block) == 139 &&
+                  offsetof(SensorInfoRecord, address) == 205,
+              "SensorInfoRecord layout");
+
+// Marks a sensor value, threshold or index that is not available.
+inline constexpr std::int32_t no_value = static_cast<std::int32_t>(0x80000000u);
+
+// How a FRU text field's bytes are encoded.
+enum class FruEncoding : std::uint32_t { BcdPlus = 1, Ascii8 = 3, Other = 4 };
+
+#pragma pack(push, 1)
+// One text of a FRU area: its encoding, its stored length (+1 when a terminator was added) and
+// the text, NUL-terminated.
+struct FruTextField {
+    FruEncoding encoding;
+    std::uint8_t length;
+    char text[128];
+};
+
+// What every FRU query returns: six text slots whose meaning depends on the area (board,
+// product or chassis) that filled the record.
+struct FruInventoryRecord {
+    FruTextField slots[6];
+};
+
+struct PowerSupplyInfoRecord {
+    std::int32_t words[18];  // [0] the power unit's 1-based index among the power-unit sensors
+    std::uint8_t last;
+};
+
+struct SecurityInfoRecord {
+    std::int32_t words[4];  // [3]: 3 when the chassis reports bit 1 of its status byte 1, else 4
+};
+
+// The LCD panel's description: its line count and number steer the text query.
+struct LcdInfoRecord {
+    std::uint32_t line_count;
+    std::uint32_t panel_number;
+    FruTextField name;
+    std::uint8_t reserved[4];  // the record is 145 bytes; these four are written as 0
+};
+
+using LcdTextRecord = FruTextField;  // its length is the number of text bytes read
+#pragma pack(pop)
+static_assert(sizeof(FruTextField) == 133 && offsetof(FruTextField, length) == 4 && offsetof(FruTextField, text) == 5,
+              "FruTextField layout");
+static_assert(sizeof(FruInventoryRecord) == 798, "FruInventoryRecord layout");
+static_assert(sizeof(PowerSupplyInfoRecord) == 73 && offsetof(PowerSupplyInfoRecord, last) == 72, "PowerSupplyInfoRecord layout");
+static_assert(sizeof(SecurityInfoRecord) == 16, "SecurityInfoRecord layout");
+static_assert(sizeof(LcdInfoRecord) == 145 && offsetof(LcdInfoRecord, name) == 8, "LcdInfoRecord layout");
+
+// A discrete sensor's current value: the flag bit, the state bits and the event/reading type
+// asked for; a sensor that is not scanning reads not_scanning.
+namespace discrete_value {
+inline constexpr std::uint32_t flag = 0x80000000u;
+inline constexpr std::int32_t not_scanning = 0x7FFFFFFF;
+constexpr std::int32_t make(std::uint8_t states, std::uint8_t reading_type) {
+    return static_cast<std::int32_t>(flag | static_cast<std::uint32_t>(states) << 8 | reading_type);
+}
+constexpr bool holds_states(std::int32_t value) { return (static_cast<std::uint32_t>(value) & flag) != 0; }
+constexpr std::uint8_t states(std::int32_t value) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8); }
+constexpr std::uint8_t reading_type(std::int32_t value) { return static_cast<std::uint8_t>(value); }
+}  // namespace discrete_value
+
+// The unit a sensor type's scaled values are in: a value divided by `divisor` is in `unit`.
+struct ScaledUnit {
+    double divisor;
+    const char *unit;  // empty: the value as the record converts it
+};
+constexpr ScaledUnit scaled_unit(std::uint32_t sensor_type) {
+    switch (sensor_type) {
+    case 1: return {10, "degrees C"};  // temperature, tenths of a degree
+    case 2: return {1000, "V"};        // voltage, millivolts
+    case 3: return {1000, "A"};        // current, milliamperes
+    case 4: return {10, "RPM"};        // fan, tenths
+    default: return {1, ""};
+    }
+}
+
+}  // namespace mgx::hal
