@@ -17,6 +17,7 @@ PACKAGES=(
     locales                                       # the ja_JP locale's data for localedef
     clang libclang-rt-14-dev                      # the decoders' fuzzers: clang++, libFuzzer, sanitizers
     freeipmi-tools                                # ipmi-fru: an outside reader of the testbed's FRU images
+    wixl                                          # the product's Windows Installer package
 )
 
 # What the main job and the pictures add: a virtual display, a VNC server with its web client,
@@ -33,7 +34,7 @@ TOOLS=(
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
-    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang ipmi-fru:freeipmi-tools
+    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang ipmi-fru:freeipmi-tools wixl:wixl
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt
     bash:bash env:coreutils date:coreutils tail:coreutils grep:grep sed:sed awk:mawk
 )
@@ -294,18 +295,21 @@ use_null_driver() {
     wineserver -w
 }
 
-# Installs the product into C:\GK7T30 of the prefix with its own setup program, as the
-# product's installer would; the setup log is C:\GK7T30\setup.log.
+# Installs the product into C:\GK7T30 of the prefix from its installer package, silently, as an
+# administrator would; the setup program's log is C:\GK7T30\setup.log, the installer's
+# C:\GK7T30-install.log. The product installed by an earlier run is removed first (with the
+# package it came from, kept in the prefix), so every run starts from the installation defaults.
 install_product() {
-    local folder=$WINEPREFIX/drive_c/GK7T30
-    mkdir -p "$folder"
-    cp "$BIN"/{GK7T30UI.EXE,GK7T30U2.EXE,GK7T30SV.EXE,GK7T30MS.EXE,Halcore.dll,Bmc.dll,OMRAREG_CTL.dll,OMRALogging.dll} "$folder/"
-    rm -f "$folder/setup.log"
-    local status=0
-    wine 'C:\GK7T30\GK7T30U2.EXE' '-f2C:\GK7T30\setup.log' || status=$?
+    local package kept=$WINEPREFIX/drive_c/mgx-installed.msi status=0
+    package=$(ls "$BUILD"/Uptiva-*-x64*.msi 2>/dev/null | head -1)
+    [ -n "$package" ] || die "no installer package in $BUILD (the build makes it)"
+    if [ -f "$kept" ]; then wine msiexec /x 'C:\mgx-installed.msi' /qn >/dev/null 2>&1 || true; fi
+    cp "$package" "$kept"
+    wine msiexec /i 'C:\mgx-installed.msi' /qn 'INSTALLDIR=C:\GK7T30\' /l*v 'C:\GK7T30-install.log' || status=$?
+    # Wine hands msiexec's exit code over cut to 8 bits: 1603 (the setup program failed) is 67.
     case $status in
-    0) echo "installed into $folder (setup log: $folder/setup.log)" ;;
-    3) echo "the setup program ended with 3: no usable management unit on this machine, or a failed step (log: $folder/setup.log)" ;;
-    *) die "the setup program failed with exit code $status (log: $folder/setup.log)" ;;
+    0) echo "installed $(basename "$package") into C:\GK7T30 (setup log: $WINEPREFIX/drive_c/GK7T30/setup.log)" ;;
+    67) die "the installation failed and was rolled back: the setup program found no usable management unit on this machine, or a step of it failed (see $WINEPREFIX/drive_c/GK7T30-install.log)" ;;
+    *) die "msiexec failed with exit code $status (see $WINEPREFIX/drive_c/GK7T30-install.log)" ;;
     esac
 }

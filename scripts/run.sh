@@ -28,7 +28,7 @@ fi
 step "mgxtool testbed status"
 mgxtool testbed status
 
-step "installing the product with its setup program"
+step "installing the product from its installer package"
 install_product
 
 if [ "$mode" = check ]; then

@@ -15,7 +15,7 @@ step "virtual display and Wine's X11 driver"
 setup_display
 trap 'stop_virtual_display; wineserver -k 2>/dev/null || true' EXIT
 use_x11_desktop 800x600
-step "installing the product with its setup program"
+step "installing the product from its installer package"
 install_product
 mkdir -p "$output"
 for language in en ja; do

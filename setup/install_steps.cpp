@@ -38,10 +38,10 @@ bool run_hidden_and_wait(const std::string &command_line) {
 
 namespace {
 
-// The product's name for the shortcut, from the program's string table.
-std::string product_name(bool japanese) {
+// The product's name for the shortcut, from the setup program's string table.
+std::string product_name(HMODULE setup_program, bool japanese) {
     char name[128] = "Uptiva";
-    if (japanese) LoadStringA(GetModuleHandleA(nullptr), IDS_PRODUCT_NAME_JAPANESE, name, sizeof name);
+    if (japanese) LoadStringA(setup_program, IDS_PRODUCT_NAME_JAPANESE, name, sizeof name);
     return name;
 }
 
@@ -57,9 +57,13 @@ std::string common_start_menu() {
 
 }  // namespace
 
+std::string start_menu_shortcut(HMODULE setup_program, bool japanese) {
+    return common_start_menu() + "\\" + product_name(setup_program, japanese) + ".lnk";
+}
+
 void create_start_menu_shortcut(const std::string &program_directory, bool japanese) {
-    const std::string name = product_name(japanese);
-    const std::string link = common_start_menu() + "\\" + name + ".lnk";
+    const std::string name = product_name(GetModuleHandleA(nullptr), japanese);
+    const std::string link = start_menu_shortcut(GetModuleHandleA(nullptr), japanese);
     const std::string target = program_directory + "GK7T30UI.EXE";
     if (FAILED(CoInitialize(nullptr))) return;
     IShellLinkA *shell_link = nullptr;

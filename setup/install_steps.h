@@ -18,4 +18,8 @@ bool run_hidden_and_wait(const std::string &command_line);
 // The Start-menu shortcut to the settings program; failures are not reported.
 void create_start_menu_shortcut(const std::string &program_directory, bool japanese_locale);
 
+// Where that shortcut is: the common Start menu, the product's name (its Japanese form from the
+// string table of `setup_program`, the setup program's module) and ".lnk".
+std::string start_menu_shortcut(HMODULE setup_program, bool japanese_locale);
+
 }  // namespace mgx::setup

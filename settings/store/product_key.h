@@ -12,6 +12,8 @@ inline constexpr const char *notify_done_key = "SOFTWARE\\Velmora\\GK7T30\\LifeT
 inline constexpr const char *notify_method_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 inline constexpr const char *display_item_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\CurrentDisplayItem";
 inline constexpr const char *app_paths_key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+// The programs registered under App Paths.
+inline constexpr const char *registered_programs[] = {"GK7T30UI.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE"};
 
 inline constexpr unsigned long date_size = 16;  // "%Y/%m/%d" texts in a 16-byte REG_SZ
 

@@ -141,7 +141,7 @@ LONG WriteRegistryDefaults(const DefaultsContext &context) {
         if (LONG status = write_key(key.path, key.values)) return status;
 
     LONG registered = ERROR_SUCCESS;
-    for (const char *program : {"GK7T30UI.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE"})
+    for (const char *program : registered_programs)
         registered |= RegisterAppPath(context.program_directory, program);
     return registered;
 }

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The installer package under Wine's own msiexec, each story in a fresh prefix with the testbed
+# installed (build/package-test-*):
+#   1. silent install on a machine with a usable unit, the settings program from the installed
+#      folder, an upgrade that keeps edited data, a repair, and a removal that leaves nothing;
+#   2. an install on a machine without a usable unit fails, says why, and leaves nothing;
+#   3. on a Japanese system the shortcut has the product's Japanese name and goes with removal.
+#   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
+set -Eeuo pipefail
+package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
+export MGX_PREFIX=package-test-1
+source "$(dirname "$0")/../../scripts/common.sh"
+mkdir -p "$LOGS"
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+absent() { [ ! -e "$1" ]; }
+product_traces() {  # what of the product the prefix holds: registry lines and files
+    wine reg export 'HKLM\SOFTWARE' "C:\\hklm.reg" /y >/dev/null 2>&1
+    iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hklm.reg" | tr -d '\r' | grep -i -E 'uptiva|gk7t30|velmora' | sort || true
+    (cd "$WINEPREFIX/drive_c" && find . -iname '*uptiva*' -o -iname '*gk7t30*' -o -iname 'ユプティバ*') | sort
+}
+fresh_prefix() {  # fresh_prefix NAME [MACHINE]
+    wineserver -k 2>/dev/null || true
+    export WINEPREFIX=$BUILD/$1
+    rm -rf "$WINEPREFIX"
+    start_wine
+    install_testbed >/dev/null
+    wine "$BIN/mgxtool.exe" testbed use "${2:-acer}" >/dev/null
+}
+msi() {  # msi LOG ARGUMENTS...: msiexec's exit code (Wine's are cut to 8 bits: 1627 is 91)
+    local log=$1 status=0
+    shift
+    wine msiexec "$@" /qn /l*v "C:\\$log" || status=$?
+    echo "$status"
+}
+installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
+menu_folder() { echo "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu"; }
+registry_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name {print $3}'; }
+uninstall_entries() {  # the Add/Remove Programs keys of the product
+    wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
+        awk '/^HKEY/ {key = $0} $1 == "DisplayName" && $3 == "Uptiva" {print key}'
+}
+
+echo "== 1. install, settings program, upgrade, repair, removal"
+fresh_prefix package-test-1
+installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
+before=$(product_traces)
+check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
+for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30RM.EXE GK7T30MS.EXE GK7T30SV.EXE Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
+    check "$file installed" [ -f "$installed/$file" ]
+done
+check "setup log start and complete" grep -q 'GK7T30U2.EXE start.' "$installed/setup.log"
+check "setup log complete" grep -q 'GK7T30U2.EXE complete.' "$installed/setup.log"
+check "product key" [ "$(registry_value 'HKLM\SOFTWARE\Velmora\GK7T30' Language)" != "" ]
+check "lifetime limits" [ "$(registry_value 'HKLM\SOFTWARE\Velmora\GK7T30\LifeTime\Limit' CPU_FAN)" != "" ]
+check "App Paths" bash -c "wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\GK7T30UI.EXE' /ve | grep -q 'Uptiva.GK7T30UI.EXE'"
+check "shortcut" [ -f "$(menu_folder)/Uptiva.lnk" ]
+check "service registered and running" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
+uninstall_key=$(uninstall_entries | head -1)
+check "Add/Remove Programs name, version and publisher" bash -c "
+    [ '$(registry_value "$uninstall_key" DisplayVersion)' = 2.0.10 ] && wine reg query '$uninstall_key' /v Publisher | grep -q Velmora"
+check "Add/Remove Programs icon: the program icon" bash -c "
+    wine reg query 'HKLM\SOFTWARE\Classes\Installer\Products' /s | grep -q 'ProductIcon.*ProgramIcon'"
+check "the settings program's main menu from the installed folder" \
+    bash -c "wine '$BIN/settings_tour.exe' 'C:\\Program Files\\Uptiva' --check | grep -q 'closed with Escape'"
+
+wine "$BIN/mgxtool.exe" lifetime --set-date 17 --date 2024/05/06 >/dev/null
+wine "$BIN/mgxtool.exe" lifetime --set-hours 0 --hours 4321 >/dev/null
+upgrade=$BUILD/Uptiva-upgrade-test.msi
+(cd "$files" && wixl --arch x64 --output "$upgrade" -D Version=2.0.99 "$source")
+check "upgrade exit code" [ "$(msi upgrade.log /i "$(winepath -w "$upgrade")")" = 0 ]
+check "upgrade keeps the edited install date" bash -c "wine '$BIN/mgxtool.exe' --json lifetime | grep -q '2024/05/06'"
+check "upgrade keeps the edited running hours" bash -c "wine '$BIN/mgxtool.exe' --json lifetime | grep -q 4321"
+check "the setup program ran once" [ "$(grep -c 'GK7T30U2.EXE start.' "$installed/setup.log")" = 1 ]
+check "one product, of the new version" bash -c "
+    [ \"$(uninstall_entries | wc -l)\" = 1 ] && [ \"$(registry_value "$(uninstall_entries | head -1)" DisplayVersion)\" = 2.0.99 ]"
+check "service running after the upgrade" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
+
+# Repair: msiexec /fa on Windows; Wine's msiexec 8 answers /f with 1 and repairs nothing, so
+# the repair is asked for by its properties, as /fa sets them.
+rm "$installed/GK7T30UI.EXE"
+check "repair exit code" [ "$(msi repair.log /i "$(winepath -w "$upgrade")" REINSTALL=ALL REINSTALLMODE=amus)" = 0 ]
+check "repair brings a deleted program back" [ -f "$installed/GK7T30UI.EXE" ]
+
+check "remove exit code" [ "$(msi remove.log /x "$(winepath -w "$upgrade")")" = 0 ]
+check "the install folder is gone" absent "$installed"
+check "the shortcut is gone" absent "$(menu_folder)/Uptiva.lnk"
+check "the service is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
+after=$(product_traces)
+check "nothing of the product is left" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+
+echo "== 2. install without a usable unit"
+fresh_prefix package-test-2 unknown
+installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
+before=$(product_traces)
+status=$(msi failed.log /i "$(winepath -w "$package")")
+echo "msiexec exit code (8 bits) $status"
+check "the install fails (Windows: 1603, Wine's msiexec: 1627)" [ "$status" != 0 ]
+check "the installer's log says why" grep -a -q 'GK7T30U2.EXE ended with exit code 3' "$WINEPREFIX/drive_c/failed.log"
+check "and what the setup log said" grep -a -q 'MGX Error. MGX does not exist' "$WINEPREFIX/drive_c/failed.log"
+check "no install folder" absent "$installed"
+after=$(product_traces)
+check "nothing of the product is left after the failed install" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+
+echo "== 3. a Japanese system"
+fresh_prefix package-test-3
+status=0
+LC_ALL=ja_JP.UTF-8 wine msiexec /i "$(winepath -w "$package")" /qn || status=$?
+check "Japanese install exit code" [ "$status" = 0 ]
+check "the shortcut's Japanese name" [ -f "$(menu_folder)/ユプティバ.lnk" ]
+LC_ALL=ja_JP.UTF-8 wine msiexec /x "$(winepath -w "$package")" /qn || true
+check "the Japanese shortcut goes with the product" absent "$(menu_folder)/ユプティバ.lnk"
+
+wineserver -k 2>/dev/null || true
+[ "${KEEP_PACKAGE_PREFIXES:-}" ] || rm -rf "$BUILD"/package-test-* "$upgrade"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
