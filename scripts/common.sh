@@ -18,6 +18,8 @@ PACKAGES=(
     clang libclang-rt-14-dev                      # the decoders' fuzzers: clang++, libFuzzer, sanitizers
     freeipmi-tools                                # ipmi-fru: an outside reader of the testbed's FRU images
     wixl                                          # the product's Windows Installer package
+    prometheus prometheus-node-exporter curl      # promtool and a scrape of mgxtool metrics end to end
+    ansible                                       # ansible-playbook: the role that applies settings to many units
 )
 
 # What the main job and the pictures add: a virtual display, a VNC server with its web client,
@@ -35,6 +37,8 @@ TOOLS=(
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
     cmake:cmake ctest:cmake ninja:ninja-build clang++:clang ipmi-fru:freeipmi-tools wixl:wixl
+    promtool:prometheus prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter curl:curl
+    ansible-playbook:ansible
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt
     bash:bash env:coreutils date:coreutils tail:coreutils grep:grep sed:sed awk:mawk
 )

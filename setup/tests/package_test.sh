@@ -50,7 +50,7 @@ fresh_prefix package-test-1
 installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
 before=$(product_traces)
 check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
-for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30RM.EXE GK7T30MS.EXE GK7T30SV.EXE Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
+for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30RM.EXE GK7T30MS.EXE GK7T30SV.EXE mgxtool.exe Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
     check "$file installed" [ -f "$installed/$file" ]
 done
 check "setup log start and complete" grep -q 'GK7T30U2.EXE start.' "$installed/setup.log"

@@ -10,6 +10,7 @@
 #include "platform_commands.h"
 #include "power_and_boot_commands.h"
 #include "inventory_commands.h"
+#include "metrics_command.h"
 #include "product_key_commands.h"
 #include "smbus_device_commands.h"
 #include "support_commands.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv) {
     mgx::tool::add_product_key_commands(app, options);
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
+    mgx::tool::add_metrics_command(app, options);
     mgx::tool::add_testbed_commands(app, options);
     try {
         app.parse(argc, argv);

@@ -28,17 +28,22 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
     command->add_option("--set", options->set, "on or off")->check(CLI::IsMember({"on", "off"}));
     command->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
-            if (options->set) {
-                const std::int32_t mode = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
-                if (std::int32_t status = mgx_call<CommandType::SetSafeMode>(mode)) return status;
-            }
+            // Read first; write only what differs, then read back and compare.
             std::int32_t mode = -1;
-            std::int32_t status = mgx_call<CommandType::SafeMode>(mode);
-            if (status == 0) {
-                document["safe_mode"] = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
-                text << "safe power-off mode " << document["safe_mode"].get<std::string>() << "\n";
+            if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
+            document["changed"] = false;
+            if (options->set) {
+                const std::int32_t wanted = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
+                if (mode != wanted) {
+                    if (std::int32_t status = mgx_call<CommandType::SetSafeMode>(wanted)) return status;
+                    if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
+                    if (mode != wanted) throw CommandFailed("the unit kept another safe power-off mode");
+                    document["changed"] = true;
+                }
             }
-            return status;
+            document["safe_mode"] = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
+            text << "safe power-off mode " << document["safe_mode"].get<std::string>() << "\n";
+            return 0;
         });
     });
 }
@@ -132,6 +137,8 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
         with_unit(output, [&wanted](json &document, std::ostringstream &text) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
+            const BootMonitorSettings before = settings;
+            document["changed"] = false;
             if (wanted.changes()) {
                 const bool post_available = document["back_end_state"] != ImbUpS450;
                 if (wanted.post.switched_on() && !post_available)
@@ -147,9 +154,19 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                 settings.post_timeout = post_timeout;
                 settings.os_boot_timeout = os_boot_timeout;
                 if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
-                settings.post_selector = settings.os_boot_selector = 1;
-                if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
-                if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
+                // Read first, write only what differs, then read back and compare (as the dialog does).
+                const auto same = [](const BootMonitorSettings &a, const BootMonitorSettings &b) {
+                    return a.post_timeout == b.post_timeout && a.post_retries == b.post_retries && a.os_boot_timeout == b.os_boot_timeout &&
+                           a.os_boot_retries == b.os_boot_retries && a.retry_method == b.retry_method;
+                };
+                if (!same(settings, before)) {
+                    settings.post_selector = settings.os_boot_selector = 1;
+                    const BootMonitorSettings written = settings;
+                    if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
+                    if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
+                    if (!same(settings, written)) throw CommandFailed("the unit kept other boot monitoring settings than were written");
+                    document["changed"] = true;
+                }
             }
             const std::int32_t method = settings.retry_method;
             document["post"] = describe_function("POST     ", settings.post_timeout, settings.post_retries, text);

@@ -37,7 +37,7 @@ PartName part_name(const WearPart &part) {
     }
 }
 
-void show_record(const OutputOptions &output) {
+void show_record(const OutputOptions &output, bool changed = false) {
     LifetimeRecord record{};
     const LONG status = ReadLifetimeRecord(record);
     json hours = json::object(), lives = json::object(), dates = json::object();
@@ -68,7 +68,8 @@ void show_record(const OutputOptions &output) {
          << "life times     " << lives_text.str() << "\n"
          << dates_text.str();
     if (status) text << "(some values are missing: status " << status << ")\n";
-    report(output, {{"status", status}, {"running_hours", hours}, {"life_times", lives}, {"install_dates", dates}}, text.str());
+    report(output, {{"status", status}, {"changed", changed}, {"running_hours", hours}, {"life_times", lives}, {"install_dates", dates}},
+           text.str());
 }
 
 // The panel read that decides the setup program's "LCD" default.
@@ -79,6 +80,10 @@ bool lcd_panel_present() {
 
 struct DefaultsOptions {
     std::string variant = "settings";
+};
+
+struct NotifyOptions {
+    std::optional<std::string> lcd, screen;
 };
 
 struct LifetimeOptions {
@@ -126,24 +131,51 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
     set_date->needs(date);
     date->needs(set_date);
     lifetime->callback([&output, options] {
+        // What already holds the wanted value is not written again.
+        bool changed = false;
         if (options->hours_index) {
-            if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
-                throw CommandFailed("writing failed: " + std::to_string(status));
+            std::int32_t hours = -1;
+            ReadRunningHours(*options->hours_index, &hours);
+            if (hours != options->hours) {
+                if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
+                    throw CommandFailed("writing failed: " + std::to_string(status));
+                changed = true;
+            }
         }
         if (options->date_number) {
             const std::string &date = options->date_text;
-            char field[date_size] = {};
+            char field[date_size] = {}, stored[date_size] = {};
             std::memcpy(field, date.data(), date.size());
-            if (LONG status = WriteInstallDate(*options->date_number, field))
-                throw CommandFailed("writing failed: " + std::to_string(status));
+            ReadInstallDate(*options->date_number, stored);
+            if (std::strncmp(field, stored, date_size) != 0) {
+                if (LONG status = WriteInstallDate(*options->date_number, field))
+                    throw CommandFailed("writing failed: " + std::to_string(status));
+                changed = true;
+            }
         }
-        show_record(output);
+        show_record(output, changed);
     });
 
-    app.add_subcommand("notify", "where threshold violations are shown (LCD panel, screen)")->callback([&output] {
+    auto notify_options = std::make_shared<NotifyOptions>();
+    CLI::App *notify = app.add_subcommand("notify", "where threshold violations are shown (LCD panel, screen)");
+    notify->add_option("--lcd", notify_options->lcd, "on or off: on the LCD panel (where the unit has one)")->check(CLI::IsMember({"on", "off"}));
+    notify->add_option("--screen", notify_options->screen, "on or off: on the screen")->check(CLI::IsMember({"on", "off"}));
+    notify->callback([&output, notify_options] {
         DWORD switches[2] = {0, 0};
         LONG status = ReadNotificationSwitches(switches);
-        report(output, {{"status", status}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}},
+        const DWORD before[2] = {switches[0], switches[1]};
+        if (notify_options->lcd) switches[0] = *notify_options->lcd == "on" ? 1 : 0;
+        if (notify_options->screen) switches[1] = *notify_options->screen == "on" ? 1 : 0;
+        if (switches[0] && !before[0]) {  // as the dialog: the LCD panel only where the unit reports one
+            HalcoreSession session;
+            if (!lcd_panel_present()) throw CommandFailed("--lcd on: LCD does not exist.");
+        }
+        const bool changed = switches[0] != before[0] || switches[1] != before[1];
+        if (changed) {
+            if (LONG written = WriteNotificationSwitches(switches)) throw CommandFailed("writing failed: " + std::to_string(written));
+            status = ReadNotificationSwitches(switches);
+        }
+        report(output, {{"status", status}, {"changed", changed}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}},
                std::string("LCD panel ") + (switches[0] ? "on" : "off") + ", screen " + (switches[1] ? "on" : "off") +
                    (status ? " (status " + std::to_string(status) + ")" : "") + "\n");
     });

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The role against three simulated servers: three prefixes with different testbed machines,
+# reached through the local connection, each host's mgx_command running mgxtool in its prefix.
+# The first run changes every host and the units hold the settings; the second changes nothing;
+# a host whose unit fails fails with mgxtool's message while the others complete.
+set -Eeuo pipefail
+export MGX_PREFIX=ansible-test-acer
+source "$(dirname "$0")/../../../scripts/common.sh"
+mkdir -p "$LOGS"
+work=$BUILD/ansible-test
+rm -rf "$work" && mkdir -p "$work"
+passed=0 failed=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+machines=(acer velmora intel-s450)
+for machine in "${machines[@]}"; do
+    export WINEPREFIX=$BUILD/ansible-test-$machine
+    rm -rf "$WINEPREFIX"
+    start_wine
+    install_testbed >/dev/null
+    wine "$BIN/mgxtool.exe" testbed use "$machine" >/dev/null
+    wine "$BIN/mgxtool.exe" defaults >/dev/null   # the product key, as the setup program leaves it
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+done
+{
+    echo "[units]"
+    for machine in "${machines[@]}"; do
+        echo "server-$machine ansible_connection=local mgx_command='env MGX_PREFIX=ansible-test-$machine $ROOT/scripts/in-prefix.sh mgxtool'"
+    done
+} >"$work/inventory"
+cat >"$work/settings.yml" <<'SETTINGS'
+mgx_boot_monitoring: {os_boot_retries: 3, method: reboot}
+mgx_safe_mode: "on"
+mgx_notification: {screen: "on"}
+mgx_running_hours: {1: 1234}
+mgx_install_dates: {17: "2024/05/06"}
+SETTINGS
+playbook() {
+    ANSIBLE_ROLES_PATH=$ROOT/deploy/ansible/roles ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_NOCOLOR=1 \
+        ansible-playbook -i "$work/inventory" -e "@$work/settings.yml" "$ROOT/deploy/ansible/playbook.yml" >"$work/$1.log" 2>&1 || true
+}
+recap() { grep -E "^$1 +:" "$work/$2.log" | sed -E 's/ +/ /g'; }  # recap HOST RUN
+counted() { recap "$1" "$2" | grep -o "$3=[0-9]*" | cut -d= -f2; }
+
+playbook first
+for machine in "${machines[@]}"; do
+    check "first run on $machine: no failure" [ "$(counted "server-$machine" first failed)" = 0 ]
+    check "first run on $machine: changes" [ "$(counted "server-$machine" first changed)" -gt 0 ]
+    check "$machine holds the safe power-off mode" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json safe-mode | grep -q '\"safe_mode\": \"on\"'"
+    check "$machine holds the retry method" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json boot-monitoring | grep -q '\"name\": \"reboot\"'"
+    check "$machine holds the install date" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json lifetime | grep -q '2024/05/06'"
+done
+playbook second
+for machine in "${machines[@]}"; do
+    check "second run on $machine: nothing changed" [ "$(counted "server-$machine" second changed)" = 0 ]
+    check "second run on $machine: no failure" [ "$(counted "server-$machine" second failed)" = 0 ]
+done
+env MGX_PREFIX=ansible-test-velmora "$ROOT/scripts/in-prefix.sh" mgxtool testbed unit --silent true >/dev/null
+playbook third
+check "the failing unit's host fails" [ "$(counted server-velmora third failed)" = 1 ]
+check "with mgxtool's message" grep -q "the management unit cannot be reached\|unit not reachable" "$work/third.log"
+check "the other hosts complete" [ "$(counted server-acer third failed)$(counted server-intel-s450 third failed)" = 00 ]
+for machine in "${machines[@]}"; do
+    export WINEPREFIX=$BUILD/ansible-test-$machine
+    wineserver -k 2>/dev/null || true
+done
+[ "$failed" = 0 ] && [ -z "${KEEP_ANSIBLE_PREFIXES:-}" ] && rm -rf "$BUILD"/ansible-test*
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]

@@ -1,0 +1,297 @@
+#include "metrics_command.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+
+#include <halcore/boot_monitoring.h>
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
+#include "halcore_session.h"
+#include "input_parsing.h"
+#include "lifetime_store.h"
+#include "metrics_exposition.h"
+#include "sel_entry.h"
+#include "text/hex.h"
+#include "wear_parts.h"
+#include "win32/program_directory.h"
+
+namespace mgx::tool {
+
+namespace {
+
+using namespace mgx::hal;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char *prefix = "mgx_";
+// A reading slower than this failed in the transport (ten attempts of about two seconds), not
+// in the sensor: the owner's other sensors are not asked again in this run.
+constexpr auto transport_failure_time = std::chrono::seconds(1);
+constexpr double seconds_per_hour = 3600;
+
+struct MetricsOptions {
+    std::string output;
+    int timeout_seconds = 50;
+};
+
+// The run's time budget: what it leaves unread is NaN.
+class Budget {
+public:
+    explicit Budget(int seconds) : end_(Clock::now() + std::chrono::seconds(seconds)) {}
+    bool left() const { return Clock::now() < end_; }
+
+private:
+    Clock::time_point end_;
+};
+
+void up(Exposition &out, const char *collector, bool read) {
+    out.gauge(std::string(prefix) + "up", "1 when the source was read in full, 0 when it failed or ran out of time",
+              {{"collector", collector}}, read ? 1 : 0);
+}
+
+// Threshold sensors of these types are published under a name of their own, in real units.
+struct SensorFamily {
+    const char *value_name, *value_help, *state_name;
+};
+SensorFamily family_of(std::uint32_t sensor_type) {
+    switch (sensor_type) {
+    case 1: return {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"};
+    case 2: return {"voltage_volts", "voltage sensor reading in volts", "voltage_state"};
+    case 3: return {"current_amperes", "current sensor reading in amperes", "current_state"};
+    case 4: return {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"};
+    default: return {"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
+    }
+}
+
+// 0 nominal, 1 past a non-critical threshold, 2 past a critical or non-recoverable one; only
+// thresholds the record makes readable count.
+int threshold_state(const ThresholdKindBlock &block, std::int32_t value) {
+    const auto past = [&](SensorValue threshold, int mask_bit, bool upper) {
+        return (block.readable_mask & (1 << mask_bit)) && (upper ? value >= block.values[threshold] : value <= block.values[threshold]);
+    };
+    if (past(UpperNonRecoverable, 5, true) || past(UpperCritical, 4, true) || past(LowerNonRecoverable, 2, false) ||
+        past(LowerCritical, 1, false))
+        return 2;
+    return past(UpperNonCritical, 3, true) || past(LowerNonCritical, 0, false) ? 1 : 0;
+}
+
+void collect_sensors(Exposition &out, const Budget &budget) {
+    bool complete = true;
+    std::set<std::uint8_t> failed_owners;
+    for (std::uint32_t type = 1; type <= 254; ++type) {
+        std::int32_t count = 0;
+        if (HCXGetSensorNumber(type, &count) != query_result::ok) {
+            complete = false;
+            break;
+        }
+        for (std::int32_t index = 1; index <= count; ++index) {
+            SensorInfoRecord record{};
+            if (HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record) != query_result::ok) {
+                complete = false;
+                continue;
+            }
+            const std::string name = latin1_text(std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
+            const bool threshold = record.kind == SensorKind::Threshold;
+            const std::uint32_t reading_type = threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
+            std::int32_t value = 0;
+            bool read = false;
+            if (budget.left() && !failed_owners.contains(record.owner_id())) {
+                const auto started = Clock::now();
+                read = HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value) == query_result::ok;
+                if (!read && Clock::now() - started > transport_failure_time) failed_owners.insert(record.owner_id());
+            }
+            complete = complete && read;
+            MetricLabels labels = {{"id", std::to_string(record.sensor_number())}, {"name", name}};
+            const SensorFamily family = threshold ? family_of(type) : family_of(0);
+            if (!threshold || std::string(family.value_name) == "sensor_value") labels.emplace_back("type", std::to_string(type));
+            if (threshold) {
+                const bool readable = read && value != no_value;
+                out.gauge(prefix + std::string(family.value_name), family.value_help, labels,
+                          readable ? value / scaled_unit(type).divisor : not_read);
+                out.gauge(prefix + std::string(family.state_name),
+                          "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical", labels,
+                          readable ? threshold_state(record.kind_block.threshold, value) : not_read);
+            } else {
+                const bool scanning = read && value != discrete_value::not_scanning;
+                out.gauge(std::string(prefix) + "sensor_state", "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
+                          labels, scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
+                out.gauge(std::string(prefix) + "discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
+                          scanning ? discrete_value::states(value) : not_read);
+            }
+        }
+    }
+    up(out, "sensors", complete && budget.left());
+}
+
+void collect_inventory(Exposition &out) {
+    std::int32_t cursor = 0, records = 0, status = 0;
+    for (FruInventoryRecord record{}; (status = HCXGetInvFruInfo(&cursor, &record)) == query_result::ok;) ++records;
+    const bool read = status == query_result::list_ended;
+    out.gauge(std::string(prefix) + "fru_records", "records of the FRU inventory's general list", {}, read ? records : not_read);
+    up(out, "fru", read);
+}
+
+void collect_event_log(Exposition &out) {
+    SetCurrentDirectoryA(win32::program_directory().c_str());  // the event log library is loaded from there
+    SelEntryRequest request{0, 0, {}};
+    std::int32_t status = 0, entries = 0;
+    for (int read = 0; read <= 0xFFFF; ++read) {
+        if ((status = HCXGetCompleteSELInfo(&request, nullptr)) != 0) break;
+        ++entries;
+        if (request.next_record_id == sel_last_record) break;
+        request.record_id = request.next_record_id;
+    }
+    const bool read = status == 0 || (status == 1 && entries == 0);  // 1 for an empty log
+    out.gauge(std::string(prefix) + "sel_entries", "entries of the system event log", {}, read ? entries : not_read);
+    up(out, "sel", read);
+}
+
+void collect_unit(Exposition &out, const HalcoreSession &session) {
+    std::uint32_t hours = 0;
+    const bool unit_read = session.usable() && mgx_call<CommandType::RunningHours>(hours) == 0;
+    out.gauge(std::string(prefix) + "server_running_seconds", "the server's running time as the unit counts it", {},
+              unit_read ? hours * seconds_per_hour : not_read);
+    MgxDeviceIdentity identity{};
+    if (session.usable() && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
+        out.gauge(std::string(prefix) + "bmc_info", "the management unit's identity", {
+            {"device_id", std::to_string(identity.device_id)},
+            {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." + text::to_hex(std::span(&identity.firmware_revision_2, 1))},
+            {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
+            {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
+                                               identity.manufacturer_and_product[2] << 16)},
+            {"back_end_state", std::to_string(session.back_end_state())}}, 1);
+
+    BootMonitorSettings boot{};
+    const bool boot_read = session.usable() && mgx_call<CommandType::BootMonitoring>(boot) == 0;
+    const auto function = [&](const char *name, std::uint16_t timeout, std::uint8_t retries) {
+        const MetricLabels labels = {{"function", name}};
+        out.gauge(std::string(prefix) + "boot_monitoring_enabled", "1 when POST or OS-boot monitoring is on", labels,
+                  boot_read ? (timeout != boot_monitoring::off ? 1 : 0) : not_read);
+        out.gauge(std::string(prefix) + "boot_monitoring_timeout_seconds", "the monitoring time-out, 0 when off", labels,
+                  boot_read ? timeout : not_read);
+        out.gauge(std::string(prefix) + "boot_monitoring_retries", "retries after a time-out", labels, boot_read ? retries : not_read);
+    };
+    function("post", boot.post_timeout, boot.post_retries);
+    function("os_boot", boot.os_boot_timeout, boot.os_boot_retries);
+    out.gauge(std::string(prefix) + "boot_monitoring_retry_method", "0 power off, then on again; 1 reboot by hardware reset", {},
+              boot_read ? boot.retry_method : not_read);
+    std::int32_t mode = -1;
+    const bool mode_read = session.usable() && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
+    out.gauge(std::string(prefix) + "safe_power_off_mode_enabled", "1 when the power switch shuts the server down instead of switching it off",
+              {}, mode_read ? (mode == 0 ? 1 : 0) : not_read);
+    up(out, "unit", unit_read && boot_read && mode_read);
+}
+
+// Days since 1970/01/01 of a "%Y/%m/%d" date; nullopt for no date (empty or the zero date).
+std::optional<double> timestamp_of(const char *date) {
+    const std::string text(date, strnlen(date, store::date_size));
+    if (!is_calendar_date(text) || text == "1899/12/30") return std::nullopt;
+    const int y0 = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2)), d = std::stoi(text.substr(8, 2));
+    const int y = y0 - (m <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400, doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    return days * 86400.0;
+}
+
+void collect_wear_parts(Exposition &out) {
+    store::LifetimeRecord record{};
+    const bool read = store::ReadLifetimeRecord(record) == ERROR_SUCCESS;
+    DWORD raid_cards = 0;
+    store::ReadRaidCount(&raid_cards);
+    const double now = static_cast<double>(std::chrono::duration_cast<std::chrono::seconds>(
+                                               std::chrono::system_clock::now().time_since_epoch()).count());
+    for (const store::WearPart &part : store::wear_parts()) {
+        const MetricLabels labels = {{"part", part.value_name}};
+        const double life = read ? record.life_times[part.life_time_slot] * seconds_per_hour : not_read;
+        out.gauge(std::string(prefix) + "wear_part_life_seconds", "the part's life time", labels, life);
+        if (part.aging == store::Aging::RunningHours) {
+            const double running = read ? record.running_hours[part.slot] * seconds_per_hour : not_read;
+            out.gauge(std::string(prefix) + "wear_part_running_seconds", "the part's running time since it was changed", labels, running);
+            out.gauge(std::string(prefix) + "wear_part_remaining_seconds", "running time left until the part is due", labels, life - running);
+            out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
+                      read ? (running >= life ? 1 : 0) : not_read);
+            continue;
+        }
+        if (part.index != store::UpsBattery && part.index - store::RaidBattery1 >= static_cast<int>(raid_cards)) continue;
+        const std::optional<double> installed = read ? timestamp_of(record.install_dates[part.slot]) : std::nullopt;
+        const double next = installed ? *installed + life : not_read;
+        out.gauge(std::string(prefix) + "battery_install_timestamp_seconds", "when the battery was installed", labels,
+                  installed ? *installed : not_read);
+        out.gauge(std::string(prefix) + "battery_next_change_timestamp_seconds", "when the battery is due for change", labels, next);
+        out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
+                  installed ? (next < now ? 1 : 0) : not_read);
+    }
+    DWORD switches[2] = {0, 0};
+    const bool notify_read = store::ReadNotificationSwitches(switches) == ERROR_SUCCESS;
+    for (int i = 0; i < 2; ++i)
+        out.gauge(std::string(prefix) + "notification_enabled", "1 when threshold violations are shown there",
+                  {{"method", i == 0 ? "lcd" : "screen"}}, notify_read ? (switches[i] ? 1 : 0) : not_read);
+    up(out, "wear_parts", read);
+}
+
+// Writes the text into a temporary file beside `path` and renames it over `path`, so a
+// collector never reads half a file; the old file stays as it was when anything fails.
+void write_atomically(const std::string &path, const std::string &text) {
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    if (!std::filesystem::is_directory(folder)) throw CommandFailed("the folder " + folder.string() + " does not exist");
+    const std::filesystem::path temporary = target.string() + ".tmp-" + std::to_string(GetCurrentProcessId());
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) throw CommandFailed("cannot write into " + folder.string());
+        file << text;
+        if (!file.flush()) throw CommandFailed("cannot write " + temporary.string());
+    }
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        std::filesystem::remove(temporary);
+        throw CommandFailed("cannot replace " + path + " (error " + std::to_string(error) + ")");
+    }
+}
+
+}  // namespace
+
+void add_metrics_command(CLI::App &app, const OutputOptions &) {
+    auto options = std::make_shared<MetricsOptions>();
+    CLI::App *command = app.add_subcommand("metrics", "the unit's readings and settings for Prometheus (text exposition format)");
+    command->add_option("--output", options->output, "write them to this file (through a temporary one beside it)");
+    add_number(command, "--timeout", options->timeout_seconds, "seconds the run may take; what is left unread is NaN", 1, 3600);
+    command->callback([options] {
+        const Budget budget(options->timeout_seconds);
+        Exposition out;
+        {
+            HalcoreSession session;
+            collect_unit(out, session);
+            if (session.usable()) {
+                collect_sensors(out, budget);
+                collect_inventory(out);
+            } else {
+                up(out, "sensors", false);
+                up(out, "fru", false);
+            }
+        }
+        collect_event_log(out);
+        collect_wear_parts(out);
+        const std::string text = out.text();
+        if (options->output.empty()) {
+            _setmode(_fileno(stdout), _O_BINARY);  // the format's lines end in a line feed alone
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        } else {
+            write_atomically(options->output, text);
+        }
+    });
+}
+
+}  // namespace mgx::tool
