@@ -45,7 +45,7 @@ bool bare_round_trip(HANDLE pipe, const std::vector<std::uint8_t> &frame, std::u
 int main(int argc, char **argv) {
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 2000;
     try {
-        mgx::testbed::control_request("use-profile", {{"profile", "intel"}});
+        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "intel"}});
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench: %s\n", error.what());
         return 1;
@@ -92,6 +92,6 @@ int main(int argc, char **argv) {
     std::printf("device request alone         %8.1f us (refused by the driver, not forwarded)\n", refused / count * 1e6);
     std::printf("ratio forwarded / bare       %8.2f (target <= 1.50)\n", forwarded / bare);
     std::printf("ratio (bare + alone) / bare  %8.2f (the platform's floor for forwarding)\n", (bare + refused) / bare);
-    mgx::testbed::control_request("clear-log");
+    mgx::testbed::control_request(mgx::testbed::control::clear_log);
     return 0;
 }

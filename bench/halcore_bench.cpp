@@ -61,7 +61,7 @@ int main(int argc, char **argv) {
     const std::string machine = argc > 1 ? argv[1] : "intel";
     const int iterations = argc > 2 ? std::atoi(argv[2]) : 500;
     try {
-        mgx::testbed::control_request("use-profile", {{"profile", machine}});
+        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{"profile", machine}});
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench: %s\n", error.what());
         return 1;
@@ -95,6 +95,6 @@ int main(int argc, char **argv) {
     std::printf("%s: fifteen detection passes / one unit request    %8.3f (target < 1)\n", machine.c_str(),
                 (detection_time / iterations) / (dispatched_time / count));
     HCXFreeImbSmbDll();
-    mgx::testbed::control_request("clear-log");
+    mgx::testbed::control_request(mgx::testbed::control::clear_log);
     return 0;
 }

@@ -12,6 +12,8 @@ for machine in intel acer; do
 done
 step "the SMBus back end's start and its repository walk"
 wine "$BIN/repository_walk_bench.exe"
+step "mgxtool metrics against its reads made bare"
+wine "$BIN/metrics_requests_bench.exe"
 step "logging on a full log"
 wine "$BIN/logging_bench.exe"
 step "settings program start"

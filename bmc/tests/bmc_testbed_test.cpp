@@ -22,8 +22,8 @@ std::vector<std::string> first_strings(const nlohmann::json &found) {
 
 class BmcLibraryTest : public ::testing::Test {
 protected:
-    void TearDown() override { control_request("clear-faults"); }
-    void use(const char *profile) { control_request("use-profile", {{"profile", profile}}); }
+    void TearDown() override { control_request(mgx::testbed::control::clear_faults); }
+    void use(const char *profile) { control_request(mgx::testbed::control::use_profile, {{"profile", profile}}); }
 };
 
 TEST_F(BmcLibraryTest, TableLookupsPassOverDecoysAndReservedHandles) {
@@ -49,7 +49,7 @@ TEST_F(BmcLibraryTest, TimeOutIsClampedAndTheInputIsHeaderThenData) {
     EXPECT_EQ(answers["ipmi_10"]["status"], 0);
     EXPECT_EQ(answers["ipmi_10"]["length"], 16);
     std::vector<std::string> inputs;
-    const nlohmann::json log = control_request("log");
+    const nlohmann::json log = control_request(mgx::testbed::control::log);
     for (const nlohmann::json &entry : log["entries"])
         if (entry["code"] == "0x80002004") inputs.push_back(entry["input"]);
     EXPECT_EQ(inputs, (std::vector<std::string>{"10 27 00 00 22 01 18 00", "40 4b 4c 00 22 01 18 00"}))
@@ -66,7 +66,7 @@ TEST_F(BmcLibraryTest, MachineWithoutAnEntryPointAnswersTheSearchStatus) {
 
 TEST_F(BmcLibraryTest, FailedRequestsReturnTheirErrorCode) {
     use("velmora");
-    control_request("set-unit", {{"unit", {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
     nlohmann::json answers = probe();
     EXPECT_EQ(answers["ipmi_10"]["status"], ERROR_SEM_TIMEOUT);
     EXPECT_EQ(answers["type_4"].size(), 2u) << "the table is there all the same";

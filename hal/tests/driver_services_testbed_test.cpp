@@ -66,7 +66,7 @@ void remove_service(const char *name) {
 class DriverServicesOnTheTestbed : public ::testing::Test {
 protected:
     void TearDown() override {
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
         EXPECT_EQ(run_to_end("C:\\mgxtestbed\\vserver.exe drivers install"), 0) << "the testbed's drivers are back";
     }
     const std::string bmc_file = driver_file("bmc.sys");
@@ -132,14 +132,14 @@ TEST_F(DriverServicesOnTheTestbed, ExemptServicesAreNeverCounted) {
 
 TEST_F(DriverServicesOnTheTestbed, RefusedStartsRewriteTheImagePathAfterTheFifthAndSeventh) {
     remove_service("bmc");
-    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 7}}}});
+    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 7}}}});
     std::int32_t state;
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok) << "the eighth start succeeds";
     EXPECT_EQ(image_path("bmc"), "\\??\\" + bmc_file);
     EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
     HCXDynamicDriverStop("bmc", 4);
 
-    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::service_not_started);
 }
 
@@ -150,7 +150,7 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
     };
     for (const Case &machine : {Case{"intel", "Imbdrv", 3}, Case{"acer", "SMBUS2", 2}, Case{"velmora", "bmc", 6}}) {
         SCOPED_TRACE(machine.profile);
-        control_request("use-profile", {{"profile", machine.profile}});
+        control_request(mgx::testbed::control::use_profile, {{"profile", machine.profile}});
         remove_service(machine.service);
         nlohmann::json first = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(first["status"], 0);
@@ -158,18 +158,18 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
         EXPECT_EQ(service_state(machine.service), static_cast<DWORD>(SERVICE_RUNNING));
         EXPECT_FALSE(service_value(machine.service, "Counter").has_value()) << "the back ends' own starts are not counted";
 
-        control_request("clear-log");
+        control_request(mgx::testbed::control::clear_log);
         nlohmann::json second = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(second["type"], machine.state);
-        for (const nlohmann::json &entry : control_request("log")["entries"].get<std::vector<nlohmann::json>>())
+        for (const nlohmann::json &entry : control_request(mgx::testbed::control::log)["entries"].get<std::vector<nlohmann::json>>())
             EXPECT_NE(entry["code"], "0x00000000") << "no driver was started again";
     }
 }
 
 TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusIsReturned) {
-    control_request("use-profile", {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
     remove_service("bmc");
-    control_request("add-fault", {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
     nlohmann::json result = run_copy_named("halcore_probe.exe", "monitor.exe");
     EXPECT_EQ(result["status"], status::service_not_started);
     EXPECT_EQ(result["type"], 5);
@@ -182,7 +182,7 @@ TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMis
     GetModuleFileNameA(nullptr, current, MAX_PATH);
     const std::string folder = std::string(current).substr(0, std::string(current).find_last_of('\\'));
     if (folder.size() >= 100) GTEST_SKIP() << "the folder does not fit the 100-byte directory buffer";
-    control_request("use-profile", {{"profile", "acer"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
     remove_service("SMBUS2");
     struct MovedAway {  // the system's copy is put back however the test ends
         std::string original = driver_file("SMBUS2.sys"), moved = original + ".away";

@@ -54,7 +54,7 @@ TEST_F(OnIntel, CompletionCodeOnEveryLibraryAttemptIsReturned) {
     const std::uint64_t first = log().back()["sequence"].get<std::uint64_t>() + 1;
     std::uint32_t hours;
     EXPECT_EQ(MGXGetLifeTime(&hours), 0xC1);
-    EXPECT_EQ(control_request("log", {{"since", first}})["entries"].size(), 5u);
+    EXPECT_EQ(control_request(mgx::testbed::control::log, {{"since", first}})["entries"].size(), 5u);
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(5, 500));
 }
 
@@ -168,19 +168,19 @@ TEST_F(OnAcer, AnswerFaultsGiveTheirStatusesAndTheDispatcherTriesAgain) {
         MgxRequest request = make_request(0x3A, 0x30);
         MgxResponse response{};
         EXPECT_EQ(HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24), test.status);
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
         fault({{"kind", test.kind}, {"count", 1}});
         EXPECT_EQ(HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24), status::ok);
         EXPECT_EQ(response.length, 4);
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
     }
 }
 
-nlohmann::json unit_memory() { return control_request("status")["unit"]["memory"]; }
+nlohmann::json unit_memory() { return control_request(mgx::testbed::control::status)["unit"]["memory"]; }
 
 // The message of the newest logged request that carried one.
 nlohmann::json last_message() {
-    const nlohmann::json entries = control_request("log")["entries"];
+    const nlohmann::json entries = control_request(mgx::testbed::control::log)["entries"];
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
         if (entry->contains("request")) return (*entry)["request"];
     return nullptr;

@@ -49,7 +49,7 @@ protected:
         ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
         ASSERT_EQ(type, SmbusUp);
     }
-    void set_sensor(nlohmann::json sensor) { control_request("set-sensor", {{"sensor", std::move(sensor)}}); }
+    void set_sensor(nlohmann::json sensor) { control_request(mgx::testbed::control::set_sensor, {{"sensor", std::move(sensor)}}); }
 };
 
 TEST_F(OnAcerInventory, TheWalkMakesExactlyThePrescribedRequests) {
@@ -97,7 +97,7 @@ TEST_F(OnAcerInventory, SensorQueriesAnswerFromTheRepositoryWithLiveReadings) {
     set_sensor({{"owner", 0x20}, {"number", 0x01}, {"raw", 52}});
     ASSERT_EQ(HCXGetSensorCurrentVal(1, 1, 1, &value), status::ok);
     EXPECT_EQ(value, 520);
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     ASSERT_EQ(HCXGetSensorCurrentVal(1, 7, 1, &value), status::ok) << "PSU1 Temp, owned by the controller at 0x2C";
     EXPECT_EQ(unit_requests(log()).at(0), (Bytes{0x16, 0x04, 0x2D, 0x10})) << "sent to the owner's address";
     set_sensor({{"owner", 0x2C}, {"number", 0x41}, {"states", 0x05}});
@@ -135,7 +135,7 @@ TEST_F(OnAcerInventory, PowerSupplyRecordsFollowTheirLocatorsInstances) {
     // FRU device 0 with a board area only: each supply locator adds one record.
     const std::string board_only =
         "01 00 00 01 00 00 00 fe 01 03 00 00 00 00 c3 50 53 55 c4 50 53 55 31 c0 c0 c1 00 00 00 00 00 13";
-    control_request("set-fru", {{"image", board_only}});
+    control_request(mgx::testbed::control::set_fru, {{"image", board_only}});
     start();
     FruInventoryRecord record{};
     ASSERT_EQ(HCXGetSensorFru(8, 1, &record), status::ok);
@@ -155,12 +155,12 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     SecurityInfoRecord security{};
     ASSERT_EQ(HCXGetSysSecurityInfo(&security), status::ok);
     EXPECT_EQ(security.words[3], 4);
-    control_request("set-chassis", {{"status", "01 02 00"}});
+    control_request(mgx::testbed::control::set_chassis, {{"status", "01 02 00"}});
     ASSERT_EQ(HCXGetSysSecurityInfo(&security), status::ok);
     EXPECT_EQ(security.words[0], 2);
     EXPECT_EQ(security.words[3], 3);
 
-    control_request("set-unit", {{"unit", {{"memory", {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
     LcdInfoRecord description{};
     LcdTextRecord text{};
     ASSERT_EQ(HCXGetLCDInfo(&description, &text), status::ok);
@@ -185,8 +185,8 @@ TEST_F(OnAcerInventory, LoopingRepositoryChainsEndTheWalk) {
     } loops[] = {{ids[1], 0, 2}, {ids[2], ids[1], 3}};
     for (const auto &loop : loops) {
         SCOPED_TRACE(loop.from);
-        control_request("reset");
-        control_request("link-sdr", {{"from", loop.from}, {"to", loop.to}});
+        control_request(mgx::testbed::control::reset);
+        control_request(mgx::testbed::control::link_sdr, {{"from", loop.from}, {"to", loop.to}});
         start();
         ASSERT_EQ(HCXFreeImbSmbDll(), status::ok);
         std::size_t first_pieces = 0;

@@ -33,9 +33,9 @@ protected:
         OnAcer::SetUp();
         ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
         ASSERT_EQ(type, SmbusUp);
-        control_request("clear-log");
+        control_request(mgx::testbed::control::clear_log);
     }
-    void set_panel(nlohmann::json fields) { control_request("set-lcd-panel", {{"lcd_panel", std::move(fields)}}); }
+    void set_panel(nlohmann::json fields) { control_request(mgx::testbed::control::set_lcd_panel, {{"lcd_panel", std::move(fields)}}); }
     Packet packet{};
 };
 
@@ -50,7 +50,7 @@ TEST_F(OnAcerPanel, ReadsAnswerTheProfilesDeviceInformationAndRciChain) {
     EXPECT_EQ(packet[6], 2) << "two nodes";
     ASSERT_EQ(HCXGetSmbRciDevInfo(2, packet.data()), status::ok);
     EXPECT_EQ(data_of(packet), "02 00 52 43 49 2d 46 41 4e 20 00 01");
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     ASSERT_EQ(HCXGetSmbRciDevUnitInfo(1, 2, packet.data()), status::ok);
     EXPECT_EQ(data_of(packet), "02 01 00 50");
     // Status, the counted write with its checksum, status, the read; no bus lock.
@@ -71,7 +71,7 @@ TEST_F(OnAcerPanel, DisplayTextComesFromTheFirstSelectorThatIsNotBlank) {
     EXPECT_EQ(std::string(text, 32), "Fans   4 runningTemp  CPU1 38 C ");
 
     set_panel({{"pages", {{"01 00", ""}, {"01 10", ""}}}});
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     ASSERT_EQ(HCXGetSmbLcdDisp(text), status::ok);
     EXPECT_EQ(std::string(text, 32), std::string(32, ' '));
     const nlohmann::json entries = log();
@@ -85,7 +85,7 @@ TEST_F(OnAcerPanel, DisplayTextComesFromTheFirstSelectorThatIsNotBlank) {
 TEST_F(OnAcerPanel, OnlyTheLowBytesOfNodeAndUnitNumbersGoOut) {
     EXPECT_EQ(HCXGetSmbRciDevInfo(300, packet.data()), 2) << "node 44 is not in the chain: the device's own error code";
     EXPECT_EQ(sent(log(), 6)[1], "18 0a d1 02 2c d1");
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     EXPECT_EQ(HCXGetSmbRciDevUnitInfo(257, 258, packet.data()), status::ok) << "node 1, unit 2";
     EXPECT_EQ(data_of(packet), "02 01 00 50");
 }
@@ -112,7 +112,7 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
         once["count"] = 1;
         fault(once);
         EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), test.expected);
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
         EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::ok) << "the device works again";
     }
 }
@@ -120,7 +120,7 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
 TEST_F(OnAcerPanel, AWrappingWriteCounterIsNoAdvanceByOne) {
     set_panel({{"write_counter", 0xFFFF}});
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::smb_write_not_counted);
-    EXPECT_EQ(control_request("status")["lcd_panel"]["write_counter"], 0);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)["lcd_panel"]["write_counter"], 0);
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::ok);
 }
 
@@ -135,7 +135,7 @@ TEST_F(OnIntel, SmbusDeviceExportsNeedTheSmbusBackEnd) {
 
 TEST_F(OnVelmora, SmbusDeviceExportsNeedTheSmbusBackEnd) {
     ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     Packet packet{};
     EXPECT_EQ(HCXGetSmbRCINumNode(packet.data()), status::interface_unavailable);
     EXPECT_TRUE(log().empty()) << "nothing reached a device";

@@ -16,18 +16,18 @@ using testing::RecordedWaits;
 
 class OnMachine : public ::testing::Test {
 protected:
-    void SetUp() override { control_request("use-profile", {{"profile", machine()}}); }
+    void SetUp() override { control_request(mgx::testbed::control::use_profile, {{"profile", machine()}}); }
     void TearDown() override {
         HCXFreeImbSmbDll();
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
         testing::reset_process_state();
     }
     virtual const char *machine() const = 0;
-    nlohmann::json log() { return control_request("log")["entries"]; }
-    void fault(nlohmann::json spec) { control_request("add-fault", {{"fault", std::move(spec)}}); }
-    void silence_unit() { control_request("set-unit", {{"unit", {{"silent", true}}}}); }
+    nlohmann::json log() { return control_request(mgx::testbed::control::log)["entries"]; }
+    void fault(nlohmann::json spec) { control_request(mgx::testbed::control::add_fault, {{"fault", std::move(spec)}}); }
+    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}}); }
     void fix_hours(std::uint32_t hours) {
-        control_request("set-unit", {{"unit", {{"running_hours", hours}, {"running_hours_fixed", true}}}});
+        control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", hours}, {"running_hours_fixed", true}}}});
     }
 
     RecordedWaits waits;

@@ -33,7 +33,7 @@ void SettingsApp::start() {
     const std::int32_t status = HCXInitImbSmbDll(&back_end_state_);
     if (status == 0 && hal::is_usable(back_end_state_)) {
         library_open_ = true;
-        MainMenuDialog().run();
+        MainMenuDialog(back_end_state_).run();
         return;
     }
     LanguageIndex language = English;

@@ -109,10 +109,7 @@ ColorEdit *ComponentLifetimeDialog::field_of(HWND window) {
 void ComponentLifetimeDialog::on_init() {
     std::uint32_t hours = 0;
     if (hal::mgx_call<hal::CommandType::RunningHours>(hours) == 0) server_running_hours_ = hours;
-    apply_title(texts);
-    for (const UiTextRow &row : texts)
-        if (row.control_id != 0)
-            apply_ui_text(row.control_id, texts, row.control_id == IDC_LIFETIME_RUNNING_HOURS ? static_cast<long>(server_running_hours_) : -1);
+    apply_texts(texts, IDC_LIFETIME_RUNNING_HOURS, static_cast<long>(server_running_hours_));
 
     store::ReadLifetimeRecord(record_);
     for (int counter = 0; counter < 3; ++counter) {

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "settings_dialog.h"
 #include "value_checks.h"
 
 namespace mgx::settings {
@@ -38,8 +37,8 @@ void check(HWND button, bool on) { SendMessageW(button, BM_SETCHECK, on ? BST_CH
 
 }  // namespace
 
-DataExchange::DataExchange(const SettingsDialog &dialog, ExchangeDirection direction)
-    : dialog_(dialog.window()), language_(dialog.language()), direction_(direction) {}
+DataExchange::DataExchange(HWND dialog, LanguageIndex language, ExchangeDirection direction)
+    : dialog_(dialog), language_(language), direction_(direction) {}
 
 std::wstring DataExchange::text_of(int control_id) const {
     HWND control = GetDlgItem(dialog_, control_id);

@@ -12,15 +12,13 @@
 
 namespace mgx::settings {
 
-class SettingsDialog;
-
 enum class ExchangeDirection { Show, Take };
 
 inline constexpr std::size_t date_field_size = 16;
 
 class DataExchange {
 public:
-    DataExchange(const SettingsDialog &dialog, ExchangeDirection direction);
+    DataExchange(HWND dialog, LanguageIndex language, ExchangeDirection direction);
 
     bool taking() const { return direction_ == ExchangeDirection::Take; }
 

@@ -39,8 +39,9 @@ constexpr UiMessage version_menu_item = {L"ﾊﾞｰｼﾞｮﾝ情報(GK7T30UI)
 
 }  // namespace
 
-MainMenuDialog::MainMenuDialog()
+MainMenuDialog::MainMenuDialog(std::int32_t back_end_state)
     : SettingsDialog(IDD_MAIN_MENU, nullptr, 0, 0, Japanese),
+      back_end_state_(back_end_state),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_PROGRAM_ICON), IMAGE_ICON, 0, 0,
                                           LR_DEFAULTSIZE | LR_SHARED))) {}
 
@@ -60,10 +61,7 @@ void MainMenuDialog::on_init() {
                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
-    apply_title(texts);
-    for (int id : {IDC_MAIN_COMPONENT_LIFETIME, IDC_MAIN_START_MONITORING, IDC_MAIN_POWER_OFF_MODE, IDC_MAIN_MEMORY_ERROR_CLEAR,
-                   static_cast<int>(IDOK), IDC_MAIN_NOTIFY_METHOD})
-        apply_ui_text(id, texts);
+    apply_texts(texts, IDC_MAIN_RUNNING_HOURS, static_cast<long>(running_hours_));
     refresh_running_hours();
     SetTimer(window(), running_hours_timer, running_hours_period_ms, nullptr);
 }
@@ -99,7 +97,7 @@ bool MainMenuDialog::on_command(int id, int code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_MAIN_COMPONENT_LIFETIME: ComponentLifetimeDialog(window(), language()).run(); return true;
-    case IDC_MAIN_START_MONITORING: StartMonitoringDialog(window(), language()).run(); return true;
+    case IDC_MAIN_START_MONITORING: StartMonitoringDialog(window(), language(), back_end_state_).run(); return true;
     case IDC_MAIN_POWER_OFF_MODE: PowerOffModeDialog(window(), language()).run(); return true;
     case IDC_MAIN_NOTIFY_METHOD: NotifyMethodDialog(window(), language()).run(); return true;
     case IDC_MAIN_MEMORY_ERROR_CLEAR: clear_memory_errors(); return true;

@@ -15,7 +15,8 @@ inline constexpr UINT about_command = 0x10;
 
 class MainMenuDialog : public SettingsDialog {
 public:
-    MainMenuDialog();
+    // The back-end state the program started with, for the dialogs that depend on it.
+    explicit MainMenuDialog(std::int32_t back_end_state);
 
 protected:
     void on_init() override;
@@ -26,6 +27,7 @@ protected:
     bool on_message(UINT message, WPARAM w, LPARAM l, INT_PTR &result) override;
 
 private:
+    std::int32_t back_end_state_;
     void refresh_running_hours();
     void clear_memory_errors();
     void paint_minimised_icon();

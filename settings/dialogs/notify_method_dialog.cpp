@@ -37,8 +37,7 @@ bool NotifyMethodDialog::exchange(DataExchange &exchange) {
 }
 
 void NotifyMethodDialog::on_init() {
-    apply_title(texts);
-    for (int id : {IDC_NOTIFY_LCD, IDC_NOTIFY_SCREEN, static_cast<int>(IDOK), static_cast<int>(IDCANCEL)}) apply_ui_text(id, texts);
+    apply_texts(texts);
     store::ReadNotificationSwitches(switches_);
     hal::MgxPanelState panel{};
     if (hal::mgx_call<hal::CommandType::PanelRead>(panel) != 0 || !panel.is_set(hal::PanelFlag::LcdPresent)) {

@@ -38,10 +38,7 @@ PowerOffModeDialog::PowerOffModeDialog(HWND parent, LanguageIndex language)
 bool PowerOffModeDialog::exchange(DataExchange &exchange) { return exchange.platform_radio(IDC_POWER_OFF_ENABLE, mode_); }
 
 void PowerOffModeDialog::on_init() {
-    apply_title(texts);
-    for (int id : {IDC_POWER_OFF_FRAME, static_cast<int>(IDOK), static_cast<int>(IDCANCEL), IDC_POWER_OFF_ENABLE, IDC_POWER_OFF_DISABLE,
-                   IDC_POWER_OFF_DESCRIPTION})
-        apply_ui_text(id, texts);
+    apply_texts(texts);
     std::int32_t read = no_mode;
     if (const std::int32_t status = hal::mgx_call<hal::CommandType::SafeMode>(read)) {
         show(read_failed, static_cast<long>(status));

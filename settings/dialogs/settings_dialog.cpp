@@ -99,12 +99,12 @@ void SettingsDialog::on_ok() {
 }
 
 bool SettingsDialog::show_all() {
-    DataExchange exchange(*this, ExchangeDirection::Show);
+    DataExchange exchange(window(), language(), ExchangeDirection::Show);
     return this->exchange(exchange);
 }
 
 bool SettingsDialog::take_all() {
-    DataExchange exchange(*this, ExchangeDirection::Take);
+    DataExchange exchange(window(), language(), ExchangeDirection::Take);
     return this->exchange(exchange);
 }
 
@@ -158,6 +158,12 @@ bool SettingsDialog::apply_ui_text(int control_id, UiTable table, long number) {
 void SettingsDialog::apply_title(UiTable table) {
     for (const UiTextRow &row : table)
         if (row.control_id == 0) SetWindowTextW(window_, row.caption.in(language_));
+}
+
+void SettingsDialog::apply_texts(UiTable table, int numbered_id, long number) {
+    apply_title(table);
+    for (const UiTextRow &row : table)
+        if (row.control_id != 0) apply_ui_text(row.control_id, table, row.control_id == numbered_id ? number : -1);
 }
 
 INT_PTR CALLBACK SettingsDialog::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -48,6 +48,8 @@ protected:
     bool apply_ui_text(int control_id, UiTable table, long number = -1);
     // The window title: row 0 of the table.
     void apply_title(UiTable table);
+    // The title and every control's caption and tip; the caption of `numbered_id` formatted with `number`.
+    void apply_texts(UiTable table, int numbered_id = 0, long number = -1);
     bool show_all();
     bool take_all();
     void end(INT_PTR result);

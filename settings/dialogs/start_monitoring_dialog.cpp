@@ -7,7 +7,6 @@
 
 #include "data_exchange.h"
 #include "resource.h"
-#include "settings_app.h"
 
 namespace mgx::settings {
 
@@ -67,8 +66,8 @@ constexpr int os_boot_controls[] = {IDC_OS_ENABLE,  IDC_OS_TIMEOUT_LABEL, IDC_OS
 
 }  // namespace
 
-StartMonitoringDialog::StartMonitoringDialog(HWND parent, LanguageIndex language)
-    : SettingsDialog(IDD_START_MONITORING, parent, IDOK, IDCANCEL, language) {}
+StartMonitoringDialog::StartMonitoringDialog(HWND parent, LanguageIndex language, std::int32_t back_end_state)
+    : SettingsDialog(IDD_START_MONITORING, parent, IDOK, IDCANCEL, language), back_end_state_(back_end_state) {}
 
 bool StartMonitoringDialog::exchange(DataExchange &x) {
     std::int32_t method = settings_.retry_method;
@@ -127,7 +126,7 @@ void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
 void StartMonitoringDialog::on_init() {
     hal::BootMonitorSettings read{};
     const std::int32_t status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
-    if (SettingsApp::instance().back_end_state() == hal::ImbUpS450) {
+    if (back_end_state_ == hal::ImbUpS450) {
         for (int id : post_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
         read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
     }
@@ -139,9 +138,7 @@ void StartMonitoringDialog::on_init() {
     } else {
         interpret(read);
     }
-    apply_title(texts);
-    for (const UiTextRow &row : texts)
-        if (row.control_id != 0) apply_ui_text(row.control_id, texts);
+    apply_texts(texts);
     show_all();
 }
 

@@ -10,7 +10,8 @@ namespace mgx::settings {
 
 class StartMonitoringDialog : public SettingsDialog {
 public:
-    StartMonitoringDialog(HWND parent, LanguageIndex language);
+    // The back-end state the program started with, as the language, comes from the main menu.
+    StartMonitoringDialog(HWND parent, LanguageIndex language, std::int32_t back_end_state);
 
 protected:
     void on_init() override;
@@ -26,6 +27,7 @@ private:
 
     // Bytes 0 and 1 hold the POST and OS-boot "off" flags until the write step.
     hal::BootMonitorSettings settings_{1, 1, 1800, 2, 3600, 2, 0};
+    std::int32_t back_end_state_;
 };
 
 }  // namespace mgx::settings

@@ -118,6 +118,7 @@ LC_ALL=ja_JP.UTF-8 wine msiexec /x "$(winepath -w "$package")" /qn || true
 check "the Japanese shortcut goes with the product" absent "$(menu_folder)/ユプティバ.lnk"
 
 wineserver -k 2>/dev/null || true
+wineserver -w
 [ "${KEEP_PACKAGE_PREFIXES:-}" ] || rm -rf "$BUILD"/package-test-* "$upgrade"
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -111,7 +111,7 @@ LinkProperties read_link(const std::filesystem::path &file) {
 class SetupProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        control_request("use-profile", {{"profile", "acer"}});
+        control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
         std::filesystem::remove_all(install);
         std::filesystem::create_directories(install);
         wchar_t own[MAX_PATH];
@@ -126,7 +126,7 @@ protected:
         run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -remove");
         std::filesystem::remove(shortcut);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
     }
     int setup(const std::string &arguments) { return run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\" " + arguments); }
 };
@@ -172,7 +172,7 @@ TEST_F(SetupProgram, InstallsRegistryServiceAndShortcutAndLogsEachStep) {
 // A silent unit ends the same way, after the library's retries have waited out (over a minute
 // on this machine); a machine without SMBIOS takes this path at once.
 TEST_F(SetupProgram, UnusableMachineLogsTheMgxErrorAndTouchesNothing) {
-    control_request("use-profile", {{"profile", "no-smbios"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "no-smbios"}});
     EXPECT_EQ(setup("-f2" + (install / "setup.log").string()), 3);
     const std::string log = read_file(install / "setup.log");
     EXPECT_NE(log.find("GK7T30U2.EXE start.\r\n"), std::string::npos);

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "control_protocol.h"
+
 namespace mgx::testbed {
 
 // The server could not be reached, or it refused the request (its reason is the message).

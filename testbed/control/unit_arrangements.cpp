@@ -8,11 +8,11 @@ void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout
     const nlohmann::json boot = {{"post_timeout", post_timeout},       {"post_retries", post_retries},
                                  {"os_boot_timeout", os_boot_timeout}, {"os_boot_retries", os_boot_retries},
                                  {"retry_method", method}};
-    control_request("set-unit", {{"unit", {{"memory", {{"boot", boot}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"boot", boot}}}}}});
 }
 
 void refuse_unit_command(int command, int code) {
-    control_request("add-fault", {{"fault", {{"kind", "completion-code"}, {"code", code}, {"command", command}}}});
+    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "completion-code"}, {"code", code}, {"command", command}}}});
 }
 
 }  // namespace mgx::testbed

@@ -4,6 +4,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "control_protocol.h"
 #include "json_numbers.h"
 #include "text/hex.h"
 
@@ -23,29 +24,29 @@ std::vector<std::uint8_t> hex_argument(const nlohmann::json &request, const char
 
 const std::map<std::string, Handler> &handlers() {
     static const std::map<std::string, Handler> table = {
-        {"status", [](VirtualServer &server, const nlohmann::json &) { return server.status(); }},
-        {"profiles", [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{"profiles", server.profiles()}}; }},
-        {"use-profile",
+        {control::status, [](VirtualServer &server, const nlohmann::json &) { return server.status(); }},
+        {control::profiles, [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{control::profiles, server.profiles()}}; }},
+        {control::use_profile,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.use_profile(request.at("profile").get<std::string>());
              return server.status();
          }},
-        {"reset",
+        {control::reset,
          [](VirtualServer &server, const nlohmann::json &) {
              server.reset();
              return server.status();
          }},
-        {"set-unit",
+        {control::set_unit,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.update_unit(request.at("unit"));
              return server.status();
          }},
-        {"set-sdr",
+        {control::set_sdr,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.replace_repository(hex_argument(request, "dump"));
              return server.status();
          }},
-        {"link-sdr",
+        {control::link_sdr,
          [](VirtualServer &server, const nlohmann::json &request) {
              const auto record_id = [&request](const char *key) {
                  const std::optional<std::uint64_t> id = whole_number(request.at(key));
@@ -55,66 +56,66 @@ const std::map<std::string, Handler> &handlers() {
              server.link_repository(record_id("from"), record_id("to"));
              return server.status();
          }},
-        {"set-fru",
+        {control::set_fru,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.replace_fru_image(hex_argument(request, "image"));
              return server.status();
          }},
-        {"set-sensor",
+        {control::set_sensor,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.set_sensor_reading(request.at("sensor"));
              return done;
          }},
-        {"set-chassis",
+        {control::set_chassis,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.set_chassis_status(hex_argument(request, "status"));
              return done;
          }},
-        {"set-lcd-panel",
+        {control::set_lcd_panel,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.update_lcd_panel(request.at("lcd_panel"));
              return server.status();
          }},
-        {"advance-clock",
+        {control::advance_clock,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.advance_clock(request.at("ms").get<std::int64_t>());
              return done;
          }},
-        {"add-fault",
+        {control::add_fault,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.add_fault(parse_fault(request.at("fault")));
-             return nlohmann::json{{"faults", server.faults()}};
+             return nlohmann::json{{control::faults, server.faults()}};
          }},
-        {"clear-faults",
+        {control::clear_faults,
          [](VirtualServer &server, const nlohmann::json &) {
              server.clear_faults();
              return done;
          }},
-        {"faults", [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{"faults", server.faults()}}; }},
-        {"log",
+        {control::faults, [](VirtualServer &server, const nlohmann::json &) { return nlohmann::json{{control::faults, server.faults()}}; }},
+        {control::log,
          [](VirtualServer &server, const nlohmann::json &request) {
              const std::optional<std::uint64_t> since = whole_number(request.value("since", nlohmann::json(0)));
              if (!since) throw std::runtime_error("\"since\" must be a sequence number, 0 or more");
              return nlohmann::json{{"entries", server.log(*since)}};
          }},
-        {"clear-log",
+        {control::clear_log,
          [](VirtualServer &server, const nlohmann::json &) {
              server.clear_log();
              return done;
          }},
-        {"smbios", [](VirtualServer &server, const nlohmann::json &) { return server.smbios(); }},
-        {"sel-entry",
+        {control::smbios, [](VirtualServer &server, const nlohmann::json &) { return server.smbios(); }},
+        {control::sel_entry,
          [](VirtualServer &server, const nlohmann::json &request) {
              const std::optional<std::uint64_t> id = whole_number(request.value("record_id", nlohmann::json(0)));
              if (!id || *id > 0xFFFF) throw std::runtime_error("\"record_id\" must be 0 to 65535");
              return server.event_log_entry(static_cast<std::uint16_t>(*id));
          }},
-        {"add-sel",
+        {control::add_sel,
          [](VirtualServer &server, const nlohmann::json &request) {
              server.add_event(hex_argument(request, "data"));
              return done;
          }},
-        {"clear-sel",
+        {control::clear_sel,
          [](VirtualServer &server, const nlohmann::json &) {
              server.clear_event_log();
              return done;

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "json_numbers.h"
-#include "smbus_controller.h"
+#include "bus_checksum.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {

@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bus_checksum.h"
 #include "device_protocol.h"
 
 namespace mgx::testbed {
-
-namespace smbus {
-std::uint8_t complement(std::uint32_t sum) { return static_cast<std::uint8_t>(0x100 - (sum & 0xFF)); }
-}  // namespace smbus
 
 using namespace smbus;
 

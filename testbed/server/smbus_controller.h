@@ -31,8 +31,6 @@ inline constexpr std::uint8_t write_command = 0xE0;
 inline constexpr std::uint8_t read_command = 0xE2;
 inline constexpr std::int64_t default_lock_timeout_ms = 10000;
 
-// Two's complement of the byte sum.
-std::uint8_t complement(std::uint32_t sum);
 }  // namespace smbus
 
 class SmbusController {

@@ -20,7 +20,7 @@ extern "C" std::int32_t SELGetEntry(void *request, void *) {
     std::memcpy(&entry, request, sizeof entry);
     nlohmann::json answer;
     try {
-        answer = mgx::testbed::control_request("sel-entry", {{"record_id", entry.record_id}});
+        answer = mgx::testbed::control_request(mgx::testbed::control::sel_entry, {{"record_id", entry.record_id}});
     } catch (const std::exception &) {
         return 2;
     }

@@ -36,10 +36,10 @@ bool start_service(const char *name);
 // Every end-to-end test starts from a fresh unit on its profile, with no faults and an empty log.
 class TestbedTest : public ::testing::Test {
 protected:
-    void use(const std::string &profile) { control_request("use-profile", {{"profile", profile}}); }
-    void add_fault(nlohmann::json fault) { control_request("add-fault", {{"fault", std::move(fault)}}); }
-    nlohmann::json log() { return control_request("log")["entries"]; }
-    void TearDown() override { control_request("clear-faults"); }
+    void use(const std::string &profile) { control_request(mgx::testbed::control::use_profile, {{"profile", profile}}); }
+    void add_fault(nlohmann::json fault) { control_request(mgx::testbed::control::add_fault, {{"fault", std::move(fault)}}); }
+    nlohmann::json log() { return control_request(mgx::testbed::control::log)["entries"]; }
+    void TearDown() override { control_request(mgx::testbed::control::clear_faults); }
 };
 
 }  // namespace mgx::testbed::testing

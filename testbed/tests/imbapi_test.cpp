@@ -51,9 +51,9 @@ TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
 }
 
 TEST_F(ImbApiTest, FailuresAreReportedAsStatuses) {
-    control_request("set-unit", {{"unit", {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
     EXPECT_EQ(send(0x06, 0x01).status, ImbRequestFailed);
-    control_request("set-unit", {{"unit", {{"silent", false}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", false}}}});
     EXPECT_EQ(send(0x06, 0x01, {}, 14).status, ImbResponseTooLong);
     EXPECT_EQ(SendTimedImbpRequest(nullptr, 300, nullptr, nullptr, nullptr), ImbInvalidArgument);
     ImbRequest too_long{0x01, 0x22, 0, 0x06, 0, nullptr, 300};

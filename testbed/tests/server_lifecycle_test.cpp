@@ -33,11 +33,11 @@ protected:
 };
 
 TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
-    control_request("set-unit", {{"unit", {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
     // A loaded repository (one temperature sensor, 0x20/0x09) and a reading set on it stay too.
-    control_request("set-sdr", {{"dump", "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
+    control_request(mgx::testbed::control::set_sdr, {{"dump", "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
                                           " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
-    control_request("set-sensor", {{"sensor", {{"owner", 0x20}, {"number", 0x09}, {"raw", 77}}}});
+    control_request(mgx::testbed::control::set_sensor, {{"sensor", {{"owner", 0x20}, {"number", 0x09}, {"raw", 77}}}});
     auto device = open_device("\\\\.\\imbdrv");
     ASSERT_TRUE(device);
     ASSERT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
@@ -47,13 +47,13 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
     IoctlResult absent = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
     EXPECT_FALSE(absent.ok);
     EXPECT_EQ(absent.error, win32_error_of(static_cast<std::int32_t>(0xC000009D))) << "device not connected";
-    EXPECT_THROW(control_request("status"), ControlError);
+    EXPECT_THROW(control_request(mgx::testbed::control::status), ControlError);
 
     ASSERT_TRUE(start_service(server_service));
     IoctlResult again = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
     ASSERT_TRUE(again.ok) << "error " << again.error;
     EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
-    const nlohmann::json platform = control_request("status")["platform"];
+    const nlohmann::json platform = control_request(mgx::testbed::control::status)["platform"];
     EXPECT_EQ(platform["repository_records"], 1);
     EXPECT_EQ(platform["sensors_set"], 1);
 }
@@ -62,13 +62,13 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
 // its log and its status say what was wrong and where the file is now.
 TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
     use("acer");
-    const std::filesystem::path state_file = control_request("status")["state_file"].get<std::string>();
+    const std::filesystem::path state_file = control_request(mgx::testbed::control::status)["state_file"].get<std::string>();
     const std::filesystem::path server_log = state_file.parent_path() / "server.log";
     ASSERT_TRUE(stop_service(server_service));
     std::ofstream(state_file, std::ios::trunc) << R"({"profile": "acer", "unit": {"running_hou)";
     ASSERT_TRUE(start_service(server_service));
 
-    const nlohmann::json status = control_request("status");
+    const nlohmann::json status = control_request(mgx::testbed::control::status);
     EXPECT_EQ(status["profile"]["name"], "intel");
     const nlohmann::json &unusable = status["unusable_state"];
     ASSERT_TRUE(unusable.is_object());
@@ -151,7 +151,7 @@ TEST_F(ServerLifecycleTest, MalformedFramesAreAnsweredAndDroppedWhileTheServerGo
     }
     auto device = open_device("\\\\.\\imbdrv");
     EXPECT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
-    EXPECT_EQ(control_request("status")["profile"]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)["profile"]["name"], "intel");
 }
 
 TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
@@ -165,7 +165,7 @@ TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
 // Requests the server will not take are answered with the reason, logged, and the server goes on.
 TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheReason) {
     const std::filesystem::path server_log =
-        std::filesystem::path(control_request("status")["state_file"].get<std::string>()).parent_path() / "server.log";
+        std::filesystem::path(control_request(mgx::testbed::control::status)["state_file"].get<std::string>()).parent_path() / "server.log";
     const struct {
         std::string request;
         const char *reason;
@@ -182,7 +182,7 @@ TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheRea
     std::string log;
     std::getline(std::ifstream(server_log), log, '\0');
     EXPECT_NE(log.find("a control request of 16777217 bytes is longer than the limit"), std::string::npos);
-    EXPECT_EQ(control_request("status")["profile"]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)["profile"]["name"], "intel");
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST_F(SmbusDriverTest, LockIsRefusedToOtherOwnersUntilItsTimeOutPasses) {
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.error, win32_error_of(nt::lock_not_granted));
     EXPECT_FALSE(write(0x3A, 0x30).ok);
-    control_request("advance-clock", {{"ms", 10000}});
+    control_request(mgx::testbed::control::advance_clock, {{"ms", 10000}});
     EXPECT_TRUE(lock(owner).ok);
     EXPECT_TRUE(send(MGXTB_IOCTL_SMBUS_UNLOCK, unlock_packet(owner)).ok);
 }

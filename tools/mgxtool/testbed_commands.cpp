@@ -145,7 +145,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     on_status(testbed->add_subcommand("status", "profile, unit state, faults and log size"), options, "status");
 
     testbed->add_subcommand("profiles", "machine profiles the server knows")->callback([&options] {
-        json reply = control_request("profiles");
+        json reply = control_request(mgx::testbed::control::profiles);
         std::ostringstream text;
         for (const json &profile : reply["profiles"])
             text << profile.value("name", "") << "\t" << profile.value("description", profile.value("error", "")) << "\n";
@@ -196,14 +196,14 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         if (fault->completion_code) spec["code"] = *fault->completion_code;
         if (fault->skip) spec["skip"] = *fault->skip;
         if (fault->address) spec["address"] = *fault->address;
-        json reply = control_request("add-fault", {{"fault", spec}});
+        json reply = control_request(mgx::testbed::control::add_fault, {{"fault", spec}});
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });
     faults->add_subcommand("clear", "remove every fault")->callback([&options] {
-        report(options, control_request("clear-faults"), "faults cleared\n");
+        report(options, control_request(mgx::testbed::control::clear_faults), "faults cleared\n");
     });
     faults->add_subcommand("list", "faults in force")->callback([&options] {
-        json reply = control_request("faults");
+        json reply = control_request(mgx::testbed::control::faults);
         report(options, reply["faults"], reply["faults"].dump(2) + "\n");
     });
 
@@ -211,11 +211,11 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *log = testbed->add_subcommand("log", "the exchange log: every device request with its time");
     add_number(log, "--since", log_options->since, "only entries from this sequence number on", 0);
     log->callback([&options, log_options] {
-        json reply = control_request("log", {{"since", log_options->since}});
+        json reply = control_request(mgx::testbed::control::log, {{"since", log_options->since}});
         report(options, reply["entries"], describe_log(reply["entries"]));
     });
     testbed->add_subcommand("clear-log", "empty the exchange log")->callback([&options] {
-        report(options, control_request("clear-log"), "log cleared\n");
+        report(options, control_request(mgx::testbed::control::clear_log), "log cleared\n");
     });
 
     auto sel_options = std::make_shared<EventOptions>();
@@ -224,10 +224,10 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *add_event = sel->add_subcommand("add", "add a record of 16 hexadecimal bytes (its record ID is set)");
     add_event->add_option("record", sel_options->record, "16 hexadecimal bytes")->required();
     add_event->callback([&options, sel_options] {
-        report(options, control_request("add-sel", {{"data", sel_options->record}}), "record added\n");
+        report(options, control_request(mgx::testbed::control::add_sel, {{"data", sel_options->record}}), "record added\n");
     });
     sel->add_subcommand("clear", "empty the event log")->callback([&options] {
-        report(options, control_request("clear-sel"), "event log cleared\n");
+        report(options, control_request(mgx::testbed::control::clear_sel), "event log cleared\n");
     });
 
     auto platform = std::make_shared<PlatformOptions>();
@@ -236,7 +236,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *load_sdr = sdr->add_subcommand("load", "replace it with a file as `ipmitool sdr dump` writes it (until reset)");
     load_sdr->add_option("file", platform->file, "repository dump")->required();
     load_sdr->callback([&options, platform] {
-        const json status = control_request("set-sdr", {{"dump", file_as_hex(platform->file)}});
+        const json status = control_request(mgx::testbed::control::set_sdr, {{"dump", file_as_hex(platform->file)}});
         report(options, status["platform"], std::to_string(status["platform"].value("repository_records", 0u)) + " records loaded\n");
     });
     CLI::App *link_sdr =
@@ -244,7 +244,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     add_number(link_sdr, "from", platform->link_from, "the record whose next-record ID changes")->required();
     add_number(link_sdr, "to", platform->link_to, "the next-record ID it answers (0xffff: the last record)")->required();
     link_sdr->callback([&options, platform] {
-        const json status = control_request("link-sdr", {{"from", platform->link_from}, {"to", platform->link_to}});
+        const json status = control_request(mgx::testbed::control::link_sdr, {{"from", platform->link_from}, {"to", platform->link_to}});
         report(options, status["platform"], "record " + std::to_string(platform->link_from) + " now names " +
                                                   std::to_string(platform->link_to) + " as the next\n");
     });
@@ -253,7 +253,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *load_fru = fru->add_subcommand("load", "replace its contents with an image in the IPMI FRU storage format");
     load_fru->add_option("file", platform->file, "FRU image")->required();
     load_fru->callback([&options, platform] {
-        const json status = control_request("set-fru", {{"image", file_as_hex(platform->file)}});
+        const json status = control_request(mgx::testbed::control::set_fru, {{"image", file_as_hex(platform->file)}});
         report(options, status["platform"], std::to_string(status["platform"].value("fru_device_bytes", 0u)) + " bytes loaded\n");
     });
     CLI::App *sensor = testbed->add_subcommand("sensor", "set what a sensor reads: OWNER NUMBER");
@@ -267,12 +267,12 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
         if (platform->raw) fields["raw"] = *platform->raw;
         if (platform->flags) fields["flags"] = *platform->flags;
         if (platform->states) fields["states"] = *platform->states;
-        report(options, control_request("set-sensor", {{"sensor", fields}}), "sensor set\n");
+        report(options, control_request(mgx::testbed::control::set_sensor, {{"sensor", fields}}), "sensor set\n");
     });
     CLI::App *chassis = testbed->add_subcommand("chassis", "set the Get Chassis Status answer, e.g. \"01 02 00\"");
     chassis->add_option("status", platform->status, "1 to 4 hexadecimal bytes")->required();
     chassis->callback([&options, platform] {
-        report(options, control_request("set-chassis", {{"status", platform->status}}), "chassis status set\n");
+        report(options, control_request(mgx::testbed::control::set_chassis, {{"status", platform->status}}), "chassis status set\n");
     });
 
     auto panel_options = std::make_shared<PanelOptions>();
@@ -281,7 +281,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     panel->add_option("--page", panel_options->pages, "set a display page: \"SELECTOR=TEXT\", e.g. \"00 10=System ready\"");
     panel->callback([&options, panel_options] {
         const json fields = panel_fields(*panel_options);
-        const json status = fields.empty() ? control_request("status") : control_request("set-lcd-panel", {{"lcd_panel", fields}});
+        const json status = fields.empty() ? control_request(mgx::testbed::control::status) : control_request(mgx::testbed::control::set_lcd_panel, {{"lcd_panel", fields}});
         const json &state = status["lcd_panel"];
         report(options, state, state.is_null() ? "this machine has no LCD panel controller\n" : state.dump(2) + "\n");
     });
@@ -290,7 +290,7 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     CLI::App *advance = testbed->add_subcommand("advance-clock", "move the server's clock forward");
     add_number(advance, "ms", advance_options->ms, "milliseconds", 0)->required();
     advance->callback([&options, advance_options] {
-        report(options, control_request("advance-clock", {{"ms", advance_options->ms}}), "clock advanced\n");
+        report(options, control_request(mgx::testbed::control::advance_clock, {{"ms", advance_options->ms}}), "clock advanced\n");
     });
 }
 

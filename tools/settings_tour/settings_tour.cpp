@@ -134,8 +134,8 @@ int main(int argc, char **argv) {
     const std::wstring menu_title = language == 0 ? L"メインメニュー" : L"Main menu";
     const std::wstring about_title = language == 0 ? L"ﾊﾞｰｼﾞｮﾝ情報 GK7T30UI" : L"Version Information GK7T30UI";
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
-    control_request("use-profile", {{"profile", "acer"}});
-    control_request("set-unit", {{"unit", {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
 
     Program program = start_program();
     HWND menu = wait_for_dialog(program.id, menu_title);
@@ -159,7 +159,7 @@ int main(int argc, char **argv) {
     HWND failed = box_of(program);
     picture("memory-clear-failed", failed);
     dismiss(failed, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
 
     // Component lifetime: a battery and the CPU fan beyond their life times, then edits.
     const std::wstring lifetime_title =
@@ -204,7 +204,7 @@ int main(int argc, char **argv) {
     HWND write_error = wait_for_owned_dialog(monitoring, 30'000);
     picture("start-monitoring-write-error", write_error);
     dismiss(write_error, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     press_key(monitoring, VK_ESCAPE);
     wait_until_gone(monitoring);
 
@@ -218,7 +218,7 @@ int main(int argc, char **argv) {
         picture(name, box);
         dismiss(box, IDOK);
     }
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     monitoring = wait_for_dialog(program.id, monitoring_title);
     press_key(monitoring, VK_ESCAPE);
     wait_until_gone(monitoring);
@@ -227,7 +227,7 @@ int main(int argc, char **argv) {
     HWND read_error = box_of(program);
     picture("start-monitoring-read-error", read_error);
     dismiss(read_error, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
 
     // Power-off mode.
     const std::wstring power_title = language == 0 ? L"電源切断モード設定" : L"Power off mode setting";
@@ -239,10 +239,10 @@ int main(int argc, char **argv) {
     HWND power_failed = wait_for_owned_dialog(power, 30'000);
     picture("power-off-mode-write-failed", power_failed);
     dismiss(power_failed, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     press_key(power, VK_ESCAPE);
     wait_until_gone(power);
-    control_request("set-unit", {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
     click(menu, 1002);
     power = wait_for_dialog(program.id, power_title);
     click(power, IDOK);
@@ -256,7 +256,7 @@ int main(int argc, char **argv) {
     HWND power_read = box_of(program);
     picture("power-off-mode-read-failed", power_read);
     dismiss(power_read, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
 
     // Notification method.
     const std::wstring notify_title = language == 0 ? L"障害の通知方法設定" : L"Error notification method setting";
@@ -284,7 +284,7 @@ int main(int argc, char **argv) {
     HWND no_lcd = box_of(program);
     picture("notify-method-no-lcd", no_lcd);
     dismiss(no_lcd, IDOK);
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     notify = wait_for_dialog(program.id, notify_title);
     press_key(notify, VK_ESCAPE);
     wait_until_gone(notify);
@@ -302,12 +302,12 @@ int main(int argc, char **argv) {
     press_key(menu, VK_ESCAPE);
     WaitForSingleObject(program.process.get(), 10'000);
 
-    control_request("use-profile", {{"profile", "no-smbios"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "no-smbios"}});
     Program failing = start_program();
     HWND failure = box_of(failing);
     picture("start-failure", failure);
     if (failure) dismiss(failure, IDOK);
     WaitForSingleObject(failing.process.get(), 10'000);
-    control_request("use-profile", {{"profile", "acer"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
     return 0;
 }

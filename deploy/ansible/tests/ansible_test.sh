@@ -16,15 +16,22 @@ check() {
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
 machines=(acer velmora intel-s450)
+# Each prefix keeps a persistent wineserver, so its services (the virtual server) stay up between
+# the playbook's mgxtool runs; all of them end with the test.
+stop_servers() {
+    for machine in "${machines[@]}"; do
+        WINEPREFIX=$BUILD/ansible-test-$machine wineserver -k 2>/dev/null || true
+        WINEPREFIX=$BUILD/ansible-test-$machine wineserver -w 2>/dev/null || true
+    done
+}
 for machine in "${machines[@]}"; do
     export WINEPREFIX=$BUILD/ansible-test-$machine
     rm -rf "$WINEPREFIX"
     start_wine
+    trap stop_servers EXIT
     install_testbed >/dev/null
     wine "$BIN/mgxtool.exe" testbed use "$machine" >/dev/null
     wine "$BIN/mgxtool.exe" defaults >/dev/null   # the product key, as the setup program leaves it
-    wineserver -k 2>/dev/null || true
-    wineserver -w
 done
 {
     echo "[units]"
@@ -64,10 +71,7 @@ playbook third
 check "the failing unit's host fails" [ "$(counted server-velmora third failed)" = 1 ]
 check "with mgxtool's message" grep -q "the management unit cannot be reached\|unit not reachable" "$work/third.log"
 check "the other hosts complete" [ "$(counted server-acer third failed)$(counted server-intel-s450 third failed)" = 00 ]
-for machine in "${machines[@]}"; do
-    export WINEPREFIX=$BUILD/ansible-test-$machine
-    wineserver -k 2>/dev/null || true
-done
+stop_servers
 [ "$failed" = 0 ] && [ -z "${KEEP_ANSIBLE_PREFIXES:-}" ] && rm -rf "$BUILD"/ansible-test*
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

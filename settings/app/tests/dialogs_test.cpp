@@ -41,7 +41,7 @@ struct Opened {
     HWND open(int button, const wchar_t *title) {
         menu = program.main_menu();
         if (!menu) return nullptr;
-        control_request("clear-log");
+        control_request(mgx::testbed::control::clear_log);
         click(menu, button);
         return wait_for_dialog(program.id(), title);
     }
@@ -67,7 +67,7 @@ TEST_F(SettingsProgramTest, StartMonitoringShowsTheUnitsSettingsAndWritesThemBac
     type_text(dialog, 1056, L"45");
     type_text(dialog, 1028, L"4");
     SendMessageW(GetDlgItem(dialog, 1048), BM_CLICK, 0, 0);
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     click(dialog, IDOK);
     ASSERT_TRUE(wait_until_gone(dialog));
     EXPECT_FALSE(session.program.message_box(200)) << "success closes silently";
@@ -174,7 +174,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
     ASSERT_TRUE(wait_until_gone(failure));
 
     // The unit says yes to the write but keeps its old settings: the read-back differs.
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     refuse_unit_command(0x44, 0x00);
     type_text(dialog, 1054, L"45");
     click(dialog, IDOK);
@@ -184,8 +184,8 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
     answer(failure, IDOK);
     ASSERT_TRUE(wait_until_gone(failure));
 
-    control_request("clear-faults");
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_faults);
+    control_request(mgx::testbed::control::clear_log);
     click(dialog, IDOK);
     ASSERT_TRUE(wait_until_gone(dialog));
     EXPECT_EQ(sent_data(0x44), std::vector<std::string>{"c0 8c 0a 02 10 0e 02 00"}) << "45 minutes once converted: 2700 s";
@@ -199,11 +199,11 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
     ASSERT_TRUE(menu);
     for (int code : {193, 112}) {
         SCOPED_TRACE(code);
-        control_request("clear-faults");
+        control_request(mgx::testbed::control::clear_faults);
         if (code == 193)
             refuse_unit_command(0x43);
         else
-            control_request("add-fault", {{"fault", {{"kind", "short-answer"}, {"command", 0x43}}}});
+            control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "short-answer"}, {"command", 0x43}}}});
         click(menu, 1001);
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);
@@ -219,7 +219,7 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
 
 // velmora: no OS boot monitoring (and no LCD panel), through the BMC path.
 TEST_F(SettingsProgramTest, StartMonitoringWithoutOsBootMonitoringGreysItAndWritesItOff) {
-    control_request("use-profile", {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
     set_boot_monitoring(1800, 2, 1200, 3, 1);
     SettingsProgram program;
     HWND menu = program.main_menu();
@@ -233,7 +233,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWithoutOsBootMonitoringGreysItAndWrit
     for (int id : {1047, 1019, 1056, 1029, 1034, 1028, 1030, 1053, 1048, 1049}) EXPECT_FALSE(enabled(dialog, id)) << id;
     EXPECT_TRUE(checked(dialog, 1046));
     EXPECT_EQ(item_text(dialog, 1056), L"60");
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     click(dialog, IDOK);
     ASSERT_TRUE(wait_until_gone(dialog));
     EXPECT_EQ(sent_data(0x44), std::vector<std::string>{"c0 08 07 02 00 00 03 01"}) << "OS boot written as off";
@@ -243,7 +243,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWithoutOsBootMonitoringGreysItAndWrit
 
 // intel-s450: back-end state 4 has no POST monitoring.
 TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
-    control_request("use-profile", {{"profile", "intel-s450"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "intel-s450"}});
     set_boot_monitoring(1800, 2, 1200, 3, 0);
     Opened session;
     HWND dialog = session.open(1001, monitoring_title);
@@ -259,7 +259,7 @@ TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
-    control_request("set-unit", {{"unit", {{"memory", {{"safe_mode", 0}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 0}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -274,7 +274,7 @@ TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeFailures) {
-    control_request("set-unit", {{"unit", {{"memory", {{"safe_mode", 1}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 1}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -287,7 +287,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
     EXPECT_EQ(message_text(failure), L"MGX write failed.\nError code [0]");
     answer(failure, IDOK);
     ASSERT_TRUE(wait_until_gone(failure));
-    control_request("clear-faults");
+    control_request(mgx::testbed::control::clear_faults);
     refuse_unit_command(0x42);
     click(dialog, IDOK);
     failure = wait_for_owned_dialog(dialog, 30'000);
@@ -303,7 +303,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
 // A unit that answers a mode other than 0 or 1: neither button is checked, and OK refuses to
 // write anything until one is chosen.
 TEST_F(SettingsProgramTest, PowerOffModeNeverWritesAModeTheUnitCannotKeep) {
-    control_request("set-unit", {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -375,7 +375,7 @@ TEST_F(SettingsProgramTest, NotifyMethodStoresBothChoicesAndCancelStoresNothing)
 }
 
 TEST_F(SettingsProgramTest, NotifyMethodWithoutAnLcdPanel) {
-    control_request("use-profile", {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
     set_notify(1, 1);
     SettingsProgram program;
     HWND menu = program.main_menu();

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include <halcore/back_end_state.h>
 #include <halcore/halcore.h>
 
 #include "control_client.h"
@@ -107,7 +108,7 @@ TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
 
 // In the main menu (only there) the chord starts the initialisation.
 TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
-    testbed::control_request("use-profile", {{"profile", "acer"}});
+    testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
     std::int32_t state = -1;
     ASSERT_EQ(HCXInitImbSmbDll(&state), 0);
     BYTE keys[256] = {};
@@ -126,7 +127,7 @@ TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
         wait_until_gone(box);
         press_key(menu, VK_ESCAPE);
     });
-    MainMenuDialog().run();
+    MainMenuDialog(hal::SmbusUp).run();
     person.join();
     BYTE none[256] = {};
     SetKeyboardState(none);

@@ -75,6 +75,9 @@ metrics
 check "and the new one after a change" temperature_becomes 52
 kill $exporter $server 2>/dev/null || true
 wait $exporter $server 2>/dev/null || true
+# The prefix's persistent wineserver ends before its folder goes (it is found through the folder).
+wineserver -k 2>/dev/null || true
+wineserver -w
 [ "$failed" = 0 ] && rm -rf "$work" "$WINEPREFIX"
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -62,7 +62,7 @@ Bytes store_pattern() {
 TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
     const Bytes pattern = store_pattern();
     ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(pattern) + "\"").exit_code, 0);
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
 
     constexpr int runs = 8;
     std::vector<std::unique_ptr<RunningProgram>> running;
@@ -90,8 +90,8 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
 // Every value a subcommand takes, given empty, negative, not a number or out of its range, is
 // refused before the library starts: not one device request.
 TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
-    const json hours = control_request("status")["unit"]["running_hours"];
-    control_request("clear-log");
+    const json hours = control_request(mgx::testbed::control::status)["unit"]["running_hours"];
+    control_request(mgx::testbed::control::clear_log);
     const struct {
         const char *command;  // % stands for the value
         std::vector<const char *> out_of_range;
@@ -148,7 +148,7 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
     }
     const json entries = log();
     EXPECT_TRUE(entries.empty()) << entries.dump(1).substr(0, 3000);
-    EXPECT_EQ(control_request("status")["unit"]["running_hours"], hours) << "the unit's counter is untouched";
+    EXPECT_EQ(control_request(mgx::testbed::control::status)["unit"]["running_hours"], hours) << "the unit's counter is untouched";
 }
 
 // Loading Bmc.dll maps the firmware's table through the BMC driver; on an IMB machine only the
@@ -309,7 +309,7 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
     }
     std::filesystem::remove(empty);
-    EXPECT_EQ(control_request("status")["platform"]["repository_records"], 43);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)["platform"]["repository_records"], 43);
     const std::string help = run_program("mgxtool.exe", "sensor --help").output;
     EXPECT_NE(help.find("Usage: mgxtool sensor"), std::string::npos) << help;
     EXPECT_EQ(help.find(".exe"), std::string::npos) << help;
@@ -340,7 +340,7 @@ TEST_F(MgxtoolTest, FailedDriverStartRemovesTheServiceItCreated) {
 // What mgxtool writes is what the start monitoring settings read: time-outs in seconds with 0 for
 // a function switched off, both selector bytes 1, retry method 1 for a hardware reset.
 TEST_F(MgxtoolTest, BootMonitoringWritesWhatTheSettingsDialogReads) {
-    control_request("clear-log");
+    control_request(mgx::testbed::control::clear_log);
     const ToolRun run = mgxtool("boot-monitoring --post off --os-boot on --os-boot-timeout 20 --os-boot-retries 3 --method reboot");
     ASSERT_EQ(run.exit_code, 0);
     EXPECT_FALSE(run.document["post"]["on"]);
@@ -392,7 +392,7 @@ TEST_F(MgxtoolTest, BootMonitoringRefusesWhatTheDialogCannotSet) {
         SCOPED_TRACE(command);
         use(machine);
         ASSERT_EQ(mgxtool("boot-monitoring --os-boot off").exit_code, 0);
-        control_request("clear-log");
+        control_request(mgx::testbed::control::clear_log);
         const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
         EXPECT_NE(run.exit_code, 0);
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;

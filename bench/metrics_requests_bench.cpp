@@ -1,0 +1,91 @@
+// mgxtool metrics on the acer machine against the reads its series need made bare in this
+// process (the library's start with its repository walk, one reading per sensor, the unit's
+// settings and identity, the FRU list and the event log): the device requests of each and
+// their ratio (target <= 1.2), and the run's time against the bare reads' time.
+//
+//   metrics_requests_bench
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
+#include "control_client.h"
+#include "sel_entry.h"
+#include "win32/program_directory.h"
+#include "win32/unique_handle.h"
+
+namespace {
+
+using mgx::testbed::control_request;
+namespace control = mgx::testbed::control;
+using namespace mgx::hal;
+
+std::uint64_t logged_requests() { return control_request(control::status)["log"]["next_sequence"].get<std::uint64_t>(); }
+
+void bare_reads() {
+    std::int32_t state = -1;
+    HCXInitImbSmbDll(&state);
+    std::uint32_t hours = 0;
+    mgx_call<CommandType::RunningHours>(hours);
+    MgxDeviceIdentity identity{};
+    mgx_call<CommandType::DeviceIdentity>(identity);
+    BootMonitorSettings boot{};
+    mgx_call<CommandType::BootMonitoring>(boot);
+    std::int32_t mode = 0;
+    mgx_call<CommandType::SafeMode>(mode);
+    for (std::uint32_t type = 1; type <= 254; ++type) {
+        std::int32_t count = 0;
+        HCXGetSensorNumber(type, &count);
+        for (std::int32_t index = 1; index <= count; ++index) {
+            SensorInfoRecord record{};
+            HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record);
+            const std::uint32_t reading_type = record.kind == SensorKind::Threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
+            std::int32_t value = 0;
+            HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value);
+        }
+    }
+    std::int32_t cursor = 0;
+    for (FruInventoryRecord record{}; HCXGetInvFruInfo(&cursor, &record) == 0;) {
+    }
+    HCXFreeImbSmbDll();
+    SetCurrentDirectoryA(mgx::win32::program_directory().c_str());
+    SelEntryRequest request{0, 0, {}};
+    while (HCXGetCompleteSELInfo(&request, nullptr) == 0 && request.next_record_id != sel_last_record) request.record_id = request.next_record_id;
+}
+
+double run_metrics() {
+    const std::string command = "\"" + mgx::win32::program_directory() + "mgxtool.exe\" metrics --output metrics-bench.prom";
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    std::string line = command;
+    const auto started = std::chrono::steady_clock::now();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return -1;
+    const mgx::win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+}
+
+}  // namespace
+
+int main() {
+    control_request(control::use_profile, {{"profile", "acer"}});
+    std::uint64_t before = logged_requests();
+    const auto started = std::chrono::steady_clock::now();
+    bare_reads();
+    const double bare_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    const std::uint64_t bare = logged_requests() - before;
+    before = logged_requests();
+    const double metrics_ms = run_metrics();
+    const std::uint64_t metrics = logged_requests() - before;
+    DeleteFileA("metrics-bench.prom");
+    std::printf("bare reads       %8llu device requests  %8.1f ms\n", static_cast<unsigned long long>(bare), bare_ms);
+    std::printf("mgxtool metrics  %8llu device requests  %8.1f ms (with its process start)\n", static_cast<unsigned long long>(metrics),
+                metrics_ms);
+    const double ratio = bare ? static_cast<double>(metrics) / static_cast<double>(bare) : 0;
+    std::printf("requests ratio   %.3f (target <= 1.2)\n", ratio);
+    return ratio <= 1.2 ? 0 : 1;
+}
