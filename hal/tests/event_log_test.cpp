@@ -67,6 +67,23 @@ TEST_F(EventLog, OnlyTheCurrentDirectoryCounts) {
     std::filesystem::remove(on_search_path);
 }
 
+// A current directory longer than the 256 bytes read of it cannot be read: 20, nothing loaded.
+TEST_F(EventLog, ACurrentDirectoryTooLongToReadIs20) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path() / ("sel-long-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::path folder = base;
+    while (folder.string().size() < 257) folder /= std::string(std::min<std::size_t>(40, 257 - folder.string().size()), 'd');
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(beside_this_test("sfs_stub.dll"), folder / "sfs.dll", std::filesystem::copy_options::overwrite_existing);
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str())) << folder.string().size();
+    SelRequest request{0, 0};
+    const std::int32_t result = HCXGetCompleteSELInfo(&request, nullptr);
+    SetCurrentDirectoryW(previous);
+    std::filesystem::remove_all(base);
+    EXPECT_EQ(result, status::program_name_failed);
+}
+
 TEST_F(EventLog, TheEntryPointGetsBothArgumentsAndItsResultComesBack) {
     CurrentFolder folder("sfs_stub.dll");
     SelRequest request{0, 0};
