@@ -1,6 +1,8 @@
 #include "power_off_mode_dialog.h"
 #include "message_catalogue.h"
 
+#include <functional>
+
 #include <halcore/mgx_call.h>
 
 #include "data_exchange.h"
@@ -56,16 +58,9 @@ void PowerOffModeDialog::on_ok() {
         show(mode_abnormal);
         return;
     }
-    std::int32_t status = hal::mgx_call<hal::CommandType::SetSafeMode>(mode_);
-    if (status == 0) {
-        std::int32_t read_back = no_mode;
-        status = hal::mgx_call<hal::CommandType::SafeMode>(read_back);
-        if (status == 0 && read_back == mode_) {
-            end(IDOK);
-            return;
-        }
-    }
-    show(write_failed, static_cast<long>(status));
+    if (write_verified<hal::CommandType::SetSafeMode, hal::CommandType::SafeMode>(mode_, std::int32_t{no_mode}, std::equal_to<>{},
+                                                                                  write_failed))
+        end(IDOK);
 }
 
 }  // namespace mgx::settings

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <halcore/mgx_call.h>
+
 #include "ui_text.h"
 
 namespace mgx::settings {
@@ -59,6 +61,19 @@ protected:
     template <typename... Number>
     int show(const UiMessageBox &box, Number... number) const {
         return message_box(formatted(box.text.in(language()), number...), box.style);
+    }
+    // Every write to the unit: `value` written with command Write, read back with command Read
+    // into `read_back` and compared with `same`. True when the unit holds it; otherwise `failed`
+    // is shown with the status of the command that failed, or 0 when the unit holds another value.
+    template <hal::CommandType Write, hal::CommandType Read, typename Value, typename Same>
+    bool write_verified(const Value &value, Value read_back, Same same, const UiMessageBox &failed) const {
+        std::int32_t status = hal::mgx_call<Write>(value);
+        if (status == 0) {
+            status = hal::mgx_call<Read>(read_back);
+            if (status == 0 && same(read_back, value)) return true;
+        }
+        show(failed, static_cast<long>(status));
+        return false;
     }
 
 private:

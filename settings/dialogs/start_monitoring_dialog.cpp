@@ -183,18 +183,15 @@ void StartMonitoringDialog::on_ok() {
     if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
     if (settings_.post_selector) settings_.post_timeout = 0;
     settings_.post_selector = settings_.os_boot_selector = 1;
-    std::int32_t status = hal::mgx_call<hal::CommandType::SetBootMonitoring>(settings_);
-    if (status == 0) {
-        hal::BootMonitorSettings read{};
-        status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
-        if (status == 0 && read.post_timeout == settings_.post_timeout && read.post_retries == settings_.post_retries &&
-            read.os_boot_timeout == settings_.os_boot_timeout && read.os_boot_retries == settings_.os_boot_retries &&
-            read.retry_method == settings_.retry_method) {
-            end(IDOK);
-            return;
-        }
-    }
-    show(write_error, static_cast<long>(status));
+    // Bytes 0 and 1 are not compared.
+    const auto same = [](const hal::BootMonitorSettings &read, const hal::BootMonitorSettings &written) {
+        return read.post_timeout == written.post_timeout && read.post_retries == written.post_retries &&
+               read.os_boot_timeout == written.os_boot_timeout && read.os_boot_retries == written.os_boot_retries &&
+               read.retry_method == written.retry_method;
+    };
+    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(settings_, hal::BootMonitorSettings{}, same,
+                                                                                              write_error))
+        end(IDOK);
 }
 
 }  // namespace mgx::settings
