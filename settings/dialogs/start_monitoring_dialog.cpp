@@ -183,13 +183,7 @@ void StartMonitoringDialog::on_ok() {
     if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
     if (settings_.post_selector) settings_.post_timeout = 0;
     settings_.post_selector = settings_.os_boot_selector = 1;
-    // Bytes 0 and 1 are not compared.
-    const auto same = [](const hal::BootMonitorSettings &read, const hal::BootMonitorSettings &written) {
-        return read.post_timeout == written.post_timeout && read.post_retries == written.post_retries &&
-               read.os_boot_timeout == written.os_boot_timeout && read.os_boot_retries == written.os_boot_retries &&
-               read.retry_method == written.retry_method;
-    };
-    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(settings_, hal::BootMonitorSettings{}, same,
+    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(settings_, hal::BootMonitorSettings{}, same_settings,
                                                                                               write_error))
         end(IDOK);
 }

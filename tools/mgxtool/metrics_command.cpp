@@ -22,10 +22,9 @@
 #include "input_parsing.h"
 #include "lifetime_store.h"
 #include "metrics_exposition.h"
-#include "sel_entry.h"
+#include "event_log_commands.h"
 #include "text/hex.h"
 #include "wear_parts.h"
-#include "win32/program_directory.h"
 
 namespace mgx::tool {
 
@@ -143,17 +142,10 @@ void collect_inventory(Exposition &out) {
 }
 
 void collect_event_log(Exposition &out) {
-    SetCurrentDirectoryA(win32::program_directory().c_str());  // the event log library is loaded from there
-    SelEntryRequest request{0, 0, {}};
-    std::int32_t status = 0, entries = 0;
-    for (int read = 0; read <= 0xFFFF; ++read) {
-        if ((status = HCXGetCompleteSELInfo(&request, nullptr)) != 0) break;
-        ++entries;
-        if (request.next_record_id == sel_last_record) break;
-        request.record_id = request.next_record_id;
-    }
-    const bool read = status == 0 || (status == 1 && entries == 0);  // 1 for an empty log
-    out.gauge(std::string(prefix) + "sel_entries", "entries of the system event log", {}, read ? entries : not_read);
+    const EventLogRead log = read_event_log();
+    const bool read = log.status == 0;
+    out.gauge(std::string(prefix) + "sel_entries", "entries of the system event log", {},
+              read ? static_cast<double>(log.records.size()) : not_read);
     up(out, "sel", read);
 }
 

@@ -155,16 +155,12 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                 settings.os_boot_timeout = os_boot_timeout;
                 if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
                 // Read first, write only what differs, then read back and compare (as the dialog does).
-                const auto same = [](const BootMonitorSettings &a, const BootMonitorSettings &b) {
-                    return a.post_timeout == b.post_timeout && a.post_retries == b.post_retries && a.os_boot_timeout == b.os_boot_timeout &&
-                           a.os_boot_retries == b.os_boot_retries && a.retry_method == b.retry_method;
-                };
-                if (!same(settings, before)) {
+                if (!same_settings(settings, before)) {
                     settings.post_selector = settings.os_boot_selector = 1;
                     const BootMonitorSettings written = settings;
                     if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
                     if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
-                    if (!same(settings, written)) throw CommandFailed("the unit kept other boot monitoring settings than were written");
+                    if (!same_settings(settings, written)) throw CommandFailed("the unit kept other boot monitoring settings than were written");
                     document["changed"] = true;
                 }
             }

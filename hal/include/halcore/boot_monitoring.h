@@ -26,4 +26,11 @@ constexpr bool usable_minutes(std::uint32_t minutes) { return minutes >= minimum
 // A time-out read from the unit: off, or whole minutes within the range.
 constexpr bool usable_timeout(std::uint16_t seconds) { return seconds == off || usable_minutes(seconds / seconds_per_minute); }
 
+// Two records hold the same settings: time-outs, retries and retry method (the selector bytes
+// are not compared; a read leaves them as they were).
+constexpr bool same_settings(const BootMonitorSettings &a, const BootMonitorSettings &b) {
+    return a.post_timeout == b.post_timeout && a.post_retries == b.post_retries && a.os_boot_timeout == b.os_boot_timeout &&
+           a.os_boot_retries == b.os_boot_retries && a.retry_method == b.retry_method;
+}
+
 }  // namespace mgx::hal::boot_monitoring
