@@ -58,6 +58,24 @@ std::int32_t lock_database(SC_HANDLE manager, DatabaseLock &held, bool trace_all
     return status::ok;
 }
 
+// The service manager opened with its database locked, and the service a caller opens in it;
+// the lock is released first, then the service, then the manager.
+struct LockedServiceDatabase {
+    ServiceHandle manager;
+    ServiceHandle service;
+    DatabaseLock lock;
+
+    // Opens the manager on `database` (`manager_failure` when it cannot be opened) and locks it.
+    std::int32_t open(const char *database, std::int32_t manager_failure, bool trace_allocation) {
+        manager.reset(service_manager().open_manager(nullptr, database, SC_MANAGER_ALL_ACCESS));
+        if (!manager) {
+            HAL_TRACE(trace_main, "OpenSCManager() API failed");
+            return manager_failure;
+        }
+        return lock_database(manager.get(), lock, trace_allocation);
+    }
+};
+
 // After a successful start request: wait while the service reports start-pending and its
 // check point grows, within its wait hint.
 bool reaches_running(SC_HANDLE service) {
@@ -91,16 +109,12 @@ extern "C" std::int32_t HCXDynamicDriverStart(const char *driver_file, const cha
 
     const ServiceManager &scm = service_manager();
     *state = 0;
-    const ServiceHandle manager(scm.open_manager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) {
-        HAL_TRACE(trace_main, "OpenSCManager() API failed");
-        return status::service_manager_failed;
-    }
-    ServiceHandle service;  // released before the manager, the lock before both
-    DatabaseLock lock;
-    if (std::int32_t locked = lock_database(manager.get(), lock, true)) return locked;
+    LockedServiceDatabase session;
+    if (std::int32_t opened = session.open(nullptr, status::service_manager_failed, true)) return opened;
+    ServiceHandle &service = session.service;
+    const SC_HANDLE manager = session.manager.get();
 
-    service.reset(scm.create_service(manager.get(), service_name, service_name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+    service.reset(scm.create_service(manager, service_name, service_name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
                                      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, driver_file, nullptr, nullptr, nullptr, nullptr,
                                      nullptr));
     if (service) {
@@ -109,7 +123,7 @@ extern "C" std::int32_t HCXDynamicDriverStart(const char *driver_file, const cha
         HAL_TRACE(trace_main, "CreateService() API failed dwErrorCode = %d", static_cast<int>(error));
         return status::service_manager_failed;
     } else {
-        service.reset(scm.open_service(manager.get(), service_name, SERVICE_ALL_ACCESS));
+        service.reset(scm.open_service(manager, service_name, SERVICE_ALL_ACCESS));
         if (!service) {
             HAL_TRACE(trace_main, "OpenService() API failed dwErrorCode = %d", static_cast<int>(GetLastError()));
             return status::service_manager_failed;
@@ -117,7 +131,7 @@ extern "C" std::int32_t HCXDynamicDriverStart(const char *driver_file, const cha
         *state = 0;
     }
     const CounterUpdate counted = count_use(service_name, true, *state);
-    lock.reset();
+    session.lock.reset();
     if (counted.status != status::ok) return status::service_registry_failed;
 
     HAL_TRACE(trace_main, "Going to start service = %s", service_name);
@@ -135,15 +149,10 @@ extern "C" std::int32_t HCXDynamicDriverStart(const char *driver_file, const cha
 extern "C" std::int32_t HCXDynamicDriverStop(const char *service_name, std::int32_t stop_type) {
     if (!service_name) return status::bad_argument;
     const ServiceManager &scm = service_manager();
-    const ServiceHandle manager(scm.open_manager(nullptr, "ServicesActive", SC_MANAGER_ALL_ACCESS));
-    if (!manager) {
-        HAL_TRACE(trace_main, "OpenSCManager() API failed");
-        return status::program_name_failed;
-    }
-    ServiceHandle service;  // released before the manager, the lock before both
-    DatabaseLock lock;
-    if (std::int32_t locked = lock_database(manager.get(), lock, false)) return locked;
-    service.reset(scm.open_service(manager.get(), service_name, SERVICE_ALL_ACCESS));
+    LockedServiceDatabase session;
+    if (std::int32_t opened = session.open("ServicesActive", status::program_name_failed, false)) return opened;
+    ServiceHandle &service = session.service;
+    service.reset(scm.open_service(session.manager.get(), service_name, SERVICE_ALL_ACCESS));
     if (!service) {
         HAL_TRACE(trace_main, "OpenService() API failed in stop Driver");
         return status::service_manager_failed;
