@@ -4,10 +4,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "virtual_server.h"
+#include "control_side.h"
 
 namespace mgx::testbed {
 
-nlohmann::json run_control_command(VirtualServer &server, const nlohmann::json &request);
+nlohmann::json run_control_command(ControlSide &server, const nlohmann::json &request);
 
 }  // namespace mgx::testbed

@@ -4,6 +4,8 @@
 
 #include "bounded_json.h"
 #include "control_commands.h"
+#include "control_protocol.h"
+#include "device_side.h"
 #include "device_protocol.h"
 #include "server_log.h"
 #include "win32/pipe_server.h"
@@ -41,7 +43,7 @@ void serve_device_connection(VirtualServer &server, HANDLE pipe) {
         if (header.input_length && !read_exactly(pipe, request.input.data(), header.input_length)) return;
         DeviceReply reply;
         try {
-            reply = server.handle(request);
+            reply = handle_device_request(server, request);
         } catch (const std::exception &error) {
             server_log(std::string("device request failed inside the server: ") + error.what());
             reply = DeviceReply::failure(nt::io_device_error, error.what());
@@ -50,16 +52,19 @@ void serve_device_connection(VirtualServer &server, HANDLE pipe) {
     }
 }
 
+namespace key = control::key;
+
 nlohmann::json run_control_message(VirtualServer &server, const std::string &message) {
     nlohmann::json request;
     try {
         request = parse_bounded_json(message);
     } catch (const nlohmann::json::parse_error &) {
-        return {{"ok", false}, {"error", "request is not JSON"}};
+        return {{key::ok, false}, {key::error, "request is not JSON"}};
     } catch (const JsonTooDeep &error) {
-        return {{"ok", false}, {"error", std::string("request refused: ") + error.what()}};
+        return {{key::ok, false}, {key::error, std::string("request refused: ") + error.what()}};
     }
-    return run_control_command(server, request);
+    ControlSide control(server);
+    return run_control_command(control, request);
 }
 
 std::string answer_control_message(VirtualServer &server, const std::string &message) {
@@ -72,7 +77,7 @@ std::string refuse_long_control_message(std::size_t size) {
     const std::string problem = "a control request of " + std::to_string(size) + " bytes is longer than the limit of " +
                                 std::to_string(win32::message_limit) + " bytes";
     server_log(problem + "; refused");
-    return nlohmann::json{{"ok", false}, {"error", problem}}.dump();
+    return nlohmann::json{{key::ok, false}, {key::error, problem}}.dump();
 }
 
 }  // namespace

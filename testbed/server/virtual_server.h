@@ -1,16 +1,16 @@
-// The state of one simulated server and the two ways in: device requests from the drivers and
-// commands from the control channel. Thread-safe: every entry point takes the one lock.
+// The state of one simulated server: its machine profile, unit, faults, SMBus devices and
+// exchange log, remembered in the state store. Its two ways in are apart: the device side
+// (requests from the drivers, device_side.h) and the control side (the control channel,
+// control_side.h); both reach the state only through a Hold, which takes the one lock.
 #pragma once
 
 #include <filesystem>
 #include <mutex>
-#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "clock.h"
-#include "device_reply.h"
 #include "exchange_log.h"
 #include "fault_plan.h"
 #include "management_unit.h"
@@ -23,61 +23,58 @@ namespace mgx::testbed {
 
 inline constexpr const char *default_profile = "intel";
 
+struct MachineState {
+    Profile profile;
+    PhysicalMemory memory;
+    UnitState unit;
+    FaultPlan faults;
+    SmbusController smbus;
+    ExchangeLog log;
+};
+
 class VirtualServer {
 public:
     // Loads the remembered profile and unit state, else the default profile. A remembered state
     // that cannot be used is moved aside, and the log and the status say so.
     VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock);
 
-    DeviceReply handle(const DeviceRequest &request);
+    // One request's hold on the machine, under the one lock for as long as it lives.
+    class Hold {
+    public:
+        explicit Hold(VirtualServer &server) : server_(server), lock_(server.mutex_) {}
 
-    // Control operations; each throws std::runtime_error with a message for the caller.
-    nlohmann::json status();
-    nlohmann::json profiles();
-    void use_profile(const std::string &name);  // a different machine: fresh unit, no faults, empty log
-    void reset();                               // the same with the current profile
-    void update_unit(const nlohmann::json &fields);
-    // The controller's platform side, until the machine is reset: the repository (a dump as
-    // `ipmitool sdr dump` writes it), FRU device 0 (kept in the unit's memory), one sensor's
-    // reading ({"owner", "number", "raw", "flags", "states"}) and the chassis status answer.
-    void replace_repository(const std::vector<std::uint8_t> &dump);
-    void link_repository(std::uint16_t from, std::uint16_t to);
-    void replace_fru_image(const std::vector<std::uint8_t> &image);
-    void set_sensor_reading(const nlohmann::json &reading);
-    void set_chassis_status(const std::vector<std::uint8_t> &status);
-    // The LCD panel controller's write counter and display pages (see LcdPanelController).
-    void update_lcd_panel(const nlohmann::json &fields);
-    void advance_clock(std::int64_t ms);
-    void add_fault(const Fault &fault);
-    void clear_faults();
-    nlohmann::json faults();
-    nlohmann::json log(std::uint64_t since);
-    void clear_log();
-    nlohmann::json smbios();
-    // The unit's event log: record ID 0 is the first record; "next" is 0xFFFF after the last.
-    nlohmann::json event_log_entry(std::uint16_t record_id);
-    void add_event(const std::vector<std::uint8_t> &record);  // 16 bytes; its record ID is set
-    void clear_event_log();
+        MachineState &machine() { return server_.machine_; }
+        Clock &clock() { return server_.clock_; }
+        std::int64_t now_ms() const { return server_.clock_.now_ms(); }
+        // Writes the unit's state and the profile's name to the store.
+        void remember() { server_.persist(); }
+        // A different machine (`name` is a profile's file name): fresh unit, no faults, empty log.
+        void switch_to(const std::string &name);
+        const std::filesystem::path &profile_directory() const { return server_.profile_directory_; }
+        const std::filesystem::path &state_file() const { return server_.store_.file(); }
+        // Null, or what was wrong with the remembered state and where it is kept.
+        const nlohmann::json &unusable_state() const { return server_.unusable_state_; }
+
+    private:
+        VirtualServer &server_;
+        std::lock_guard<std::mutex> lock_;
+    };
 
 private:
     void restore(const nlohmann::json &remembered);
     void set_aside_unusable_state(const std::string &problem);
     void switch_to(Profile profile);
     void persist();
-    nlohmann::json fault_list() const;
-    DeviceReply dispatch(const DeviceRequest &request, UnitPort &unit);
 
     std::mutex mutex_;
     std::filesystem::path profile_directory_;
     StateStore store_;
     Clock &clock_;
-    Profile profile_;
-    PhysicalMemory memory_;
-    UnitState unit_;
-    FaultPlan faults_;
-    SmbusController smbus_;
-    ExchangeLog log_;
-    nlohmann::json unusable_state_;  // null, or what was wrong with the remembered state and where it is kept
+    MachineState machine_;
+    nlohmann::json unusable_state_;
 };
+
+// A profile's file name without its extension, never a path.
+bool is_profile_name(const std::string &name);
 
 }  // namespace mgx::testbed

@@ -8,10 +8,14 @@
 #include <functional>
 
 #include "control_commands.h"
+#include "control_protocol.h"
+#include "device_side.h"
 #include "device_protocol.h"
 
 namespace mgx::testbed {
 namespace {
+
+namespace key = control::key;
 
 class ManualClock final : public Clock {
 protected:
@@ -24,6 +28,15 @@ std::filesystem::path shipped_profiles() {
     return std::filesystem::path(path).parent_path() / "profiles";
 }
 
+// A server with both its ways in, as the pipes reach it.
+struct TestServer {
+    TestServer(std::filesystem::path profiles, StateStore store, Clock &clock) : machine(std::move(profiles), std::move(store), clock) {}
+    DeviceReply handle(const DeviceRequest &request) { return handle_device_request(machine, request); }
+
+    VirtualServer machine;
+    ControlSide control{machine};
+};
+
 class VirtualServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,11 +48,11 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(directory); }
 
-    std::unique_ptr<VirtualServer> start() {
-        return std::make_unique<VirtualServer>(shipped_profiles(), StateStore(directory / "state.json"), clock);
+    std::unique_ptr<TestServer> start() {
+        return std::make_unique<TestServer>(shipped_profiles(), StateStore(directory / "state.json"), clock);
     }
-    nlohmann::json command(VirtualServer &server, nlohmann::json request) { return run_control_command(server, request); }
-    static DeviceReply running_time_over_imb(VirtualServer &server) {
+    nlohmann::json command(TestServer &server, nlohmann::json request) { return run_control_command(server.control, request); }
+    static DeviceReply running_time_over_imb(TestServer &server) {
         Bytes input(sizeof(MgxtbImbMessage), 0);
         input[5] = 0x3A;  // network function
         input[7] = 0x30;  // command
@@ -53,15 +66,15 @@ protected:
 TEST_F(VirtualServerTest, UnitStateAndProfileSurviveARestart) {
     {
         auto server = start();
-        EXPECT_EQ(server->status()["profile"]["name"], "intel") << "the default machine";
-        server->use_profile("acer");
-        server->update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+        EXPECT_EQ(server->control.status()[key::profile]["name"], "intel") << "the default machine";
+        server->control.use_profile("acer");
+        server->control.update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
     }
     auto again = start();
-    nlohmann::json status = again->status();
-    EXPECT_EQ(status["profile"]["name"], "acer");
-    EXPECT_EQ(status["unit"]["running_hours"], 4242);
-    EXPECT_TRUE(status["unit"]["running_hours_fixed"]);
+    nlohmann::json status = again->control.status();
+    EXPECT_EQ(status[key::profile]["name"], "acer");
+    EXPECT_EQ(status[key::unit]["running_hours"], 4242);
+    EXPECT_TRUE(status[key::unit]["running_hours_fixed"]);
 }
 
 TEST_F(VirtualServerTest, UnitMemorySurvivesARestart) {
@@ -111,9 +124,9 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         std::filesystem::create_directories(directory);
         {
             auto server = start();
-            server->use_profile("acer");
-            server->update_unit({{"running_hours", 31337}, {"running_hours_fixed", true}});
-            EXPECT_TRUE(server->status()["unusable_state"].is_null());
+            server->control.use_profile("acer");
+            server->control.update_unit({{"running_hours", 31337}, {"running_hours_fixed", true}});
+            EXPECT_TRUE(server->control.status()[key::unusable_state].is_null());
         }
         const std::filesystem::path file = directory / "state.json";
         std::string good;
@@ -121,9 +134,9 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         const std::string spoiled = corruption.spoil(good);
         std::ofstream(file, std::ios::binary | std::ios::trunc) << spoiled;
 
-        nlohmann::json status = start()->status();
-        EXPECT_EQ(status["profile"]["name"], "intel");
-        const nlohmann::json &unusable = status["unusable_state"];
+        nlohmann::json status = start()->control.status();
+        EXPECT_EQ(status[key::profile]["name"], "intel");
+        const nlohmann::json &unusable = status[key::unusable_state];
         ASSERT_TRUE(unusable.is_object());
         EXPECT_NE(unusable["problem"].get<std::string>().find(corruption.problem), std::string::npos) << unusable.dump();
         const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
@@ -132,15 +145,15 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         std::string kept_content;
         std::getline(std::ifstream(kept, std::ios::binary), kept_content, '\0');
         EXPECT_EQ(kept_content, spoiled) << "the old file is kept as it was";
-        EXPECT_TRUE(start()->status()["unusable_state"].is_null()) << "the fresh state is remembered";
+        EXPECT_TRUE(start()->control.status()[key::unusable_state].is_null()) << "the fresh state is remembered";
     }
 }
 
 TEST_F(VirtualServerTest, StateKeptAsideTwiceInOneSecondGetsTwoNames) {
     std::ofstream(directory / "state.json") << "{";
-    const std::string first = start()->status()["unusable_state"]["kept_as"];
+    const std::string first = start()->control.status()[key::unusable_state]["kept_as"];
     std::ofstream(directory / "state.json", std::ios::trunc) << "[";
-    const std::string second = start()->status()["unusable_state"]["kept_as"];
+    const std::string second = start()->control.status()[key::unusable_state]["kept_as"];
     EXPECT_NE(first, second);
     EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::exists(second));
 }
@@ -150,62 +163,62 @@ TEST_F(VirtualServerTest, StateKeptAsideTwiceInOneSecondGetsTwoNames) {
 TEST_F(VirtualServerTest, CrashBetweenWritingAndReplacingKeepsTheOldState) {
     {
         auto server = start();
-        server->use_profile("acer");
-        server->update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+        server->control.use_profile("acer");
+        server->control.update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
     }
     EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
     std::ofstream(directory / "state.json.new") << R"({"profile": "velmora", "unit": {"running_)";
     auto server = start();
-    EXPECT_EQ(server->status()["profile"]["name"], "acer");
-    EXPECT_EQ(server->status()["unit"]["running_hours"], 4242);
-    EXPECT_TRUE(server->status()["unusable_state"].is_null());
-    server->update_unit({{"running_hours", 5000}});
+    EXPECT_EQ(server->control.status()[key::profile]["name"], "acer");
+    EXPECT_EQ(server->control.status()[key::unit]["running_hours"], 4242);
+    EXPECT_TRUE(server->control.status()[key::unusable_state].is_null());
+    server->control.update_unit({{"running_hours", 5000}});
     EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
-    EXPECT_EQ(start()->status()["unit"]["running_hours"], 5000);
+    EXPECT_EQ(start()->control.status()[key::unit]["running_hours"], 5000);
 }
 
 TEST_F(VirtualServerTest, EventLogIsReadFromRecordZeroAndKeptAcrossRestarts) {
     {
         auto server = start();
-        server->use_profile("acer");
-        const nlohmann::json first = command(*server, {{"command", "sel-entry"}, {"record_id", 0}});
-        EXPECT_TRUE(first["found"]);
-        EXPECT_EQ(first["record_id"], 1);
-        EXPECT_EQ(first["next_record_id"], 2);
-        EXPECT_EQ(first["data"].get<std::string>().substr(0, 8), "01 00 02") << "the profile's first record, with its ID";
-        EXPECT_TRUE(command(*server, {{"command", "add-sel"}, {"data", "ff ff 02 01 02 03 04 20 00 04 01 30 01 57 07 ff"}})["ok"]);
+        server->control.use_profile("acer");
+        const nlohmann::json first = command(*server, {{key::command, control::sel_entry}, {key::record_id, 0}});
+        EXPECT_TRUE(first[key::found]);
+        EXPECT_EQ(first[key::record_id], 1);
+        EXPECT_EQ(first[key::next_record_id], 2);
+        EXPECT_EQ(first[key::data].get<std::string>().substr(0, 8), "01 00 02") << "the profile's first record, with its ID";
+        EXPECT_TRUE(command(*server, {{key::command, control::add_sel}, {key::data, "ff ff 02 01 02 03 04 20 00 04 01 30 01 57 07 ff"}})[key::ok]);
     }
     auto server = start();
-    const nlohmann::json added = command(*server, {{"command", "sel-entry"}, {"record_id", 4}});
-    EXPECT_EQ(added["data"].get<std::string>().substr(0, 5), "04 00") << "its record ID set";
-    EXPECT_EQ(added["next_record_id"], 0xFFFF) << "the last";
-    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 5}})["found"]);
-    EXPECT_FALSE(command(*server, {{"command", "add-sel"}, {"data", "01 02"}})["ok"]) << "records have 16 bytes";
-    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 70000}})["ok"]);
-    command(*server, {{"command", "clear-sel"}});
-    EXPECT_FALSE(command(*server, {{"command", "sel-entry"}, {"record_id", 0}})["found"]);
+    const nlohmann::json added = command(*server, {{key::command, control::sel_entry}, {key::record_id, 4}});
+    EXPECT_EQ(added[key::data].get<std::string>().substr(0, 5), "04 00") << "its record ID set";
+    EXPECT_EQ(added[key::next_record_id], 0xFFFF) << "the last";
+    EXPECT_FALSE(command(*server, {{key::command, control::sel_entry}, {key::record_id, 5}})[key::found]);
+    EXPECT_FALSE(command(*server, {{key::command, control::add_sel}, {key::data, "01 02"}})[key::ok]) << "records have 16 bytes";
+    EXPECT_FALSE(command(*server, {{key::command, control::sel_entry}, {key::record_id, 70000}})[key::ok]);
+    command(*server, {{key::command, control::clear_sel}});
+    EXPECT_FALSE(command(*server, {{key::command, control::sel_entry}, {key::record_id, 0}})[key::found]);
 }
 
 TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
     auto server = start();
-    const std::uint32_t hours = server->status()["unit"]["running_hours"];
-    server->advance_clock(3 * 3600 * 1000);
-    EXPECT_EQ(server->status()["unit"]["running_hours"], hours + 3);
-    server->update_unit({{"running_hours", 10}, {"running_hours_fixed", true}});
-    server->advance_clock(3 * 3600 * 1000);
+    const std::uint32_t hours = server->control.status()[key::unit]["running_hours"];
+    server->control.advance_clock(3 * 3600 * 1000);
+    EXPECT_EQ(server->control.status()[key::unit]["running_hours"], hours + 3);
+    server->control.update_unit({{"running_hours", 10}, {"running_hours_fixed", true}});
+    server->control.advance_clock(3 * 3600 * 1000);
     EXPECT_EQ(running_time_over_imb(*server).output, (Bytes{0x00, 10, 0, 0, 0}));
 }
 
 TEST_F(VirtualServerTest, HardwareTheMachineLacksDoesNotExist) {
     auto server = start();
-    server->use_profile("acer");
+    server->control.use_profile("acer");
     EXPECT_EQ(running_time_over_imb(*server).status, nt::device_does_not_exist);
     EXPECT_EQ(server->handle({7, 1, 1, {}, 0}).status, nt::invalid_device_request) << "unknown device";
 }
 
 TEST_F(VirtualServerTest, DriverStartFailsAsOftenAsInjected) {
     auto server = start();
-    server->add_fault(parse_fault({{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 2}}));
+    server->control.add_fault(parse_fault({{key::kind, "driver-start-failure"}, {key::device, "bmc"}, {key::count, 2}}));
     const DeviceRequest start_bmc{MgxtbDeviceBmc, MGXTB_CODE_DRIVER_START, 1, {}, 0};
     EXPECT_EQ(server->handle({MgxtbDeviceSmbus, MGXTB_CODE_DRIVER_START, 1, {}, 0}).status, nt::success);
     EXPECT_EQ(server->handle(start_bmc).status, nt::unsuccessful);
@@ -216,7 +229,7 @@ TEST_F(VirtualServerTest, DriverStartFailsAsOftenAsInjected) {
 TEST_F(VirtualServerTest, ExchangeLogRecordsEachRequestWithItsProcessAndBytes) {
     auto server = start();
     running_time_over_imb(*server);
-    nlohmann::json entries = server->log(0);
+    nlohmann::json entries = server->control.log(0);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0]["process_id"], 42);
     EXPECT_EQ(entries[0]["device"], "imb");
@@ -225,19 +238,19 @@ TEST_F(VirtualServerTest, ExchangeLogRecordsEachRequestWithItsProcessAndBytes) {
     EXPECT_EQ(entries[0]["request"]["command"], 0x30);
     EXPECT_EQ(entries[0]["time_ms"], clock.now_ms());
     const std::uint64_t next = entries[0]["sequence"].get<std::uint64_t>() + 1;
-    EXPECT_TRUE(server->log(next).empty());
+    EXPECT_TRUE(server->control.log(next).empty());
 }
 
 TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
     auto server = start();
-    server->update_unit({{"silent", true}});
-    server->add_fault(parse_fault({{"kind", "silence"}}));
+    server->control.update_unit({{"silent", true}});
+    server->control.add_fault(parse_fault({{key::kind, "silence"}}));
     running_time_over_imb(*server);
-    server->use_profile("intel");
-    nlohmann::json status = server->status();
-    EXPECT_FALSE(status["unit"]["silent"]);
-    EXPECT_TRUE(status["faults"].empty());
-    EXPECT_EQ(status["log"]["entries"], 0);
+    server->control.use_profile("intel");
+    nlohmann::json status = server->control.status();
+    EXPECT_FALSE(status[key::unit]["silent"]);
+    EXPECT_TRUE(status[key::faults].empty());
+    EXPECT_EQ(status[key::log][key::entries], 0);
 }
 
 // What the control channel loaded or set on the platform side stays until the machine is reset.
@@ -249,42 +262,42 @@ TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilRe
     dump[record.size()] = 0x08;  // the second record's ID
     {
         auto server = start();
-        server->use_profile("acer");
-        server->replace_repository(dump);
-        server->link_repository(8, 7);
-        server->set_sensor_reading({{"owner", 0x20}, {"number", 0x30}, {"raw", 99}});
+        server->control.use_profile("acer");
+        server->control.replace_repository(dump);
+        server->control.link_repository(8, 7);
+        server->control.set_sensor_reading({{key::owner, 0x20}, {key::number, 0x30}, {key::raw, 99}});
     }
     auto again = start();
-    const nlohmann::json platform = again->status()["platform"];
+    const nlohmann::json platform = again->control.status()[key::platform];
     EXPECT_EQ(platform["repository_records"], 2);
     EXPECT_EQ(platform["repository_links"], 1);
     EXPECT_EQ(platform["sensors_set"], 1);
-    again->reset();
-    EXPECT_EQ(again->status()["platform"]["repository_records"], 43) << "the machine's own repository again";
-    EXPECT_EQ(again->status()["platform"]["sensors_set"], 0);
-    EXPECT_THROW(again->replace_repository({}), std::runtime_error) << "an empty repository is refused";
-    EXPECT_THROW(again->link_repository(999, 1), std::runtime_error);
+    again->control.reset();
+    EXPECT_EQ(again->control.status()[key::platform]["repository_records"], 43) << "the machine's own repository again";
+    EXPECT_EQ(again->control.status()[key::platform]["sensors_set"], 0);
+    EXPECT_THROW(again->control.replace_repository({}), std::runtime_error) << "an empty repository is refused";
+    EXPECT_THROW(again->control.link_repository(999, 1), std::runtime_error);
 }
 
 TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
     auto server = start();
-    EXPECT_TRUE(command(*server, {{"command", "status"}})["ok"]);
-    for (const nlohmann::json &bad : {nlohmann::json{{"command", "explode"}}, nlohmann::json{{"nothing", 1}},
-                                      nlohmann::json{{"command", "use-profile"}},
-                                      nlohmann::json{{"command", "use-profile"}, {"profile", "..\\intel"}},
-                                      nlohmann::json{{"command", "use-profile"}, {"profile", "absent"}},
-                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", "many"}}}},
-                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", -5}}}},
-                                      nlohmann::json{{"command", "set-unit"}, {"unit", {{"running_hours", 4294967296}}}},
-                                      nlohmann::json{{"command", "log"}, {"since", -1}},
-                                      nlohmann::json{{"command", "advance-clock"}, {"ms", -5}},
-                                      nlohmann::json{{"command", "add-fault"}, {"fault", {{"kind", "?"}}}}}) {
+    EXPECT_TRUE(command(*server, {{key::command, control::status}})["ok"]);
+    for (const nlohmann::json &bad : {nlohmann::json{{key::command, "explode"}}, nlohmann::json{{"nothing", 1}},
+                                      nlohmann::json{{key::command, control::use_profile}},
+                                      nlohmann::json{{key::command, control::use_profile}, {key::profile, "..\\intel"}},
+                                      nlohmann::json{{key::command, control::use_profile}, {key::profile, "absent"}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", "many"}}}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", -5}}}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", 4294967296}}}},
+                                      nlohmann::json{{key::command, control::log}, {key::since, -1}},
+                                      nlohmann::json{{key::command, control::advance_clock}, {key::ms, -5}},
+                                      nlohmann::json{{key::command, control::add_fault}, {key::fault, {{key::kind, "?"}}}}}) {
         SCOPED_TRACE(bad.dump());
         nlohmann::json reply = command(*server, bad);
-        EXPECT_FALSE(reply["ok"]);
-        EXPECT_FALSE(reply.value("error", "").empty());
+        EXPECT_FALSE(reply[key::ok]);
+        EXPECT_FALSE(reply.value(key::error, "").empty());
     }
-    EXPECT_EQ(server->status()["profile"]["name"], "intel") << "a refused command changes nothing";
+    EXPECT_EQ(server->control.status()[key::profile]["name"], "intel") << "a refused command changes nothing";
 }
 
 }  // namespace
