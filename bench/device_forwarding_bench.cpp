@@ -17,6 +17,8 @@
 #include "bench_timing.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace {
 
 using mgx::win32::UniqueHandle;
@@ -45,7 +47,7 @@ bool bare_round_trip(HANDLE pipe, const std::vector<std::uint8_t> &frame, std::u
 int main(int argc, char **argv) {
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 2000;
     try {
-        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "intel"}});
+        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "intel"}});
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench: %s\n", error.what());
         return 1;

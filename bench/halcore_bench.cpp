@@ -21,6 +21,8 @@
 #include "smbus_packet.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 using namespace mgx::hal;
 
 namespace {
@@ -61,7 +63,7 @@ int main(int argc, char **argv) {
     const std::string machine = argc > 1 ? argv[1] : "intel";
     const int iterations = argc > 2 ? std::atoi(argv[2]) : 500;
     try {
-        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{"profile", machine}});
+        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine}});
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench: %s\n", error.what());
         return 1;

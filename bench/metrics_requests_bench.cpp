@@ -18,13 +18,15 @@
 #include "win32/program_directory.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace {
 
 using mgx::testbed::control_request;
 namespace control = mgx::testbed::control;
 using namespace mgx::hal;
 
-std::uint64_t logged_requests() { return control_request(control::status)["log"]["next_sequence"].get<std::uint64_t>(); }
+std::uint64_t logged_requests() { return control_request(control::status)[control_key::log]["next_sequence"].get<std::uint64_t>(); }
 
 void bare_reads() {
     std::int32_t state = -1;
@@ -72,7 +74,7 @@ double run_metrics() {
 }  // namespace
 
 int main() {
-    control_request(control::use_profile, {{"profile", "acer"}});
+    control_request(control::use_profile, {{control_key::profile, "acer"}});
     std::uint64_t before = logged_requests();
     const auto started = std::chrono::steady_clock::now();
     bare_reads();

@@ -20,6 +20,8 @@
 #include "text/hex.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace {
 
 using mgx::testbed::control_request;
@@ -42,7 +44,7 @@ bool start_and_stop() {
 std::vector<LoggedRequest> requests_of_one_start() {
     control_request(mgx::testbed::control::clear_log);
     if (!start_and_stop()) throw std::runtime_error("the SMBus back end did not start");
-    const json entries = control_request(mgx::testbed::control::log)["entries"];
+    const json entries = control_request(mgx::testbed::control::log)[control_key::entries];
     std::vector<LoggedRequest> requests;
     for (const json &entry : entries)
         requests.push_back({static_cast<DWORD>(std::stoul(entry["code"].get<std::string>(), nullptr, 16)),
@@ -76,7 +78,7 @@ std::vector<std::uint8_t> shipped_repository() {
 int main(int argc, char **argv) {
     const int starts = argc > 1 ? std::atoi(argv[1]) : 10;
     try {
-        control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+        control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
         const std::vector<LoggedRequest> requests = requests_of_one_start();
         mgx::win32::UniqueHandle device(
             CreateFileA("\\\\.\\SMBUS2", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -103,7 +105,7 @@ int main(int argc, char **argv) {
         const std::vector<std::uint8_t> acer_dump = shipped_repository();
         double per_record_at_50 = 0;
         for (std::size_t count : {50u, 200u, 800u}) {
-            control_request(mgx::testbed::control::set_sdr, {{"dump", repository_of(acer_dump, count)}});
+            control_request(mgx::testbed::control::set_sdr, {{control_key::dump, repository_of(acer_dump, count)}});
             const double seconds = seconds_for(1, start_and_stop);
             if (count == 50) per_record_at_50 = seconds / count;
             std::printf("acer: start with %3zu records  %8.1f ms  (%6.3f ms a record, %.2f times the cost a record at 50)\n", count,

@@ -7,6 +7,8 @@
 #include "control_client.h"
 #include "programs.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::bmc {
 namespace {
 
@@ -23,7 +25,7 @@ std::vector<std::string> first_strings(const nlohmann::json &found) {
 class BmcLibraryTest : public ::testing::Test {
 protected:
     void TearDown() override { control_request(mgx::testbed::control::clear_faults); }
-    void use(const char *profile) { control_request(mgx::testbed::control::use_profile, {{"profile", profile}}); }
+    void use(const char *profile) { control_request(mgx::testbed::control::use_profile, {{control_key::profile, profile}}); }
 };
 
 TEST_F(BmcLibraryTest, TableLookupsPassOverDecoysAndReservedHandles) {
@@ -50,7 +52,7 @@ TEST_F(BmcLibraryTest, TimeOutIsClampedAndTheInputIsHeaderThenData) {
     EXPECT_EQ(answers["ipmi_10"]["length"], 16);
     std::vector<std::string> inputs;
     const nlohmann::json log = control_request(mgx::testbed::control::log);
-    for (const nlohmann::json &entry : log["entries"])
+    for (const nlohmann::json &entry : log[control_key::entries])
         if (entry["code"] == "0x80002004") inputs.push_back(entry["input"]);
     EXPECT_EQ(inputs, (std::vector<std::string>{"10 27 00 00 22 01 18 00", "40 4b 4c 00 22 01 18 00"}))
         << "10 becomes 10000, 5000000 becomes 5000 x 1000; no data: 8 bytes";
@@ -66,7 +68,7 @@ TEST_F(BmcLibraryTest, MachineWithoutAnEntryPointAnswersTheSearchStatus) {
 
 TEST_F(BmcLibraryTest, FailedRequestsReturnTheirErrorCode) {
     use("velmora");
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
     nlohmann::json answers = probe();
     EXPECT_EQ(answers["ipmi_10"]["status"], ERROR_SEM_TIMEOUT);
     EXPECT_EQ(answers["type_4"].size(), 2u) << "the table is there all the same";

@@ -15,6 +15,8 @@
 #include "programs.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::hal {
 namespace {
 
@@ -132,14 +134,14 @@ TEST_F(DriverServicesOnTheTestbed, ExemptServicesAreNeverCounted) {
 
 TEST_F(DriverServicesOnTheTestbed, RefusedStartsRewriteTheImagePathAfterTheFifthAndSeventh) {
     remove_service("bmc");
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}, {"count", 7}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}, {control_key::count, 7}}}});
     std::int32_t state;
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok) << "the eighth start succeeds";
     EXPECT_EQ(image_path("bmc"), "\\??\\" + bmc_file);
     EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
     HCXDynamicDriverStop("bmc", 4);
 
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::service_not_started);
 }
 
@@ -150,7 +152,7 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
     };
     for (const Case &machine : {Case{"intel", "Imbdrv", 3}, Case{"acer", "SMBUS2", 2}, Case{"velmora", "bmc", 6}}) {
         SCOPED_TRACE(machine.profile);
-        control_request(mgx::testbed::control::use_profile, {{"profile", machine.profile}});
+        control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine.profile}});
         remove_service(machine.service);
         nlohmann::json first = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(first["status"], 0);
@@ -161,15 +163,15 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
         control_request(mgx::testbed::control::clear_log);
         nlohmann::json second = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(second["type"], machine.state);
-        for (const nlohmann::json &entry : control_request(mgx::testbed::control::log)["entries"].get<std::vector<nlohmann::json>>())
+        for (const nlohmann::json &entry : control_request(mgx::testbed::control::log)[control_key::entries].get<std::vector<nlohmann::json>>())
             EXPECT_NE(entry["code"], "0x00000000") << "no driver was started again";
     }
 }
 
 TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusIsReturned) {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "velmora"}});
     remove_service("bmc");
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "driver-start-failure"}, {"device", "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
     nlohmann::json result = run_copy_named("halcore_probe.exe", "monitor.exe");
     EXPECT_EQ(result["status"], status::service_not_started);
     EXPECT_EQ(result["type"], 5);
@@ -182,7 +184,7 @@ TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMis
     GetModuleFileNameA(nullptr, current, MAX_PATH);
     const std::string folder = std::string(current).substr(0, std::string(current).find_last_of('\\'));
     if (folder.size() >= 100) GTEST_SKIP() << "the folder does not fit the 100-byte directory buffer";
-    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     remove_service("SMBUS2");
     struct MovedAway {  // the system's copy is put back however the test ends
         std::string original = driver_file("SMBUS2.sys"), moved = original + ".away";

@@ -14,6 +14,8 @@
 #include "programs.h"
 #include "testbed_machines.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::hal {
 namespace {
 
@@ -50,11 +52,11 @@ TEST_F(OnIntel, SilentUnitLeavesStateZeroWithStatusZero) {
 
 TEST_F(OnIntel, CompletionCodeOnEveryLibraryAttemptIsReturned) {
     ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
-    fault({{"kind", "completion-code"}, {"netfn", 0x3A}, {"command", 0x30}, {"code", 0xC1}});
+    fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x30}, {control_key::code, 0xC1}});
     const std::uint64_t first = log().back()["sequence"].get<std::uint64_t>() + 1;
     std::uint32_t hours;
     EXPECT_EQ(MGXGetLifeTime(&hours), 0xC1);
-    EXPECT_EQ(control_request(mgx::testbed::control::log, {{"since", first}})["entries"].size(), 5u);
+    EXPECT_EQ(control_request(mgx::testbed::control::log, {{control_key::since, first}})[control_key::entries].size(), 5u);
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(5, 500));
 }
 
@@ -122,14 +124,14 @@ TEST_F(OnAcer, SilentUnitFailsFiveStartsFiveSecondsApart) {
 
 TEST_F(OnAcer, RefusedLockGivesUpAfterTwoAttemptsPerRequest) {
     ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
-    fault({{"kind", "refuse-lock"}});
+    fault({{control_key::kind, "refuse-lock"}});
     std::uint32_t hours;
     EXPECT_EQ(MGXGetLifeTime(&hours), status::device_lock_failed);
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(1, 1000));
 }
 
 TEST_F(OnAcer, ProductProgramsTryTheBusTenTimes) {
-    fault({{"kind", "refuse-lock"}, {"count", 9}});
+    fault({{control_key::kind, "refuse-lock"}, {control_key::count, 9}});
     nlohmann::json product = testbed::testing::run_copy_named("halcore_probe.exe", "GK7T30UI.EXE");
     ASSERT_TRUE(product.is_object());
     EXPECT_EQ(product["status"], 0);
@@ -147,7 +149,7 @@ TEST_F(OnAcer, TheLocalQueryTableAnswersNotSupported) {
 
 TEST_F(OnAcer, DeviceIdentityUsesTheExtendedRetry) {
     ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
-    fault({{"kind", "refuse-lock"}, {"count", 9}});
+    fault({{control_key::kind, "refuse-lock"}, {control_key::count, 9}});
     MgxDeviceIdentity identity{};
     EXPECT_EQ(HCXMgxInterface(nullptr, 0, &identity, sizeof identity, 25), status::ok) << "ten lock attempts, not two";
     EXPECT_EQ(waits.waits(), std::vector<DWORD>(9, 1000));
@@ -164,23 +166,23 @@ TEST_F(OnAcer, AnswerFaultsGiveTheirStatusesAndTheDispatcherTriesAgain) {
     for (const Case &test : {Case{"bad-checksum", status::answer_checksum_wrong}, Case{"bad-header", status::transport_failure},
                              Case{"fail-read", status::send_receive_failed}}) {
         SCOPED_TRACE(test.kind);
-        fault({{"kind", test.kind}});
+        fault({{control_key::kind, test.kind}});
         MgxRequest request = make_request(0x3A, 0x30);
         MgxResponse response{};
         EXPECT_EQ(HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24), test.status);
         control_request(mgx::testbed::control::clear_faults);
-        fault({{"kind", test.kind}, {"count", 1}});
+        fault({{control_key::kind, test.kind}, {control_key::count, 1}});
         EXPECT_EQ(HCXMgxInterface(&request, sizeof request, &response, sizeof response, 24), status::ok);
         EXPECT_EQ(response.length, 4);
         control_request(mgx::testbed::control::clear_faults);
     }
 }
 
-nlohmann::json unit_memory() { return control_request(mgx::testbed::control::status)["unit"]["memory"]; }
+nlohmann::json unit_memory() { return control_request(mgx::testbed::control::status)[control_key::unit]["memory"]; }
 
 // The message of the newest logged request that carried one.
 nlohmann::json last_message() {
-    const nlohmann::json entries = control_request(mgx::testbed::control::log)["entries"];
+    const nlohmann::json entries = control_request(mgx::testbed::control::log)[control_key::entries];
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
         if (entry->contains("request")) return (*entry)["request"];
     return nullptr;
@@ -216,13 +218,13 @@ TEST_F(OnAcer, StoreAreaSurvivesShortAnswersAndAnInterruptedWriteLeavesItsFirstC
     ASSERT_EQ(HCXMgxInterface(&block, sizeof block, &written, 2, 23), status::ok);
     EXPECT_EQ(written, 40);
 
-    fault({{"kind", "short-answer"}, {"netfn", 0x3A}, {"command", 0x38}, {"count", 2}});
+    fault({{control_key::kind, "short-answer"}, {control_key::netfn, 0x3A}, {control_key::command, 0x38}, {control_key::count, 2}});
     MgxStoreBlock asked{100, 40, {}}, got{};
     ASSERT_EQ(HCXMgxInterface(&asked, sizeof asked, &got, sizeof got, 22), status::ok);
     EXPECT_EQ(got.length, 40) << "bytes delivered short are asked for again";
     for (int i = 0; i < 40; ++i) ASSERT_EQ(got.data[i], i + 1) << i;
 
-    fault({{"kind", "completion-code"}, {"netfn", 0x3A}, {"command", 0x39}, {"code", 0xC0}, {"skip", 1}, {"count", 1}});
+    fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x39}, {control_key::code, 0xC0}, {control_key::skip, 1}, {control_key::count, 1}});
     MgxStoreBlock overwrite{200, 64, {}};
     std::memset(overwrite.data + 200, 0xAB, 64);
     written = 7;

@@ -17,6 +17,8 @@
 #include "testbed_machines.h"
 #include "text/hex.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::hal {
 namespace {
 
@@ -49,7 +51,7 @@ protected:
         ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
         ASSERT_EQ(type, SmbusUp);
     }
-    void set_sensor(nlohmann::json sensor) { control_request(mgx::testbed::control::set_sensor, {{"sensor", std::move(sensor)}}); }
+    void set_sensor(nlohmann::json sensor) { control_request(mgx::testbed::control::set_sensor, {{control_key::sensor, std::move(sensor)}}); }
 };
 
 TEST_F(OnAcerInventory, TheWalkMakesExactlyThePrescribedRequests) {
@@ -94,16 +96,16 @@ TEST_F(OnAcerInventory, SensorQueriesAnswerFromTheRepositoryWithLiveReadings) {
     std::int32_t value = 0;
     ASSERT_EQ(HCXGetSensorCurrentVal(1, 1, 1, &value), status::ok);
     EXPECT_EQ(value, 380);
-    set_sensor({{"owner", 0x20}, {"number", 0x01}, {"raw", 52}});
+    set_sensor({{control_key::owner, 0x20}, {control_key::number, 0x01}, {control_key::raw, 52}});
     ASSERT_EQ(HCXGetSensorCurrentVal(1, 1, 1, &value), status::ok);
     EXPECT_EQ(value, 520);
     control_request(mgx::testbed::control::clear_log);
     ASSERT_EQ(HCXGetSensorCurrentVal(1, 7, 1, &value), status::ok) << "PSU1 Temp, owned by the controller at 0x2C";
     EXPECT_EQ(unit_requests(log()).at(0), (Bytes{0x16, 0x04, 0x2D, 0x10})) << "sent to the owner's address";
-    set_sensor({{"owner", 0x2C}, {"number", 0x41}, {"states", 0x05}});
+    set_sensor({{control_key::owner, 0x2C}, {control_key::number, 0x41}, {control_key::states, 0x05}});
     ASSERT_EQ(HCXGetSensorCurrentVal(8, 2, 0x6F, &value), status::ok);
     EXPECT_EQ(static_cast<std::uint32_t>(value), 0x8000056Fu) << "the second power supply of a shared record";
-    fault({{"kind", "silence"}, {"device", "smbus"}, {"command", 0x2D}});
+    fault({{control_key::kind, "silence"}, {control_key::device, "smbus"}, {control_key::command, 0x2D}});
     EXPECT_EQ(HCXGetSensorCurrentVal(1, 1, 1, &value), 1);
     EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);
 }
@@ -135,7 +137,7 @@ TEST_F(OnAcerInventory, PowerSupplyRecordsFollowTheirLocatorsInstances) {
     // FRU device 0 with a board area only: each supply locator adds one record.
     const std::string board_only =
         "01 00 00 01 00 00 00 fe 01 03 00 00 00 00 c3 50 53 55 c4 50 53 55 31 c0 c0 c1 00 00 00 00 00 13";
-    control_request(mgx::testbed::control::set_fru, {{"image", board_only}});
+    control_request(mgx::testbed::control::set_fru, {{control_key::image, board_only}});
     start();
     FruInventoryRecord record{};
     ASSERT_EQ(HCXGetSensorFru(8, 1, &record), status::ok);
@@ -155,12 +157,12 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     SecurityInfoRecord security{};
     ASSERT_EQ(HCXGetSysSecurityInfo(&security), status::ok);
     EXPECT_EQ(security.words[3], 4);
-    control_request(mgx::testbed::control::set_chassis, {{"status", "01 02 00"}});
+    control_request(mgx::testbed::control::set_chassis, {{control_key::chassis_status, "01 02 00"}});
     ASSERT_EQ(HCXGetSysSecurityInfo(&security), status::ok);
     EXPECT_EQ(security.words[0], 2);
     EXPECT_EQ(security.words[3], 3);
 
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
     LcdInfoRecord description{};
     LcdTextRecord text{};
     ASSERT_EQ(HCXGetLCDInfo(&description, &text), status::ok);
@@ -169,7 +171,7 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_STREQ(description.name.text, "MGX LCD Display");
     EXPECT_EQ(text.length, 32);
     EXPECT_STREQ(text.text, "GK7 Tower 700   Ready           ");
-    fault({{"kind", "completion-code"}, {"command", 0x34}, {"netfn", 0x06}, {"code", 0xC0}, {"count", 1}});
+    fault({{control_key::kind, "completion-code"}, {control_key::command, 0x34}, {control_key::netfn, 0x06}, {control_key::code, 0xC0}, {control_key::count, 1}});
     EXPECT_EQ(HCXGetLCDInfo(&description, &text), 1);
 }
 
@@ -186,7 +188,7 @@ TEST_F(OnAcerInventory, LoopingRepositoryChainsEndTheWalk) {
     for (const auto &loop : loops) {
         SCOPED_TRACE(loop.from);
         control_request(mgx::testbed::control::reset);
-        control_request(mgx::testbed::control::link_sdr, {{"from", loop.from}, {"to", loop.to}});
+        control_request(mgx::testbed::control::link_sdr, {{control_key::from, loop.from}, {control_key::to, loop.to}});
         start();
         ASSERT_EQ(HCXFreeImbSmbDll(), status::ok);
         std::size_t first_pieces = 0;

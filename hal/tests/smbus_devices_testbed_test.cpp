@@ -12,6 +12,8 @@
 #include "testbed_machines.h"
 #include "text/hex.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::hal {
 namespace {
 
@@ -35,7 +37,7 @@ protected:
         ASSERT_EQ(type, SmbusUp);
         control_request(mgx::testbed::control::clear_log);
     }
-    void set_panel(nlohmann::json fields) { control_request(mgx::testbed::control::set_lcd_panel, {{"lcd_panel", std::move(fields)}}); }
+    void set_panel(nlohmann::json fields) { control_request(mgx::testbed::control::set_lcd_panel, {{control_key::lcd_panel, std::move(fields)}}); }
     Packet packet{};
 };
 
@@ -97,14 +99,14 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
         std::int32_t expected;
     };
     const std::vector<Case> cases = {
-        {"answer checksum wrong", {{"kind", "bad-checksum"}, {"address", 0x18}, {"command", 0xD2}}, status::smb_answer_wrong},
-        {"status byte 0x31", {{"kind", "bad-status"}, {"address", 0x18}, {"command", 0xD2}}, status::smb_answer_wrong},
-        {"command not echoed", {{"kind", "bad-header"}, {"address", 0x18}, {"command", 0xD2}}, status::smb_answer_wrong},
-        {"counter not advancing", {{"kind", "counter-stuck"}, {"address", 0x18}}, status::smb_write_not_counted},
-        {"error code in byte 9", {{"kind", "completion-code"}, {"address", 0x18}, {"command", 0xD1}, {"code", 9}}, 9},
-        {"status read failing", {{"kind", "fail-read"}, {"address", 0x18}, {"command", 0xCE}, {"skip", 1}}, status::smb_status_read_failed},
-        {"write failing", {{"kind", "fail-write"}, {"address", 0x18}}, status::send_receive_failed},
-        {"read failing", {{"kind", "fail-read"}, {"address", 0x18}, {"command", 0xD2}}, status::send_receive_failed},
+        {"answer checksum wrong", {{control_key::kind, "bad-checksum"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
+        {"status byte 0x31", {{control_key::kind, "bad-status"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
+        {"command not echoed", {{control_key::kind, "bad-header"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
+        {"counter not advancing", {{control_key::kind, "counter-stuck"}, {control_key::address, 0x18}}, status::smb_write_not_counted},
+        {"error code in byte 9", {{control_key::kind, "completion-code"}, {control_key::address, 0x18}, {control_key::command, 0xD1}, {control_key::code, 9}}, 9},
+        {"status read failing", {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xCE}, {control_key::skip, 1}}, status::smb_status_read_failed},
+        {"write failing", {{control_key::kind, "fail-write"}, {control_key::address, 0x18}}, status::send_receive_failed},
+        {"read failing", {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::send_receive_failed},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.what);
@@ -120,7 +122,7 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
 TEST_F(OnAcerPanel, AWrappingWriteCounterIsNoAdvanceByOne) {
     set_panel({{"write_counter", 0xFFFF}});
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::smb_write_not_counted);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)["lcd_panel"]["write_counter"], 0);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::lcd_panel]["write_counter"], 0);
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::ok);
 }
 

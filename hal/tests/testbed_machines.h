@@ -9,6 +9,8 @@
 #include "control_client.h"
 #include "hal_fakes.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::hal {
 
 using testbed::control_request;
@@ -16,18 +18,18 @@ using testing::RecordedWaits;
 
 class OnMachine : public ::testing::Test {
 protected:
-    void SetUp() override { control_request(mgx::testbed::control::use_profile, {{"profile", machine()}}); }
+    void SetUp() override { control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine()}}); }
     void TearDown() override {
         HCXFreeImbSmbDll();
         control_request(mgx::testbed::control::clear_faults);
         testing::reset_process_state();
     }
     virtual const char *machine() const = 0;
-    nlohmann::json log() { return control_request(mgx::testbed::control::log)["entries"]; }
-    void fault(nlohmann::json spec) { control_request(mgx::testbed::control::add_fault, {{"fault", std::move(spec)}}); }
-    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}}); }
+    nlohmann::json log() { return control_request(mgx::testbed::control::log)[control_key::entries]; }
+    void fault(nlohmann::json spec) { control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(spec)}}); }
+    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}}); }
     void fix_hours(std::uint32_t hours) {
-        control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", hours}, {"running_hours_fixed", true}}}});
+        control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", hours}, {"running_hours_fixed", true}}}});
     }
 
     RecordedWaits waits;

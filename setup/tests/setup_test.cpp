@@ -18,6 +18,8 @@
 #include "control_client.h"
 #include "programs.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace {
 
 using mgx::testbed::control_request;
@@ -111,7 +113,7 @@ LinkProperties read_link(const std::filesystem::path &file) {
 class SetupProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+        control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
         std::filesystem::remove_all(install);
         std::filesystem::create_directories(install);
         wchar_t own[MAX_PATH];
@@ -172,7 +174,7 @@ TEST_F(SetupProgram, InstallsRegistryServiceAndShortcutAndLogsEachStep) {
 // A silent unit ends the same way, after the library's retries have waited out (over a minute
 // on this machine); a machine without SMBIOS takes this path at once.
 TEST_F(SetupProgram, UnusableMachineLogsTheMgxErrorAndTouchesNothing) {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "no-smbios"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "no-smbios"}});
     EXPECT_EQ(setup("-f2" + (install / "setup.log").string()), 3);
     const std::string log = read_file(install / "setup.log");
     EXPECT_NE(log.find("GK7T30U2.EXE start.\r\n"), std::string::npos);

@@ -84,11 +84,11 @@ bool server_reachable() {
 }
 
 nlohmann::json control_request(const std::string &command, nlohmann::json arguments) {
-    arguments["command"] = command;
+    arguments[control::key::command] = command;
     const std::string reply = exchange_message(MGXTB_CONTROL_PIPE, arguments.dump(), reply_timeout_ms);
     nlohmann::json answer = nlohmann::json::parse(reply, nullptr, false);
     if (answer.is_discarded()) throw ControlError("the virtual server answered something that is not JSON");
-    if (!answer.value("ok", false)) throw ControlError(answer.value("error", std::string("request refused")));
+    if (!answer.value(control::key::ok, false)) throw ControlError(answer.value(control::key::error, std::string("request refused")));
     return answer;
 }
 

@@ -4,7 +4,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "control_protocol.h"
+
 namespace mgx::testbed {
+
+namespace key = control::key;
 
 namespace {
 
@@ -26,11 +30,11 @@ bool matches(const std::optional<std::uint8_t> &wanted, const std::optional<std:
     return !wanted || (offered && *wanted == *offered);
 }
 
-std::optional<std::uint8_t> byte_field(const nlohmann::json &node, const char *key) {
-    if (!node.contains(key) || node[key].is_null()) return std::nullopt;
-    if (!node[key].is_number_integer() || node[key].get<long long>() < 0 || node[key].get<long long>() > 255)
-        throw std::runtime_error(std::string("fault \"") + key + "\" must be 0 to 255");
-    return static_cast<std::uint8_t>(node[key].get<int>());
+std::optional<std::uint8_t> byte_field(const nlohmann::json &node, const char *name) {
+    if (!node.contains(name) || node[name].is_null()) return std::nullopt;
+    if (!node[name].is_number_integer() || node[name].get<long long>() < 0 || node[name].get<long long>() > 255)
+        throw std::runtime_error(std::string("fault \"") + name + "\" must be 0 to 255");
+    return static_cast<std::uint8_t>(node[name].get<int>());
 }
 
 }  // namespace
@@ -56,34 +60,34 @@ std::optional<Fault> FaultPlan::take(FaultKind kind, const FaultSite &site) {
 Fault parse_fault(const nlohmann::json &node) {
     if (!node.is_object()) throw std::runtime_error("a fault must be a JSON object");
     Fault fault;
-    const std::string kind = node.value("kind", "");
+    const std::string kind = node.value(key::kind, "");
     bool known = false;
     for (const auto &[value, name] : kind_names)
         if (kind == name) fault.kind = value, known = true;
     if (!known) throw std::runtime_error("unknown fault kind \"" + kind + "\"");
-    if (node.contains("device") && !node["device"].is_null()) {
-        std::string device = node["device"].get<std::string>();
+    if (node.contains(key::device) && !node[key::device].is_null()) {
+        std::string device = node[key::device].get<std::string>();
         if (device != "any") {
             fault.device = device_from_name(device);
             if (!fault.device) throw std::runtime_error("unknown device \"" + device + "\"");
         }
     }
-    fault.network_function = byte_field(node, "netfn");
-    fault.command = byte_field(node, "command");
-    fault.address = byte_field(node, "address");
-    const bool always = !node.contains("count") || node["count"].is_null() || node["count"] == "always";
+    fault.network_function = byte_field(node, key::netfn);
+    fault.command = byte_field(node, key::command);
+    fault.address = byte_field(node, key::address);
+    const bool always = !node.contains(key::count) || node[key::count].is_null() || node[key::count] == "always";
     if (!always) {
-        if (!node["count"].is_number_integer() || node["count"].get<long long>() < 1 || node["count"].get<long long>() > 1000000)
+        if (!node[key::count].is_number_integer() || node[key::count].get<long long>() < 1 || node[key::count].get<long long>() > 1000000)
             throw std::runtime_error("fault \"count\" must be 1 to 1000000 (leave it out for always)");
-        fault.remaining = node["count"].get<int>();
+        fault.remaining = node[key::count].get<int>();
     }
-    if (auto code = byte_field(node, "code")) fault.code = *code;
-    if (node.contains("skip")) {
-        if (!node["skip"].is_number_integer() || node["skip"].get<long long>() < 0 || node["skip"].get<long long>() > 1000000)
+    if (auto code = byte_field(node, key::code)) fault.code = *code;
+    if (node.contains(key::skip)) {
+        if (!node[key::skip].is_number_integer() || node[key::skip].get<long long>() < 0 || node[key::skip].get<long long>() > 1000000)
             throw std::runtime_error("fault \"skip\" must be 0 to 1000000");
-        fault.skip = node["skip"].get<int>();
+        fault.skip = node[key::skip].get<int>();
     }
-    if (fault.kind == FaultKind::CompletionCode && !node.contains("code"))
+    if (fault.kind == FaultKind::CompletionCode && !node.contains(key::code))
         throw std::runtime_error("a completion-code fault needs \"code\"");
     return fault;
 }
@@ -91,14 +95,14 @@ Fault parse_fault(const nlohmann::json &node) {
 nlohmann::json to_json(const Fault &fault) {
     nlohmann::json node;
     for (const auto &[value, name] : kind_names)
-        if (value == fault.kind) node["kind"] = name;
-    node["device"] = fault.device ? device_name(*fault.device) : "any";
-    if (fault.network_function) node["netfn"] = *fault.network_function;
-    if (fault.command) node["command"] = *fault.command;
-    if (fault.address) node["address"] = *fault.address;
-    node["count"] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
-    if (fault.kind == FaultKind::CompletionCode) node["code"] = fault.code;
-    if (fault.skip) node["skip"] = fault.skip;
+        if (value == fault.kind) node[key::kind] = name;
+    node[key::device] = fault.device ? device_name(*fault.device) : "any";
+    if (fault.network_function) node[key::netfn] = *fault.network_function;
+    if (fault.command) node[key::command] = *fault.command;
+    if (fault.address) node[key::address] = *fault.address;
+    node[key::count] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
+    if (fault.kind == FaultKind::CompletionCode) node[key::code] = fault.code;
+    if (fault.skip) node[key::skip] = fault.skip;
     return node;
 }
 

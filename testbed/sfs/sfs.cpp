@@ -13,6 +13,7 @@
 #include "sel_entry.h"
 #include "text/hex.h"
 
+namespace control_key = mgx::testbed::control::key;
 
 extern "C" std::int32_t SELGetEntry(void *request, void *) {
     if (!request) return 3;
@@ -20,14 +21,14 @@ extern "C" std::int32_t SELGetEntry(void *request, void *) {
     std::memcpy(&entry, request, sizeof entry);
     nlohmann::json answer;
     try {
-        answer = mgx::testbed::control_request(mgx::testbed::control::sel_entry, {{"record_id", entry.record_id}});
+        answer = mgx::testbed::control_request(mgx::testbed::control::sel_entry, {{control_key::record_id, entry.record_id}});
     } catch (const std::exception &) {
         return 2;
     }
-    if (!answer.value("found", false)) return 1;
-    const auto bytes = mgx::text::from_hex(answer.value("data", ""));
+    if (!answer.value(control_key::found, false)) return 1;
+    const auto bytes = mgx::text::from_hex(answer.value(control_key::data, ""));
     if (!bytes || bytes->size() != sizeof entry.record) return 1;
-    entry.next_record_id = answer.value("next_record_id", sel_last_record);
+    entry.next_record_id = answer.value(control_key::next_record_id, sel_last_record);
     std::memcpy(entry.record, bytes->data(), sizeof entry.record);
     std::memcpy(request, &entry, sizeof entry);
     return 0;

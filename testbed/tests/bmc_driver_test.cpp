@@ -8,6 +8,8 @@
 #include "driver_packets.h"
 #include "nt_status.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -39,7 +41,7 @@ TEST_F(BmcDriverTest, LowerCaseNameOpensTheSameDevice) {
 }
 
 TEST_F(BmcDriverTest, RunningTimeAnswerIsCompletionCodeAndFourBytes) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 0x01020304}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 0x01020304}, {"running_hours_fixed", true}}}});
     IoctlResult answer = ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10000, 0x3A, 0x30), 256);
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.output, (Bytes{0x00, 0x04, 0x03, 0x02, 0x01}));
@@ -47,7 +49,7 @@ TEST_F(BmcDriverTest, RunningTimeAnswerIsCompletionCodeAndFourBytes) {
 
 TEST_F(BmcDriverTest, SilentUnitAndTooSmallBuffersFail) {
     EXPECT_FALSE(ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10, 0x06, 0x01), 4).ok);
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
     IoctlResult silent = ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10, 0x06, 0x01), 256);
     EXPECT_FALSE(silent.ok);
     EXPECT_EQ(silent.error, win32_error_of(nt::io_timeout));

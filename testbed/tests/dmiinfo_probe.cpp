@@ -10,6 +10,8 @@
 
 #include "control_client.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 using IsPresent = int (*)();
 using CountStructures = int (*)(const char *);
 using GetString = char *(*)(const char *, int, int);
@@ -40,7 +42,7 @@ int main(int argc, char **argv) {
         answers["after_write"] = get_string(baseboard, 1, 1);
     }
     if (argc > 1 && std::string(argv[1]) == "switch") {
-        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "no-smbios"}});
+        mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "no-smbios"}});
         answers["present_after_switch"] = is_present();
     }
     std::puts(answers.dump().c_str());

@@ -4,6 +4,8 @@
 #include "device_client.h"
 #include "imbapi.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -40,7 +42,7 @@ TEST_F(ImbApiTest, DeviceIdAnswerComesBackWithoutItsCompletionCode) {
 }
 
 TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
-    add_fault({{"kind", "completion-code"}, {"netfn", 0x3A}, {"command", 0x30}, {"code", 0xC1}, {"count", 1}});
+    add_fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x30}, {control_key::code, 0xC1}, {control_key::count, 1}});
     Sent refused = send(0x3A, 0x30);
     EXPECT_EQ(refused.status, ImbOk);
     EXPECT_EQ(refused.completion_code, 0xC1);
@@ -51,9 +53,9 @@ TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
 }
 
 TEST_F(ImbApiTest, FailuresAreReportedAsStatuses) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
     EXPECT_EQ(send(0x06, 0x01).status, ImbRequestFailed);
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", false}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", false}}}});
     EXPECT_EQ(send(0x06, 0x01, {}, 14).status, ImbResponseTooLong);
     EXPECT_EQ(SendTimedImbpRequest(nullptr, 300, nullptr, nullptr, nullptr), ImbInvalidArgument);
     ImbRequest too_long{0x01, 0x22, 0, 0x06, 0, nullptr, 300};

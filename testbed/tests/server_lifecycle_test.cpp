@@ -11,6 +11,8 @@
 #include "nt_status.h"
 #include "win32/pipe_server.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -33,11 +35,11 @@ protected:
 };
 
 TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
     // A loaded repository (one temperature sensor, 0x20/0x09) and a reading set on it stay too.
-    control_request(mgx::testbed::control::set_sdr, {{"dump", "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
+    control_request(mgx::testbed::control::set_sdr, {{control_key::dump, "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
                                           " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
-    control_request(mgx::testbed::control::set_sensor, {{"sensor", {{"owner", 0x20}, {"number", 0x09}, {"raw", 77}}}});
+    control_request(mgx::testbed::control::set_sensor, {{control_key::sensor, {{control_key::owner, 0x20}, {control_key::number, 0x09}, {control_key::raw, 77}}}});
     auto device = open_device("\\\\.\\imbdrv");
     ASSERT_TRUE(device);
     ASSERT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
@@ -53,7 +55,7 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
     IoctlResult again = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16);
     ASSERT_TRUE(again.ok) << "error " << again.error;
     EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
-    const nlohmann::json platform = control_request(mgx::testbed::control::status)["platform"];
+    const nlohmann::json platform = control_request(mgx::testbed::control::status)[control_key::platform];
     EXPECT_EQ(platform["repository_records"], 1);
     EXPECT_EQ(platform["sensors_set"], 1);
 }
@@ -62,15 +64,15 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
 // its log and its status say what was wrong and where the file is now.
 TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
     use("acer");
-    const std::filesystem::path state_file = control_request(mgx::testbed::control::status)["state_file"].get<std::string>();
+    const std::filesystem::path state_file = control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>();
     const std::filesystem::path server_log = state_file.parent_path() / "server.log";
     ASSERT_TRUE(stop_service(server_service));
     std::ofstream(state_file, std::ios::trunc) << R"({"profile": "acer", "unit": {"running_hou)";
     ASSERT_TRUE(start_service(server_service));
 
     const nlohmann::json status = control_request(mgx::testbed::control::status);
-    EXPECT_EQ(status["profile"]["name"], "intel");
-    const nlohmann::json &unusable = status["unusable_state"];
+    EXPECT_EQ(status[control_key::profile]["name"], "intel");
+    const nlohmann::json &unusable = status[control_key::unusable_state];
     ASSERT_TRUE(unusable.is_object());
     const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
     EXPECT_TRUE(std::filesystem::exists(kept));
@@ -84,7 +86,7 @@ TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
 
 TEST_F(ServerLifecycleTest, DriverStartFailsAsOftenAsInjectedThenWorks) {
     ASSERT_TRUE(stop_service("SMBUS2"));
-    add_fault({{"kind", "driver-start-failure"}, {"device", "smbus"}, {"count", 2}});
+    add_fault({{control_key::kind, "driver-start-failure"}, {control_key::device, "smbus"}, {control_key::count, 2}});
     EXPECT_FALSE(start_service("SMBUS2"));
     EXPECT_FALSE(open_device("\\\\.\\SMBUS2"));
     EXPECT_FALSE(start_service("SMBUS2"));
@@ -151,7 +153,7 @@ TEST_F(ServerLifecycleTest, MalformedFramesAreAnsweredAndDroppedWhileTheServerGo
     }
     auto device = open_device("\\\\.\\imbdrv");
     EXPECT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)["profile"]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile]["name"], "intel");
 }
 
 TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
@@ -159,13 +161,13 @@ TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
     DWORD got = 0;
     ASSERT_TRUE(CallNamedPipeA(MGXTB_CONTROL_PIPE, const_cast<char *>("{oops"), 5, reply, sizeof reply - 1, &got, 5000));
     nlohmann::json answer = nlohmann::json::parse(std::string(reply, got));
-    EXPECT_FALSE(answer["ok"]);
+    EXPECT_FALSE(answer[control_key::ok]);
 }
 
 // Requests the server will not take are answered with the reason, logged, and the server goes on.
 TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheReason) {
     const std::filesystem::path server_log =
-        std::filesystem::path(control_request(mgx::testbed::control::status)["state_file"].get<std::string>()).parent_path() / "server.log";
+        std::filesystem::path(control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>()).parent_path() / "server.log";
     const struct {
         std::string request;
         const char *reason;
@@ -176,13 +178,13 @@ TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheRea
     for (const auto &[request, reason] : refused) {
         SCOPED_TRACE(reason);
         const nlohmann::json answer = nlohmann::json::parse(exchange_message(MGXTB_CONTROL_PIPE, request, 30000));
-        EXPECT_FALSE(answer["ok"]);
-        EXPECT_NE(answer.value("error", "").find(reason), std::string::npos) << answer.dump();
+        EXPECT_FALSE(answer[control_key::ok]);
+        EXPECT_NE(answer.value(control_key::error, "").find(reason), std::string::npos) << answer.dump();
     }
     std::string log;
     std::getline(std::ifstream(server_log), log, '\0');
     EXPECT_NE(log.find("a control request of 16777217 bytes is longer than the limit"), std::string::npos);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)["profile"]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile]["name"], "intel");
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "device_protocol.h"
 #include "nt_status.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -62,7 +64,7 @@ TEST_F(SmbusDriverTest, LockIsRefusedToOtherOwnersUntilItsTimeOutPasses) {
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.error, win32_error_of(nt::lock_not_granted));
     EXPECT_FALSE(write(0x3A, 0x30).ok);
-    control_request(mgx::testbed::control::advance_clock, {{"ms", 10000}});
+    control_request(mgx::testbed::control::advance_clock, {{control_key::ms, 10000}});
     EXPECT_TRUE(lock(owner).ok);
     EXPECT_TRUE(send(MGXTB_IOCTL_SMBUS_UNLOCK, unlock_packet(owner)).ok);
 }
@@ -82,7 +84,7 @@ TEST_F(SmbusDriverTest, EachInjectedFaultReachesTheClient) {
                           {"completion-code", true, true, 0}};
     for (const Case &fault : cases) {
         SCOPED_TRACE(fault.kind);
-        add_fault({{"kind", fault.kind}, {"device", "smbus"}, {"count", 1}, {"code", 0xC3}});
+        add_fault({{control_key::kind, fault.kind}, {control_key::device, "smbus"}, {control_key::count, 1}, {control_key::code, 0xC3}});
         IoctlResult written = write(0x3A, 0x30);
         ASSERT_EQ(written.ok, fault.write_ok);
         if (!written.ok) {
@@ -109,7 +111,7 @@ TEST_F(SmbusDriverTest, EachInjectedFaultReachesTheClient) {
 }
 
 TEST_F(SmbusDriverTest, RefusedLocksCountDown) {
-    add_fault({{"kind", "refuse-lock"}, {"count", 2}});
+    add_fault({{control_key::kind, "refuse-lock"}, {control_key::count, 2}});
     EXPECT_FALSE(lock(owner).ok);
     EXPECT_FALSE(lock(owner).ok);
     EXPECT_TRUE(lock(owner).ok);

@@ -22,6 +22,8 @@
 #include "window_driver.h"
 #include "win32/unique_handle.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 using namespace mgx::settings::testing;
 using mgx::testbed::control_request;
 
@@ -134,8 +136,8 @@ int main(int argc, char **argv) {
     const std::wstring menu_title = language == 0 ? L"メインメニュー" : L"Main menu";
     const std::wstring about_title = language == 0 ? L"ﾊﾞｰｼﾞｮﾝ情報 GK7T30UI" : L"Version Information GK7T30UI";
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &language, sizeof language);
-    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
 
     Program program = start_program();
     HWND menu = wait_for_dialog(program.id, menu_title);
@@ -242,7 +244,7 @@ int main(int argc, char **argv) {
     control_request(mgx::testbed::control::clear_faults);
     press_key(power, VK_ESCAPE);
     wait_until_gone(power);
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"safe_mode", 2}}}}}});
     click(menu, 1002);
     power = wait_for_dialog(program.id, power_title);
     click(power, IDOK);
@@ -302,12 +304,12 @@ int main(int argc, char **argv) {
     press_key(menu, VK_ESCAPE);
     WaitForSingleObject(program.process.get(), 10'000);
 
-    control_request(mgx::testbed::control::use_profile, {{"profile", "no-smbios"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "no-smbios"}});
     Program failing = start_program();
     HWND failure = box_of(failing);
     picture("start-failure", failure);
     if (failure) dismiss(failure, IDOK);
     WaitForSingleObject(failing.process.get(), 10'000);
-    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "settings_program_fixture.h"
 #include "unit_arrangements.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::settings::testing {
 namespace {
 
@@ -203,7 +205,7 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
         if (code == 193)
             refuse_unit_command(0x43);
         else
-            control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "short-answer"}, {"command", 0x43}}}});
+            control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "short-answer"}, {control_key::command, 0x43}}}});
         click(menu, 1001);
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);
@@ -219,7 +221,7 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
 
 // velmora: no OS boot monitoring (and no LCD panel), through the BMC path.
 TEST_F(SettingsProgramTest, StartMonitoringWithoutOsBootMonitoringGreysItAndWritesItOff) {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "velmora"}});
     set_boot_monitoring(1800, 2, 1200, 3, 1);
     SettingsProgram program;
     HWND menu = program.main_menu();
@@ -243,7 +245,7 @@ TEST_F(SettingsProgramTest, StartMonitoringWithoutOsBootMonitoringGreysItAndWrit
 
 // intel-s450: back-end state 4 has no POST monitoring.
 TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "intel-s450"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "intel-s450"}});
     set_boot_monitoring(1800, 2, 1200, 3, 0);
     Opened session;
     HWND dialog = session.open(1001, monitoring_title);
@@ -259,7 +261,7 @@ TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 0}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"safe_mode", 0}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -274,7 +276,7 @@ TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeFailures) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 1}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"safe_mode", 1}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -303,7 +305,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
 // A unit that answers a mode other than 0 or 1: neither button is checked, and OK refuses to
 // write anything until one is chosen.
 TEST_F(SettingsProgramTest, PowerOffModeNeverWritesAModeTheUnitCannotKeep) {
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"memory", {{"safe_mode", 2}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"safe_mode", 2}}}}}});
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -375,7 +377,7 @@ TEST_F(SettingsProgramTest, NotifyMethodStoresBothChoicesAndCancelStoresNothing)
 }
 
 TEST_F(SettingsProgramTest, NotifyMethodWithoutAnLcdPanel) {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "velmora"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "velmora"}});
     set_notify(1, 1);
     SettingsProgram program;
     HWND menu = program.main_menu();

@@ -2,6 +2,8 @@
 
 #include "programs.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::settings::testing {
 
 void set_language(DWORD language) {
@@ -11,7 +13,7 @@ void set_language(DWORD language) {
 std::vector<json> unit_requests() {
     std::vector<json> requests;
     const json log = control_request(mgx::testbed::control::log);
-    for (const json &entry : log["entries"])
+    for (const json &entry : log[control_key::entries])
         if (entry.contains("request")) requests.push_back(entry["request"]);
     return requests;
 }
@@ -56,7 +58,7 @@ void SettingsProgramTest::SetUpTestSuite() {
     for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll", "OMRAREG_CTL.dll",
                              "OMRALogging.dll"})
         std::filesystem::copy_file(testbed::testing::beside_this_program(file), install / file, std::filesystem::copy_options::overwrite_existing);
-    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
 }
 
@@ -68,8 +70,8 @@ void SettingsProgramTest::TearDownTestSuite() {
 }
 
 void SettingsProgramTest::SetUp() {
-    control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
     control_request(mgx::testbed::control::clear_log);
     set_language(1);
 }

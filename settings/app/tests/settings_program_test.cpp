@@ -4,6 +4,8 @@
 
 #include "settings_program_fixture.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::settings::testing {
 namespace {
 
@@ -45,14 +47,14 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
     ASSERT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 4242 Hour(s)"; }));
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 5000}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 5000}}}});
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5000 Hour(s)"; }));
 
     click(menu, 1004);
     HWND question = program.message_box();
     ASSERT_TRUE(question);
-    control_request(mgx::testbed::control::set_unit, {{"unit", {{"running_hours", 5001}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 5001}}}});
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5001 Hour(s)"; }))
         << "refreshed while the question is open";
@@ -61,7 +63,7 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
     EXPECT_EQ(count_requests(0x35), 0u) << "No sends nothing";
 
     // A failing read keeps the last value.
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "completion-code"}, {"code", 0xC3}, {"command", 0x30}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC3}, {control_key::command, 0x30}}}});
     control_request(mgx::testbed::control::clear_log);
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([] { return count_requests(0x30) == 5; })) << "the dispatcher's five attempts, no more";
@@ -72,7 +74,7 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
 
 // The library's start probe gets its answer; the main menu's first read does not: it shows 0.
 TEST_F(SettingsProgramTest, RunningHoursUnreadableAtStartShowZero) {
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "completion-code"}, {"code", 0xC3}, {"command", 0x30}, {"skip", 1}, {"count", 5}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC3}, {control_key::command, 0x30}, {control_key::skip, 1}, {control_key::count, 5}}}});
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
@@ -103,7 +105,7 @@ TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
 }
 
 TEST_F(SettingsProgramTest, MemoryErrorClearFailureShowsTheCodeAndTheMenuStays) {
-    control_request(mgx::testbed::control::add_fault, {{"fault", {{"kind", "completion-code"}, {"code", 0xC1}, {"command", 0x35}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC1}, {control_key::command, 0x35}}}});
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
@@ -189,8 +191,8 @@ TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
                                 Case{"unknown", false, L"MGX not exist or MGX driver error.\nError code [0]"},
                                 Case{"intel", true, L"MGX not exist or MGX driver error.\nError code [0]"}}) {
         SCOPED_TRACE(machine.profile);
-        control_request(mgx::testbed::control::use_profile, {{"profile", machine.profile}});
-        if (machine.silent_unit) control_request(mgx::testbed::control::set_unit, {{"unit", {{"silent", true}}}});
+        control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine.profile}});
+        if (machine.silent_unit) control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
         SettingsProgram program;
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);

@@ -19,6 +19,8 @@
 #include "registry_defaults.h"
 #include "window_driver.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::settings::testing {
 namespace {
 
@@ -108,7 +110,7 @@ TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
 
 // In the main menu (only there) the chord starts the initialisation.
 TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
-    testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+    testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     std::int32_t state = -1;
     ASSERT_EQ(HCXInitImbSmbDll(&state), 0);
     BYTE keys[256] = {};

@@ -14,6 +14,8 @@
 #include "value_checks.h"
 #include "window_driver.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::settings::testing {
 namespace {
 
@@ -47,7 +49,7 @@ bool visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id
 class LifetimeFields : public ::testing::Test {
 protected:
     void SetUp() override {
-        testbed::control_request(mgx::testbed::control::use_profile, {{"profile", "acer"}});
+        testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
         ASSERT_EQ(HCXInitImbSmbDll(&state), 0);
         store::WriteRegistryDefaults(store::defaults_for(store::Writer::SettingsProgram, "C:\\Elsewhere\\"));
         const DWORD three = 3, at_limit = 26000, below = 25999;

@@ -6,10 +6,13 @@
 #include <cctype>
 
 #include "fault_plan.h"
+#include "control_protocol.h"
 #include "profile.h"
 
 namespace mgx::testbed {
 namespace {
+
+namespace key = control::key;
 
 std::filesystem::path shipped_profiles() {
     wchar_t path[MAX_PATH];
@@ -84,7 +87,7 @@ TEST(ProfileParsing, MistakesNameTheField) {
 
 TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
     FaultPlan plan;
-    plan.add(parse_fault({{"kind", "completion-code"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x30}, {"count", 2}, {"code", 0xC1}}));
+    plan.add(parse_fault({{key::kind, "completion-code"}, {key::device, "smbus"}, {key::netfn, 0x3A}, {key::command, 0x30}, {key::count, 2}, {key::code, 0xC1}}));
     const FaultSite running_time{DeviceKind::Smbus, 0x3A, 0x30};
     EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Bmc, 0x3A, 0x30}));
     EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Smbus, 0x06, 0x01}));
@@ -98,7 +101,7 @@ TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
 
 TEST(FaultPlan, AnAddressNarrowsAFaultToOneSmbusDevice) {
     FaultPlan plan;
-    plan.add(parse_fault({{"kind", "bad-status"}, {"address", 0x18}, {"command", 0xC0}}));
+    plan.add(parse_fault({{key::kind, "bad-status"}, {key::address, 0x18}, {key::command, 0xC0}}));
     EXPECT_FALSE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, 0x06, 0xC0})) << "a unit message";
     EXPECT_TRUE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, std::nullopt, 0xC0, 0x18}));
     EXPECT_EQ(to_json(plan.faults()[0])["address"], 0x18);
@@ -106,7 +109,7 @@ TEST(FaultPlan, AnAddressNarrowsAFaultToOneSmbusDevice) {
 
 TEST(FaultPlan, SkippedRequestsPassBeforeTheFaultApplies) {
     FaultPlan plan;
-    plan.add(parse_fault({{"kind", "fail-write"}, {"skip", 1}, {"count", 1}}));
+    plan.add(parse_fault({{key::kind, "fail-write"}, {key::skip, 1}, {key::count, 1}}));
     const FaultSite site{DeviceKind::Smbus, 0x3A, 0x39};
     EXPECT_FALSE(plan.take(FaultKind::FailWrite, site)) << "the first passes";
     EXPECT_TRUE(plan.take(FaultKind::FailWrite, site)) << "the second fails";
@@ -114,7 +117,7 @@ TEST(FaultPlan, SkippedRequestsPassBeforeTheFaultApplies) {
 }
 
 TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
-    Fault fault = parse_fault({{"kind", "refuse-lock"}});
+    Fault fault = parse_fault({{key::kind, "refuse-lock"}});
     EXPECT_FALSE(fault.remaining.has_value());
     nlohmann::json shown = to_json(fault);
     EXPECT_EQ(shown["count"], "always");
@@ -122,10 +125,10 @@ TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
 }
 
 TEST(FaultParsing, BadFaultsAreRefused) {
-    for (const nlohmann::json &bad : {nlohmann::json{{"kind", "meltdown"}}, nlohmann::json{{"kind", "completion-code"}},
-                                      nlohmann::json{{"kind", "silence"}, {"count", 0}},
-                                      nlohmann::json{{"kind", "silence"}, {"netfn", 300}},
-                                      nlohmann::json{{"kind", "silence"}, {"device", "floppy"}}, nlohmann::json::array()}) {
+    for (const nlohmann::json &bad : {nlohmann::json{{key::kind, "meltdown"}}, nlohmann::json{{key::kind, "completion-code"}},
+                                      nlohmann::json{{key::kind, "silence"}, {key::count, 0}},
+                                      nlohmann::json{{key::kind, "silence"}, {key::netfn, 300}},
+                                      nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array()}) {
         SCOPED_TRACE(bad.dump());
         EXPECT_THROW(parse_fault(bad), std::runtime_error);
     }

@@ -281,7 +281,7 @@ TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilRe
 
 TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
     auto server = start();
-    EXPECT_TRUE(command(*server, {{key::command, control::status}})["ok"]);
+    EXPECT_TRUE(command(*server, {{key::command, control::status}})[key::ok]);
     for (const nlohmann::json &bad : {nlohmann::json{{key::command, "explode"}}, nlohmann::json{{"nothing", 1}},
                                       nlohmann::json{{key::command, control::use_profile}},
                                       nlohmann::json{{key::command, control::use_profile}, {key::profile, "..\\intel"}},

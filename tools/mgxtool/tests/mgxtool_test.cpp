@@ -22,6 +22,8 @@
 #include "programs.h"
 #include "text/hex.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -90,7 +92,7 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
 // Every value a subcommand takes, given empty, negative, not a number or out of its range, is
 // refused before the library starts: not one device request.
 TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
-    const json hours = control_request(mgx::testbed::control::status)["unit"]["running_hours"];
+    const json hours = control_request(mgx::testbed::control::status)[control_key::unit]["running_hours"];
     control_request(mgx::testbed::control::clear_log);
     const struct {
         const char *command;  // % stands for the value
@@ -148,7 +150,7 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
     }
     const json entries = log();
     EXPECT_TRUE(entries.empty()) << entries.dump(1).substr(0, 3000);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)["unit"]["running_hours"], hours) << "the unit's counter is untouched";
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::unit]["running_hours"], hours) << "the unit's counter is untouched";
 }
 
 // Loading Bmc.dll maps the firmware's table through the BMC driver; on an IMB machine only the
@@ -309,7 +311,7 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
     }
     std::filesystem::remove(empty);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)["platform"]["repository_records"], 43);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::platform]["repository_records"], 43);
     const std::string help = run_program("mgxtool.exe", "sensor --help").output;
     EXPECT_NE(help.find("Usage: mgxtool sensor"), std::string::npos) << help;
     EXPECT_EQ(help.find(".exe"), std::string::npos) << help;
@@ -317,7 +319,7 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
 
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
     ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(store_pattern()) + "\"").exit_code, 0);
-    add_fault({{"kind", "short-answer"}, {"device", "smbus"}, {"netfn", 0x3A}, {"command", 0x38}});
+    add_fault({{control_key::kind, "short-answer"}, {control_key::device, "smbus"}, {control_key::netfn, 0x3A}, {control_key::command, 0x38}});
     const ToolRun read = mgxtool("store read 0 16");
     EXPECT_EQ(read.exit_code, 1);
     EXPECT_EQ(read.document["asked"], 16);
