@@ -26,7 +26,7 @@ using mgx::testbed::control_request;
 namespace control = mgx::testbed::control;
 using namespace mgx::hal;
 
-std::uint64_t logged_requests() { return control_request(control::status)[control_key::log]["next_sequence"].get<std::uint64_t>(); }
+std::uint64_t logged_requests() { return control_request(control::status)[control_key::log][control_key::next_sequence].get<std::uint64_t>(); }
 
 void bare_reads() {
     std::int32_t state = -1;

@@ -47,8 +47,8 @@ std::vector<LoggedRequest> requests_of_one_start() {
     const json entries = control_request(mgx::testbed::control::log)[control_key::entries];
     std::vector<LoggedRequest> requests;
     for (const json &entry : entries)
-        requests.push_back({static_cast<DWORD>(std::stoul(entry["code"].get<std::string>(), nullptr, 16)),
-                            *mgx::text::from_hex(entry["input"].get<std::string>()), entry["output_capacity"].get<DWORD>()});
+        requests.push_back({static_cast<DWORD>(std::stoul(entry[control_key::code].get<std::string>(), nullptr, 16)),
+                            *mgx::text::from_hex(entry[control_key::input].get<std::string>()), entry[control_key::output_capacity].get<DWORD>()});
     return requests;
 }
 

@@ -53,7 +53,7 @@ TEST_F(BmcLibraryTest, TimeOutIsClampedAndTheInputIsHeaderThenData) {
     std::vector<std::string> inputs;
     const nlohmann::json log = control_request(mgx::testbed::control::log);
     for (const nlohmann::json &entry : log[control_key::entries])
-        if (entry["code"] == "0x80002004") inputs.push_back(entry["input"]);
+        if (entry[control_key::code] == "0x80002004") inputs.push_back(entry[control_key::input]);
     EXPECT_EQ(inputs, (std::vector<std::string>{"10 27 00 00 22 01 18 00", "40 4b 4c 00 22 01 18 00"}))
         << "10 becomes 10000, 5000000 becomes 5000 x 1000; no data: 8 bytes";
 }
@@ -68,7 +68,7 @@ TEST_F(BmcLibraryTest, MachineWithoutAnEntryPointAnswersTheSearchStatus) {
 
 TEST_F(BmcLibraryTest, FailedRequestsReturnTheirErrorCode) {
     use("velmora");
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
     nlohmann::json answers = probe();
     EXPECT_EQ(answers["ipmi_10"]["status"], ERROR_SEM_TIMEOUT);
     EXPECT_EQ(answers["type_4"].size(), 2u) << "the table is there all the same";

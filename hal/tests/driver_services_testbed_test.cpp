@@ -164,7 +164,7 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
         nlohmann::json second = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(second["type"], machine.state);
         for (const nlohmann::json &entry : control_request(mgx::testbed::control::log)[control_key::entries].get<std::vector<nlohmann::json>>())
-            EXPECT_NE(entry["code"], "0x00000000") << "no driver was started again";
+            EXPECT_NE(entry[control_key::code], "0x00000000") << "no driver was started again";
     }
 }
 

@@ -25,8 +25,8 @@ TEST_F(OnIntel, UnitAnswersThroughTheImbLibraryWithoutAnyWait) {
     EXPECT_TRUE(waits.waits().empty());
     nlohmann::json entries = log();
     ASSERT_EQ(entries.size(), 1u) << "one running-time probe";
-    EXPECT_EQ(entries[0]["device"], "imb");
-    EXPECT_EQ(entries[0]["input"], "2c 01 00 00 22 3a 00 30 00 00");
+    EXPECT_EQ(entries[0][control_key::device], "imb");
+    EXPECT_EQ(entries[0][control_key::input], "2c 01 00 00 22 3a 00 30 00 00");
     EXPECT_EQ(HCXFreeImbSmbDll(), status::ok);
 }
 
@@ -102,11 +102,11 @@ TEST_F(OnAcer, UnitAnswersOverTheSmbusDriverWithoutAnyWait) {
 
     nlohmann::json entries = log();
     ASSERT_GT(entries.size(), 4u) << "the probe, then the repository walk";
-    EXPECT_EQ(entries[0]["code"], "0x80102020");
-    EXPECT_EQ(entries[1]["code"], "0x80102004");
-    EXPECT_EQ(entries[1]["request"]["netfn"], 0x3A);
-    EXPECT_EQ(entries[1]["input"].get<std::string>().substr(0, 26), "11 0a e0 05 20 00 3a 30 6f") << "checksum accepted";
-    EXPECT_EQ(entries[3]["code"], "0x80102024");
+    EXPECT_EQ(entries[0][control_key::code], "0x80102020");
+    EXPECT_EQ(entries[1][control_key::code], "0x80102004");
+    EXPECT_EQ(entries[1]["request"][control_key::netfn], 0x3A);
+    EXPECT_EQ(entries[1][control_key::input].get<std::string>().substr(0, 26), "11 0a e0 05 20 00 3a 30 6f") << "checksum accepted";
+    EXPECT_EQ(entries[3][control_key::code], "0x80102024");
 
     EXPECT_EQ(HCXFreeImbSmbDll(), status::ok);
     EXPECT_EQ(process_state().device, nullptr);
@@ -178,7 +178,7 @@ TEST_F(OnAcer, AnswerFaultsGiveTheirStatusesAndTheDispatcherTriesAgain) {
     }
 }
 
-nlohmann::json unit_memory() { return control_request(mgx::testbed::control::status)[control_key::unit]["memory"]; }
+nlohmann::json unit_memory() { return control_request(mgx::testbed::control::status)[control_key::unit][control_key::memory]; }
 
 // The message of the newest logged request that carried one.
 nlohmann::json last_message() {

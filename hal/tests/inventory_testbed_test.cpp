@@ -33,10 +33,10 @@ Bytes shipped_repository() {
 std::vector<Bytes> unit_requests(const nlohmann::json &entries) {
     std::vector<Bytes> requests;
     for (const nlohmann::json &entry : entries) {
-        if (!entry.contains("request")) continue;
-        Bytes request = {text::from_hex(entry["input"].get<std::string>())->at(0), entry["request"]["netfn"].get<std::uint8_t>(),
-                         entry["request"]["command"].get<std::uint8_t>()};
-        const Bytes data = text::from_hex(entry["request"]["data"].get<std::string>()).value();
+        if (!entry.contains(control_key::request)) continue;
+        Bytes request = {text::from_hex(entry[control_key::input].get<std::string>())->at(0), entry["request"][control_key::netfn].get<std::uint8_t>(),
+                         entry["request"][control_key::command].get<std::uint8_t>()};
+        const Bytes data = text::from_hex(entry["request"][control_key::data].get<std::string>()).value();
         request.insert(request.end(), data.begin(), data.end());
         requests.push_back(request);
     }
@@ -162,7 +162,7 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_EQ(security.words[0], 2);
     EXPECT_EQ(security.words[3], 3);
 
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
     LcdInfoRecord description{};
     LcdTextRecord text{};
     ASSERT_EQ(HCXGetLCDInfo(&description, &text), status::ok);

@@ -25,7 +25,7 @@ std::string data_of(const Packet &packet) { return text::to_hex(std::span(packet
 // The inputs of the logged exchanges, each shortened to its first bytes.
 std::vector<std::string> sent(const nlohmann::json &entries, std::size_t bytes = 4) {
     std::vector<std::string> inputs;
-    for (const nlohmann::json &entry : entries) inputs.push_back(entry["input"].get<std::string>().substr(0, bytes * 3 - 1));
+    for (const nlohmann::json &entry : entries) inputs.push_back(entry[control_key::input].get<std::string>().substr(0, bytes * 3 - 1));
     return inputs;
 }
 
@@ -59,7 +59,7 @@ TEST_F(OnAcerPanel, ReadsAnswerTheProfilesDeviceInformationAndRciChain) {
     const nlohmann::json entries = log();
     EXPECT_EQ(sent(entries, 8), (std::vector<std::string>{"18 0b ce 00 00 00 00 00", "18 0a d3 03 01 02 f7 00",
                                                            "18 0b ce 00 00 00 00 00", "18 0b d4 00 00 00 00 00"}));
-    EXPECT_EQ(entries[1]["output_capacity"], 0);
+    EXPECT_EQ(entries[1][control_key::output_capacity], 0);
 }
 
 TEST_F(OnAcerPanel, DisplayTextComesFromTheFirstSelectorThatIsNotBlank) {
@@ -122,7 +122,7 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
 TEST_F(OnAcerPanel, AWrappingWriteCounterIsNoAdvanceByOne) {
     set_panel({{"write_counter", 0xFFFF}});
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::smb_write_not_counted);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::lcd_panel]["write_counter"], 0);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::lcd_panel][control_key::write_counter], 0);
     EXPECT_EQ(HCXGetSmbRciDevInfo(1, packet.data()), status::ok);
 }
 

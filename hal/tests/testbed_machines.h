@@ -27,9 +27,9 @@ protected:
     virtual const char *machine() const = 0;
     nlohmann::json log() { return control_request(mgx::testbed::control::log)[control_key::entries]; }
     void fault(nlohmann::json spec) { control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(spec)}}); }
-    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}}); }
+    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}}); }
     void fix_hours(std::uint32_t hours) {
-        control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", hours}, {"running_hours_fixed", true}}}});
+        control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, hours}, {control_key::running_hours_fixed, true}}}});
     }
 
     RecordedWaits waits;

@@ -10,7 +10,7 @@ void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout
     const nlohmann::json boot = {{"post_timeout", post_timeout},       {"post_retries", post_retries},
                                  {"os_boot_timeout", os_boot_timeout}, {"os_boot_retries", os_boot_retries},
                                  {"retry_method", method}};
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"memory", {{"boot", boot}}}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"boot", boot}}}}}});
 }
 
 void refuse_unit_command(int command, int code) {

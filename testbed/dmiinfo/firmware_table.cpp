@@ -22,8 +22,8 @@ bool testbed_configured() {
 std::optional<std::vector<std::uint8_t>> from_virtual_server() {
     try {
         nlohmann::json reply = control_request(mgx::testbed::control::smbios);
-        if (!reply.value("present", false)) return std::nullopt;
-        return text::from_hex(reply.value("table", ""));
+        if (!reply.value(control::key::present, false)) return std::nullopt;
+        return text::from_hex(reply.value(control::key::table, ""));
     } catch (const ControlError &) {
         return std::nullopt;
     }

@@ -34,13 +34,50 @@ inline constexpr const char *kind = "kind", *device = "device", *netfn = "netfn"
 // A sensor to set: its owner and number, and the raw reading, flags and states it answers.
 inline constexpr const char *owner = "owner", *number = "number", *raw = "raw", *flags = "flags", *states = "states";
 
-// The replies: the machine list (profiles), the faults (faults, also in the status), the
-// exchange log's entries, an event log record (found, record_id, next_record_id, data), and
-// the status's sections.
-inline constexpr const char *profiles = "profiles", *faults = "faults", *entries = "entries", *found = "found",
-                            *next_record_id = "next_record_id", *smbios = "smbios", *device_id = "device_id",
-                            *platform = "platform", *smbus = "smbus", *log = "log", *state_file = "state_file",
-                            *unusable_state = "unusable_state";
+// The replies: the machine list (profiles, each with its name and description, or the error
+// that keeps it from loading), the faults (faults, also in the status), the exchange log's
+// entries, an event log record (found, record_id, next_record_id, data) and the SMBIOS table
+// (present, major, minor, table).
+inline constexpr const char *profiles = "profiles", *name = "name", *description = "description", *faults = "faults",
+                            *entries = "entries", *found = "found", *next_record_id = "next_record_id", *present = "present",
+                            *major = "major", *minor = "minor", *table = "table";
+
+// The status: the machine's profile (name, description, devices, the baseboard's manufacturer
+// and product), whether it has SMBIOS, the unit, its device ID, the platform side, the SMBus
+// lock (owner, expires_in_ms), the LCD panel, the faults, the log (entries, next_sequence), the
+// state file, and what was wrong with a remembered state that could not be used (problem, file,
+// kept_as).
+inline constexpr const char *smbios = "smbios", *devices = "devices", *baseboard = "baseboard", *manufacturer = "manufacturer",
+                            *product = "product", *device_id = "device_id", *platform = "platform", *smbus = "smbus",
+                            *lock = "lock", *expires_in_ms = "expires_in_ms", *log = "log", *next_sequence = "next_sequence",
+                            *state_file = "state_file", *unusable_state = "unusable_state", *problem = "problem",
+                            *file = "file", *kept_as = "kept_as";
+
+// The platform side in the status.
+inline constexpr const char *repository_records = "repository_records", *repository_loaded = "repository_loaded",
+                            *repository_links = "repository_links", *sensors_set = "sensors_set",
+                            *fru_device_bytes = "fru_device_bytes", *fru_word_access = "fru_word_access";
+
+// The unit in the status and in set-unit: its running-time counter (running_hours; or its base
+// and since when it counts), whether the counter stands still, whether the unit answers at all,
+// and its memory (the unit memory's own fields).
+inline constexpr const char *running_hours = "running_hours", *running_hours_base = "running_hours_base",
+                            *running_hours_since_ms = "running_hours_since_ms", *running_hours_fixed = "running_hours_fixed",
+                            *silent = "silent", *memory = "memory";
+
+// The LCD panel controller in the status and in set-lcd-panel.
+inline constexpr const char *write_counter = "write_counter", *last_error = "last_error", *rci_nodes = "rci_nodes",
+                            *selected_node = "selected_node", *selected_unit = "selected_unit",
+                            *selected_page = "selected_page", *pages = "pages";
+
+// One exchange in the log: its sequence number and time, the device, the request code, the
+// requesting process, the input, the output capacity, the NT status, the output (its length, and
+// the bytes when short enough) and a note; for a unit message also the request (netfn,
+// command, data) and the answer (completion_code, data).
+inline constexpr const char *sequence = "sequence", *time_ms = "time_ms", *process_id = "process_id", *input = "input",
+                            *output_capacity = "output_capacity", *nt_status = "status", *output_length = "output_length",
+                            *output = "output", *note = "note", *request = "request", *answer = "answer",
+                            *completion_code = "completion_code";
 
 }  // namespace key
 

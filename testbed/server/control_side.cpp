@@ -26,27 +26,27 @@ nlohmann::json ControlSide::status() {
     MachineState &machine = hold.machine();
     nlohmann::json devices = nlohmann::json::array();
     for (DeviceKind kind : machine.profile.devices) devices.push_back(device_name(kind));
-    nlohmann::json profile = {{"name", machine.profile.name}, {"description", machine.profile.description}, {"devices", devices}};
+    nlohmann::json profile = {{key::name, machine.profile.name}, {key::description, machine.profile.description}, {key::devices, devices}};
     if (machine.profile.smbios)
-        profile["baseboard"] = {{"manufacturer", machine.profile.smbios->baseboard_manufacturer},
-                                {"product", machine.profile.smbios->baseboard_product}};
+        profile[key::baseboard] = {{key::manufacturer, machine.profile.smbios->baseboard_manufacturer},
+                                {key::product, machine.profile.smbios->baseboard_product}};
     const UnitState &unit = machine.unit;
     return {{key::profile, profile},
             {key::smbios, machine.profile.smbios.has_value()},
             {key::unit, unit.to_json(hold.now_ms())},
             {key::device_id, text::to_hex(machine.profile.unit.device_id)},
             {key::platform,
-             {{"repository_records", unit.repository.records().size()},
-              {"repository_loaded", unit.repository_loaded},
-              {"repository_links", unit.repository.links().size()},
-              {"sensors_set", unit.readings.size()},
-              {"fru_device_bytes", unit.memory.fru_device.size()},
-              {"fru_word_access", machine.profile.unit.fru_word_access},
-              {"chassis_status", text::to_hex(unit.chassis_status)}}},
+             {{key::repository_records, unit.repository.records().size()},
+              {key::repository_loaded, unit.repository_loaded},
+              {key::repository_links, unit.repository.links().size()},
+              {key::sensors_set, unit.readings.size()},
+              {key::fru_device_bytes, unit.memory.fru_device.size()},
+              {key::fru_word_access, machine.profile.unit.fru_word_access},
+              {key::chassis_status, text::to_hex(unit.chassis_status)}}},
             {key::smbus, machine.smbus.to_json(hold.now_ms())},
             {key::lcd_panel, machine.smbus.panel().to_json()},
             {key::faults, fault_list(machine.faults)},
-            {key::log, {{key::entries, machine.log.size()}, {"next_sequence", machine.log.next_sequence()}}},
+            {key::log, {{key::entries, machine.log.size()}, {key::next_sequence, machine.log.next_sequence()}}},
             {key::state_file, hold.state_file().string()},
             {key::unusable_state, hold.unusable_state()}};
 }
@@ -58,9 +58,9 @@ nlohmann::json ControlSide::profiles() {
         if (entry.path().extension() != ".json") continue;
         try {
             Profile profile = load_profile(entry.path());
-            list.push_back({{"name", profile.name}, {"description", profile.description}});
+            list.push_back({{key::name, profile.name}, {key::description, profile.description}});
         } catch (const std::exception &error) {
-            list.push_back({{"name", entry.path().stem().string()}, {key::error, error.what()}});
+            list.push_back({{key::name, entry.path().stem().string()}, {key::error, error.what()}});
         }
     }
     return list;
@@ -157,11 +157,11 @@ void ControlSide::clear_log() { VirtualServer::Hold(server_).machine().log.clear
 nlohmann::json ControlSide::smbios() {
     VirtualServer::Hold hold(server_);
     const Profile &profile = hold.machine().profile;
-    if (!profile.smbios) return {{"present", false}};
-    return {{"present", true},
-            {"major", smbios_major},
-            {"minor", smbios_minor},
-            {"table", text::to_hex(build_structure_table(*profile.smbios))}};
+    if (!profile.smbios) return {{key::present, false}};
+    return {{key::present, true},
+            {key::major, smbios_major},
+            {key::minor, smbios_minor},
+            {key::table, text::to_hex(build_structure_table(*profile.smbios))}};
 }
 
 }  // namespace mgx::testbed

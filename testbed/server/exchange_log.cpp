@@ -2,10 +2,13 @@
 
 #include <cstdio>
 
+#include "control_protocol.h"
 #include "device_protocol.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
+
+namespace key = control::key;
 
 namespace {
 
@@ -45,24 +48,24 @@ nlohmann::json to_json(const Exchange &exchange) {
     const DeviceRequest &request = exchange.request;
     const DeviceReply &reply = exchange.reply;
     nlohmann::json node = {
-        {"sequence", exchange.sequence},
-        {"time_ms", exchange.time_ms},
-        {"device", device_label(request.device)},
-        {"code", hex32(request.code)},
-        {"process_id", request.process_id},
-        {"input", text::to_hex(request.input)},
-        {"output_capacity", request.output_capacity},
-        {"status", hex32(static_cast<std::uint32_t>(reply.status))},
-        {"output_length", reply.output.size()},
-        {"note", reply.note},
+        {key::sequence, exchange.sequence},
+        {key::time_ms, exchange.time_ms},
+        {key::device, device_label(request.device)},
+        {key::code, hex32(request.code)},
+        {key::process_id, request.process_id},
+        {key::input, text::to_hex(request.input)},
+        {key::output_capacity, request.output_capacity},
+        {key::nt_status, hex32(static_cast<std::uint32_t>(reply.status))},
+        {key::output_length, reply.output.size()},
+        {key::note, reply.note},
     };
-    if (reply.output.size() <= logged_output_limit) node["output"] = text::to_hex(reply.output);
+    if (reply.output.size() <= logged_output_limit) node[key::output] = text::to_hex(reply.output);
     if (reply.request)
-        node["request"] = {{"netfn", reply.request->network_function},
-                           {"command", reply.request->command},
-                           {"data", text::to_hex(reply.request->data)}};
+        node[key::request] = {{key::netfn, reply.request->network_function},
+                           {key::command, reply.request->command},
+                           {key::data, text::to_hex(reply.request->data)}};
     if (reply.answer)
-        node["answer"] = {{"completion_code", reply.answer->completion_code}, {"data", text::to_hex(reply.answer->data)}};
+        node[key::answer] = {{key::completion_code, reply.answer->completion_code}, {key::data, text::to_hex(reply.answer->data)}};
     return node;
 }
 

@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "control_protocol.h"
 #include "json_numbers.h"
 #include "bus_checksum.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
+
+namespace key = control::key;
 
 using namespace lcd;
 
@@ -167,12 +170,12 @@ void LcdPanelController::update(const nlohmann::json &fields) {
     if (!profile_) throw std::runtime_error("this machine has no LCD panel controller");
     if (!fields.is_object()) throw std::runtime_error("LCD panel fields must be an object");
     std::optional<std::uint16_t> counter;
-    if (fields.contains("write_counter")) {
-        const std::optional<std::uint64_t> value = whole_number(fields["write_counter"]);
+    if (fields.contains(key::write_counter)) {
+        const std::optional<std::uint64_t> value = whole_number(fields[key::write_counter]);
         if (!value || *value > 0xFFFF) throw std::runtime_error("\"write_counter\" must be 0 to 65535");
         counter = static_cast<std::uint16_t>(*value);
     }
-    const auto pages = fields.contains("pages") ? parse_lcd_pages(fields["pages"]) : std::map<std::uint16_t, std::string>{};
+    const auto pages = fields.contains(key::pages) ? parse_lcd_pages(fields[key::pages]) : std::map<std::uint16_t, std::string>{};
     if (counter) write_counter_ = *counter;
     for (const auto &[selector, text] : pages) profile_->pages[selector] = text;
 }
@@ -182,13 +185,13 @@ nlohmann::json LcdPanelController::to_json() const {
     nlohmann::json pages = nlohmann::json::object();
     for (const auto &[selector, text] : profile_->pages)
         pages[text::to_hex(Bytes{static_cast<std::uint8_t>(selector >> 8), static_cast<std::uint8_t>(selector)})] = text;
-    return {{"write_counter", write_counter_},
-            {"last_error", last_error_},
-            {"rci_nodes", profile_->rci_nodes.size()},
-            {"selected_node", node_},
-            {"selected_unit", unit_},
-            {"selected_page", text::to_hex(Bytes(page_.begin(), page_.end()))},
-            {"pages", pages}};
+    return {{key::write_counter, write_counter_},
+            {key::last_error, last_error_},
+            {key::rci_nodes, profile_->rci_nodes.size()},
+            {key::selected_node, node_},
+            {key::selected_unit, unit_},
+            {key::selected_page, text::to_hex(Bytes(page_.begin(), page_.end()))},
+            {key::pages, pages}};
 }
 
 }  // namespace mgx::testbed

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "control_protocol.h"
 #include "json_numbers.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
+
+namespace key = control::key;
 
 namespace {
 
@@ -49,12 +52,12 @@ void UnitState::set_running_hours(std::uint32_t hours, bool fixed, std::int64_t 
 }
 
 nlohmann::json UnitState::to_json(std::int64_t now_ms) const {
-    return {{"running_hours", running_hours(now_ms)},
-            {"running_hours_base", running_hours_base},
-            {"running_hours_since_ms", running_hours_since_ms},
-            {"running_hours_fixed", running_hours_fixed},
-            {"silent", silent},
-            {"memory", memory}};
+    return {{key::running_hours, running_hours(now_ms)},
+            {key::running_hours_base, running_hours_base},
+            {key::running_hours_since_ms, running_hours_since_ms},
+            {key::running_hours_fixed, running_hours_fixed},
+            {key::silent, silent},
+            {key::memory, memory}};
 }
 
 nlohmann::json UnitState::platform_json() const {
@@ -83,17 +86,17 @@ void UnitState::update_platform_from(const nlohmann::json &platform) {
 }
 
 void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
-    running_hours_base = node.value("running_hours_base", running_hours_base);
-    running_hours_since_ms = node.value("running_hours_since_ms", running_hours_since_ms);
-    running_hours_fixed = node.value("running_hours_fixed", running_hours_fixed);
-    if (node.contains("running_hours") && !node.contains("running_hours_base")) {
-        const std::optional<std::uint64_t> hours = whole_number(node["running_hours"]);
+    running_hours_base = node.value(key::running_hours_base, running_hours_base);
+    running_hours_since_ms = node.value(key::running_hours_since_ms, running_hours_since_ms);
+    running_hours_fixed = node.value(key::running_hours_fixed, running_hours_fixed);
+    if (node.contains(key::running_hours) && !node.contains(key::running_hours_base)) {
+        const std::optional<std::uint64_t> hours = whole_number(node[key::running_hours]);
         if (!hours || *hours > 0xFFFFFFFFu) throw std::out_of_range("running_hours must be a whole number from 0 to 4294967295");
         set_running_hours(static_cast<std::uint32_t>(*hours), running_hours_fixed, now_ms);
     }
-    silent = node.value("silent", silent);
-    if (node.contains("memory")) {
-        memory = node["memory"].get<UnitMemory>();
+    silent = node.value(key::silent, silent);
+    if (node.contains(key::memory)) {
+        memory = node[key::memory].get<UnitMemory>();
         normalise(memory);
     }
     if (node.contains("platform")) update_platform_from(node["platform"]);

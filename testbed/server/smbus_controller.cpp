@@ -4,9 +4,12 @@
 #include <cstring>
 
 #include "bus_checksum.h"
+#include "control_protocol.h"
 #include "device_protocol.h"
 
 namespace mgx::testbed {
+
+namespace key = control::key;
 
 using namespace smbus;
 
@@ -57,8 +60,8 @@ void SmbusController::reset(const std::optional<LcdPanelProfile> &panel) {
 }
 
 nlohmann::json SmbusController::to_json(std::int64_t now_ms) const {
-    if (!lock_ || lock_->expires_ms <= now_ms) return {{"lock", nullptr}};
-    return {{"lock", {{"owner", lock_->owner}, {"expires_in_ms", lock_->expires_ms - now_ms}}}};
+    if (!lock_ || lock_->expires_ms <= now_ms) return {{key::lock, nullptr}};
+    return {{key::lock, {{key::owner, lock_->owner}, {key::expires_in_ms, lock_->expires_ms - now_ms}}}};
 }
 
 bool SmbusController::held_by_other(const std::string &owner, std::int64_t now_ms) const {

@@ -37,11 +37,11 @@ TEST_F(BmcDriverTest, LowerCaseNameOpensTheSameDevice) {
     IoctlResult answer = ioctl(lower.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(5000000, 0x06, 0x01), 256);
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.output.size(), 16u) << "completion code and 15 data bytes";
-    EXPECT_EQ(log().back()["input"], "40 4b 4c 00 22 01 18 00");
+    EXPECT_EQ(log().back()[control_key::input], "40 4b 4c 00 22 01 18 00");
 }
 
 TEST_F(BmcDriverTest, RunningTimeAnswerIsCompletionCodeAndFourBytes) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 0x01020304}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 0x01020304}, {control_key::running_hours_fixed, true}}}});
     IoctlResult answer = ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10000, 0x3A, 0x30), 256);
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.output, (Bytes{0x00, 0x04, 0x03, 0x02, 0x01}));
@@ -49,7 +49,7 @@ TEST_F(BmcDriverTest, RunningTimeAnswerIsCompletionCodeAndFourBytes) {
 
 TEST_F(BmcDriverTest, SilentUnitAndTooSmallBuffersFail) {
     EXPECT_FALSE(ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10, 0x06, 0x01), 4).ok);
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
     IoctlResult silent = ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10, 0x06, 0x01), 256);
     EXPECT_FALSE(silent.ok);
     EXPECT_EQ(silent.error, win32_error_of(nt::io_timeout));

@@ -37,8 +37,8 @@ TEST_F(ImbApiTest, DeviceIdAnswerComesBackWithoutItsCompletionCode) {
     ASSERT_EQ(sent.data.size(), 15u);
     EXPECT_EQ(sent.data[0], 0x20);
     nlohmann::json entry = log().back();
-    EXPECT_EQ(entry["device"], "imb");
-    EXPECT_EQ(entry["input"], "2c 01 00 00 22 06 00 01 00 00") << "time-out 300, responder 0x22, netfn 6, command 1";
+    EXPECT_EQ(entry[control_key::device], "imb");
+    EXPECT_EQ(entry[control_key::input], "2c 01 00 00 22 06 00 01 00 00") << "time-out 300, responder 0x22, netfn 6, command 1";
 }
 
 TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
@@ -49,13 +49,13 @@ TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
     EXPECT_TRUE(refused.data.empty());
     Sent with_data = send(0x3A, 0x30, {0x01});
     EXPECT_EQ(with_data.completion_code, 0xC7);
-    EXPECT_EQ(log().back()["input"], "2c 01 00 00 22 3a 00 30 00 01 01");
+    EXPECT_EQ(log().back()[control_key::input], "2c 01 00 00 22 3a 00 30 00 01 01");
 }
 
 TEST_F(ImbApiTest, FailuresAreReportedAsStatuses) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
     EXPECT_EQ(send(0x06, 0x01).status, ImbRequestFailed);
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", false}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, false}}}});
     EXPECT_EQ(send(0x06, 0x01, {}, 14).status, ImbResponseTooLong);
     EXPECT_EQ(SendTimedImbpRequest(nullptr, 300, nullptr, nullptr, nullptr), ImbInvalidArgument);
     ImbRequest too_long{0x01, 0x22, 0, 0x06, 0, nullptr, 300};

@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 31337}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 31337}, {control_key::running_hours_fixed, true}}}});
     // A loaded repository (one temperature sensor, 0x20/0x09) and a reading set on it stay too.
     control_request(mgx::testbed::control::set_sdr, {{control_key::dump, "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
                                           " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
@@ -56,8 +56,8 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
     ASSERT_TRUE(again.ok) << "error " << again.error;
     EXPECT_EQ(again.output, (Bytes{0x00, 0x69, 0x7A, 0x00, 0x00}));
     const nlohmann::json platform = control_request(mgx::testbed::control::status)[control_key::platform];
-    EXPECT_EQ(platform["repository_records"], 1);
-    EXPECT_EQ(platform["sensors_set"], 1);
+    EXPECT_EQ(platform[control_key::repository_records], 1);
+    EXPECT_EQ(platform[control_key::sensors_set], 1);
 }
 
 // The server as a service: a remembered state spoiled while it was stopped is kept aside, and
@@ -71,10 +71,10 @@ TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
     ASSERT_TRUE(start_service(server_service));
 
     const nlohmann::json status = control_request(mgx::testbed::control::status);
-    EXPECT_EQ(status[control_key::profile]["name"], "intel");
+    EXPECT_EQ(status[control_key::profile][control_key::name], "intel");
     const nlohmann::json &unusable = status[control_key::unusable_state];
     ASSERT_TRUE(unusable.is_object());
-    const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
+    const std::filesystem::path kept = unusable[control_key::kept_as].get<std::string>();
     EXPECT_TRUE(std::filesystem::exists(kept));
     EXPECT_TRUE(std::filesystem::exists(state_file)) << "the fresh state beside the kept one";
     std::string log;
@@ -153,7 +153,7 @@ TEST_F(ServerLifecycleTest, MalformedFramesAreAnsweredAndDroppedWhileTheServerGo
     }
     auto device = open_device("\\\\.\\imbdrv");
     EXPECT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile][control_key::name], "intel");
 }
 
 TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
@@ -184,7 +184,7 @@ TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheRea
     std::string log;
     std::getline(std::ifstream(server_log), log, '\0');
     EXPECT_NE(log.find("a control request of 16777217 bytes is longer than the limit"), std::string::npos);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile]["name"], "intel");
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile][control_key::name], "intel");
 }
 
 }  // namespace

@@ -49,13 +49,13 @@ TEST_F(SmbusDriverTest, LockWriteReadUnlockCarriesOneRequestAndItsAnswer) {
     ASSERT_EQ(entries.size(), 4u);
     const std::vector<std::string> codes = {"0x80102020", "0x80102004", "0x80102004", "0x80102024"};
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(entries[i]["code"], codes[i]);
-        EXPECT_EQ(entries[i]["process_id"], GetCurrentProcessId());
-        EXPECT_EQ(entries[i]["output_capacity"], 77);
+        EXPECT_EQ(entries[i][control_key::code], codes[i]);
+        EXPECT_EQ(entries[i][control_key::process_id], GetCurrentProcessId());
+        EXPECT_EQ(entries[i][control_key::output_capacity], 77);
     }
-    EXPECT_EQ(entries[1]["input"], mgx::text::to_hex(request));
-    EXPECT_EQ(entries[1]["request"]["netfn"], 6);
-    EXPECT_LE(entries[0]["time_ms"].get<std::int64_t>(), entries[3]["time_ms"].get<std::int64_t>());
+    EXPECT_EQ(entries[1][control_key::input], mgx::text::to_hex(request));
+    EXPECT_EQ(entries[1][control_key::request][control_key::netfn], 6);
+    EXPECT_LE(entries[0][control_key::time_ms].get<std::int64_t>(), entries[3][control_key::time_ms].get<std::int64_t>());
 }
 
 TEST_F(SmbusDriverTest, LockIsRefusedToOtherOwnersUntilItsTimeOutPasses) {

@@ -53,7 +53,7 @@ void define_profiles(CLI::App &command, const OutputOptions &options) {
         const json reply = control_request(control::profiles);
         std::ostringstream text;
         for (const json &profile : reply[control_key::profiles])
-            text << profile.value("name", "") << "\t" << profile.value("description", profile.value(control_key::error, "")) << "\n";
+            text << profile.value(control_key::name, "") << "\t" << profile.value(control_key::description, profile.value(control_key::error, "")) << "\n";
         report(options, reply[control_key::profiles], text.str());
     });
 }
@@ -76,9 +76,9 @@ void define_unit(CLI::App &command, const OutputOptions &options) {
     command.add_option("--silent", wanted->silent, "true: the unit answers nothing on any path")->check(CLI::IsMember({"true", "false"}));
     send_showing_status(command, options, control::set_unit, [wanted] {
         json fields = json::object();
-        if (wanted->hours) fields["running_hours"] = *wanted->hours;
-        if (wanted->fixed) fields["running_hours_fixed"] = *wanted->fixed;
-        if (wanted->silent) fields["silent"] = *wanted->silent;
+        if (wanted->hours) fields[control_key::running_hours] = *wanted->hours;
+        if (wanted->fixed) fields[control_key::running_hours_fixed] = *wanted->fixed;
+        if (wanted->silent) fields[control_key::silent] = *wanted->silent;
         return json{{control_key::unit, fields}};
     });
 }
@@ -141,7 +141,7 @@ void define_sdr_load(CLI::App &command, const OutputOptions &options) {
     command.add_option("file", *file, "repository dump")->required();
     command.callback([&options, file] {
         const json platform = control_request(control::set_sdr, {{control_key::dump, file_as_hex(*file)}})[control_key::platform];
-        report(options, platform, std::to_string(platform.value("repository_records", 0u)) + " records loaded\n");
+        report(options, platform, std::to_string(platform.value(control_key::repository_records, 0u)) + " records loaded\n");
     });
 }
 
@@ -162,7 +162,7 @@ void define_fru_load(CLI::App &command, const OutputOptions &options) {
     command.add_option("file", *file, "FRU image")->required();
     command.callback([&options, file] {
         const json platform = control_request(control::set_fru, {{control_key::image, file_as_hex(*file)}})[control_key::platform];
-        report(options, platform, std::to_string(platform.value("fru_device_bytes", 0u)) + " bytes loaded\n");
+        report(options, platform, std::to_string(platform.value(control_key::fru_device_bytes, 0u)) + " bytes loaded\n");
     });
 }
 
@@ -205,11 +205,11 @@ void define_lcd(CLI::App &command, const OutputOptions &options) {
     command.add_option("--page", wanted->pages, "set a display page: \"SELECTOR=TEXT\", e.g. \"00 10=System ready\"");
     command.callback([&options, wanted] {
         json fields = json::object();
-        if (wanted->write_counter) fields["write_counter"] = *wanted->write_counter;
+        if (wanted->write_counter) fields[control_key::write_counter] = *wanted->write_counter;
         for (const std::string &page : wanted->pages) {
             const auto equals = page.find('=');
             if (equals == std::string::npos) throw std::runtime_error("a page is SELECTOR=TEXT, e.g. \"00 10=System ready\"");
-            fields["pages"][page.substr(0, equals)] = page.substr(equals + 1);
+            fields[control_key::pages][page.substr(0, equals)] = page.substr(equals + 1);
         }
         const json status = fields.empty() ? control_request(control::status)
                                            : control_request(control::set_lcd_panel, {{control_key::lcd_panel, fields}});

@@ -34,7 +34,7 @@ int main(int argc, char **argv) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &tour.language, sizeof tour.language);
     mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     mgx::testbed::control_request(mgx::testbed::control::set_unit,
-                                  {{control_key::unit, {{"running_hours", 24680}, {"running_hours_fixed", true}}}});
+                                  {{control_key::unit, {{control_key::running_hours, 24680}, {control_key::running_hours_fixed, true}}}});
 
     tour.program = start_program(tour.install_folder);
     tour.menu = mgx::settings::testing::wait_for_dialog(tour.program.id, tour.in_language(L"メインメニュー", L"Main menu"));

@@ -133,7 +133,7 @@ void power_off_mode(Tour &tour) {
     clear_faults();
     close_dialog(power);
 
-    testbed::control_request(testbed::control::set_unit, {{control_key::unit, {{"memory", {{"safe_mode", 2}}}}}});
+    testbed::control_request(testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 2}}}}}});
     click(tour.menu, 1002);
     power = wait_for_dialog(tour.program.id, title);
     click(power, IDOK);

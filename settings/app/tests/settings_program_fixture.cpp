@@ -14,7 +14,7 @@ std::vector<json> unit_requests() {
     std::vector<json> requests;
     const json log = control_request(mgx::testbed::control::log);
     for (const json &entry : log[control_key::entries])
-        if (entry.contains("request")) requests.push_back(entry["request"]);
+        if (entry.contains(control_key::request)) requests.push_back(entry[control_key::request]);
     return requests;
 }
 
@@ -23,7 +23,7 @@ std::size_t count_requests(int command) { return sent_data(command).size(); }
 std::vector<std::string> sent_data(int command) {
     std::vector<std::string> data;
     for (const json &request : unit_requests())
-        if (request["netfn"] == 0x3A && request["command"] == command) data.push_back(request["data"]);
+        if (request[control_key::netfn] == 0x3A && request[control_key::command] == command) data.push_back(request[control_key::data]);
     return data;
 }
 
@@ -71,7 +71,7 @@ void SettingsProgramTest::TearDownTestSuite() {
 
 void SettingsProgramTest::SetUp() {
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 4242}, {"running_hours_fixed", true}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 4242}, {control_key::running_hours_fixed, true}}}});
     control_request(mgx::testbed::control::clear_log);
     set_language(1);
 }

@@ -25,7 +25,7 @@ TEST_F(SettingsProgramTest, StartsWithTheMainMenuAndTheServersRunningHours) {
     // Halcore's probe and the menu's one read: nothing else reached the unit.
     const std::vector<json> requests = unit_requests();
     ASSERT_EQ(requests.size(), 2u);
-    for (const json &request : requests) EXPECT_EQ(request["command"], 0x30);
+    for (const json &request : requests) EXPECT_EQ(request[control_key::command], 0x30);
     press_key(menu, VK_ESCAPE);
     EXPECT_EQ(program.ended(), 0) << "Escape ends the program";
 }
@@ -47,14 +47,14 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
     ASSERT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 4242 Hour(s)"; }));
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 5000}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 5000}}}});
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5000 Hour(s)"; }));
 
     click(menu, 1004);
     HWND question = program.message_box();
     ASSERT_TRUE(question);
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"running_hours", 5001}}}});
+    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 5001}}}});
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([&] { return item_text(menu, 1111) == L"Server Running= 5001 Hour(s)"; }))
         << "refreshed while the question is open";
@@ -192,7 +192,7 @@ TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
                                 Case{"intel", true, L"MGX not exist or MGX driver error.\nError code [0]"}}) {
         SCOPED_TRACE(machine.profile);
         control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine.profile}});
-        if (machine.silent_unit) control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{"silent", true}}}});
+        if (machine.silent_unit) control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
         SettingsProgram program;
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);

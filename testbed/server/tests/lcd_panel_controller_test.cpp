@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control_protocol.h"
 #include "device_protocol.h"
 #include "driver_packets.h"
 #include "smbus_controller.h"
@@ -80,7 +81,7 @@ TEST_F(LcdPanelControllerTest, EveryWriteIsCountedAndTheCounterWrapsAtSixteenBit
     write(0x77, {});  // unknown, yet received and counted
     EXPECT_EQ(counter(), 2);
     EXPECT_EQ(last_error(), lcd::error_unknown_write);
-    panel.update({{"write_counter", 0xFFFF}});
+    panel.update({{control::key::write_counter, 0xFFFF}});
     write(lcd::select_display_page, {0x00, 0x00});
     EXPECT_EQ(counter(), 0);
     EXPECT_EQ(last_error(), 0) << "a good write clears the last error";

@@ -104,7 +104,7 @@ TEST(FaultPlan, AnAddressNarrowsAFaultToOneSmbusDevice) {
     plan.add(parse_fault({{key::kind, "bad-status"}, {key::address, 0x18}, {key::command, 0xC0}}));
     EXPECT_FALSE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, 0x06, 0xC0})) << "a unit message";
     EXPECT_TRUE(plan.take(FaultKind::BadStatus, {DeviceKind::Smbus, std::nullopt, 0xC0, 0x18}));
-    EXPECT_EQ(to_json(plan.faults()[0])["address"], 0x18);
+    EXPECT_EQ(to_json(plan.faults()[0])[key::address], 0x18);
 }
 
 TEST(FaultPlan, SkippedRequestsPassBeforeTheFaultApplies) {
@@ -120,7 +120,7 @@ TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
     Fault fault = parse_fault({{key::kind, "refuse-lock"}});
     EXPECT_FALSE(fault.remaining.has_value());
     nlohmann::json shown = to_json(fault);
-    EXPECT_EQ(shown["count"], "always");
+    EXPECT_EQ(shown[key::count], "always");
     EXPECT_EQ(to_json(parse_fault(shown)), shown);
 }
 

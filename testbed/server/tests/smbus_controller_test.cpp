@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "control_protocol.h"
 #include "device_protocol.h"
 #include "driver_packets.h"
 
@@ -90,7 +91,7 @@ TEST_F(SmbusControllerTest, LockOfAnOwnerThatDiedExpiresAfterItsTimeOut) {
 TEST_F(SmbusControllerTest, OwnerNameIsBoundedToItsThirtyTwoBytes) {
     const std::string long_owner(40, 'X');
     ASSERT_EQ(lock(long_owner).status, nt::success);
-    EXPECT_EQ(bus.to_json(now)["lock"]["owner"], std::string(32, 'X'));
+    EXPECT_EQ(bus.to_json(now)[control::key::lock][control::key::owner], std::string(32, 'X'));
 }
 
 TEST_F(SmbusControllerTest, MalformedRequestsAreRejected) {

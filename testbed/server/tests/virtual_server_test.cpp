@@ -66,15 +66,15 @@ protected:
 TEST_F(VirtualServerTest, UnitStateAndProfileSurviveARestart) {
     {
         auto server = start();
-        EXPECT_EQ(server->control.status()[key::profile]["name"], "intel") << "the default machine";
+        EXPECT_EQ(server->control.status()[key::profile][key::name], "intel") << "the default machine";
         server->control.use_profile("acer");
-        server->control.update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+        server->control.update_unit({{key::running_hours, 4242}, {key::running_hours_fixed, true}});
     }
     auto again = start();
     nlohmann::json status = again->control.status();
-    EXPECT_EQ(status[key::profile]["name"], "acer");
-    EXPECT_EQ(status[key::unit]["running_hours"], 4242);
-    EXPECT_TRUE(status[key::unit]["running_hours_fixed"]);
+    EXPECT_EQ(status[key::profile][key::name], "acer");
+    EXPECT_EQ(status[key::unit][key::running_hours], 4242);
+    EXPECT_TRUE(status[key::unit][key::running_hours_fixed]);
 }
 
 TEST_F(VirtualServerTest, UnitMemorySurvivesARestart) {
@@ -125,7 +125,7 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         {
             auto server = start();
             server->control.use_profile("acer");
-            server->control.update_unit({{"running_hours", 31337}, {"running_hours_fixed", true}});
+            server->control.update_unit({{key::running_hours, 31337}, {key::running_hours_fixed, true}});
             EXPECT_TRUE(server->control.status()[key::unusable_state].is_null());
         }
         const std::filesystem::path file = directory / "state.json";
@@ -135,11 +135,11 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         std::ofstream(file, std::ios::binary | std::ios::trunc) << spoiled;
 
         nlohmann::json status = start()->control.status();
-        EXPECT_EQ(status[key::profile]["name"], "intel");
+        EXPECT_EQ(status[key::profile][key::name], "intel");
         const nlohmann::json &unusable = status[key::unusable_state];
         ASSERT_TRUE(unusable.is_object());
-        EXPECT_NE(unusable["problem"].get<std::string>().find(corruption.problem), std::string::npos) << unusable.dump();
-        const std::filesystem::path kept = unusable["kept_as"].get<std::string>();
+        EXPECT_NE(unusable[key::problem].get<std::string>().find(corruption.problem), std::string::npos) << unusable.dump();
+        const std::filesystem::path kept = unusable[key::kept_as].get<std::string>();
         EXPECT_EQ(kept.parent_path(), directory);
         EXPECT_EQ(kept.filename().string().rfind("state.json.unusable-", 0), 0u) << kept;
         std::string kept_content;
@@ -151,9 +151,9 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
 
 TEST_F(VirtualServerTest, StateKeptAsideTwiceInOneSecondGetsTwoNames) {
     std::ofstream(directory / "state.json") << "{";
-    const std::string first = start()->control.status()[key::unusable_state]["kept_as"];
+    const std::string first = start()->control.status()[key::unusable_state][key::kept_as];
     std::ofstream(directory / "state.json", std::ios::trunc) << "[";
-    const std::string second = start()->control.status()[key::unusable_state]["kept_as"];
+    const std::string second = start()->control.status()[key::unusable_state][key::kept_as];
     EXPECT_NE(first, second);
     EXPECT_TRUE(std::filesystem::exists(first) && std::filesystem::exists(second));
 }
@@ -164,17 +164,17 @@ TEST_F(VirtualServerTest, CrashBetweenWritingAndReplacingKeepsTheOldState) {
     {
         auto server = start();
         server->control.use_profile("acer");
-        server->control.update_unit({{"running_hours", 4242}, {"running_hours_fixed", true}});
+        server->control.update_unit({{key::running_hours, 4242}, {key::running_hours_fixed, true}});
     }
     EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
     std::ofstream(directory / "state.json.new") << R"({"profile": "velmora", "unit": {"running_)";
     auto server = start();
-    EXPECT_EQ(server->control.status()[key::profile]["name"], "acer");
-    EXPECT_EQ(server->control.status()[key::unit]["running_hours"], 4242);
+    EXPECT_EQ(server->control.status()[key::profile][key::name], "acer");
+    EXPECT_EQ(server->control.status()[key::unit][key::running_hours], 4242);
     EXPECT_TRUE(server->control.status()[key::unusable_state].is_null());
-    server->control.update_unit({{"running_hours", 5000}});
+    server->control.update_unit({{key::running_hours, 5000}});
     EXPECT_FALSE(std::filesystem::exists(directory / "state.json.new"));
-    EXPECT_EQ(start()->control.status()[key::unit]["running_hours"], 5000);
+    EXPECT_EQ(start()->control.status()[key::unit][key::running_hours], 5000);
 }
 
 TEST_F(VirtualServerTest, EventLogIsReadFromRecordZeroAndKeptAcrossRestarts) {
@@ -201,10 +201,10 @@ TEST_F(VirtualServerTest, EventLogIsReadFromRecordZeroAndKeptAcrossRestarts) {
 
 TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
     auto server = start();
-    const std::uint32_t hours = server->control.status()[key::unit]["running_hours"];
+    const std::uint32_t hours = server->control.status()[key::unit][key::running_hours];
     server->control.advance_clock(3 * 3600 * 1000);
-    EXPECT_EQ(server->control.status()[key::unit]["running_hours"], hours + 3);
-    server->control.update_unit({{"running_hours", 10}, {"running_hours_fixed", true}});
+    EXPECT_EQ(server->control.status()[key::unit][key::running_hours], hours + 3);
+    server->control.update_unit({{key::running_hours, 10}, {key::running_hours_fixed, true}});
     server->control.advance_clock(3 * 3600 * 1000);
     EXPECT_EQ(running_time_over_imb(*server).output, (Bytes{0x00, 10, 0, 0, 0}));
 }
@@ -231,24 +231,24 @@ TEST_F(VirtualServerTest, ExchangeLogRecordsEachRequestWithItsProcessAndBytes) {
     running_time_over_imb(*server);
     nlohmann::json entries = server->control.log(0);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0]["process_id"], 42);
-    EXPECT_EQ(entries[0]["device"], "imb");
-    EXPECT_EQ(entries[0]["code"], "0x80112004");
-    EXPECT_EQ(entries[0]["input"], "00 00 00 00 00 3a 00 30 00 00");
-    EXPECT_EQ(entries[0]["request"]["command"], 0x30);
-    EXPECT_EQ(entries[0]["time_ms"], clock.now_ms());
-    const std::uint64_t next = entries[0]["sequence"].get<std::uint64_t>() + 1;
+    EXPECT_EQ(entries[0][key::process_id], 42);
+    EXPECT_EQ(entries[0][key::device], "imb");
+    EXPECT_EQ(entries[0][key::code], "0x80112004");
+    EXPECT_EQ(entries[0][key::input], "00 00 00 00 00 3a 00 30 00 00");
+    EXPECT_EQ(entries[0][key::request][key::command], 0x30);
+    EXPECT_EQ(entries[0][key::time_ms], clock.now_ms());
+    const std::uint64_t next = entries[0][key::sequence].get<std::uint64_t>() + 1;
     EXPECT_TRUE(server->control.log(next).empty());
 }
 
 TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
     auto server = start();
-    server->control.update_unit({{"silent", true}});
+    server->control.update_unit({{key::silent, true}});
     server->control.add_fault(parse_fault({{key::kind, "silence"}}));
     running_time_over_imb(*server);
     server->control.use_profile("intel");
     nlohmann::json status = server->control.status();
-    EXPECT_FALSE(status[key::unit]["silent"]);
+    EXPECT_FALSE(status[key::unit][key::silent]);
     EXPECT_TRUE(status[key::faults].empty());
     EXPECT_EQ(status[key::log][key::entries], 0);
 }
@@ -269,12 +269,12 @@ TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilRe
     }
     auto again = start();
     const nlohmann::json platform = again->control.status()[key::platform];
-    EXPECT_EQ(platform["repository_records"], 2);
-    EXPECT_EQ(platform["repository_links"], 1);
-    EXPECT_EQ(platform["sensors_set"], 1);
+    EXPECT_EQ(platform[key::repository_records], 2);
+    EXPECT_EQ(platform[key::repository_links], 1);
+    EXPECT_EQ(platform[key::sensors_set], 1);
     again->control.reset();
-    EXPECT_EQ(again->control.status()[key::platform]["repository_records"], 43) << "the machine's own repository again";
-    EXPECT_EQ(again->control.status()[key::platform]["sensors_set"], 0);
+    EXPECT_EQ(again->control.status()[key::platform][key::repository_records], 43) << "the machine's own repository again";
+    EXPECT_EQ(again->control.status()[key::platform][key::sensors_set], 0);
     EXPECT_THROW(again->control.replace_repository({}), std::runtime_error) << "an empty repository is refused";
     EXPECT_THROW(again->control.link_repository(999, 1), std::runtime_error);
 }
@@ -286,9 +286,9 @@ TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
                                       nlohmann::json{{key::command, control::use_profile}},
                                       nlohmann::json{{key::command, control::use_profile}, {key::profile, "..\\intel"}},
                                       nlohmann::json{{key::command, control::use_profile}, {key::profile, "absent"}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", "many"}}}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", -5}}}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{"running_hours", 4294967296}}}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, "many"}}}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, -5}}}},
+                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, 4294967296}}}},
                                       nlohmann::json{{key::command, control::log}, {key::since, -1}},
                                       nlohmann::json{{key::command, control::advance_clock}, {key::ms, -5}},
                                       nlohmann::json{{key::command, control::add_fault}, {key::fault, {{key::kind, "?"}}}}}) {
@@ -297,7 +297,7 @@ TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
         EXPECT_FALSE(reply[key::ok]);
         EXPECT_FALSE(reply.value(key::error, "").empty());
     }
-    EXPECT_EQ(server->control.status()[key::profile]["name"], "intel") << "a refused command changes nothing";
+    EXPECT_EQ(server->control.status()[key::profile][key::name], "intel") << "a refused command changes nothing";
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ ToolRun mgxtool(const std::string &arguments) {
 std::vector<json> unit_requests(const json &entries) {
     std::vector<json> requests;
     for (const json &entry : entries)
-        if (entry.contains("request")) requests.push_back(entry["request"]);
+        if (entry.contains(control_key::request)) requests.push_back(entry[control_key::request]);
     return requests;
 }
 
@@ -84,7 +84,7 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
     // Each run's device requests form one unbroken stretch of the log.
     std::vector<std::uint32_t> order;
     for (const json &entry : log())
-        if (order.empty() || order.back() != entry["process_id"]) order.push_back(entry["process_id"]);
+        if (order.empty() || order.back() != entry[control_key::process_id]) order.push_back(entry[control_key::process_id]);
     EXPECT_EQ(order.size(), static_cast<std::size_t>(runs)) << "runs interleaved";
     EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
 }
@@ -92,7 +92,7 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
 // Every value a subcommand takes, given empty, negative, not a number or out of its range, is
 // refused before the library starts: not one device request.
 TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
-    const json hours = control_request(mgx::testbed::control::status)[control_key::unit]["running_hours"];
+    const json hours = control_request(mgx::testbed::control::status)[control_key::unit][control_key::running_hours];
     control_request(mgx::testbed::control::clear_log);
     const struct {
         const char *command;  // % stands for the value
@@ -150,7 +150,7 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
     }
     const json entries = log();
     EXPECT_TRUE(entries.empty()) << entries.dump(1).substr(0, 3000);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::unit]["running_hours"], hours) << "the unit's counter is untouched";
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::unit][control_key::running_hours], hours) << "the unit's counter is untouched";
 }
 
 // Loading Bmc.dll maps the firmware's table through the BMC driver; on an IMB machine only the
@@ -159,7 +159,7 @@ TEST_F(MgxtoolTest, OnlyTheSmbiosSubcommandLoadsTheBmcLibrary) {
     use("intel");
     const auto map_requests = [this] {
         const json entries = log();
-        return std::count_if(entries.begin(), entries.end(), [](const json &entry) { return entry["code"] == "0x80002038"; });
+        return std::count_if(entries.begin(), entries.end(), [](const json &entry) { return entry[control_key::code] == "0x80002038"; });
     };
     ASSERT_EQ(mgxtool("running-hours").exit_code, 0);
     EXPECT_EQ(map_requests(), 0) << "a subcommand that needs no SMBIOS table maps none";
@@ -311,7 +311,7 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
     }
     std::filesystem::remove(empty);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::platform]["repository_records"], 43);
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::platform][control_key::repository_records], 43);
     const std::string help = run_program("mgxtool.exe", "sensor --help").output;
     EXPECT_NE(help.find("Usage: mgxtool sensor"), std::string::npos) << help;
     EXPECT_EQ(help.find(".exe"), std::string::npos) << help;
@@ -352,9 +352,9 @@ TEST_F(MgxtoolTest, BootMonitoringWritesWhatTheSettingsDialogReads) {
 
     std::vector<json> writes;
     for (const json &request : unit_requests(log()))
-        if (request["netfn"] == 0x3A && request["command"] == 0x44) writes.push_back(request);
+        if (request[control_key::netfn] == 0x3A && request[control_key::command] == 0x44) writes.push_back(request);
     ASSERT_EQ(writes.size(), 1u);
-    const std::string data = writes[0]["data"];
+    const std::string data = writes[0][control_key::data];
     EXPECT_EQ(data.substr(0, 8), "c0 00 00") << "both selectors, POST time-out 0";
     EXPECT_EQ(data.substr(12), "b0 04 03 01") << "1200 s, 3 retries, hardware reset";
 
@@ -398,7 +398,7 @@ TEST_F(MgxtoolTest, BootMonitoringRefusesWhatTheDialogCannotSet) {
         const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
         EXPECT_NE(run.exit_code, 0);
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
-        for (const json &request : unit_requests(log())) EXPECT_NE(request["command"], 0x44) << "no write";
+        for (const json &request : unit_requests(log())) EXPECT_NE(request[control_key::command], 0x44) << "no write";
     }
     // On back-end state 4 a write leaves POST monitoring off, as the dialog writes it.
     use("intel-s450");
