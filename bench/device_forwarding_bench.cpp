@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_timing.h"
 #include "control_client.h"
 #include "device_protocol.h"
-#include "bench_timing.h"
 #include "win32/unique_handle.h"
 
 namespace control_key = mgx::testbed::control::key;
@@ -29,7 +29,6 @@ std::vector<std::uint8_t> running_time_message() {
     std::memcpy(input.data(), &header, sizeof header);
     return input;
 }
-
 
 bool bare_round_trip(HANDLE pipe, const std::vector<std::uint8_t> &frame, std::uint8_t *reply, DWORD reply_size) {
     DWORD done = 0;
@@ -54,15 +53,19 @@ int main(int argc, char **argv) {
     }
     const std::vector<std::uint8_t> message = running_time_message();
 
-    UniqueHandle device(CreateFileA("\\\\.\\imbdrv", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle device(CreateFileA("\\\\.\\imbdrv", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
     UniqueHandle pipe(CreateFileA(MGXTB_DEVICE_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device || !pipe) {
         std::fprintf(stderr, "bench: the IMB driver or the server's device pipe cannot be opened\n");
         return 1;
     }
-    MgxtbRequestHeader header{MGXTB_FRAME_MAGIC, MgxtbDeviceImb, MGXTB_IOCTL_IMB_SEND_MESSAGE, GetCurrentProcessId(),
-                              static_cast<std::uint32_t>(message.size()), 16};
+    MgxtbRequestHeader header{MGXTB_FRAME_MAGIC,
+                              MgxtbDeviceImb,
+                              MGXTB_IOCTL_IMB_SEND_MESSAGE,
+                              GetCurrentProcessId(),
+                              static_cast<std::uint32_t>(message.size()),
+                              16};
     std::vector<std::uint8_t> frame(sizeof header + message.size());
     std::memcpy(frame.data(), &header, sizeof header);
     std::memcpy(frame.data() + sizeof header, message.data(), message.size());

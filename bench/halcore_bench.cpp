@@ -30,8 +30,8 @@ namespace {
 // The bare requests one running-time request makes on this machine's path.
 std::function<bool()> bare_requests(const std::string &machine) {
     if (machine == "acer") {
-        static mgx::win32::UniqueHandle device(CreateFileA("\\\\.\\SMBUS2", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        static mgx::win32::UniqueHandle device(
+            CreateFileA("\\\\.\\SMBUS2", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
         return [] {
             SmbRequestPackets packets = build_smb_packets(make_request(0x3A, 0x30), 0x11, process_state().owner_name);
             SmbPacket answer{};
@@ -39,7 +39,8 @@ std::function<bool()> bare_requests(const std::string &machine) {
             return DeviceIoControl(device.get(), ioctl_smbus_lock, &packets.lock, 77, &packets.lock, 77, &returned, nullptr) &&
                    DeviceIoControl(device.get(), ioctl_smbus_transfer, &packets.write, 77, &answer, 77, &returned, nullptr) &&
                    DeviceIoControl(device.get(), ioctl_smbus_transfer, &packets.read, 77, &answer, 77, &returned, nullptr) &&
-                   DeviceIoControl(device.get(), ioctl_smbus_unlock, &packets.unlock, 77, &packets.unlock, 77, &returned, nullptr);
+                   DeviceIoControl(device.get(), ioctl_smbus_unlock, &packets.unlock, 77, &packets.unlock, 77, &returned,
+                                   nullptr);
         };
     }
     if (machine == "velmora") {

@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "omra_logging.h"
 #include "bench_timing.h"
+#include "omra_logging.h"
 #include "win32/unique_handle.h"
 
 namespace {
 
 using mgx::win32::UniqueHandle;
-
 
 }  // namespace
 

@@ -26,7 +26,9 @@ using mgx::testbed::control_request;
 namespace control = mgx::testbed::control;
 using namespace mgx::hal;
 
-std::uint64_t logged_requests() { return control_request(control::status)[control_key::log][control_key::next_sequence].get<std::uint64_t>(); }
+std::uint64_t logged_requests() {
+    return control_request(control::status)[control_key::log][control_key::next_sequence].get<std::uint64_t>();
+}
 
 void bare_reads() {
     std::int32_t state = -1;
@@ -45,7 +47,8 @@ void bare_reads() {
         for (std::int32_t index = 1; index <= count; ++index) {
             SensorInfoRecord record{};
             HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record);
-            const std::uint32_t reading_type = record.kind == SensorKind::Threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
+            const std::uint32_t reading_type =
+                record.kind == SensorKind::Threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
             std::int32_t value = 0;
             HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value);
         }
@@ -56,7 +59,8 @@ void bare_reads() {
     HCXFreeImbSmbDll();
     SetCurrentDirectoryA(mgx::win32::program_directory().c_str());
     SelEntryRequest request{0, 0, {}};
-    while (HCXGetCompleteSELInfo(&request, nullptr) == 0 && request.next_record_id != sel_last_record) request.record_id = request.next_record_id;
+    while (HCXGetCompleteSELInfo(&request, nullptr) == 0 && request.next_record_id != sel_last_record)
+        request.record_id = request.next_record_id;
 }
 
 double run_metrics() {
@@ -85,8 +89,8 @@ int main() {
     const std::uint64_t metrics = logged_requests() - before;
     DeleteFileA("metrics-bench.prom");
     std::printf("bare reads       %8llu device requests  %8.1f ms\n", static_cast<unsigned long long>(bare), bare_ms);
-    std::printf("mgxtool metrics  %8llu device requests  %8.1f ms (with its process start)\n", static_cast<unsigned long long>(metrics),
-                metrics_ms);
+    std::printf("mgxtool metrics  %8llu device requests  %8.1f ms (with its process start)\n",
+                static_cast<unsigned long long>(metrics), metrics_ms);
     const double ratio = bare ? static_cast<double>(metrics) / static_cast<double>(bare) : 0;
     std::printf("requests ratio   %.3f (target <= 1.2)\n", ratio);
     return ratio <= 1.2 ? 0 : 1;

@@ -48,14 +48,16 @@ std::vector<LoggedRequest> requests_of_one_start() {
     std::vector<LoggedRequest> requests;
     for (const json &entry : entries)
         requests.push_back({static_cast<DWORD>(std::stoul(entry[control_key::code].get<std::string>(), nullptr, 16)),
-                            *mgx::text::from_hex(entry[control_key::input].get<std::string>()), entry[control_key::output_capacity].get<DWORD>()});
+                            *mgx::text::from_hex(entry[control_key::input].get<std::string>()),
+                            entry[control_key::output_capacity].get<DWORD>()});
     return requests;
 }
 
 // A repository of `count` records: the acer machine's, repeated under new record IDs.
 std::string repository_of(const std::vector<std::uint8_t> &acer, std::size_t count) {
     std::vector<std::vector<std::uint8_t>> records;
-    for (std::size_t at = 0; at < acer.size(); at += 5 + acer[at + 4]) records.emplace_back(acer.begin() + at, acer.begin() + at + 5 + acer[at + 4]);
+    for (std::size_t at = 0; at < acer.size(); at += 5 + acer[at + 4])
+        records.emplace_back(acer.begin() + at, acer.begin() + at + 5 + acer[at + 4]);
     std::vector<std::uint8_t> dump;
     for (std::size_t i = 0; i < count; ++i) {
         std::vector<std::uint8_t> record = records[i % records.size()];
@@ -98,7 +100,8 @@ int main(int argc, char **argv) {
             bare_time += seconds_for(1, bare);
             start_time += seconds_for(1, start_and_stop);
         }
-        std::printf("acer: %zu device requests of one start, sent bare      %8.1f ms\n", requests.size(), bare_time / starts * 1e3);
+        std::printf("acer: %zu device requests of one start, sent bare      %8.1f ms\n", requests.size(),
+                    bare_time / starts * 1e3);
         std::printf("acer: HCXInitImbSmbDll and HCXFreeImbSmbDll             %8.1f ms\n", start_time / starts * 1e3);
         std::printf("acer: ratio start / bare requests                      %8.2f (target <= 1.10)\n", start_time / bare_time);
 
@@ -108,8 +111,8 @@ int main(int argc, char **argv) {
             control_request(mgx::testbed::control::set_sdr, {{control_key::dump, repository_of(acer_dump, count)}});
             const double seconds = seconds_for(1, start_and_stop);
             if (count == 50) per_record_at_50 = seconds / count;
-            std::printf("acer: start with %3zu records  %8.1f ms  (%6.3f ms a record, %.2f times the cost a record at 50)\n", count,
-                        seconds * 1e3, seconds / count * 1e3, seconds / count / per_record_at_50);
+            std::printf("acer: start with %3zu records  %8.1f ms  (%6.3f ms a record, %.2f times the cost a record at 50)\n",
+                        count, seconds * 1e3, seconds / count * 1e3, seconds / count / per_record_at_50);
         }
         control_request(mgx::testbed::control::reset);
     } catch (const std::exception &error) {

@@ -9,8 +9,8 @@ HANDLE handle = INVALID_HANDLE_VALUE;
 HANDLE driver() { return handle; }
 
 void open_driver() {
-    handle = CreateFileA("\\\\.\\BMC", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle = CreateFileA("\\\\.\\BMC", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void close_driver() {

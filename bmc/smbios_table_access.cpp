@@ -86,7 +86,8 @@ extern "C" std::uint32_t GetSMBIOSStructure(std::uint32_t type, std::uint32_t in
     if (!mapping.table) return mapping.error;
     const std::uint8_t wanted = static_cast<std::uint8_t>(type);
     if (wanted != 0 && wanted != 4 && wanted != 16 && wanted != 17) return type_not_served;
-    *out = const_cast<std::uint8_t *>(find_structure(mapping.table, mapping.table_length, wanted, static_cast<std::uint8_t>(instance)));
+    *out = const_cast<std::uint8_t *>(
+        find_structure(mapping.table, mapping.table_length, wanted, static_cast<std::uint8_t>(instance)));
     return 0;
 }
 

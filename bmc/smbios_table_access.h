@@ -8,7 +8,7 @@ namespace mgx::bmc {
 struct SmbiosMapping {
     std::uint8_t *table = nullptr;  // NULL until found
     std::uint32_t table_length = 0;
-    std::uint32_t error = 0;        // status of the last search; 0 when the table is mapped
+    std::uint32_t error = 0;  // status of the last search; 0 when the table is mapped
 };
 
 const SmbiosMapping &smbios_mapping();

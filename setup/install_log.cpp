@@ -12,8 +12,8 @@ void InstallLog::line(const std::string &message) const {
     GetLocalTime(&now);
     std::FILE *file = std::fopen(path_->c_str(), "a");  // text mode: the line feed becomes CR LF
     if (!file) return;
-    std::fprintf(file, "%04u/%02u/%02u %02u:%02u:%02u\"(GK7T30U2)\"\t%s", now.wYear, now.wMonth, now.wDay, now.wHour,
-                 now.wMinute, now.wSecond, message.c_str());
+    std::fprintf(file, "%04u/%02u/%02u %02u:%02u:%02u\"(GK7T30U2)\"\t%s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                 now.wSecond, message.c_str());
     std::fclose(file);
 }
 

@@ -12,10 +12,10 @@
 #include <halcore/mgx_call.h>
 
 #include "install_log.h"
-#include "win32/program_directory.h"
 #include "install_steps.h"
 #include "language.h"
 #include "registry_defaults.h"
+#include "win32/program_directory.h"
 
 using namespace mgx::setup;
 

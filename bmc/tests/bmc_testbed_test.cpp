@@ -35,8 +35,7 @@ TEST_F(BmcLibraryTest, TableLookupsPassOverDecoysAndReservedHandles) {
     EXPECT_EQ(answers["baseboard_status"], 0xE0080002u);
     EXPECT_TRUE(answers["baseboard_cleared"]);
     EXPECT_EQ(first_strings(answers["type_4"]), (std::vector<std::string>{"CPU1", "CPU2"}));
-    EXPECT_EQ(first_strings(answers["type_17"]),
-              (std::vector<std::string>{"DIMM1", "DIMM2", "DIMM3", "DIMM4", "edge-feff"}))
+    EXPECT_EQ(first_strings(answers["type_17"]), (std::vector<std::string>{"DIMM1", "DIMM2", "DIMM3", "DIMM4", "edge-feff"}))
         << "handle 0xFEFF is served, 0xFF00 and above are not";
     const nlohmann::json &dimm = answers["type_17"][0]["strings"];
     EXPECT_EQ(dimm, (nlohmann::json{"DIMM1", "DIMM1", "Bank 0", "", ""})) << "n = 0 to 4";

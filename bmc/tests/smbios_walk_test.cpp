@@ -25,7 +25,9 @@ Bytes entry_point(std::uint16_t table_length, std::uint32_t address = 0x000E8000
     return entry;
 }
 
-void put(Bytes &window, std::size_t offset, const Bytes &bytes) { std::copy(bytes.begin(), bytes.end(), window.begin() + offset); }
+void put(Bytes &window, std::size_t offset, const Bytes &bytes) {
+    std::copy(bytes.begin(), bytes.end(), window.begin() + offset);
+}
 
 Bytes structure(std::uint8_t type, std::uint16_t handle, const std::vector<std::string> &strings, std::uint8_t formatted = 4) {
     Bytes bytes(formatted, 0);
@@ -119,7 +121,9 @@ TEST(Strings, NumbersCountFromOneAndStopAtTheEndOfTheSet) {
     Bytes table = table_of({structure(17, 1, {"DIMM1", "Bank 0"}), structure(17, 2, {"next"}), structure(17, 3, {})});
     const std::uint8_t *dimm = find_structure(table.data(), table.size(), 17, 0);
     const std::uint8_t *empty = find_structure(table.data(), table.size(), 17, 2);
-    const auto string = [&](const std::uint8_t *at, std::uint8_t n) { return text_at(nth_string(table.data(), table.size(), at, n)); };
+    const auto string = [&](const std::uint8_t *at, std::uint8_t n) {
+        return text_at(nth_string(table.data(), table.size(), at, n));
+    };
     EXPECT_EQ(string(dimm, 0), "DIMM1");
     EXPECT_EQ(string(dimm, 1), "DIMM1");
     EXPECT_EQ(string(dimm, 2), "Bank 0");

@@ -26,8 +26,8 @@ PipeServer::PipeServer(std::string name, DWORD mode, ConnectionHandler handler)
 
 UniqueHandle PipeServer::create_instance(bool first) const {
     const DWORD open_mode = PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-    return UniqueHandle(CreateNamedPipeA(name_.c_str(), open_mode, mode_ | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-                                         pipe_buffer_size, pipe_buffer_size, 0, nullptr));
+    return UniqueHandle(CreateNamedPipeA(name_.c_str(), open_mode, mode_ | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES, pipe_buffer_size,
+                                         pipe_buffer_size, 0, nullptr));
 }
 
 void PipeServer::listen(UniqueHandle instance) {
@@ -134,8 +134,10 @@ MessageRead read_bounded_message(HANDLE pipe, std::string &message, std::size_t 
         BOOL complete = ReadFile(pipe, buffer, sizeof buffer, &got, nullptr);
         if (!complete && GetLastError() != ERROR_MORE_DATA) return MessageRead::Broken;
         size += got;
-        if (size <= limit) message.append(buffer, got);
-        else message.clear();
+        if (size <= limit)
+            message.append(buffer, got);
+        else
+            message.clear();
         if (complete) return size <= limit ? MessageRead::Complete : MessageRead::TooLong;
     }
 }

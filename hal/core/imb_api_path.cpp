@@ -12,8 +12,11 @@ namespace mgx::hal {
 std::int32_t send_over_imb_api(const MgxRequest &request, MgxResponse &response) {
     SendTimedImbpRequestFunction send = process_state().send_timed_imbp_request;
     if (!send) return status::transport_failure;
+    // The request record in the order of its fields.
+    // clang-format off
     const ImbRequest record{request.command, unit_responder_address, 0, request.network_function, 0, request.data,
                             std::min<std::int32_t>(request.length, max_request_data)};
+    // clang-format on
     std::uint8_t answer[32];
     int length = sizeof answer;  // not reset between attempts
     std::uint8_t code = 0xFF;

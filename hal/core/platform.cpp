@@ -4,8 +4,8 @@ namespace mgx::hal {
 
 namespace {
 
-BOOL system_device_io_control(HANDLE device, DWORD code, void *input, DWORD input_length, void *output,
-                              DWORD output_capacity, DWORD *returned) {
+BOOL system_device_io_control(HANDLE device, DWORD code, void *input, DWORD input_length, void *output, DWORD output_capacity,
+                              DWORD *returned) {
     return DeviceIoControl(device, code, input, input_length, output, output_capacity, returned, nullptr);
 }
 

@@ -7,12 +7,15 @@
 
 namespace mgx::hal {
 
+// Function pointers that return a Win32 type, which the formatter would split after the name.
+// clang-format off
 struct Platform {
     void (*sleep)(DWORD milliseconds);
     BOOL (*device_io_control)(HANDLE device, DWORD code, void *input, DWORD input_length, void *output,
                               DWORD output_capacity, DWORD *returned);
     DWORD (*tick_count)();  // milliseconds, for waits bounded by elapsed time
 };
+// clang-format on
 
 Platform &platform();
 Platform system_platform();

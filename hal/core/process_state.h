@@ -23,7 +23,7 @@ struct ProcessState {
     SendTimedImbpRequestFunction send_timed_imbp_request = nullptr;
     IpmiCmdFunction ipmi_cmd = nullptr;
     HANDLE sensor_lock = nullptr;
-    bool internal_start = false;      // set by the back ends around their driver starts
+    bool internal_start = false;  // set by the back ends around their driver starts
 };
 
 ProcessState &process_state();

@@ -3,9 +3,9 @@
 namespace mgx::hal {
 
 ServiceManager system_service_manager() {
-    return {&OpenSCManagerA,  &LockServiceDatabase, &UnlockServiceDatabase, &QueryServiceLockStatusA,
-            &CreateServiceA,  &OpenServiceA,        &StartServiceA,         &QueryServiceStatus,
-            &ControlService,  &DeleteService,       &CloseServiceHandle};
+    return {&OpenSCManagerA, &LockServiceDatabase, &UnlockServiceDatabase, &QueryServiceLockStatusA,
+            &CreateServiceA, &OpenServiceA,        &StartServiceA,         &QueryServiceStatus,
+            &ControlService, &DeleteService,       &CloseServiceHandle};
 }
 
 ServiceManager &service_manager() {

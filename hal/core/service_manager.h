@@ -6,6 +6,8 @@
 
 namespace mgx::hal {
 
+// Function pointers that return a Win32 type, which the formatter would split after the name.
+// clang-format off
 struct ServiceManager {
     SC_HANDLE (*open_manager)(const char *machine, const char *database, DWORD access);
     SC_LOCK (*lock_database)(SC_HANDLE manager);
@@ -21,6 +23,7 @@ struct ServiceManager {
     BOOL (*delete_service)(SC_HANDLE service);
     BOOL (*close_handle)(SC_HANDLE handle);
 };
+// clang-format on
 
 ServiceManager &service_manager();
 ServiceManager system_service_manager();

@@ -5,8 +5,8 @@
 namespace mgx::hal {
 
 struct SmbiosInformation {
-    int (*is_present)();                                  // ordinal 1: 1 when a table is present
-    int (*count_structures)(const char *name);            // ordinal 2
+    int (*is_present)();                                                     // ordinal 1: 1 when a table is present
+    int (*count_structures)(const char *name);                               // ordinal 2
     char *(*get_string)(const char *name, int instance, int string_number);  // ordinal 3: writable
 };
 

@@ -1,6 +1,6 @@
 // The BMC back end: the BMC driver and the bmc library's IPMI pass-through; no query table.
-#include "back_end_probes.h"
 #include <halcore/status_codes.h>
+#include "back_end_probes.h"
 
 #include "back_ends.h"
 #include "driver_probe.h"

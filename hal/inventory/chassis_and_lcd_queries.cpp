@@ -29,7 +29,8 @@ std::int32_t local_security_info(SecurityInfoRecord *record) {
     if (!record) return status::bad_argument;
     record->words[0] = record->words[1] = record->words[2] = 2;
     MgxResponse response{};
-    if (std::int32_t result = SendControllerRequest(command_request(get_chassis_status), &response, inventory_target)) return result;
+    if (std::int32_t result = SendControllerRequest(command_request(get_chassis_status), &response, inventory_target))
+        return result;
     if (response.completion_code != 0) return response.completion_code;
     record->words[3] = (response.data[1] & 0x02) ? 3 : 4;
     return status::ok;

@@ -25,8 +25,8 @@ UINT current_directory(char *buffer, UINT size) { return GetCurrentDirectoryA(si
 std::string driver_path(const DriverBackEnd &back_end, const std::string &executable_name) {
     std::string path = directory_from(system_directory) + "\\DRIVERS\\" + back_end.driver_file;
     if (back_end.current_directory_fallback && starts_with_ignoring_case(executable_name.c_str(), "TAVO.exe", 8)) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
             path = directory_from(current_directory) + "\\" + back_end.driver_file;
         else if (file != INVALID_HANDLE_VALUE)

@@ -12,7 +12,7 @@ struct DriverBackEnd {
     const char *device_name;   // "\\.\imbdrv"
     const char *service_name;  // "Imbdrv"
     bool current_directory_fallback;
-    bool keep_device_open;     // the SMBus back end leaves the device in the handle slot
+    bool keep_device_open;  // the SMBus back end leaves the device in the handle slot
     std::int32_t *start_state;
 };
 

@@ -57,13 +57,16 @@ bool add_record(FruList list, const FruInventoryRecord &record) {
 void trace_added(const DecodedArea &area, std::int32_t record_number) {
     switch (area.area) {
     case FruArea::Board:
-        HAL_TRACE_AT(trace_fru, 534, "Board FRU Data Manufacturer = %s  pRecordNumber = %d", area.record.slots[1].text, record_number);
+        HAL_TRACE_AT(trace_fru, 534, "Board FRU Data Manufacturer = %s  pRecordNumber = %d", area.record.slots[1].text,
+                     record_number);
         break;
     case FruArea::Product:
-        HAL_TRACE_AT(trace_fru, 624, "Product FRU Data manufacturer = %s  pRecordNumber = %d", area.record.slots[1].text, record_number);
+        HAL_TRACE_AT(trace_fru, 624, "Product FRU Data manufacturer = %s  pRecordNumber = %d", area.record.slots[1].text,
+                     record_number);
         break;
     case FruArea::Chassis:
-        HAL_TRACE_AT(trace_fru, 699, "Chassi FRU Data serialNumber = %s  pRecordNumber = %d", area.record.slots[4].text, record_number);
+        HAL_TRACE_AT(trace_fru, 699, "Chassi FRU Data serialNumber = %s  pRecordNumber = %d", area.record.slots[4].text,
+                     record_number);
         break;
     }
 }
@@ -88,7 +91,8 @@ std::int32_t indexed(FruList list, std::uint32_t index, FruInventoryRecord *reco
 std::int32_t read_fru_inventory(InventoryBuffer &buffer, std::size_t &read) {
     read = 0;
     MgxResponse response{};
-    if (std::int32_t status = SendControllerRequest(command_request(get_fru_area_info, {0}), &response, inventory_target)) return status;
+    if (std::int32_t status = SendControllerRequest(command_request(get_fru_area_info, {0}), &response, inventory_target))
+        return status;
     if (response.completion_code != 0) return response.completion_code;
     std::size_t size = response.data[0] | response.data[1] << 8;
     if (size == 0) size = 1;
@@ -120,8 +124,7 @@ void collect_fru(std::span<const std::uint8_t> locator) {
     FruState &state = fru_state();
     const std::size_t before = state.lists[chosen].size();
     std::int32_t record_number = 0;
-    for (const DecodedArea &area :
-         decode_fru_inventory(std::span(inventory.data(), read), !state.lists[Chassis].empty())) {
+    for (const DecodedArea &area : decode_fru_inventory(std::span(inventory.data(), read), !state.lists[Chassis].empty())) {
         if (add_record(area.area == FruArea::Chassis ? Chassis : chosen, area.record)) trace_added(area, ++record_number);
     }
     const std::size_t added = state.lists[chosen].size() - before;
@@ -143,8 +146,12 @@ std::int32_t inventory_fru_info(std::int32_t *cursor, FruInventoryRecord *record
 }
 
 std::int32_t physical_container_fru_info(FruInventoryRecord *record) { return copy_from(Chassis, 0, record); }
-std::int32_t memory_module_fru_info(std::uint32_t index, FruInventoryRecord *record) { return indexed(MemoryModule, index, record); }
-std::int32_t processor_fru_info(std::uint32_t index, FruInventoryRecord *record) { return indexed(ProcessorBoard, index, record); }
+std::int32_t memory_module_fru_info(std::uint32_t index, FruInventoryRecord *record) {
+    return indexed(MemoryModule, index, record);
+}
+std::int32_t processor_fru_info(std::uint32_t index, FruInventoryRecord *record) {
+    return indexed(ProcessorBoard, index, record);
+}
 
 std::int32_t power_supply_fru(std::uint8_t instance, FruInventoryRecord *record) {
     if (instance == 0 || !record) return not_found;

@@ -36,7 +36,8 @@ extern "C" {
 
 std::int32_t HCXGetSensorNumber(std::uint32_t sensor_type, std::int32_t *count) {
     const std::int32_t result = forward(0, 0, sensor_type, count);
-    HAL_TRACE_AT(trace_imb, 291, "\nAccessReturn  = %d nSensorType = %d", static_cast<int>(result), static_cast<int>(sensor_type));
+    HAL_TRACE_AT(trace_imb, 291, "\nAccessReturn  = %d nSensorType = %d", static_cast<int>(result),
+                 static_cast<int>(sensor_type));
     return result;
 }
 
@@ -49,7 +50,8 @@ std::int32_t HCXGetSensorInfo(std::uint32_t sensor_type, std::uint32_t index, Se
     return result;
 }
 
-std::int32_t HCXGetSensorCurrentVal(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value) {
+std::int32_t HCXGetSensorCurrentVal(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type,
+                                    std::int32_t *value) {
     return forward(0, 2, sensor_type, index, reading_type, value);
 }
 

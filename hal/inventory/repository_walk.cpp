@@ -27,7 +27,8 @@ constexpr std::uint8_t cancelled = 0xC5, not_present = 0xCB;
 std::uint16_t reserve() {
     MgxResponse response{};
     const MgxRequest request = command_request(reserve_repository);
-    if (send_with_attempts(request, response, default_target, attempts) != 0 || response.completion_code != 0 || response.length < 2)
+    if (send_with_attempts(request, response, default_target, attempts) != 0 || response.completion_code != 0 ||
+        response.length < 2)
         return 0;
     return static_cast<std::uint16_t>(response.data[0] | response.data[1] << 8);
 }
@@ -46,10 +47,12 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
     std::size_t total = 0;
     do {
         const std::uint8_t offset = static_cast<std::uint8_t>(stored == 0 ? 0 : stored - id_prefix);
-        const std::uint8_t count = stored == 0 ? piece_size : static_cast<std::uint8_t>(std::min<std::size_t>(total - stored, piece_size));
-        const MgxRequest request = command_request(
-            get_repository_record, {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
-                                    static_cast<std::uint8_t>(record_id), static_cast<std::uint8_t>(record_id >> 8), offset, count});
+        const std::uint8_t count =
+            stored == 0 ? piece_size : static_cast<std::uint8_t>(std::min<std::size_t>(total - stored, piece_size));
+        const MgxRequest request =
+            command_request(get_repository_record,
+                            {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
+                             static_cast<std::uint8_t>(record_id), static_cast<std::uint8_t>(record_id >> 8), offset, count});
         MgxResponse response{};
         if (std::int32_t status = send_with_attempts(request, response, default_target, attempts)) return status;
         if (response.completion_code != 0) return completion_status(response.completion_code);
@@ -57,14 +60,16 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
         // The first piece is kept whole; later ones without their repeated next-record ID, and
         // never more than was asked for.
         const std::size_t skip = stored == 0 ? 0 : id_prefix;
-        const std::size_t usable = response.length > skip ? std::min<std::size_t>(response.length - skip, count + (stored == 0 ? id_prefix : 0)) : 0;
+        const std::size_t usable =
+            response.length > skip ? std::min<std::size_t>(response.length - skip, count + (stored == 0 ? id_prefix : 0)) : 0;
         if (usable == 0) return record_read::failed;  // a piece that brings nothing would be asked for forever
         std::memcpy(buffer.data() + stored, response.data + skip, usable);
         stored += usable;
 
         if (total == 0) {
             if (stored < id_prefix + sdr::header_size) return record_read::failed;
-            if ((buffer[id_prefix + sdr::record_id] | buffer[id_prefix + sdr::record_id + 1] << 8) == last_record) return record_read::ok;
+            if ((buffer[id_prefix + sdr::record_id] | buffer[id_prefix + sdr::record_id + 1] << 8) == last_record)
+                return record_read::ok;
             total = buffer[id_prefix + sdr::body_length] + id_prefix + sdr::header_size;
             if (total > buffer.size()) return record_read::too_long;
             stored = std::min(stored, total);

@@ -18,7 +18,7 @@ inline constexpr std::size_t max_repository_records = 0xFFFF;
 namespace record_read {
 inline constexpr std::int32_t ok = 0, failed = 1, no_such_record = 3, reservation_cancelled = 5;
 inline constexpr std::int32_t too_long = 6;  // not read past its first piece; the walk goes on without it
-}
+}  // namespace record_read
 
 // Reserves the repository and reads one record in pieces into `buffer`; `stored` is how many of
 // its bytes hold what was read. 0, 1, 3 (0xCB), 5 (0xC5), too_long or the transport's status.

@@ -51,7 +51,8 @@ std::int32_t local_sensor_info(std::uint32_t sensor_type, std::uint32_t index, S
     return status::ok;
 }
 
-std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value) {
+std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type,
+                                 std::int32_t *value) {
     SensorLockScope lock;
     const auto slot = sensor_cache().slot(sensor_type, index);
     if (!slot) return out_of_range;
@@ -59,7 +60,8 @@ std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index,
     if (sensor.kind == SensorKind::Discrete && !has_state_set(sensor, reading_type)) return failed;
     MgxResponse response{};
     const MgxRequest request = command_request(get_sensor_reading, {slot->sensor_number});
-    if (send_with_attempts(request, response, static_cast<std::uint8_t>(sensor.owner_id >> 1), reading_attempts) != 0) return failed;
+    if (send_with_attempts(request, response, static_cast<std::uint8_t>(sensor.owner_id >> 1), reading_attempts) != 0)
+        return failed;
     if (response.completion_code != 0 || response.length == 0) return failed;
     if (!value) return status::bad_argument;  // only a reading that would be stored refuses it
     if (sensor.kind == SensorKind::Threshold) {
@@ -83,8 +85,11 @@ std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, Fr
 std::int32_t local_power_supply_info(std::uint32_t index, PowerSupplyInfoRecord *record) {
     SensorLockScope lock;
     if (!record) return status::bad_argument;
+    // The record's eighteen words in their order.
+    // clang-format off
     const std::int32_t words[18] = {power_unit_of(index), 1, no_value, no_value, no_value, no_value, no_value, no_value,
                                     no_value, no_value, 1, 1, no_value, no_value, no_value, no_value, no_value, 4};
+    // clang-format on
     std::copy(std::begin(words), std::end(words), record->words);
     record->last = 0;
     return status::ok;

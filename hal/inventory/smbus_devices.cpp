@@ -35,7 +35,8 @@ Packet request(std::uint8_t operation, std::uint8_t command) {
 
 bool transfer(void *input, DWORD input_length, void *output, DWORD output_capacity) {
     DWORD returned = 0;
-    if (platform().device_io_control(process_state().device, smbus_transfer, input, input_length, output, output_capacity, &returned))
+    if (platform().device_io_control(process_state().device, smbus_transfer, input, input_length, output, output_capacity,
+                                     &returned))
         return true;
     GetLastError();  // read and dropped
     return false;
@@ -62,7 +63,9 @@ bool read_status_packet(Packet &status_packet) {
     return transfer(status_packet.data(), packet_size, status_packet.data(), packet_size);
 }
 
-std::uint16_t write_counter(const Packet &status_packet) { return static_cast<std::uint16_t>(status_packet[6] | status_packet[7] << 8); }
+std::uint16_t write_counter(const Packet &status_packet) {
+    return static_cast<std::uint16_t>(status_packet[6] | status_packet[7] << 8);
+}
 
 // A write the device counts: the status before and after must show exactly one more write.
 std::int32_t smbus_counted_write(std::uint8_t command, std::initializer_list<std::uint8_t> data) {

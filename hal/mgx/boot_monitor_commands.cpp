@@ -1,7 +1,7 @@
 // Start monitoring (POST and OS boot watchdog) and the safe power-off mode.
-#include "platform.h"
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
+#include "platform.h"
 
 #include "unit_command.h"
 

@@ -31,9 +31,9 @@ std::int32_t read_device_identity(MgxDeviceIdentity *identity) {
     identity->firmware_revision_1 = data[2] & 0xEF;
     identity->firmware_revision_2 = data[3];
     identity->ipmi_version = data[4];
-    std::int32_t *flags[8] = {&identity->chassis_device,       &identity->bridge,         &identity->event_generator,
-                              &identity->event_receiver,       &identity->fru_inventory_device, &identity->sel_device,
-                              &identity->sdr_repository_device, &identity->sensor_device};
+    std::int32_t *flags[8] = {
+        &identity->chassis_device,       &identity->bridge,     &identity->event_generator,       &identity->event_receiver,
+        &identity->fru_inventory_device, &identity->sel_device, &identity->sdr_repository_device, &identity->sensor_device};
     for (int bit = 7; bit >= 0; --bit)
         if (data[5] & (1 << bit)) *flags[7 - bit] = 1;
     std::memset(identity->manufacturer_and_product, 0, sizeof identity->manufacturer_and_product);

@@ -82,7 +82,8 @@ constexpr Command commands[] = {
     command<SetBootMonitoring>([](void *in, void *) { return MGXSetPostBootMonTime(read<BootMonitorSettings>(in)); }),
     command<SystemInformation>([](void *, void *out) { return MGXGetSystemInformation(as<MgxSystemInformation>(out)); }),
     command<SetSystemInformation>([](void *in, void *) { return MGXSetSystemInformation(read<MgxSystemInformation>(in)); }),
-    command<ReadStoreArea>([](void *in, void *out) { return MGXReadTempForHcx(read<MgxStoreBlock>(in), as<MgxStoreBlock>(out)); }),
+    command<ReadStoreArea>(
+        [](void *in, void *out) { return MGXReadTempForHcx(read<MgxStoreBlock>(in), as<MgxStoreBlock>(out)); }),
     command<WriteStoreArea>(
         [](void *in, void *out) { return MGXWriteTempForHcx(read<MgxStoreBlock>(in), as<std::uint16_t>(out)); }),
     command<RawRequest>(&raw_request),
@@ -95,8 +96,7 @@ const Command *find(std::uint32_t type) {
     return nullptr;
 }
 
-bool arguments_fit(const Command &command, const void *in, std::int32_t in_length, const void *out,
-                   std::int32_t out_length) {
+bool arguments_fit(const Command &command, const void *in, std::int32_t in_length, const void *out, std::int32_t out_length) {
     if (command.in_length != not_looked_at && (!in || in_length != command.in_length)) return false;
     if (command.out_length != not_looked_at && (!out || out_length != command.out_length)) return false;
     return true;

@@ -36,7 +36,8 @@ extern "C" std::int32_t MGXGetFruAreaInfo(std::int32_t fru_device, std::int32_t 
     if (!out) return status::bad_argument;
     const std::uint8_t data[1] = {static_cast<std::uint8_t>(fru_device)};
     MgxResponse answer;
-    if (std::int32_t result = fru_command(source, UnitCommand::UnitFruAreaInfo, fru_area_info, data, sizeof data, answer)) return result;
+    if (std::int32_t result = fru_command(source, UnitCommand::UnitFruAreaInfo, fru_area_info, data, sizeof data, answer))
+        return result;
     if (answer.length < 3) return status::answer_too_short;
     out->area_size = static_cast<std::uint16_t>(answer.data[0] | answer.data[1] << 8);
     out->word_access = answer.data[2] & 1;
@@ -48,7 +49,8 @@ extern "C" std::int32_t MGXReadFru(MgxFruRequest in, MgxFruData *out) {
     const std::uint8_t data[4] = {static_cast<std::uint8_t>(in.fru_device), static_cast<std::uint8_t>(in.offset),
                                   static_cast<std::uint8_t>(in.offset >> 8), in.count};
     MgxResponse answer;
-    if (std::int32_t result = fru_command(in.source, UnitCommand::ReadUnitFru, read_fru_data, data, sizeof data, answer)) return result;
+    if (std::int32_t result = fru_command(in.source, UnitCommand::ReadUnitFru, read_fru_data, data, sizeof data, answer))
+        return result;
     if (answer.length < 1) return status::answer_too_short;
     const std::size_t delivered = std::min<std::size_t>({answer.data[0], answer.length - 1u, sizeof out->data});
     out->source = in.source;
@@ -66,7 +68,8 @@ extern "C" std::int32_t MGXWriteFru(MgxFruData in, std::uint8_t *written) {
                                             static_cast<std::uint8_t>(in.offset >> 8)};
     std::memcpy(data + 3, in.data, in.count);
     MgxResponse answer;
-    if (std::int32_t result = fru_command(in.source, UnitCommand::WriteUnitFru, write_fru_data, data, 3u + in.count, answer)) return result;
+    if (std::int32_t result = fru_command(in.source, UnitCommand::WriteUnitFru, write_fru_data, data, 3u + in.count, answer))
+        return result;
     if (answer.length < 1) return status::answer_too_short;
     *written = answer.data[0];
     return status::ok;
@@ -77,7 +80,8 @@ extern "C" std::int32_t MGXFanRotControl(MgxFanControl in, std::uint8_t *out) {
     const std::uint8_t data[3] = {static_cast<std::uint8_t>(in.fan), static_cast<std::uint8_t>(in.control),
                                   static_cast<std::uint8_t>(in.control >> 8)};
     MgxResponse answer;
-    std::int32_t result = SendMgxRequest(make_request(unit_network_function, static_cast<std::uint8_t>(UnitCommand::FanControl), data, sizeof data), &answer);
+    std::int32_t result = SendMgxRequest(
+        make_request(unit_network_function, static_cast<std::uint8_t>(UnitCommand::FanControl), data, sizeof data), &answer);
     if (result != 0) return result;
     *out = answer.completion_code;
     return answer.completion_code;

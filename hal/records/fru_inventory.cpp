@@ -84,7 +84,8 @@ std::vector<DecodedArea> decode_fru_inventory(std::span<const std::uint8_t> inve
     // An area is used only when what was read holds its length byte and its whole length.
     const auto area_start = [&](std::size_t offset) -> std::optional<std::size_t> {
         const std::size_t start = offset * area_unit;
-        if (offset == 0 || start + 1 >= inventory.size() || inventory.size() < inventory[start + 1] * area_unit) return std::nullopt;
+        if (offset == 0 || start + 1 >= inventory.size() || inventory.size() < inventory[start + 1] * area_unit)
+            return std::nullopt;
         return start;
     };
     for (const AreaLayout &layout : area_layouts) {

@@ -95,7 +95,9 @@ SensorDescription decode_threshold(const RecordBytes &record) {
     for (int i = 0; i < ((accuracy_high >> 2) & 0x03); ++i) accuracy_scale *= 10;
     values[Accuracy] = accuracy * accuracy_scale;
     const std::uint8_t analog = record[full::analog_flags];
-    const auto converted_if = [&](bool present, std::size_t at) { return present ? convert_reading(sensor, record[at]) : no_value; };
+    const auto converted_if = [&](bool present, std::size_t at) {
+        return present ? convert_reading(sensor, record[at]) : no_value;
+    };
     values[NominalReading] = converted_if(analog & 0x01, full::nominal);
     values[NormalMaximum] = converted_if(analog & 0x02, full::normal_maximum);
     values[NormalMinimum] = converted_if(analog & 0x04, full::normal_minimum);
@@ -156,16 +158,19 @@ double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t mo
     const unsigned rate = (units1 >> 3) & 0x07, modifier = (units1 >> 1) & 0x03;
     if (rate != 0 && modifier != 0) return 1;
     switch (base_unit) {
-    case 1: case 2: case 3: return 10;         // degrees C, F, K
-    case 4: case 5: return 1000;               // volts, amperes
-    case 18: return 10;                        // RPM
-    case 41:                                   // revolutions
+    case 1:
+    case 2:
+    case 3: return 10;  // degrees C, F, K
+    case 4:
+    case 5: return 1000;  // volts, amperes
+    case 18: return 10;   // RPM
+    case 41:              // revolutions
         if (rate != 0) {
             switch (rate) {
-            case 1: return 600000000;          // per microsecond
-            case 2: return 600000;             // per millisecond
-            case 3: return 600;                // per second
-            case 4: return 10;                 // per minute
+            case 1: return 600000000;  // per microsecond
+            case 2: return 600000;     // per millisecond
+            case 3: return 600;        // per second
+            case 4: return 10;         // per minute
             default: return 1;
             }
         }

@@ -24,7 +24,7 @@ inline constexpr std::size_t readable_mask = 18, settable_mask = 19, units1 = 20
                              exponents = 29, analog_flags = 30, nominal = 31, normal_maximum = 32, normal_minimum = 33,
                              sensor_maximum = 34, sensor_minimum = 35,
                              thresholds = 36,  // six: upper non-recoverable, critical, non-critical, then the lower ones
-                             positive_hysteresis = 42, negative_hysteresis = 43, id_type_length = 47, id_string = 48;
+    positive_hysteresis = 42, negative_hysteresis = 43, id_type_length = 47, id_string = 48;
 }  // namespace full
 
 // Halcore's compact layout; a full record needing discrete decoding is rearranged into it.

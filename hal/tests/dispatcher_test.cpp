@@ -55,9 +55,9 @@ TEST_F(DispatcherTest, UnknownTypesAndWrongRecordsAre113AtOnce) {
     };
     for (const Case &test : {Case{nullptr, 0, buffer, 4, 0}, Case{nullptr, 0, buffer, 4, 26}, Case{nullptr, 0, buffer, 8, 9},
                              Case{nullptr, 0, nullptr, 4, 9}, Case{buffer, 3, nullptr, 0, 10}, Case{nullptr, 4, nullptr, 0, 10},
-                             Case{buffer, 22, nullptr, 0, 13}, Case{buffer, 12, buffer, 11, 15},
-                             Case{buffer, 29, buffer, 29, 24}, Case{nullptr, 0, buffer, 46, 25}, Case{buffer, 1, nullptr, 1, 1},
-                             Case{nullptr, 0, buffer, 5, 16}, Case{buffer, 510, buffer, 1, 23}, Case{buffer, 50, nullptr, 0, 7}}) {
+                             Case{buffer, 22, nullptr, 0, 13}, Case{buffer, 12, buffer, 11, 15}, Case{buffer, 29, buffer, 29, 24},
+                             Case{nullptr, 0, buffer, 46, 25}, Case{buffer, 1, nullptr, 1, 1}, Case{nullptr, 0, buffer, 5, 16},
+                             Case{buffer, 510, buffer, 1, 23}, Case{buffer, 50, nullptr, 0, 7}}) {
         SCOPED_TRACE(test.type);
         EXPECT_EQ(HCXMgxInterface(test.in, test.in_length, test.out, test.out_length, test.type), status::bad_argument);
     }

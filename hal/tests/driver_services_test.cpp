@@ -54,9 +54,8 @@ ServiceManager scripted() {
         return TRUE;
     };
     manager.create_service = [](SC_HANDLE, const char *, const char *, DWORD, DWORD, DWORD, DWORD, const char *, const char *,
-                                DWORD *, const char *, const char *, const char *) {
-        return script.calls.push_back("create"), handle();
-    };
+                                DWORD *, const char *, const char *,
+                                const char *) { return script.calls.push_back("create"), handle(); };
     manager.open_service = [](SC_HANDLE, const char *, DWORD) { return script.calls.push_back("open_service"), handle(); };
     manager.start_service = [](SC_HANDLE, DWORD, const char **) -> BOOL {
         script.calls.push_back("start");

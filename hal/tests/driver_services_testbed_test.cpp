@@ -134,14 +134,17 @@ TEST_F(DriverServicesOnTheTestbed, ExemptServicesAreNeverCounted) {
 
 TEST_F(DriverServicesOnTheTestbed, RefusedStartsRewriteTheImagePathAfterTheFifthAndSeventh) {
     remove_service("bmc");
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}, {control_key::count, 7}}}});
+    control_request(mgx::testbed::control::add_fault,
+                    {{control_key::fault,
+                      {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}, {control_key::count, 7}}}});
     std::int32_t state;
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::ok) << "the eighth start succeeds";
     EXPECT_EQ(image_path("bmc"), "\\??\\" + bmc_file);
     EXPECT_EQ(service_state("bmc"), static_cast<DWORD>(SERVICE_RUNNING));
     HCXDynamicDriverStop("bmc", 4);
 
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault,
+                    {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
     EXPECT_EQ(HCXDynamicDriverStart(bmc_file.c_str(), "bmc", &state), status::service_not_started);
 }
 
@@ -163,7 +166,8 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
         control_request(mgx::testbed::control::clear_log);
         nlohmann::json second = run_copy_named("halcore_probe.exe", "monitor.exe");
         EXPECT_EQ(second["type"], machine.state);
-        for (const nlohmann::json &entry : control_request(mgx::testbed::control::log)[control_key::entries].get<std::vector<nlohmann::json>>())
+        for (const nlohmann::json &entry :
+             control_request(mgx::testbed::control::log)[control_key::entries].get<std::vector<nlohmann::json>>())
             EXPECT_NE(entry[control_key::code], "0x00000000") << "no driver was started again";
     }
 }
@@ -171,7 +175,8 @@ TEST_F(DriverServicesOnTheTestbed, BackEndsInstallTheirDriverOnAFreshMachineAndF
 TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusIsReturned) {
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "velmora"}});
     remove_service("bmc");
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
+    control_request(mgx::testbed::control::add_fault,
+                    {{control_key::fault, {{control_key::kind, "driver-start-failure"}, {control_key::device, "bmc"}}}});
     nlohmann::json result = run_copy_named("halcore_probe.exe", "monitor.exe");
     EXPECT_EQ(result["status"], status::service_not_started);
     EXPECT_EQ(result["type"], 5);

@@ -28,7 +28,9 @@ public:
     explicit CurrentFolder(const char *library) {
         folder_ = std::filesystem::temp_directory_path() / ("sel-" + std::to_string(GetCurrentProcessId()) + "-" + library);
         std::filesystem::create_directories(folder_);
-        if (*library) std::filesystem::copy_file(beside_this_test(library), folder_ / "sfs.dll", std::filesystem::copy_options::overwrite_existing);
+        if (*library)
+            std::filesystem::copy_file(beside_this_test(library), folder_ / "sfs.dll",
+                                       std::filesystem::copy_options::overwrite_existing);
         wchar_t previous[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, previous);
         previous_ = previous;
@@ -60,7 +62,8 @@ TEST_F(EventLog, OnlyTheCurrentDirectoryCounts) {
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     const std::filesystem::path on_search_path = std::filesystem::path(system) / "sfs.dll";
-    std::filesystem::copy_file(beside_this_test("sfs_stub.dll"), on_search_path, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(beside_this_test("sfs_stub.dll"), on_search_path,
+                               std::filesystem::copy_options::overwrite_existing);
     CurrentFolder empty("");
     SelRequest request{0, 0};
     EXPECT_EQ(HCXGetCompleteSELInfo(&request, nullptr), status::sfs_load_failed);
@@ -69,11 +72,13 @@ TEST_F(EventLog, OnlyTheCurrentDirectoryCounts) {
 
 // A current directory longer than the 256 bytes read of it cannot be read: 20, nothing loaded.
 TEST_F(EventLog, ACurrentDirectoryTooLongToReadIs20) {
-    const std::filesystem::path base = std::filesystem::temp_directory_path() / ("sel-long-" + std::to_string(GetCurrentProcessId()));
+    const std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("sel-long-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::path folder = base;
     while (folder.string().size() < 257) folder /= std::string(std::min<std::size_t>(40, 257 - folder.string().size()), 'd');
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(beside_this_test("sfs_stub.dll"), folder / "sfs.dll", std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(beside_this_test("sfs_stub.dll"), folder / "sfs.dll",
+                               std::filesystem::copy_options::overwrite_existing);
     wchar_t previous[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str())) << folder.string().size();

@@ -49,7 +49,8 @@ Bytes locator(std::uint8_t entity, std::uint8_t instance) {
 std::optional<Bytes> fru_device(const Bytes &request, const Bytes &image, bool by_words) {
     const Bytes data = data_of(request);
     if (command_of(request) == 0x10)
-        return Bytes{0x00, static_cast<std::uint8_t>(image.size()), static_cast<std::uint8_t>(image.size() >> 8), by_words ? std::uint8_t{1} : std::uint8_t{0}};
+        return Bytes{0x00, static_cast<std::uint8_t>(image.size()), static_cast<std::uint8_t>(image.size() >> 8),
+                     by_words ? std::uint8_t{1} : std::uint8_t{0}};
     const std::size_t offset = data[1] | data[2] << 8, count = std::min<std::size_t>(data[3], image.size() - offset);
     Bytes out = {0x00, static_cast<std::uint8_t>(by_words ? count / 2 : count)};
     out.insert(out.end(), image.begin() + offset, image.begin() + offset + count);

@@ -53,9 +53,9 @@ Bytes chassis(const std::vector<std::string> &fields) { return area({0x01, 0, 0x
 std::string text(const FruTextField &field) { return field.text; }
 
 TEST(FruInventory, AreasFillTheirSlotsInOrder) {
-    const auto areas = decode_fru_inventory(
-        inventory(chassis({"CH-1", "S-9"}), board({"ACME", "Board", "B-SN", "B-PN"}), product({"Maker", "Box", "M-1", "v2", "P-SN", "tag"})),
-        false);
+    const auto areas = decode_fru_inventory(inventory(chassis({"CH-1", "S-9"}), board({"ACME", "Board", "B-SN", "B-PN"}),
+                                                      product({"Maker", "Box", "M-1", "v2", "P-SN", "tag"})),
+                                            false);
     ASSERT_EQ(areas.size(), 3u);
     EXPECT_EQ(areas[0].area, FruArea::Board);
     EXPECT_EQ(text(areas[0].record.slots[0]), "Board");

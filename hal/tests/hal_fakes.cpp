@@ -21,8 +21,7 @@ std::vector<Bytes> unit_requests;
 
 void record_wait(DWORD milliseconds) { recorded_waits.push_back(milliseconds); }
 
-BOOL scripted_device(HANDLE, DWORD code, void *input, DWORD input_length, void *output, DWORD output_capacity,
-                     DWORD *returned) {
+BOOL scripted_device(HANDLE, DWORD code, void *input, DWORD input_length, void *output, DWORD output_capacity, DWORD *returned) {
     Bytes in(static_cast<const std::uint8_t *>(input), static_cast<const std::uint8_t *>(input) + input_length);
     device_calls.push_back({code, in});
     Bytes out(static_cast<std::uint8_t *>(output), static_cast<std::uint8_t *>(output) + output_capacity);

@@ -52,7 +52,10 @@ TEST_F(OnIntel, SilentUnitLeavesStateZeroWithStatusZero) {
 
 TEST_F(OnIntel, CompletionCodeOnEveryLibraryAttemptIsReturned) {
     ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
-    fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x30}, {control_key::code, 0xC1}});
+    fault({{control_key::kind, "completion-code"},
+           {control_key::netfn, 0x3A},
+           {control_key::command, 0x30},
+           {control_key::code, 0xC1}});
     const std::uint64_t first = log().back()["sequence"].get<std::uint64_t>() + 1;
     std::uint32_t hours;
     EXPECT_EQ(MGXGetLifeTime(&hours), 0xC1);
@@ -105,7 +108,8 @@ TEST_F(OnAcer, UnitAnswersOverTheSmbusDriverWithoutAnyWait) {
     EXPECT_EQ(entries[0][control_key::code], "0x80102020");
     EXPECT_EQ(entries[1][control_key::code], "0x80102004");
     EXPECT_EQ(entries[1]["request"][control_key::netfn], 0x3A);
-    EXPECT_EQ(entries[1][control_key::input].get<std::string>().substr(0, 26), "11 0a e0 05 20 00 3a 30 6f") << "checksum accepted";
+    EXPECT_EQ(entries[1][control_key::input].get<std::string>().substr(0, 26), "11 0a e0 05 20 00 3a 30 6f")
+        << "checksum accepted";
     EXPECT_EQ(entries[3][control_key::code], "0x80102024");
 
     EXPECT_EQ(HCXFreeImbSmbDll(), status::ok);
@@ -218,13 +222,19 @@ TEST_F(OnAcer, StoreAreaSurvivesShortAnswersAndAnInterruptedWriteLeavesItsFirstC
     ASSERT_EQ(HCXMgxInterface(&block, sizeof block, &written, 2, 23), status::ok);
     EXPECT_EQ(written, 40);
 
-    fault({{control_key::kind, "short-answer"}, {control_key::netfn, 0x3A}, {control_key::command, 0x38}, {control_key::count, 2}});
+    fault(
+        {{control_key::kind, "short-answer"}, {control_key::netfn, 0x3A}, {control_key::command, 0x38}, {control_key::count, 2}});
     MgxStoreBlock asked{100, 40, {}}, got{};
     ASSERT_EQ(HCXMgxInterface(&asked, sizeof asked, &got, sizeof got, 22), status::ok);
     EXPECT_EQ(got.length, 40) << "bytes delivered short are asked for again";
     for (int i = 0; i < 40; ++i) ASSERT_EQ(got.data[i], i + 1) << i;
 
-    fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x39}, {control_key::code, 0xC0}, {control_key::skip, 1}, {control_key::count, 1}});
+    fault({{control_key::kind, "completion-code"},
+           {control_key::netfn, 0x3A},
+           {control_key::command, 0x39},
+           {control_key::code, 0xC0},
+           {control_key::skip, 1},
+           {control_key::count, 1}});
     MgxStoreBlock overwrite{200, 64, {}};
     std::memset(overwrite.data + 200, 0xAB, 64);
     written = 7;

@@ -34,7 +34,8 @@ std::vector<Bytes> unit_requests(const nlohmann::json &entries) {
     std::vector<Bytes> requests;
     for (const nlohmann::json &entry : entries) {
         if (!entry.contains(control_key::request)) continue;
-        Bytes request = {text::from_hex(entry[control_key::input].get<std::string>())->at(0), entry["request"][control_key::netfn].get<std::uint8_t>(),
+        Bytes request = {text::from_hex(entry[control_key::input].get<std::string>())->at(0),
+                         entry["request"][control_key::netfn].get<std::uint8_t>(),
                          entry["request"][control_key::command].get<std::uint8_t>()};
         const Bytes data = text::from_hex(entry["request"][control_key::data].get<std::string>()).value();
         request.insert(request.end(), data.begin(), data.end());
@@ -51,7 +52,9 @@ protected:
         ASSERT_EQ(HCXInitImbSmbDll(&type), status::ok);
         ASSERT_EQ(type, SmbusUp);
     }
-    void set_sensor(nlohmann::json sensor) { control_request(mgx::testbed::control::set_sensor, {{control_key::sensor, std::move(sensor)}}); }
+    void set_sensor(nlohmann::json sensor) {
+        control_request(mgx::testbed::control::set_sensor, {{control_key::sensor, std::move(sensor)}});
+    }
 };
 
 TEST_F(OnAcerInventory, TheWalkMakesExactlyThePrescribedRequests) {
@@ -68,13 +71,14 @@ TEST_F(OnAcerInventory, TheWalkMakesExactlyThePrescribedRequests) {
         expected.push_back({0x11, 0x0A, 0x22});
         for (std::size_t offset = 0; offset < size; offset += 16) {
             const std::uint8_t count = offset == 0 ? 16 : static_cast<std::uint8_t>(std::min<std::size_t>(size - offset, 16));
-            expected.push_back({0x11, 0x0A, 0x23, reservation, 0, static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
-                                static_cast<std::uint8_t>(offset), count});
+            expected.push_back({0x11, 0x0A, 0x23, reservation, 0, static_cast<std::uint8_t>(id),
+                                static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(offset), count});
         }
         if (dump[at + 3] == 0x10) {
             expected.push_back({0x11, 0x0A, 0x10, 0});
             for (std::size_t offset = 0; offset < 256; offset += 8)
-                expected.push_back({0x11, 0x0A, 0x11, 0, static_cast<std::uint8_t>(offset), static_cast<std::uint8_t>(offset >> 8), 8});
+                expected.push_back(
+                    {0x11, 0x0A, 0x11, 0, static_cast<std::uint8_t>(offset), static_cast<std::uint8_t>(offset >> 8), 8});
         }
         at += size;
     }
@@ -162,7 +166,9 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_EQ(security.words[0], 2);
     EXPECT_EQ(security.words[3], 3);
 
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
+    control_request(
+        mgx::testbed::control::set_unit,
+        {{control_key::unit, {{control_key::memory, {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
     LcdInfoRecord description{};
     LcdTextRecord text{};
     ASSERT_EQ(HCXGetLCDInfo(&description, &text), status::ok);
@@ -171,7 +177,11 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_STREQ(description.name.text, "MGX LCD Display");
     EXPECT_EQ(text.length, 32);
     EXPECT_STREQ(text.text, "GK7 Tower 700   Ready           ");
-    fault({{control_key::kind, "completion-code"}, {control_key::command, 0x34}, {control_key::netfn, 0x06}, {control_key::code, 0xC0}, {control_key::count, 1}});
+    fault({{control_key::kind, "completion-code"},
+           {control_key::command, 0x34},
+           {control_key::netfn, 0x06},
+           {control_key::code, 0xC0},
+           {control_key::count, 1}});
     EXPECT_EQ(HCXGetLCDInfo(&description, &text), 1);
 }
 
@@ -180,7 +190,8 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
 TEST_F(OnAcerInventory, LoopingRepositoryChainsEndTheWalk) {
     const Bytes dump = shipped_repository();
     std::vector<std::uint16_t> ids;
-    for (std::size_t at = 0; ids.size() < 3; at += 5 + dump[at + 4]) ids.push_back(static_cast<std::uint16_t>(dump[at] | dump[at + 1] << 8));
+    for (std::size_t at = 0; ids.size() < 3; at += 5 + dump[at + 4])
+        ids.push_back(static_cast<std::uint16_t>(dump[at] | dump[at + 1] << 8));
     const struct {
         std::uint16_t from, to;
         std::size_t records_read;

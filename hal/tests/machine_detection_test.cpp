@@ -21,9 +21,9 @@ TEST_F(MachineDetectionTest, VendorPrefixesDecideTheFamilyInAnyCase) {
         const char *manufacturer;
         std::int32_t type;
     };
-    for (const Case &test : {Case{"Intel Corporation", 0}, Case{"intel", 0}, Case{"INTELLIGENT BOARDS", 0},
-                             Case{"Acer Inc.", 1}, Case{"aCeR", 1}, Case{"Velmora Ltd", 5}, Case{"VELMOR", 7},
-                             Case{"Int", 7}, Case{" Intel", 7}, Case{"", 7}}) {
+    for (const Case &test :
+         {Case{"Intel Corporation", 0}, Case{"intel", 0}, Case{"INTELLIGENT BOARDS", 0}, Case{"Acer Inc.", 1}, Case{"aCeR", 1},
+          Case{"Velmora Ltd", 5}, Case{"VELMOR", 7}, Case{"Int", 7}, Case{" Intel", 7}, Case{"", 7}}) {
         SCOPED_TRACE(test.manufacturer);
         FakeSmbios smbios(test.manufacturer, "Board");
         std::int32_t type = -1;

@@ -153,7 +153,7 @@ TEST_F(QueryExports, LocalTableAsLaidOut) {
     EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);
     EXPECT_EQ(HCXGetPhysContFruInfo(nullptr), 3) << "the local physical container: its empty list answers before the NULL record";
     // The local implementations sit in their slots; every other slot answers 4.
-    const std::vector<std::pair<std::size_t, std::size_t>> local_slots = {{0, 0}, {0, 1}, {0, 2}, {0, 5}, {1, 3}, {2, 2},
+    const std::vector<std::pair<std::size_t, std::size_t>> local_slots = {{0, 0}, {0, 1}, {0, 2}, {0, 5},  {1, 3},  {2, 2},
                                                                           {6, 0}, {8, 0}, {9, 1}, {10, 0}, {21, 0}, {21, 3}};
     const std::size_t slot_counts[] = {6, 10, 3, 3, 3, 2, 1, 4, 2, 2, 1, 1, 2, 2, 2, 2, 2, 0, 0, 0, 0, 5};
     for (std::size_t entry = 0; entry < 22; ++entry)

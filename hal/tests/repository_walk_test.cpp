@@ -28,7 +28,9 @@ struct Request {
     Bytes data;
 };
 
-Request parsed(const Bytes &bytes) { return {static_cast<std::uint8_t>(bytes[2] >> 2), bytes[1], Bytes(bytes.begin() + 4, bytes.end())}; }
+Request parsed(const Bytes &bytes) {
+    return {static_cast<std::uint8_t>(bytes[2] >> 2), bytes[1], Bytes(bytes.begin() + 4, bytes.end())};
+}
 
 Bytes sensor_record(std::uint16_t id, std::uint8_t number, std::uint8_t body_length = 43) {
     Bytes record(5 + body_length, 0);
@@ -50,7 +52,7 @@ class ScriptedController {
 public:
     std::vector<Bytes> records;
     std::map<std::uint16_t, std::uint16_t> links;  // next-record IDs of a corrupt chain, by record ID
-    std::map<std::uint8_t, int> fail_next;  // command -> completion codes to answer first
+    std::map<std::uint8_t, int> fail_next;         // command -> completion codes to answer first
     std::uint8_t fail_code = 0xC5;
     Bytes reading = {35, 0xC0, 0x00};
     std::uint16_t reservation = 0;
@@ -79,10 +81,14 @@ private:
         const std::uint16_t id = static_cast<std::uint16_t>(data[2] | data[3] << 8);
         for (std::size_t i = 0; i < records.size(); ++i) {
             if ((id == 0 && i != 0) || (id != 0 && (records[i][0] | records[i][1] << 8) != id)) continue;
-            std::uint16_t next = i + 1 < records.size() ? static_cast<std::uint16_t>(records[i + 1][0] | records[i + 1][1] << 8) : 0xFFFF;
-            if (auto link = links.find(static_cast<std::uint16_t>(records[i][0] | records[i][1] << 8)); link != links.end()) next = link->second;
+            std::uint16_t next =
+                i + 1 < records.size() ? static_cast<std::uint16_t>(records[i + 1][0] | records[i + 1][1] << 8) : 0xFFFF;
+            if (auto link = links.find(static_cast<std::uint16_t>(records[i][0] | records[i][1] << 8)); link != links.end())
+                next = link->second;
             Bytes out = {0x00, static_cast<std::uint8_t>(next), static_cast<std::uint8_t>(next >> 8)};
-            const std::size_t offset = data[4], count = std::min<std::size_t>(data[5], records[i].size() - std::min<std::size_t>(offset, records[i].size()));
+            const std::size_t offset = data[4],
+                              count = std::min<std::size_t>(data[5],
+                                                            records[i].size() - std::min<std::size_t>(offset, records[i].size()));
             out.insert(out.end(), records[i].begin() + offset, records[i].begin() + offset + count);
             return out;
         }
@@ -108,7 +114,8 @@ protected:
         std::vector<std::array<int, 3>> reads;
         for (const Bytes &bytes : unit.requests()) {
             const Request request = parsed(bytes);
-            if (request.command == 0x23) reads.push_back({request.data[2] | request.data[3] << 8, request.data[4], request.data[5]});
+            if (request.command == 0x23)
+                reads.push_back({request.data[2] | request.data[3] << 8, request.data[4], request.data[5]});
         }
         return reads;
     }
@@ -120,7 +127,8 @@ TEST_F(RepositoryWalk, RecordsAreReadInPiecesAfterAReservationEach) {
     FakeUnit unit([this](const Bytes &bytes) { return controller.answer(bytes); });
     walk_repository();
     // 48 bytes each: 16, then from offset 16 with 16 and 16.
-    EXPECT_EQ(record_reads(unit), (std::vector<std::array<int, 3>>{{0, 0, 16}, {0, 16, 16}, {0, 32, 16}, {2, 0, 16}, {2, 16, 16}, {2, 32, 16}}));
+    EXPECT_EQ(record_reads(unit),
+              (std::vector<std::array<int, 3>>{{0, 0, 16}, {0, 16, 16}, {0, 32, 16}, {2, 0, 16}, {2, 16, 16}, {2, 32, 16}}));
     EXPECT_EQ(controller.reservation, 2) << "one reservation per record";
     EXPECT_EQ(parsed(unit.requests()[2]).data[0], 1) << "the reservation goes with the pieces";
     EXPECT_EQ(sensor_cache().count(1), 2);
@@ -182,8 +190,11 @@ TEST_F(RepositoryWalk, RepositoryOfTheMaximumSizeIsReadToItsEnd) {
             ++reads;
             const std::uint16_t id = static_cast<std::uint16_t>(request.data[2] | request.data[3] << 8);
             const std::uint16_t next = id == 0xFFFE ? after_last : static_cast<std::uint16_t>(id + 1);
+            // The answer in the order of its bytes.
+            // clang-format off
             return Bytes{0x00, static_cast<std::uint8_t>(next), static_cast<std::uint8_t>(next >> 8), static_cast<std::uint8_t>(id),
                          static_cast<std::uint8_t>(id >> 8), 0x51, 0xC0, 0x00};
+            // clang-format on
         });
         walk_repository();
         EXPECT_EQ(reads, max_repository_records);

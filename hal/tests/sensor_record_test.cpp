@@ -59,8 +59,8 @@ SensorDescription decoded(const Bytes &record) {
 TEST(SensorRecord, ConversionOfTheListedCases) {
     Bytes record = full_record();
     EXPECT_EQ(convert_reading(decoded(record), 35), 350) << "temperature, M 1: tenths of a degree";
-    record[21] = 4;   // volts
-    record[24] = 5;   // M 5
+    record[21] = 4;     // volts
+    record[24] = 5;     // M 5
     record[29] = 0xF0;  // R exponent -1
     const SensorDescription volts = decoded(record);
     EXPECT_EQ(volts.conversion_flags & 0x01, 0x01) << "divide flag";
@@ -78,8 +78,8 @@ TEST(SensorRecord, AnalogDataFormatDecidesHowRawReadingsAreSigned) {
     const struct {
         std::uint8_t format, raw;
         std::int32_t value;
-    } cases[] = {{0x00, 0xFE, 254}, {0x40, 0xFE, -1}, {0x40, 0x80, -127}, {0x40, 0xFF, 0}, {0x40, 0x7F, 127},
-                 {0x80, 0xFE, -2},  {0xC0, 0xFE, -2}};
+    } cases[] = {{0x00, 0xFE, 254}, {0x40, 0xFE, -1}, {0x40, 0x80, -127}, {0x40, 0xFF, 0},
+                 {0x40, 0x7F, 127}, {0x80, 0xFE, -2}, {0xC0, 0xFE, -2}};
     for (const auto &[format, raw, value] : cases) {
         SCOPED_TRACE(testing::Message() << "format " << int(format) << " raw " << int(raw));
         Bytes record = full_record();

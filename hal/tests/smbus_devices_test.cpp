@@ -25,7 +25,7 @@ struct Device {
     std::uint8_t status_byte = 0x30;
     bool echo = true;
     bool spoil_checksum = false;
-    std::map<std::uint8_t, Bytes> payloads;  // what follows status and echo in a read's answer
+    std::map<std::uint8_t, Bytes> payloads;                                // what follows status and echo in a read's answer
     std::map<std::pair<std::uint8_t, std::uint8_t>, std::string> display;  // text by selector bytes
     std::pair<std::uint8_t, std::uint8_t> selected{0, 0};
     std::vector<Bytes> writes;

@@ -25,7 +25,8 @@ std::string data_of(const Packet &packet) { return text::to_hex(std::span(packet
 // The inputs of the logged exchanges, each shortened to its first bytes.
 std::vector<std::string> sent(const nlohmann::json &entries, std::size_t bytes = 4) {
     std::vector<std::string> inputs;
-    for (const nlohmann::json &entry : entries) inputs.push_back(entry[control_key::input].get<std::string>().substr(0, bytes * 3 - 1));
+    for (const nlohmann::json &entry : entries)
+        inputs.push_back(entry[control_key::input].get<std::string>().substr(0, bytes * 3 - 1));
     return inputs;
 }
 
@@ -37,7 +38,9 @@ protected:
         ASSERT_EQ(type, SmbusUp);
         control_request(mgx::testbed::control::clear_log);
     }
-    void set_panel(nlohmann::json fields) { control_request(mgx::testbed::control::set_lcd_panel, {{control_key::lcd_panel, std::move(fields)}}); }
+    void set_panel(nlohmann::json fields) {
+        control_request(mgx::testbed::control::set_lcd_panel, {{control_key::lcd_panel, std::move(fields)}});
+    }
     Packet packet{};
 };
 
@@ -58,7 +61,7 @@ TEST_F(OnAcerPanel, ReadsAnswerTheProfilesDeviceInformationAndRciChain) {
     // Status, the counted write with its checksum, status, the read; no bus lock.
     const nlohmann::json entries = log();
     EXPECT_EQ(sent(entries, 8), (std::vector<std::string>{"18 0b ce 00 00 00 00 00", "18 0a d3 03 01 02 f7 00",
-                                                           "18 0b ce 00 00 00 00 00", "18 0b d4 00 00 00 00 00"}));
+                                                          "18 0b ce 00 00 00 00 00", "18 0b d4 00 00 00 00 00"}));
     EXPECT_EQ(entries[1][control_key::output_capacity], 0);
 }
 
@@ -99,14 +102,31 @@ TEST_F(OnAcerPanel, EachDeviceFaultGivesItsStatus) {
         std::int32_t expected;
     };
     const std::vector<Case> cases = {
-        {"answer checksum wrong", {{control_key::kind, "bad-checksum"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
-        {"status byte 0x31", {{control_key::kind, "bad-status"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
-        {"command not echoed", {{control_key::kind, "bad-header"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::smb_answer_wrong},
-        {"counter not advancing", {{control_key::kind, "counter-stuck"}, {control_key::address, 0x18}}, status::smb_write_not_counted},
-        {"error code in byte 9", {{control_key::kind, "completion-code"}, {control_key::address, 0x18}, {control_key::command, 0xD1}, {control_key::code, 9}}, 9},
-        {"status read failing", {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xCE}, {control_key::skip, 1}}, status::smb_status_read_failed},
+        {"answer checksum wrong",
+         {{control_key::kind, "bad-checksum"}, {control_key::address, 0x18}, {control_key::command, 0xD2}},
+         status::smb_answer_wrong},
+        {"status byte 0x31",
+         {{control_key::kind, "bad-status"}, {control_key::address, 0x18}, {control_key::command, 0xD2}},
+         status::smb_answer_wrong},
+        {"command not echoed",
+         {{control_key::kind, "bad-header"}, {control_key::address, 0x18}, {control_key::command, 0xD2}},
+         status::smb_answer_wrong},
+        {"counter not advancing",
+         {{control_key::kind, "counter-stuck"}, {control_key::address, 0x18}},
+         status::smb_write_not_counted},
+        {"error code in byte 9",
+         {{control_key::kind, "completion-code"},
+          {control_key::address, 0x18},
+          {control_key::command, 0xD1},
+          {control_key::code, 9}},
+         9},
+        {"status read failing",
+         {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xCE}, {control_key::skip, 1}},
+         status::smb_status_read_failed},
         {"write failing", {{control_key::kind, "fail-write"}, {control_key::address, 0x18}}, status::send_receive_failed},
-        {"read failing", {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xD2}}, status::send_receive_failed},
+        {"read failing",
+         {{control_key::kind, "fail-read"}, {control_key::address, 0x18}, {control_key::command, 0xD2}},
+         status::send_receive_failed},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.what);

@@ -26,19 +26,24 @@ protected:
     }
     virtual const char *machine() const = 0;
     nlohmann::json log() { return control_request(mgx::testbed::control::log)[control_key::entries]; }
-    void fault(nlohmann::json spec) { control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(spec)}}); }
-    void silence_unit() { control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}}); }
+    void fault(nlohmann::json spec) {
+        control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(spec)}});
+    }
+    void silence_unit() {
+        control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
+    }
     void fix_hours(std::uint32_t hours) {
-        control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, hours}, {control_key::running_hours_fixed, true}}}});
+        control_request(mgx::testbed::control::set_unit,
+                        {{control_key::unit, {{control_key::running_hours, hours}, {control_key::running_hours_fixed, true}}}});
     }
 
     RecordedWaits waits;
     std::int32_t type = -1;
 };
 
-#define MACHINE(Suite, name)                                            \
-    class Suite : public OnMachine {                                    \
-        const char *machine() const override { return name; }           \
+#define MACHINE(Suite, name)                                  \
+    class Suite : public OnMachine {                          \
+        const char *machine() const override { return name; } \
     }
 
 MACHINE(OnIntel, "intel");

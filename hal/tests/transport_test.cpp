@@ -253,8 +253,8 @@ TEST_F(DevicePathTest, AnswerChecksumHeaderAndLengthAreChecked) {
         {{0x20, 0x00, 0x3C, 0x30, 0x00, 1, 2, 3, 4}, false, status::transport_failure},  // netfn not request + 1
         {{0x20, 0x00, 0x3B, 0x31, 0x00, 1, 2, 3, 4}, false, status::transport_failure},  // other command
         {{0x21, 0x00, 0x3B, 0x30, 0x00, 1, 2, 3, 4}, false, status::transport_failure},
-        {{0x20, 0x00, 0x3B, 0x30}, false, status::transport_failure},                    // c below 6
-        {{0x20, 0x00, 0x3B, 0x30, 0xC1}, false, 0},                                       // completion code only
+        {{0x20, 0x00, 0x3B, 0x30}, false, status::transport_failure},  // c below 6
+        {{0x20, 0x00, 0x3B, 0x30, 0xC1}, false, 0},                    // completion code only
     };
     for (const Case &test : cases) {
         FakeDevice device([&test](DWORD code, const Bytes &input, Bytes &output) {

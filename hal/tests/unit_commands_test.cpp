@@ -70,9 +70,7 @@ TEST_F(UnitCommandsTest, FruSourceChoosesTheUnitsStoreOrTheStorageCommands) {
 }
 
 TEST_F(UnitCommandsTest, FruReadAndWrite) {
-    FakeUnit unit([](const Bytes &request) {
-        return request[1] == 0x52 ? Bytes{0x00, 3, 0xAA, 0xBB, 0xCC} : Bytes{0x00, 24};
-    });
+    FakeUnit unit([](const Bytes &request) { return request[1] == 0x52 ? Bytes{0x00, 3, 0xAA, 0xBB, 0xCC} : Bytes{0x00, 24}; });
     MgxFruData data{};
     ASSERT_EQ(MGXReadFru(MgxFruRequest{1, 2, 0x0102, 3}, &data), 0);
     EXPECT_EQ(data_of(unit.requests().at(0)), (Bytes{2, 0x02, 0x01, 3}));

@@ -10,6 +10,7 @@ PACKAGES=(
     googletest nlohmann-json3-dev libcli11-dev    # sources and headers the build takes
     locales                                       # the ja_JP locale's data for localedef
     clang libclang-rt-14-dev                      # the decoders' fuzzers: clang++, libFuzzer, sanitizers
+    clang-format                                  # the check that the sources keep the stated style
     freeipmi-tools                                # ipmi-fru: an outside reader of the testbed's FRU images
     wixl                                          # the product's Windows Installer package
     prometheus prometheus-node-exporter curl      # promtool and a scrape of mgxtool metrics end to end
@@ -30,7 +31,7 @@ TOOLS=(
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
-    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang ipmi-fru:freeipmi-tools wixl:wixl
+    cmake:cmake ctest:cmake ninja:ninja-build clang++:clang clang-format:clang-format ipmi-fru:freeipmi-tools wixl:wixl
     promtool:prometheus prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter curl:curl
     ansible-playbook:ansible
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt

@@ -16,7 +16,6 @@ namespace {
 
 using namespace messages::start_up;
 
-
 }  // namespace
 
 SettingsApp &SettingsApp::instance() {

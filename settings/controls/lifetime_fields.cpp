@@ -14,7 +14,8 @@ const wchar_t *const no_date = L"          ";  // ten blanks
 }  // namespace
 
 ColorEdit::ColorEdit(const FieldColours &colours)
-    : colours_(colours), alert_brush_(CreateSolidBrush(colours.alert_background)),
+    : colours_(colours),
+      alert_brush_(CreateSolidBrush(colours.alert_background)),
       changed_brush_(CreateSolidBrush(colours.changed_background)) {}
 
 ColorEdit::~ColorEdit() {

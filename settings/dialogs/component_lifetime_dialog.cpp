@@ -56,7 +56,9 @@ constexpr UiTextRow texts[] = {
     {IDC_PSU_LABEL, {L"電源ユニット", L"PSU"}, {L"", L""}},
     {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
     {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
-    {IDC_SET_TODAY, {L"搭載日を今日にする", L"Set today to install date"}, {L"選択されている項目の搭載日を今日の日付にします", L""}},
+    {IDC_SET_TODAY,
+     {L"搭載日を今日にする", L"Set today to install date"},
+     {L"選択されている項目の搭載日を今日の日付にします", L""}},
     {IDC_SET_ZERO, {L"稼動時間を0にする", L"Set 0 to running"}, {L"選択されている項目の稼働時間を0時間にします", L""}},
     {IDC_LIFETIME_RUNNING_HOURS, {L"サーバ稼働時間＝ %lu 時間", L"Server Running= %lu Hour(s)"}, {L"", L""}},
 };
@@ -181,7 +183,8 @@ void ComponentLifetimeDialog::on_ok() {
     }
     if (show(confirm) != IDYES) return;
     if (any_over_limit) show(over_limit);
-    const LONG written = store::WriteChangedRunningHours(record_, hours_changed) | store::WriteChangedInstallDates(record_, dates_changed);
+    const LONG written =
+        store::WriteChangedRunningHours(record_, hours_changed) | store::WriteChangedInstallDates(record_, dates_changed);
     if (written != 0) {
         show(write_failed, static_cast<long>(written));
         return;
@@ -226,9 +229,12 @@ void ComponentLifetimeDialog::set_zero() {
 
 bool ComponentLifetimeDialog::on_command(int id, int code) {
     if (code != BN_CLICKED) return false;
-    if (id == IDC_SET_TODAY) set_today();
-    else if (id == IDC_SET_ZERO) set_zero();
-    else return false;
+    if (id == IDC_SET_TODAY)
+        set_today();
+    else if (id == IDC_SET_ZERO)
+        set_zero();
+    else
+        return false;
     return true;
 }
 

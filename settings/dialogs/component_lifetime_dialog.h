@@ -37,7 +37,7 @@ private:
     void set_zero();
 
     std::array<InstallDateEdit, store::raid_card_count + 1> date_fields_;  // RAID cards 1 to 16, then the UPS
-    std::array<RunningHoursEdit, 3> hours_fields_;                        // by counter: CPU fan, power supply, chassis fan
+    std::array<RunningHoursEdit, 3> hours_fields_;                         // by counter: CPU fan, power supply, chassis fan
     FocusButton set_zero_button_;
     ColorEdit *current_field_ = nullptr;
     store::LifetimeRecord record_{};

@@ -47,7 +47,9 @@ std::wstring DataExchange::text_of(int control_id) const {
     return text;
 }
 
-void DataExchange::set_text(int control_id, const std::wstring &text) const { SetDlgItemTextW(dialog_, control_id, text.c_str()); }
+void DataExchange::set_text(int control_id, const std::wstring &text) const {
+    SetDlgItemTextW(dialog_, control_id, text.c_str());
+}
 
 bool DataExchange::refuse(int control_id, const std::wstring &message) const {
     wchar_t title[256] = {};

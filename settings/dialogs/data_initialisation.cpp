@@ -12,7 +12,6 @@ namespace {
 
 using namespace messages::data_initialisation;
 
-
 constexpr DWORD block_size = 128;
 
 // True when the service took the "02" request and replied.

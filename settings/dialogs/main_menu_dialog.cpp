@@ -23,19 +23,21 @@ constexpr UiTextRow texts[] = {
     {IDC_MAIN_COMPONENT_LIFETIME,
      {L"部品寿命情報 参照・設定", L"Component lifetime information Browse/Setting"},
      {L"部品寿命情報 参照・設定画面を開きます", L""}},
-    {IDC_MAIN_START_MONITORING, {L"起動監視機能設定", L"Start monitoring function setting"}, {L"起動監視機能設定画面を開きます", L""}},
+    {IDC_MAIN_START_MONITORING,
+     {L"起動監視機能設定", L"Start monitoring function setting"},
+     {L"起動監視機能設定画面を開きます", L""}},
     {IDC_MAIN_POWER_OFF_MODE, {L"電源切断モード設定", L"Power off mode setting"}, {L"電源切断モード設定画面を開きます", L""}},
     {IDC_MAIN_MEMORY_ERROR_CLEAR,
      {L"メモリエラー情報クリア", L"Memory error information clear"},
      {L"メモリエラー情報クリア確認画面を開きます", L""}},
     {IDOK, {L"終了", L"End /Exit"}, {L"終了します", L""}},
-    {IDC_MAIN_NOTIFY_METHOD, {L"障害の通知方法設定", L"Error notification method setting"}, {L"障害の通知方法設定画面を開きます", L""}},
+    {IDC_MAIN_NOTIFY_METHOD,
+     {L"障害の通知方法設定", L"Error notification method setting"},
+     {L"障害の通知方法設定画面を開きます", L""}},
     {IDC_MAIN_RUNNING_HOURS, {L"サーバ稼働時間＝ %lu 時間", L"Server Running= %lu Hour(s)"}, {L"", L""}},
 };
 
 constexpr UiMessage version_menu_item = {L"ﾊﾞｰｼﾞｮﾝ情報(GK7T30UI) (&A)...", L"Version Information(GK7T30UI) (&A)..."};
-
-
 
 }  // namespace
 

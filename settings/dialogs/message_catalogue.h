@@ -8,6 +8,9 @@
 
 namespace mgx::settings::messages {
 
+// Laid out as a table, one message box to a few lines.
+// clang-format off
+
 namespace start_up {
 inline constexpr UiMessageBox start_failure = {{L"ＭＧＸが存在しないかドライバエラーです。\nエラーコード [%ld]",
                                      L"MGX not exist or MGX driver error.\nError code [%ld]"},
@@ -94,5 +97,7 @@ inline constexpr UiMessageBox mode_abnormal = {{L"電源切断モードが不正
                                      L"Power OFF mode is abnormal.\nSpecify Power disconnect/OFF mode."},
     MB_OK | MB_ICONEXCLAMATION};
 }  // namespace power_off_mode
+
+// clang-format on
 
 }  // namespace mgx::settings::messages

@@ -15,12 +15,15 @@ using namespace messages::notify_method;
 
 constexpr UiTextRow texts[] = {
     {0, {L"障害の通知方法設定", L"Error notification method setting"}, {L"", L""}},
-    {IDC_NOTIFY_LCD, {L"ＬＣＤへの表示", L"Display to LCD"}, {L"しきい値超えが発生すると、ＬＣＤにしきい値超えを表示します。", L""}},
-    {IDC_NOTIFY_SCREEN, {L"画面への表示", L"Display to Screen"}, {L"しきい値超えが発生すると、画面にしきい値超えを表示します。", L""}},
+    {IDC_NOTIFY_LCD,
+     {L"ＬＣＤへの表示", L"Display to LCD"},
+     {L"しきい値超えが発生すると、ＬＣＤにしきい値超えを表示します。", L""}},
+    {IDC_NOTIFY_SCREEN,
+     {L"画面への表示", L"Display to Screen"},
+     {L"しきい値超えが発生すると、画面にしきい値超えを表示します。", L""}},
     {IDOK, {L"OK", L"OK"}, {L"設定を保存し、メインメニューへ戻ります", L""}},
     {IDCANCEL, {L"ｷｬﾝｾﾙ", L"CANCEL"}, {L"設定を保存しないで、メインメニューへ戻ります", L""}},
 };
-
 
 }  // namespace
 

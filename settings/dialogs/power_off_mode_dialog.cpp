@@ -23,11 +23,11 @@ constexpr UiTextRow texts[] = {
     {IDC_POWER_OFF_DISABLE, {L"無効にする", L"Disable"}, {L"安全に電源を切断するモードを無効にします", L""}},
     {IDC_POWER_OFF_DESCRIPTION,
      {L"OS実行中に電源スイッチが押されても、すぐに電源切断をせずシャットダウンを実行する機能です",
-      L"This function performs shutdown instead of performing\npower off immediately, even when the switch is\npressed during the "
+      L"This function performs shutdown instead of performing\npower off immediately, even when the switch is\npressed during "
+      L"the "
       L"execution of OS."},
      {L"", L""}},
 };
-
 
 // The unit's mode, or -1 when it answered without one (the command then leaves the output).
 constexpr std::int32_t no_mode = -1;

@@ -87,7 +87,7 @@ private:
     int ok_id_, cancel_id_;
     LanguageIndex language_;
     HWND window_ = nullptr;
-    HWND tool_tips_ = nullptr;  // owned by the dialog's window, destroyed with it
+    HWND tool_tips_ = nullptr;     // owned by the dialog's window, destroyed with it
     bool owner_disabled_ = false;  // by this dialog, while it runs
     bool ended_ = false;
     INT_PTR result_ = 0;

@@ -55,14 +55,13 @@ constexpr UiTextRow texts[] = {
     {IDC_RETRY_METHOD_LABEL, {L"リトライ方法", L"Retry method"}, {L"", L""}},
 };
 
-
 using namespace hal::boot_monitoring;
 
-constexpr int post_controls[] = {IDC_POST_ENABLE,  IDC_POST_TIMEOUT_LABEL, IDC_POST_TIMEOUT,     IDC_POST_MINUTES_UNIT,
-                                 IDC_POST_RETRIES_LABEL, IDC_POST_RETRIES, IDC_POST_RETRIES_UNIT};
-constexpr int os_boot_controls[] = {IDC_OS_ENABLE,  IDC_OS_TIMEOUT_LABEL, IDC_OS_TIMEOUT,         IDC_OS_MINUTES_UNIT,
-                                    IDC_OS_RETRIES_LABEL, IDC_OS_RETRIES, IDC_OS_RETRIES_UNIT, IDC_RETRY_METHOD_LABEL,
-                                    IDC_RETRY_REBOOT, IDC_RETRY_POWER_CYCLE};
+constexpr int post_controls[] = {IDC_POST_ENABLE,        IDC_POST_TIMEOUT_LABEL, IDC_POST_TIMEOUT,     IDC_POST_MINUTES_UNIT,
+                                 IDC_POST_RETRIES_LABEL, IDC_POST_RETRIES,       IDC_POST_RETRIES_UNIT};
+constexpr int os_boot_controls[] = {IDC_OS_ENABLE,        IDC_OS_TIMEOUT_LABEL, IDC_OS_TIMEOUT,      IDC_OS_MINUTES_UNIT,
+                                    IDC_OS_RETRIES_LABEL, IDC_OS_RETRIES,       IDC_OS_RETRIES_UNIT, IDC_RETRY_METHOD_LABEL,
+                                    IDC_RETRY_REBOOT,     IDC_RETRY_POWER_CYCLE};
 
 }  // namespace
 
@@ -72,7 +71,8 @@ StartMonitoringDialog::StartMonitoringDialog(HWND parent, LanguageIndex language
 bool StartMonitoringDialog::exchange(DataExchange &x) {
     std::int32_t method = settings_.retry_method;
     std::uint16_t post_timeout = settings_.post_timeout, os_boot_timeout = settings_.os_boot_timeout;
-    const bool taken = x.radio_index(IDC_RETRY_POWER_CYCLE, method) && x.enable_radio(IDC_OS_ENABLE, settings_.os_boot_selector) &&
+    const bool taken = x.radio_index(IDC_RETRY_POWER_CYCLE, method) &&
+                       x.enable_radio(IDC_OS_ENABLE, settings_.os_boot_selector) &&
                        x.enable_radio(IDC_POST_ENABLE, settings_.post_selector) &&
                        x.number(IDC_POST_TIMEOUT, post_timeout, minimum_minutes, maximum_minutes) &&
                        x.number(IDC_OS_TIMEOUT, os_boot_timeout, minimum_minutes, maximum_minutes) &&
@@ -142,9 +142,7 @@ void StartMonitoringDialog::on_init() {
     show_all();
 }
 
-bool StartMonitoringDialog::cautioned() {
-    return show(caution) == IDOK;
-}
+bool StartMonitoringDialog::cautioned() { return show(caution) == IDOK; }
 
 void StartMonitoringDialog::select(int checked, int unchecked, bool focus_checked) {
     CheckDlgButton(window(), unchecked, BST_UNCHECKED);
@@ -183,8 +181,8 @@ void StartMonitoringDialog::on_ok() {
     if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
     if (settings_.post_selector) settings_.post_timeout = 0;
     settings_.post_selector = settings_.os_boot_selector = 1;
-    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(settings_, hal::BootMonitorSettings{}, same_settings,
-                                                                                              write_error))
+    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(
+            settings_, hal::BootMonitorSettings{}, same_settings, write_error))
         end(IDOK);
 }
 

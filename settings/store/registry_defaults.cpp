@@ -91,7 +91,9 @@ LONG WriteRegistryDefaults(const DefaultsContext &context) {
     const auto aging_by_hours = [](const WearPart &part) { return part.aging == Aging::RunningHours; };
     const auto aging_by_date = [](const WearPart &part) { return part.aging == Aging::InstallDate; };
     // The RAID cards share one life time: the first card's line stands for all.
-    const auto own_life_time = [](const WearPart &part) { return part.life_time_slot != wear_part(RaidBattery1).life_time_slot || part.index == RaidBattery1; };
+    const auto own_life_time = [](const WearPart &part) {
+        return part.life_time_slot != wear_part(RaidBattery1).life_time_slot || part.index == RaidBattery1;
+    };
 
     struct KeyValues {
         const char *path;
@@ -100,8 +102,11 @@ LONG WriteRegistryDefaults(const DefaultsContext &context) {
     const KeyValues keys[] = {
         {root_key,
          [&] {
-             return std::vector<Value>{{"TempDir", context.temp_directory}, empty_text("MachineID"),
-                                       empty_text("ModelName"), {"Language", DWORD{language}}, {"LifeTime", DWORD{0}}};
+             return std::vector<Value>{{"TempDir", context.temp_directory},
+                                       empty_text("MachineID"),
+                                       empty_text("ModelName"),
+                                       {"Language", DWORD{language}},
+                                       {"LifeTime", DWORD{0}}};
          }},
         {limit_key,
          [&] {
@@ -135,14 +140,16 @@ LONG WriteRegistryDefaults(const DefaultsContext &context) {
              const DWORD lcd = setup && context.lcd_panel_present && context.lcd_panel_present() ? 1 : 0;
              return std::vector<Value>{{"LCD", lcd}, {"LED", DWORD{setup ? 1u : 0u}}, {"DSP", DWORD{setup ? 1u : 0u}}};
          }},
-        {display_item_key, [] { return std::vector<Value>{{"ItemNo", DWORD{0xFFFFFFFF}}}; }},
+        {display_item_key,
+         [] {
+             return std::vector<Value>{{"ItemNo", DWORD{0xFFFFFFFF}}};
+         }},
     };
     for (const KeyValues &key : keys)
         if (LONG status = write_key(key.path, key.values)) return status;
 
     LONG registered = ERROR_SUCCESS;
-    for (const char *program : registered_programs)
-        registered |= RegisterAppPath(context.program_directory, program);
+    for (const char *program : registered_programs) registered |= RegisterAppPath(context.program_directory, program);
     return registered;
 }
 

@@ -17,8 +17,11 @@ std::array<WearPart, wear_part_count> make_parts() {
     parts[UpsBattery] = {UpsBattery, "UPS", "UPS_DATE", "UPS", Aging::InstallDate, raid_card_count, 3, battery_life_time};
     for (int card = 1; card <= raid_card_count; ++card) {
         const auto index = static_cast<WearPartIndex>(RaidBattery1 + card - 1);
+        // The wear part in the order of its fields.
+        // clang-format off
         parts[index] = {index,  numbered_name("RAID", card), numbered_name("RAID_DATE", card), "RAID", Aging::InstallDate,
                         card - 1, 4, battery_life_time};
+        // clang-format on
     }
     return parts;
 }

@@ -58,9 +58,10 @@ extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE inst
     const long exit_code = run_and_wait(L"\"" + folder + L"GK7T30U2.EXE\" -f2" + log, folder);
     if (exit_code == 0) return ERROR_SUCCESS;
 
-    log_line(install, L"The setup program " + folder + L"GK7T30U2.EXE " +
-                          (exit_code < 0 ? std::wstring(L"could not be started") : L"ended with exit code " + std::to_wstring(exit_code)) +
-                          L"; its log " + log + L" said:");
+    log_line(install,
+             L"The setup program " + folder + L"GK7T30U2.EXE " +
+                 (exit_code < 0 ? std::wstring(L"could not be started") : L"ended with exit code " + std::to_wstring(exit_code)) +
+                 L"; its log " + log + L" said:");
     std::ifstream lines{std::filesystem::path(log)};
     for (std::string line; std::getline(lines, line);) log_line(install, std::wstring(line.begin(), line.end()));
     lines.close();

@@ -67,7 +67,8 @@ std::string snapshot(HKEY root, const std::string &path) {
     for (DWORD index = 0;; ++index) {
         DWORD name_size = sizeof name, data_size = sizeof data, type = 0;
         if (RegEnumValueA(key, index, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
-        text += path + "\\" + name + "=" + std::to_string(type) + ":" + std::string(reinterpret_cast<char *>(data), data_size) + "\n";
+        text +=
+            path + "\\" + name + "=" + std::to_string(type) + ":" + std::string(reinterpret_cast<char *>(data), data_size) + "\n";
     }
     for (DWORD index = 0;; ++index) {
         DWORD name_size = sizeof name;

@@ -76,8 +76,8 @@ extern "C" int __cdecl OMRALogging(const char *path, const char *message) {
     UniqueHandle file(CreateFileA(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     DWORD written = 0;
-    const bool complete =
-        WriteFile(file.get(), contents.bytes.get(), static_cast<DWORD>(contents.length), &written, nullptr) && written == contents.length;
+    const bool complete = WriteFile(file.get(), contents.bytes.get(), static_cast<DWORD>(contents.length), &written, nullptr) &&
+                          written == contents.length;
     file.reset();
     if (!complete || !MoveFileExA(replacement.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(replacement.c_str());

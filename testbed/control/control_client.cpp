@@ -15,8 +15,8 @@ constexpr DWORD reply_timeout_ms = 30000;  // every control command is answered 
 
 win32::UniqueHandle connect(const char *pipe_name) {
     for (int attempt = 0;; ++attempt) {
-        win32::UniqueHandle pipe(CreateFileA(pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                             FILE_FLAG_OVERLAPPED, nullptr));
+        win32::UniqueHandle pipe(
+            CreateFileA(pipe_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
         if (pipe) return pipe;
         const DWORD error = GetLastError();
         if (error != ERROR_PIPE_BUSY)
@@ -32,8 +32,8 @@ win32::UniqueHandle connect(const char *pipe_name) {
 DWORD transfer(HANDLE pipe, HANDLE event, bool reading, void *buffer, DWORD length, DWORD &done, ULONGLONG deadline) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = event;
-    const BOOL started = reading ? ReadFile(pipe, buffer, length, nullptr, &overlapped)
-                                 : WriteFile(pipe, buffer, length, nullptr, &overlapped);
+    const BOOL started =
+        reading ? ReadFile(pipe, buffer, length, nullptr, &overlapped) : WriteFile(pipe, buffer, length, nullptr, &overlapped);
     if (!started && GetLastError() != ERROR_IO_PENDING && GetLastError() != ERROR_MORE_DATA) return GetLastError();
     const ULONGLONG now = GetTickCount64();
     const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
@@ -55,7 +55,8 @@ DWORD transfer(HANDLE pipe, HANDLE event, bool reading, void *buffer, DWORD leng
 std::string exchange_message(const char *pipe_name, const std::string &request, unsigned long timeout_ms) {
     win32::UniqueHandle pipe = connect(pipe_name);
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) throw ControlError("cannot set message mode on the control pipe");
+    if (!SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr))
+        throw ControlError("cannot set message mode on the control pipe");
     const ULONGLONG deadline = GetTickCount64() + timeout_ms;
     win32::UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));  // reset by each read or write
     if (!event) throw ControlError("cannot create an event: error " + std::to_string(GetLastError()));
@@ -79,7 +80,8 @@ std::string exchange_message(const char *pipe_name, const std::string &request, 
 }
 
 bool server_reachable() {
-    win32::UniqueHandle pipe(CreateFileA(MGXTB_CONTROL_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::UniqueHandle pipe(
+        CreateFileA(MGXTB_CONTROL_PIPE, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     return pipe.valid() || GetLastError() == ERROR_PIPE_BUSY;
 }
 
@@ -88,7 +90,8 @@ nlohmann::json control_request(const std::string &command, nlohmann::json argume
     const std::string reply = exchange_message(MGXTB_CONTROL_PIPE, arguments.dump(), reply_timeout_ms);
     nlohmann::json answer = nlohmann::json::parse(reply, nullptr, false);
     if (answer.is_discarded()) throw ControlError("the virtual server answered something that is not JSON");
-    if (!answer.value(control::key::ok, false)) throw ControlError(answer.value(control::key::error, std::string("request refused")));
+    if (!answer.value(control::key::ok, false))
+        throw ControlError(answer.value(control::key::error, std::string("request refused")));
     return answer;
 }
 

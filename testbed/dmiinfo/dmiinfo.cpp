@@ -28,9 +28,9 @@ struct NamedType {
 };
 
 constexpr NamedType structure_names[] = {
-    {"BIOS INFORMATION", 0},       {"SYSTEM INFORMATION", 1},      {"BASEBOARD INFORMATION", 2},
-    {"SYSTEM ENCLOSURE", 3},       {"PROCESSOR INFORMATION", 4},   {"CACHE INFORMATION", 7},
-    {"SYSTEM SLOTS", 9},           {"PHYSICAL MEMORY ARRAY", 16},  {"MEMORY DEVICE", 17},
+    {"BIOS INFORMATION", 0}, {"SYSTEM INFORMATION", 1},     {"BASEBOARD INFORMATION", 2},
+    {"SYSTEM ENCLOSURE", 3}, {"PROCESSOR INFORMATION", 4},  {"CACHE INFORMATION", 7},
+    {"SYSTEM SLOTS", 9},     {"PHYSICAL MEMORY ARRAY", 16}, {"MEMORY DEVICE", 17},
 };
 
 std::optional<std::uint8_t> type_named(const char *name) {
@@ -90,5 +90,4 @@ char *DmiGetString(const char *name, int instance, int string_number) {
     }
     return structure->strings[string_number - 1].data();
 }
-
 }

@@ -14,8 +14,8 @@ namespace {
 bool testbed_configured() {
     char value[64] = {};
     DWORD size = sizeof value - 1;
-    LSTATUS status = RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\MgxTestbed", "SmbiosSource", RRF_RT_REG_SZ, nullptr,
-                                  value, &size);
+    LSTATUS status =
+        RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\MgxTestbed", "SmbiosSource", RRF_RT_REG_SZ, nullptr, value, &size);
     return status == ERROR_SUCCESS && std::string(value) == "VirtualServer";
 }
 

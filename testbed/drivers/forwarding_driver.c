@@ -89,11 +89,14 @@ static NTSTATUS forward_locked(const UCHAR *frame, ULONG frame_length, UCHAR *re
         status = write_all(frame, frame_length);
     }
     if (NT_SUCCESS(status)) {
-        status = ZwReadFile(server_pipe, NULL, NULL, NULL, &io, reply_buffer, sizeof reply + output_capacity, NULL, NULL);
+        status =
+            ZwReadFile(server_pipe, NULL, NULL, NULL, &io, reply_buffer, sizeof reply + output_capacity, NULL, NULL);
         received = (ULONG)io.Information;
-        if (NT_SUCCESS(status) && (received == 0 || received > sizeof reply + output_capacity)) status = STATUS_PIPE_BROKEN;
+        if (NT_SUCCESS(status) && (received == 0 || received > sizeof reply + output_capacity))
+            status = STATUS_PIPE_BROKEN;
     }
-    if (NT_SUCCESS(status) && received < sizeof reply) status = read_all(reply_buffer + received, sizeof reply - received);
+    if (NT_SUCCESS(status) && received < sizeof reply)
+        status = read_all(reply_buffer + received, sizeof reply - received);
     if (NT_SUCCESS(status)) {
         if (received < sizeof reply) received = sizeof reply;
         RtlCopyMemory(&reply, reply_buffer, sizeof reply);
@@ -101,8 +104,7 @@ static NTSTATUS forward_locked(const UCHAR *frame, ULONG frame_length, UCHAR *re
             received > sizeof reply + reply.output_length)
             status = STATUS_INVALID_NETWORK_RESPONSE;
     }
-    if (NT_SUCCESS(status))
-        status = read_all(reply_buffer + received, sizeof reply + reply.output_length - received);
+    if (NT_SUCCESS(status)) status = read_all(reply_buffer + received, sizeof reply + reply.output_length - received);
     if (!NT_SUCCESS(status)) {
         close_server_pipe();
         return STATUS_DEVICE_NOT_CONNECTED;

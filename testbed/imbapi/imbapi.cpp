@@ -35,8 +35,13 @@ extern "C" int SendTimedImbpRequest(const ImbRequest *request, std::uint32_t tim
     HANDLE device = driver_handle();
     if (device == INVALID_HANDLE_VALUE || !device) return ImbDriverUnavailable;
 
-    MgxtbImbMessage header{timeout, request->responder_address, request->network_function, request->responder_lun,
-                           request->command, request->bus_type, static_cast<std::uint8_t>(request->data_length)};
+    MgxtbImbMessage header{timeout,
+                           request->responder_address,
+                           request->network_function,
+                           request->responder_lun,
+                           request->command,
+                           request->bus_type,
+                           static_cast<std::uint8_t>(request->data_length)};
     std::vector<std::uint8_t> input(sizeof header + request->data_length);
     std::memcpy(input.data(), &header, sizeof header);
     if (request->data_length) std::memcpy(input.data() + sizeof header, request->data, request->data_length);

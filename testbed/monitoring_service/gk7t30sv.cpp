@@ -7,8 +7,8 @@
 //   GK7T30SV -install    register and start the service (exit code 0)
 //   GK7T30SV -remove     stop and delete it (exit code 0, also when it was not installed)
 //   GK7T30SV -service    run as the service (the service manager starts it so)
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>

@@ -21,9 +21,9 @@ inline constexpr const char *command = "command", *ok = "ok", *error = "error";
 // {from, to}, set-fru {image}, set-sensor {sensor}, set-chassis {status}, set-lcd-panel
 // {lcd_panel}, advance-clock {ms}, add-fault {fault}, log {since}, sel-entry {record_id},
 // add-sel {data}; byte strings are hexadecimal text.
-inline constexpr const char *profile = "profile", *unit = "unit", *dump = "dump", *from = "from", *to = "to",
-                            *image = "image", *sensor = "sensor", *chassis_status = "status", *lcd_panel = "lcd_panel",
-                            *ms = "ms", *fault = "fault", *since = "since", *record_id = "record_id", *data = "data";
+inline constexpr const char *profile = "profile", *unit = "unit", *dump = "dump", *from = "from", *to = "to", *image = "image",
+                            *sensor = "sensor", *chassis_status = "status", *lcd_panel = "lcd_panel", *ms = "ms",
+                            *fault = "fault", *since = "since", *record_id = "record_id", *data = "data";
 
 // A fault: its kind, the device ("any" or a device's name) and the request it matches (network
 // function, command, SMBus address), how often ("always" or a count), the completion code it
@@ -50,8 +50,8 @@ inline constexpr const char *profiles = "profiles", *name = "name", *description
 inline constexpr const char *smbios = "smbios", *devices = "devices", *baseboard = "baseboard", *manufacturer = "manufacturer",
                             *product = "product", *device_id = "device_id", *platform = "platform", *smbus = "smbus",
                             *lock = "lock", *expires_in_ms = "expires_in_ms", *log = "log", *next_sequence = "next_sequence",
-                            *state_file = "state_file", *unusable_state = "unusable_state", *problem = "problem",
-                            *file = "file", *kept_as = "kept_as";
+                            *state_file = "state_file", *unusable_state = "unusable_state", *problem = "problem", *file = "file",
+                            *kept_as = "kept_as";
 
 // The platform side in the status.
 inline constexpr const char *repository_records = "repository_records", *repository_loaded = "repository_loaded",
@@ -67,8 +67,8 @@ inline constexpr const char *running_hours = "running_hours", *running_hours_bas
 
 // The LCD panel controller in the status and in set-lcd-panel.
 inline constexpr const char *write_counter = "write_counter", *last_error = "last_error", *rci_nodes = "rci_nodes",
-                            *selected_node = "selected_node", *selected_unit = "selected_unit",
-                            *selected_page = "selected_page", *pages = "pages";
+                            *selected_node = "selected_node", *selected_unit = "selected_unit", *selected_page = "selected_page",
+                            *pages = "pages";
 
 // One exchange in the log: its sequence number and time, the device, the request code, the
 // requesting process, the input, the output capacity, the NT status, the output (its length, and

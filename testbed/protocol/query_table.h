@@ -16,7 +16,7 @@ struct SensorQueryCategory {
     std::uint32_t supported;
 };
 
-static_assert(sizeof(void *) != 8 || (offsetof(SensorQueryCategory, slots) == 8 && offsetof(SensorQueryCategory, supported) == 16 &&
-                                      sizeof(SensorQueryCategory) == 24),
+static_assert(sizeof(void *) != 8 || (offsetof(SensorQueryCategory, slots) == 8 &&
+                                      offsetof(SensorQueryCategory, supported) == 16 && sizeof(SensorQueryCategory) == 24),
               "SensorQueryCategory layout on a 64-bit system");
 static_assert(sizeof(void *) != 4 || sizeof(SensorQueryCategory) == 12, "SensorQueryCategory layout on a 32-bit system");

@@ -27,7 +27,10 @@ std::vector<std::uint8_t> hex_argument(const nlohmann::json &request, const char
 const std::map<std::string, Handler> &handlers() {
     static const std::map<std::string, Handler> table = {
         {control::status, [](ControlSide &server, const nlohmann::json &) { return server.status(); }},
-        {control::profiles, [](ControlSide &server, const nlohmann::json &) { return nlohmann::json{{key::profiles, server.profiles()}}; }},
+        {control::profiles,
+         [](ControlSide &server, const nlohmann::json &) {
+             return nlohmann::json{{key::profiles, server.profiles()}};
+         }},
         {control::use_profile,
          [](ControlSide &server, const nlohmann::json &request) {
              server.use_profile(request.at(key::profile).get<std::string>());
@@ -93,7 +96,10 @@ const std::map<std::string, Handler> &handlers() {
              server.clear_faults();
              return done;
          }},
-        {control::faults, [](ControlSide &server, const nlohmann::json &) { return nlohmann::json{{key::faults, server.faults()}}; }},
+        {control::faults,
+         [](ControlSide &server, const nlohmann::json &) {
+             return nlohmann::json{{key::faults, server.faults()}};
+         }},
         {control::log,
          [](ControlSide &server, const nlohmann::json &request) {
              const std::optional<std::uint64_t> since = whole_number(request.value(key::since, nlohmann::json(0)));

@@ -26,10 +26,11 @@ nlohmann::json ControlSide::status() {
     MachineState &machine = hold.machine();
     nlohmann::json devices = nlohmann::json::array();
     for (DeviceKind kind : machine.profile.devices) devices.push_back(device_name(kind));
-    nlohmann::json profile = {{key::name, machine.profile.name}, {key::description, machine.profile.description}, {key::devices, devices}};
+    nlohmann::json profile = {
+        {key::name, machine.profile.name}, {key::description, machine.profile.description}, {key::devices, devices}};
     if (machine.profile.smbios)
         profile[key::baseboard] = {{key::manufacturer, machine.profile.smbios->baseboard_manufacturer},
-                                {key::product, machine.profile.smbios->baseboard_product}};
+                                   {key::product, machine.profile.smbios->baseboard_product}};
     const UnitState &unit = machine.unit;
     return {{key::profile, profile},
             {key::smbios, machine.profile.smbios.has_value()},
@@ -137,7 +138,9 @@ void ControlSide::set_chassis_status(const std::vector<std::uint8_t> &status) {
     VirtualServer::Hold(server_).machine().unit.chassis_status = status;
 }
 
-void ControlSide::update_lcd_panel(const nlohmann::json &fields) { VirtualServer::Hold(server_).machine().smbus.panel().update(fields); }
+void ControlSide::update_lcd_panel(const nlohmann::json &fields) {
+    VirtualServer::Hold(server_).machine().smbus.panel().update(fields);
+}
 
 void ControlSide::advance_clock(std::int64_t ms) {
     if (ms < 0) throw std::runtime_error("the clock only moves forward");

@@ -31,8 +31,7 @@ DeviceReply dispatch(MachineState &machine, const DeviceRequest &request, UnitPo
         return DeviceReply::failure(nt::device_does_not_exist, "no such hardware on this machine");
     switch (*kind) {
     case DeviceKind::Smbus: return machine.smbus.handle(request.code, request.input, request.output_capacity, unit);
-    case DeviceKind::Bmc:
-        return handle_bmc_request(request.code, request.input, request.output_capacity, unit, machine.memory);
+    case DeviceKind::Bmc: return handle_bmc_request(request.code, request.input, request.output_capacity, unit, machine.memory);
     case DeviceKind::Imb: return handle_imb_request(request.code, request.input, request.output_capacity, unit);
     }
     return DeviceReply::failure(nt::invalid_device_request, "unknown device");

@@ -62,10 +62,11 @@ nlohmann::json to_json(const Exchange &exchange) {
     if (reply.output.size() <= logged_output_limit) node[key::output] = text::to_hex(reply.output);
     if (reply.request)
         node[key::request] = {{key::netfn, reply.request->network_function},
-                           {key::command, reply.request->command},
-                           {key::data, text::to_hex(reply.request->data)}};
+                              {key::command, reply.request->command},
+                              {key::data, text::to_hex(reply.request->data)}};
     if (reply.answer)
-        node[key::answer] = {{key::completion_code, reply.answer->completion_code}, {key::data, text::to_hex(reply.answer->data)}};
+        node[key::answer] = {{key::completion_code, reply.answer->completion_code},
+                             {key::data, text::to_hex(reply.answer->data)}};
     return node;
 }
 

@@ -77,13 +77,15 @@ Fault parse_fault(const nlohmann::json &node) {
     fault.address = byte_field(node, key::address);
     const bool always = !node.contains(key::count) || node[key::count].is_null() || node[key::count] == "always";
     if (!always) {
-        if (!node[key::count].is_number_integer() || node[key::count].get<long long>() < 1 || node[key::count].get<long long>() > 1000000)
+        if (!node[key::count].is_number_integer() || node[key::count].get<long long>() < 1 ||
+            node[key::count].get<long long>() > 1000000)
             throw std::runtime_error("fault \"count\" must be 1 to 1000000 (leave it out for always)");
         fault.remaining = node[key::count].get<int>();
     }
     if (auto code = byte_field(node, key::code)) fault.code = *code;
     if (node.contains(key::skip)) {
-        if (!node[key::skip].is_number_integer() || node[key::skip].get<long long>() < 0 || node[key::skip].get<long long>() > 1000000)
+        if (!node[key::skip].is_number_integer() || node[key::skip].get<long long>() < 0 ||
+            node[key::skip].get<long long>() > 1000000)
             throw std::runtime_error("fault \"skip\" must be 0 to 1000000");
         fault.skip = node[key::skip].get<int>();
     }

@@ -30,12 +30,12 @@ enum class FaultKind {
 
 struct Fault {
     FaultKind kind = FaultKind::CompletionCode;
-    std::optional<DeviceKind> device;  // any device when absent
+    std::optional<DeviceKind> device;                       // any device when absent
     std::optional<std::uint8_t> network_function, command;  // any message when absent
-    std::optional<int> remaining;      // always when absent
-    std::uint8_t code = 0xFF;          // completion code of CompletionCode faults
-    int skip = 0;                      // matching requests let through before it applies
-    std::optional<std::uint8_t> address = std::nullopt;  // SMBus device address (0x18: the LCD panel controller)
+    std::optional<int> remaining;                           // always when absent
+    std::uint8_t code = 0xFF;                               // completion code of CompletionCode faults
+    int skip = 0;                                           // matching requests let through before it applies
+    std::optional<std::uint8_t> address = std::nullopt;     // SMBus device address (0x18: the LCD panel controller)
 };
 
 // What a request offers for matching: its device and, where it carries one, its message.

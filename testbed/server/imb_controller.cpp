@@ -15,9 +15,9 @@ DeviceReply handle_imb_request(std::uint32_t code, const Bytes &input, std::uint
     if (input.size() != sizeof header + header.data_length)
         return DeviceReply::failure(nt::invalid_parameter, "IMB message length does not match its data");
     IpmiRequest request{header.network_function, header.command, Bytes(input.begin() + sizeof header, input.end())};
-    return deliver_answer(DeviceKind::Imb, request, output_capacity, unit,
-                          "time-out " + std::to_string(header.timeout_ms) + " ms, responder " +
-                              std::to_string(header.responder_address) + "; ");
+    return deliver_answer(
+        DeviceKind::Imb, request, output_capacity, unit,
+        "time-out " + std::to_string(header.timeout_ms) + " ms, responder " + std::to_string(header.responder_address) + "; ");
 }
 
 }  // namespace mgx::testbed

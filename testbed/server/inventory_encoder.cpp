@@ -20,11 +20,14 @@ int number(const json &node, const char *key, int fallback, int lowest, int high
     if (!node[key].is_number_integer()) throw std::runtime_error(std::string("\"") + key + "\" must be an integer");
     const int value = node[key].get<int>();
     if (value < lowest || value > highest)
-        throw std::runtime_error(std::string("\"") + key + "\" must be " + std::to_string(lowest) + " to " + std::to_string(highest));
+        throw std::runtime_error(std::string("\"") + key + "\" must be " + std::to_string(lowest) + " to " +
+                                 std::to_string(highest));
     return value;
 }
 
-std::uint8_t byte(const json &node, const char *key, int fallback = 0) { return static_cast<std::uint8_t>(number(node, key, fallback, 0, 255)); }
+std::uint8_t byte(const json &node, const char *key, int fallback = 0) {
+    return static_cast<std::uint8_t>(number(node, key, fallback, 0, 255));
+}
 
 std::string text(const json &node, const char *key) {
     if (!node.contains(key)) return {};
@@ -50,7 +53,8 @@ void put_text(Bytes &bytes, const std::string &value) {
 // A record's header with the length of its body filled in at the end.
 Bytes finished(std::uint16_t id, std::uint8_t version, std::uint8_t type, Bytes body) {
     if (body.size() > 255) throw std::runtime_error("a record body is longer than 255 bytes");
-    Bytes record = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), version, type, static_cast<std::uint8_t>(body.size())};
+    Bytes record = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), version, type,
+                    static_cast<std::uint8_t>(body.size())};
     record.insert(record.end(), body.begin(), body.end());
     return record;
 }
@@ -62,6 +66,8 @@ Bytes full_sensor(const json &node, std::uint16_t id) {
     const json hysteresis = node.value("hysteresis", json::array({0, 0}));
     if (!thresholds.is_array() || thresholds.size() != 6 || !hysteresis.is_array() || hysteresis.size() != 2)
         throw std::runtime_error("\"thresholds\" holds six raw values, \"hysteresis\" two");
+    // The record body in the order of its bytes.
+    // clang-format off
     Bytes body = {byte(node, "owner", 0x20), byte(node, "lun"), byte(node, "number"), byte(node, "entity"), byte(node, "instance"),
                   byte(node, "initialization", 0x7F), byte(node, "capabilities", 0x68), byte(node, "sensor_type"),
                   byte(node, "reading_type", 0x01), 0x00, 0x00, 0x00, 0x00,
@@ -72,6 +78,7 @@ Bytes full_sensor(const json &node, std::uint16_t id) {
                   static_cast<std::uint8_t>((byte(node, "accuracy") >> 6 & 0x0F) << 4 | (byte(node, "accuracy_exp") & 0x03) << 2),
                   static_cast<std::uint8_t>((r_exp & 0x0F) << 4 | (b_exp & 0x0F)), byte(node, "analog_flags"),
                   byte(node, "nominal"), byte(node, "normal_max"), byte(node, "normal_min"), byte(node, "max", 255), byte(node, "min")};
+    // clang-format on
     for (const json &value : thresholds) body.push_back(value.get<std::uint8_t>());
     for (const json &value : hysteresis) body.push_back(value.get<std::uint8_t>());
     body.insert(body.end(), {0x00, 0x00, 0x00});  // reserved, reserved, OEM
@@ -87,11 +94,14 @@ Bytes compact_sensor(const json &node, std::uint16_t id) {
     const std::string layout = node.value("layout", "ipmi-1.0");
     if (layout != "ipmi-1.0" && layout != "ipmi-1.5") throw std::runtime_error("\"layout\" must be ipmi-1.0 or ipmi-1.5");
     const bool ipmi_1_5 = layout == "ipmi-1.5";
+    // The record body in the order of its bytes.
+    // clang-format off
     Bytes body = {byte(node, "owner", 0x20), byte(node, "lun"), byte(node, "number"), byte(node, "entity"), byte(node, "instance"),
                   byte(node, "initialization", 0x67), byte(node, "capabilities", 0x40), byte(node, "sensor_type"),
                   byte(node, "reading_type", 0x6F), 0x00, 0x00, 0x00, 0x00,
                   static_cast<std::uint8_t>(mask), static_cast<std::uint8_t>(mask >> 8), 0x00, byte(node, "base_unit"), 0x00,
                   static_cast<std::uint8_t>(share)};
+    // clang-format on
     if (ipmi_1_5) body.push_back(0x00);  // the second sharing byte
     const json hysteresis = node.value("hysteresis", json::array({0, 0}));
     if (!hysteresis.is_array() || hysteresis.size() != 2) throw std::runtime_error("\"hysteresis\" holds two raw values");
@@ -102,8 +112,11 @@ Bytes compact_sensor(const json &node, std::uint16_t id) {
 }
 
 Bytes device_locator(const json &node, std::uint16_t id) {
+    // The record body in the order of its bytes.
+    // clang-format off
     Bytes body = {byte(node, "address", 0x20), 0x00, 0x00, 0x00, 0x00, byte(node, "device_type", 0x10), 0x00,
                   byte(node, "entity"), byte(node, "instance"), 0x00};
+    // clang-format on
     put_text(body, name_of(node));
     return finished(id, version_1_5, generic_locator, body);
 }
@@ -136,10 +149,14 @@ Bytes encode_repository(const json &description) {
             const auto id = static_cast<std::uint16_t>(number(node, "id", static_cast<int>(i + 1), 0, 0xFFFE));
             const std::string kind = node.value("kind", "");
             Bytes record;
-            if (kind == "full") record = full_sensor(node, id);
-            else if (kind == "compact") record = compact_sensor(node, id);
-            else if (kind == "locator") record = device_locator(node, id);
-            else throw std::runtime_error("\"kind\" must be full, compact or locator");
+            if (kind == "full")
+                record = full_sensor(node, id);
+            else if (kind == "compact")
+                record = compact_sensor(node, id);
+            else if (kind == "locator")
+                record = device_locator(node, id);
+            else
+                throw std::runtime_error("\"kind\" must be full, compact or locator");
             dump.insert(dump.end(), record.begin(), record.end());
         } catch (const std::exception &error) {
             throw std::runtime_error("record " + std::to_string(i + 1) + ": " + error.what());
@@ -155,7 +172,8 @@ Bytes encode_fru_image(const json &description) {
         areas.insert(areas.end(), area.begin(), area.end());
     };
     if (description.contains("chassis"))
-        place(2, fields_area({0x01, 0x00, byte(description["chassis"], "type", 0x17)}, description["chassis"], {"part", "serial"}));
+        place(2,
+              fields_area({0x01, 0x00, byte(description["chassis"], "type", 0x17)}, description["chassis"], {"part", "serial"}));
     if (description.contains("board"))
         place(3, fields_area({0x01, 0x00, 0x00, 0x00, 0x00, 0x00}, description["board"],
                              {"manufacturer", "name", "serial", "part", "file_id"}));
@@ -168,7 +186,8 @@ Bytes encode_fru_image(const json &description) {
     Bytes image = header;
     image.insert(image.end(), areas.begin(), areas.end());
     const std::size_t size = static_cast<std::size_t>(number(description, "size", 256, 8, 4096));
-    if (image.size() > size) throw std::runtime_error("the inventory needs " + std::to_string(image.size()) + " bytes, more than \"size\"");
+    if (image.size() > size)
+        throw std::runtime_error("the inventory needs " + std::to_string(image.size()) + " bytes, more than \"size\"");
     image.resize(size, 0xFF);
     return image;
 }

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "bus_checksum.h"
 #include "control_protocol.h"
 #include "json_numbers.h"
-#include "bus_checksum.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
@@ -52,7 +52,8 @@ DeviceReply LcdPanelController::write(const Bytes &packet, FaultPlan &faults) {
     std::uint32_t sum = 2u * device_address + command + count;
     for (std::size_t at = 4; at < 3u + count; ++at) sum += packet[at];
     if (packet[3 + count] != smbus::complement(sum)) return DeviceReply::failure(nt::io_device_error, "LCD write checksum wrong");
-    if (faults.take(FaultKind::FailWrite, site(command))) return DeviceReply::failure(nt::io_device_error, "injected write failure");
+    if (faults.take(FaultKind::FailWrite, site(command)))
+        return DeviceReply::failure(nt::io_device_error, "injected write failure");
 
     std::string note = command_text("write", command);
     if (auto refusal = faults.take(FaultKind::CompletionCode, site(command))) {
@@ -101,7 +102,8 @@ std::optional<Bytes> LcdPanelController::answer_data(std::uint8_t command) const
     case device_information: return panel.device_info;
     case management_log: return panel.management_log;
     case status:
-        return Bytes{static_cast<std::uint8_t>(write_counter_), static_cast<std::uint8_t>(write_counter_ >> 8), 0x00, last_error_};
+        return Bytes{static_cast<std::uint8_t>(write_counter_), static_cast<std::uint8_t>(write_counter_ >> 8), 0x00,
+                     last_error_};
     case rci_node_count: return Bytes{static_cast<std::uint8_t>(panel.rci_nodes.size())};
     case rci_device_information:
         if (node_ == 0) return std::nullopt;
@@ -124,7 +126,8 @@ std::optional<Bytes> LcdPanelController::answer_data(std::uint8_t command) const
 DeviceReply LcdPanelController::read(const Bytes &packet, std::uint32_t output_capacity, FaultPlan &faults) {
     const std::uint8_t command = packet[2];
     if (output_capacity < packet_size) return DeviceReply::failure(nt::invalid_parameter, "an LCD read answers 48 bytes");
-    if (faults.take(FaultKind::FailRead, site(command))) return DeviceReply::failure(nt::io_device_error, "injected read failure");
+    if (faults.take(FaultKind::FailRead, site(command)))
+        return DeviceReply::failure(nt::io_device_error, "injected read failure");
 
     std::string note = command_text("read", command);
     std::optional<Bytes> data = answer_data(command);

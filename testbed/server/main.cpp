@@ -7,8 +7,8 @@
 //   vserver drivers install|remove   only the driver services
 //   vserver encode-sdr SOURCE.json OUT.sdr   a repository dump from its readable description
 //   vserver encode-fru SOURCE.json OUT.fru   a FRU image likewise
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -43,16 +43,18 @@ std::filesystem::path data_directory() {
 PipeListeners start_server() {
     open_server_log(data_directory() / "server.log");
     static SystemClock clock;
-    static VirtualServer &server = *new VirtualServer(executable_path().parent_path() / "profiles",
-                                                      StateStore(data_directory() / "state.json"), clock);
+    static VirtualServer &server =
+        *new VirtualServer(executable_path().parent_path() / "profiles", StateStore(data_directory() / "state.json"), clock);
     PipeListeners listeners = start_pipe_listeners(server);
     server_log("server started");
     return listeners;
 }
 
 int usage() {
-    std::fputs("usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n"
-               "       vserver encode-sdr|encode-fru SOURCE.json OUT\n", stderr);
+    std::fputs(
+        "usage: vserver service | console | install [--no-drivers] | uninstall | drivers install|remove\n"
+        "       vserver encode-sdr|encode-fru SOURCE.json OUT\n",
+        stderr);
     return 2;
 }
 

@@ -30,14 +30,14 @@ struct RepositorySensor {
 struct UnitState {
     std::uint32_t running_hours_base = 0;
     std::int64_t running_hours_since_ms = 0;  // clock time at which the base was taken
-    bool running_hours_fixed = false;        // tests may stop the counter
-    bool silent = false;                     // answers nothing on any path
+    bool running_hours_fixed = false;         // tests may stop the counter
+    bool silent = false;                      // answers nothing on any path
     UnitMemory memory;
     // The controller's platform side, from the profile or the control channel. What the control
     // channel loaded or set is remembered until the machine is reset.
     SensorRepository repository;
-    bool repository_loaded = false;  // replaced through the control channel
-    std::uint16_t reservation = 0;  // the repository reservation in force; 0: none
+    bool repository_loaded = false;                   // replaced through the control channel
+    std::uint16_t reservation = 0;                    // the repository reservation in force; 0: none
     std::map<std::uint16_t, SensorReading> readings;  // set ones, by owner ID << 8 | sensor number
     Bytes chassis_status;
 

@@ -28,8 +28,8 @@ PhysicalMemory build_physical_memory(const Profile &profile) {
     std::uint32_t offset = 0x100;
     for (int i = 0; i < profile.smbios->decoy_entry_points; ++i, offset += 0x20)
         memory.place(bios_window_address + offset, build_entry_point(0, smbios_table_address, 0));
-    memory.place(bios_window_address + offset,
-                 build_entry_point(static_cast<std::uint16_t>(table.size()), smbios_table_address, static_cast<std::uint16_t>(parse_smbios_table(table).size())));
+    memory.place(bios_window_address + offset, build_entry_point(static_cast<std::uint16_t>(table.size()), smbios_table_address,
+                                                                 static_cast<std::uint16_t>(parse_smbios_table(table).size())));
     return memory;
 }
 

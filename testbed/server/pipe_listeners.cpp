@@ -5,8 +5,8 @@
 #include "bounded_json.h"
 #include "control_commands.h"
 #include "control_protocol.h"
-#include "device_side.h"
 #include "device_protocol.h"
+#include "device_side.h"
 #include "server_log.h"
 #include "win32/pipe_server.h"
 
@@ -38,8 +38,7 @@ void serve_device_connection(VirtualServer &server, HANDLE pipe) {
             send_reply(pipe, nt::invalid_parameter, {});
             return;
         }
-        DeviceRequest request{header.device, header.code, header.process_id, Bytes(header.input_length),
-                              header.output_capacity};
+        DeviceRequest request{header.device, header.code, header.process_id, Bytes(header.input_length), header.output_capacity};
         if (header.input_length && !read_exactly(pipe, request.input.data(), header.input_length)) return;
         DeviceReply reply;
         try {
@@ -85,9 +84,9 @@ std::string refuse_long_control_message(std::size_t size) {
 PipeListeners start_pipe_listeners(VirtualServer &server) {
     return {std::make_unique<win32::PipeServer>(MGXTB_DEVICE_PIPE, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE,
                                                 [&server](HANDLE pipe) { serve_device_connection(server, pipe); }),
-            win32::serve_messages(MGXTB_CONTROL_PIPE,
-                                  [&server](const std::string &message) { return answer_control_message(server, message); },
-                                  refuse_long_control_message)};
+            win32::serve_messages(
+                MGXTB_CONTROL_PIPE, [&server](const std::string &message) { return answer_control_message(server, message); },
+                refuse_long_control_message)};
 }
 
 }  // namespace mgx::testbed

@@ -80,9 +80,8 @@ std::optional<RepositorySensor> UnitState::sensor_at(std::uint8_t target, std::u
 
 bool UnitState::answers_at(std::uint8_t target) const {
     if (target == unit_target) return true;
-    return std::any_of(repository.records().begin(), repository.records().end(), [&](const Bytes &record) {
-        return is_sensor_record(record) && record[5] >> 1 == target;
-    });
+    return std::any_of(repository.records().begin(), repository.records().end(),
+                       [&](const Bytes &record) { return is_sensor_record(record) && record[5] >> 1 == target; });
 }
 
 SensorReading UnitState::reading_of(const RepositorySensor &sensor) const {

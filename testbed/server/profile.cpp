@@ -76,8 +76,8 @@ SmbiosProfile parse_smbios(const json &node) {
     for (const json &dimm : node.value("memory_devices", json::array()))
         smbios.memory_devices.push_back({text(dimm, "locator"), text(dimm, "bank"), number<std::uint16_t>(dimm, "size_mb", 0)});
     for (const json &raw : node.value("extra_structures", json::array())) {
-        RawStructure structure{number<std::uint8_t>(raw, "type", 0), number<std::uint16_t>(raw, "handle", 0),
-                               hex_field(raw, "formatted"), {}};
+        RawStructure structure{
+            number<std::uint8_t>(raw, "type", 0), number<std::uint16_t>(raw, "handle", 0), hex_field(raw, "formatted"), {}};
         for (const json &string : raw.value("strings", json::array())) structure.strings.push_back(string.get<std::string>());
         smbios.extra_structures.push_back(std::move(structure));
     }
@@ -97,7 +97,8 @@ std::vector<std::uint8_t> file_bytes(const std::filesystem::path &file) {
 std::vector<std::uint8_t> answer_field(const json &object, const char *key) {
     std::vector<std::uint8_t> bytes = hex_field(object, key);
     if (bytes.size() > lcd_answer_capacity)
-        throw std::runtime_error(std::string("\"") + key + "\" holds more than " + std::to_string(lcd_answer_capacity) + " bytes");
+        throw std::runtime_error(std::string("\"") + key + "\" holds more than " + std::to_string(lcd_answer_capacity) +
+                                 " bytes");
     return bytes;
 }
 
@@ -131,7 +132,8 @@ std::map<std::uint16_t, std::string> parse_lcd_pages(const json &node) {
     std::map<std::uint16_t, std::string> pages;
     for (const auto &[key, value] : node.items()) {
         const auto selector = text::from_hex(key);
-        if (!selector || selector->size() != 2) throw std::runtime_error("a page is named by two hexadecimal selector bytes, not \"" + key + "\"");
+        if (!selector || selector->size() != 2)
+            throw std::runtime_error("a page is named by two hexadecimal selector bytes, not \"" + key + "\"");
         if (!value.is_string() || value.get<std::string>().size() > lcd_page_width)
             throw std::runtime_error("page \"" + key + "\" must be a text of at most 16 characters");
         pages[static_cast<std::uint16_t>((*selector)[0] << 8 | (*selector)[1])] = value.get<std::string>();
@@ -181,7 +183,8 @@ Profile parse_profile(const json &document, const std::filesystem::path &directo
     }
     profile.unit.fru_word_access = unit.value("fru_word_access", false);
     if (unit.contains("chassis_status")) profile.unit.chassis_status = hex_field(unit, "chassis_status");
-    if (document.contains("lcd_panel") && !document["lcd_panel"].is_null()) profile.lcd_panel = parse_lcd_panel(document["lcd_panel"]);
+    if (document.contains("lcd_panel") && !document["lcd_panel"].is_null())
+        profile.lcd_panel = parse_lcd_panel(document["lcd_panel"]);
     return profile;
 }
 

@@ -52,13 +52,13 @@ struct UnitProfile {
     std::vector<std::uint8_t> device_id;  // answer data of Get Device ID
     std::uint32_t running_hours = 0;
     bool silent = false;
-    bool lcd_present = true;          // the front panel has an LCD
-    bool os_boot_monitoring = true;   // the unit can watch the operating system's boot
-    std::uint8_t store_read_limit = 16;  // most bytes one store-area read answer delivers
-    std::vector<std::vector<std::uint8_t>> event_log = {};  // 16-byte event log records, oldest first
-    SensorRepository repository = {};                       // "sdr_file": an `ipmitool sdr dump` file
-    std::vector<std::uint8_t> fru_image = {};               // "fru_file": FRU device 0; none: 256 bytes of 0xFF
-    bool fru_word_access = false;                           // FRU device 0 is read by words
+    bool lcd_present = true;                                        // the front panel has an LCD
+    bool os_boot_monitoring = true;                                 // the unit can watch the operating system's boot
+    std::uint8_t store_read_limit = 16;                             // most bytes one store-area read answer delivers
+    std::vector<std::vector<std::uint8_t>> event_log = {};          // 16-byte event log records, oldest first
+    SensorRepository repository = {};                               // "sdr_file": an `ipmitool sdr dump` file
+    std::vector<std::uint8_t> fru_image = {};                       // "fru_file": FRU device 0; none: 256 bytes of 0xFF
+    bool fru_word_access = false;                                   // FRU device 0 is read by words
     std::vector<std::uint8_t> chassis_status = {0x01, 0x00, 0x00};  // Get Chassis Status answer data
 };
 

@@ -68,7 +68,7 @@ Bytes build_structure_table(const SmbiosProfile &smbios) {
     bios.string(smbios.bios_version);
     bios.word(0xE800);  // BIOS starting segment
     bios.string(smbios.bios_date);
-    bios.byte(0x0F);                   // ROM size: 1 MiB
+    bios.byte(0x0F);                        // ROM size: 1 MiB
     bios.dword(0x00000080), bios.dword(0);  // characteristics: PCI
     bios.append_to(table);
 

@@ -72,7 +72,8 @@ DeviceReply SmbusController::handle(std::uint32_t code, const Bytes &input, std:
     // The panel controller's exchanges take no bus lock; their size and address tell them apart.
     if (code == MGXTB_IOCTL_SMBUS_TRANSFER && lcd::addressed(input)) return panel_.handle(input, output_capacity, unit.faults());
     if (input.size() != packet_size || output_capacity < packet_size)
-        return DeviceReply::failure(nt::invalid_parameter, "SMBus packets to the unit are 77 bytes each way, to the LCD panel controller (0x18) 48");
+        return DeviceReply::failure(nt::invalid_parameter,
+                                    "SMBus packets to the unit are 77 bytes each way, to the LCD panel controller (0x18) 48");
     const std::string owner = owner_of(input);
     switch (code) {
     case MGXTB_IOCTL_SMBUS_LOCK: return lock(input, owner, unit);
@@ -97,8 +98,7 @@ DeviceReply SmbusController::lock(const Bytes &packet, const std::string &owner,
 }
 
 DeviceReply SmbusController::unlock(const Bytes &packet, const std::string &owner, UnitPort &unit) {
-    if (held_by_other(owner, unit.now_ms()))
-        return DeviceReply::failure(nt::lock_not_granted, "bus locked by " + lock_->owner);
+    if (held_by_other(owner, unit.now_ms())) return DeviceReply::failure(nt::lock_not_granted, "bus locked by " + lock_->owner);
     lock_.reset();
     return acknowledged(packet, "unlocked");
 }

@@ -58,15 +58,15 @@ void start(SC_HANDLE service, const std::string &name) {
 }
 
 void install_in(SC_HANDLE manager, const std::string &name, DWORD type, const std::string &binary) {
-    UniqueServiceHandle service(CreateServiceA(manager, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, type,
-                                               SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr,
-                                               nullptr, nullptr, nullptr));
+    UniqueServiceHandle service(CreateServiceA(manager, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, type, SERVICE_AUTO_START,
+                                               SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                               nullptr));
     if (!service) {
         if (GetLastError() != ERROR_SERVICE_EXISTS) fail("creating service " + name);
         service = UniqueServiceHandle(OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
         if (!service) fail("opening service " + name);
-        if (!ChangeServiceConfigA(service.get(), type, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr,
-                                  nullptr, nullptr, nullptr, nullptr, name.c_str()))
+        if (!ChangeServiceConfigA(service.get(), type, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, name.c_str()))
             fail("updating service " + name);
     }
     start(service.get(), name);

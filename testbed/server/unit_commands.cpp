@@ -36,7 +36,8 @@ std::uint16_t word(const Bytes &data, std::size_t at) { return static_cast<std::
 // and counts asked for are in bytes; a device read by words answers whole words and counts them.
 UnitReply fru_area_info(Context &context, const std::vector<std::uint8_t> &area, bool by_words) {
     if (!sized(context, 1)) return refused(completion::request_length_invalid);
-    return ok({static_cast<std::uint8_t>(area.size()), static_cast<std::uint8_t>(area.size() >> 8), by_words ? std::uint8_t{1} : std::uint8_t{0}});
+    return ok({static_cast<std::uint8_t>(area.size()), static_cast<std::uint8_t>(area.size() >> 8),
+               by_words ? std::uint8_t{1} : std::uint8_t{0}});
 }
 
 UnitReply fru_read(Context &context, std::vector<std::uint8_t> &area, bool by_words = false) {
@@ -191,7 +192,8 @@ const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> &handlers() {
          }},
         {{netfn_unit, 0x55},
          [](Context &c) {
-             if (c.data.size() < 2 || c.data[0] > 3 || c.data.size() != 2u + c.data[1]) return refused(completion::request_length_invalid);
+             if (c.data.size() < 2 || c.data[0] > 3 || c.data.size() != 2u + c.data[1])
+                 return refused(completion::request_length_invalid);
              c.memory().system_information[c.data[0]] = std::string(c.data.begin() + 2, c.data.end());
              return changed();
          }},

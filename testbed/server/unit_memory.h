@@ -35,8 +35,8 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Maintenance, info, memory, syste
 
 struct Panel {
     std::array<std::string, 2> lines = {std::string(16, ' '), std::string(16, ' ')};
-    std::uint8_t leds = 0;        // bits 0 to 2
-    std::uint8_t led_control = 0; // the last control byte
+    std::uint8_t leds = 0;         // bits 0 to 2
+    std::uint8_t led_control = 0;  // the last control byte
 };
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Panel, lines, leds, led_control)
 

@@ -2,9 +2,7 @@
 
 namespace mgx::testbed {
 
-FaultSite site_of(DeviceKind device, const IpmiRequest &request) {
-    return {device, request.network_function, request.command};
-}
+FaultSite site_of(DeviceKind device, const IpmiRequest &request) { return {device, request.network_function, request.command}; }
 
 std::optional<IpmiAnswer> UnitPort::exchange(DeviceKind device, const IpmiRequest &request, std::string &note) {
     const FaultSite site = site_of(device, request);

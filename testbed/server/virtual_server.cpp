@@ -50,7 +50,8 @@ void VirtualServer::set_aside_unusable_state(const std::string &problem) {
     } catch (const std::exception &error) {
         kept = std::string("(left in place: ") + error.what() + ")";
     }
-    unusable_state_ = {{control::key::problem, problem}, {control::key::file, store_.file().string()}, {control::key::kept_as, kept}};
+    unusable_state_ = {
+        {control::key::problem, problem}, {control::key::file, store_.file().string()}, {control::key::kept_as, kept}};
     server_log("the remembered state " + store_.file().string() + " is not usable: " + problem + "; it is kept as " + kept +
                "; the server starts afresh as the default machine \"" + default_profile + "\"");
 }

@@ -13,7 +13,6 @@ namespace control_key = mgx::testbed::control::key;
 namespace mgx::testbed::testing {
 namespace {
 
-
 Bytes map_input(std::uint32_t address, std::uint32_t length) {
     MgxtbPhysicalMemoryRequest request{0, 0, address, 0, length};
     Bytes input(sizeof request);
@@ -41,7 +40,8 @@ TEST_F(BmcDriverTest, LowerCaseNameOpensTheSameDevice) {
 }
 
 TEST_F(BmcDriverTest, RunningTimeAnswerIsCompletionCodeAndFourBytes) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 0x01020304}, {control_key::running_hours_fixed, true}}}});
+    control_request(mgx::testbed::control::set_unit,
+                    {{control_key::unit, {{control_key::running_hours, 0x01020304}, {control_key::running_hours_fixed, true}}}});
     IoctlResult answer = ioctl(device.get(), MGXTB_IOCTL_BMC_IPMI, bmc_message(10000, 0x3A, 0x30), 256);
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.output, (Bytes{0x00, 0x04, 0x03, 0x02, 0x01}));
@@ -69,7 +69,8 @@ TEST_F(BmcDriverTest, MappedBiosWindowIsReadableBelowFourGigabytesAndUnmapFreesI
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
     EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_READONLY));
     bool anchor = false;
-    for (std::size_t offset = 0; offset + 31 <= 0xFFF0 && !anchor; offset += 16) anchor = std::memcmp(window + offset, "_SM_", 4) == 0;
+    for (std::size_t offset = 0; offset + 31 <= 0xFFF0 && !anchor; offset += 16)
+        anchor = std::memcmp(window + offset, "_SM_", 4) == 0;
     EXPECT_TRUE(anchor);
 
     Bytes unmap(4);

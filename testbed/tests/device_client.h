@@ -38,8 +38,12 @@ bool start_service(const char *name);
 // Every end-to-end test starts from a fresh unit on its profile, with no faults and an empty log.
 class TestbedTest : public ::testing::Test {
 protected:
-    void use(const std::string &profile) { control_request(mgx::testbed::control::use_profile, {{control_key::profile, profile}}); }
-    void add_fault(nlohmann::json fault) { control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(fault)}}); }
+    void use(const std::string &profile) {
+        control_request(mgx::testbed::control::use_profile, {{control_key::profile, profile}});
+    }
+    void add_fault(nlohmann::json fault) {
+        control_request(mgx::testbed::control::add_fault, {{control_key::fault, std::move(fault)}});
+    }
     nlohmann::json log() { return control_request(mgx::testbed::control::log)[control_key::entries]; }
     void TearDown() override { control_request(mgx::testbed::control::clear_faults); }
 };

@@ -10,7 +10,9 @@
 namespace mgx::testbed::testing {
 namespace {
 
-nlohmann::json probe(const std::string &arguments = "") { return run_copy_named("dmiinfo_probe.exe", "dmiinfo_probe.exe", arguments); }
+nlohmann::json probe(const std::string &arguments = "") {
+    return run_copy_named("dmiinfo_probe.exe", "dmiinfo_probe.exe", arguments);
+}
 
 class DmiInfoTest : public TestbedTest {};
 

@@ -42,7 +42,11 @@ TEST_F(ImbApiTest, DeviceIdAnswerComesBackWithoutItsCompletionCode) {
 }
 
 TEST_F(ImbApiTest, CompletionCodesAndDataReachTheCaller) {
-    add_fault({{control_key::kind, "completion-code"}, {control_key::netfn, 0x3A}, {control_key::command, 0x30}, {control_key::code, 0xC1}, {control_key::count, 1}});
+    add_fault({{control_key::kind, "completion-code"},
+               {control_key::netfn, 0x3A},
+               {control_key::command, 0x30},
+               {control_key::code, 0xC1},
+               {control_key::count, 1}});
     Sent refused = send(0x3A, 0x30);
     EXPECT_EQ(refused.status, ImbOk);
     EXPECT_EQ(refused.completion_code, 0xC1);

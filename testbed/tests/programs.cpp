@@ -31,8 +31,8 @@ RunningProgram::RunningProgram(const std::wstring &command_line, const std::wstr
     startup.hStdError = captured == Captured::OutputAndErrors ? write_end : GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
     std::wstring command = command_line;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.empty() ? nullptr : directory.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
         start_error_ = GetLastError();
         return;
     }
@@ -65,12 +65,14 @@ ProgramRun RunningProgram::finish() {
 }
 
 ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured) {
-    const std::wstring command = L"\"" + (own_directory() / program).wstring() + L"\" " + std::filesystem::path(arguments).wstring();
+    const std::wstring command =
+        L"\"" + (own_directory() / program).wstring() + L"\" " + std::filesystem::path(arguments).wstring();
     return RunningProgram(command, {}, captured).finish();
 }
 
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("program-copies-" + std::to_string(GetCurrentProcessId()));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("program-copies-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path copy = folder / name;
     std::filesystem::copy_file(own_directory() / program, copy, std::filesystem::copy_options::overwrite_existing);

@@ -14,9 +14,9 @@
 namespace mgx::testbed::testing {
 
 struct ProgramRun {
-    int exit_code = -1;    // -1 when the program could not be started
-    std::string output;    // what it wrote to its standard output
-    DWORD start_error = 0; // why it could not be started
+    int exit_code = -1;     // -1 when the program could not be started
+    std::string output;     // what it wrote to its standard output
+    DWORD start_error = 0;  // why it could not be started
 };
 
 // Which of a program's streams are captured: its standard output, or that and its errors.

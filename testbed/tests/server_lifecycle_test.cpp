@@ -35,11 +35,15 @@ protected:
 };
 
 TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnects) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 31337}, {control_key::running_hours_fixed, true}}}});
+    control_request(mgx::testbed::control::set_unit,
+                    {{control_key::unit, {{control_key::running_hours, 31337}, {control_key::running_hours_fixed, true}}}});
     // A loaded repository (one temperature sensor, 0x20/0x09) and a reading set on it stay too.
-    control_request(mgx::testbed::control::set_sdr, {{control_key::dump, "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
-                                          " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
-    control_request(mgx::testbed::control::set_sensor, {{control_key::sensor, {{control_key::owner, 0x20}, {control_key::number, 0x09}, {control_key::raw, 77}}}});
+    control_request(mgx::testbed::control::set_sdr,
+                    {{control_key::dump,
+                      "07 00 51 01 2a 20 00 09 00 00 00 00 01 01 00 00 00 00 00 00 00 01 00 00 01 00 00 00 00 00 00 14"
+                      " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"}});
+    control_request(mgx::testbed::control::set_sensor,
+                    {{control_key::sensor, {{control_key::owner, 0x20}, {control_key::number, 0x09}, {control_key::raw, 77}}}});
     auto device = open_device("\\\\.\\imbdrv");
     ASSERT_TRUE(device);
     ASSERT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
@@ -64,7 +68,8 @@ TEST_F(ServerLifecycleTest, UnitStateSurvivesAServerRestartAndTheDriverReconnect
 // its log and its status say what was wrong and where the file is now.
 TEST_F(ServerLifecycleTest, SpoiledStateIsKeptAsideAndReportedAfterARestart) {
     use("acer");
-    const std::filesystem::path state_file = control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>();
+    const std::filesystem::path state_file =
+        control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>();
     const std::filesystem::path server_log = state_file.parent_path() / "server.log";
     ASSERT_TRUE(stop_service(server_service));
     std::ofstream(state_file, std::ios::trunc) << R"({"profile": "acer", "unit": {"running_hou)";
@@ -167,7 +172,9 @@ TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
 // Requests the server will not take are answered with the reason, logged, and the server goes on.
 TEST_F(ServerLifecycleTest, ControlRequestsTooLongOrTooDeepAreAnsweredWithTheReason) {
     const std::filesystem::path server_log =
-        std::filesystem::path(control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>()).parent_path() / "server.log";
+        std::filesystem::path(control_request(mgx::testbed::control::status)[control_key::state_file].get<std::string>())
+            .parent_path() /
+        "server.log";
     const struct {
         std::string request;
         const char *reason;

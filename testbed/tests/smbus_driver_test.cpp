@@ -1,11 +1,11 @@
 // The SMBus driver "\\.\SMBUS2" from a Win32 client, through the real driver and server.
 #include <gtest/gtest.h>
 
-#include "driver_packets.h"
-#include "text/hex.h"
 #include "device_client.h"
 #include "device_protocol.h"
+#include "driver_packets.h"
 #include "nt_status.h"
+#include "text/hex.h"
 
 namespace control_key = mgx::testbed::control::key;
 
@@ -84,7 +84,10 @@ TEST_F(SmbusDriverTest, EachInjectedFaultReachesTheClient) {
                           {"completion-code", true, true, 0}};
     for (const Case &fault : cases) {
         SCOPED_TRACE(fault.kind);
-        add_fault({{control_key::kind, fault.kind}, {control_key::device, "smbus"}, {control_key::count, 1}, {control_key::code, 0xC3}});
+        add_fault({{control_key::kind, fault.kind},
+                   {control_key::device, "smbus"},
+                   {control_key::count, 1},
+                   {control_key::code, 0xC3}});
         IoctlResult written = write(0x3A, 0x30);
         ASSERT_EQ(written.ok, fault.write_ok);
         if (!written.ok) {

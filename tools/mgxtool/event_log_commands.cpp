@@ -10,8 +10,8 @@
 
 #include "halcore_session.h"
 #include "sel_entry.h"
-#include "win32/program_directory.h"
 #include "text/hex.h"
+#include "win32/program_directory.h"
 
 namespace mgx::tool {
 
@@ -38,7 +38,7 @@ void list_event_log(const OutputOptions &output) {
 }  // namespace
 
 EventLogRead read_event_log() {
-    constexpr std::int32_t no_such_record = 1;  // the library's answer past the end or for an empty log
+    constexpr std::int32_t no_such_record = 1;                 // the library's answer past the end or for an empty log
     SetCurrentDirectoryA(win32::program_directory().c_str());  // Halcore loads the library from the current directory
     EventLogRead log;
     SelEntryRequest request{0, 0, {}};
@@ -54,7 +54,9 @@ EventLogRead read_event_log() {
 }
 
 void add_event_log_commands(CLI::App &app, const OutputOptions &output) {
-    app.add_subcommand("sel", "the system event log, every record from record ID 0 on")->callback([&output] { list_event_log(output); });
+    app.add_subcommand("sel", "the system event log, every record from record ID 0 on")->callback([&output] {
+        list_event_log(output);
+    });
 }
 
 }  // namespace mgx::tool

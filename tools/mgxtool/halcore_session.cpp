@@ -39,8 +39,7 @@ nlohmann::json session_json(const HalcoreSession &session) {
             {"usable", session.usable()}};
 }
 
-void with_unit(const OutputOptions &options,
-               const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command) {
+void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command) {
     HalcoreSession session;
     nlohmann::json document = session_json(session);
     std::ostringstream text;

@@ -61,7 +61,8 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
             document["data"] = shown;
             text << got << " bytes: " << shown << "\n";
             if (got != options->count)
-                mark_incomplete(document, text, "asked for " + std::to_string(options->count) + " bytes, got " + std::to_string(got));
+                mark_incomplete(document, text,
+                                "asked for " + std::to_string(options->count) + " bytes, got " + std::to_string(got));
             return 0;
         });
     });

@@ -24,8 +24,14 @@ std::optional<long long> parse_whole_number(std::string_view text);
 CLI::Validator number_in(long long minimum, long long maximum);
 
 namespace detail {
-template <typename T> struct NumberOf { using type = T; };
-template <typename T> struct NumberOf<std::optional<T>> { using type = T; };
+template <typename T>
+struct NumberOf {
+    using type = T;
+};
+template <typename T>
+struct NumberOf<std::optional<T>> {
+    using type = T;
+};
 }  // namespace detail
 
 // Adds a numeric option (or positional) whose range is [minimum, maximum], by default the whole

@@ -18,10 +18,22 @@ using namespace mgx::hal;
 
 namespace {
 
-const char *const value_names[sensor_value_count] = {"resolution", "tolerance", "accuracy", "nominal", "normal_max", "normal_min",
-                                     "sensor_max", "sensor_min", "upper_non_recoverable", "upper_critical",
-                                     "upper_non_critical", "lower_non_recoverable", "lower_critical", "lower_non_critical",
-                                     "positive_hysteresis", "negative_hysteresis"};
+const char *const value_names[sensor_value_count] = {"resolution",
+                                                     "tolerance",
+                                                     "accuracy",
+                                                     "nominal",
+                                                     "normal_max",
+                                                     "normal_min",
+                                                     "sensor_max",
+                                                     "sensor_min",
+                                                     "upper_non_recoverable",
+                                                     "upper_critical",
+                                                     "upper_non_critical",
+                                                     "lower_non_recoverable",
+                                                     "lower_critical",
+                                                     "lower_non_critical",
+                                                     "positive_hysteresis",
+                                                     "negative_hysteresis"};
 
 std::string formatted(double value) {
     char text[32];
@@ -57,7 +69,8 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
                    {"owner_lun", record.owner_lun()},
                    {"entity_id", record.entity_id},
                    {"kind", record.kind == SensorKind::Threshold ? "threshold" : "discrete"}};
-    put_outside_text(sensor, "name", std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
+    put_outside_text(sensor, "name",
+                     std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
     std::uint32_t reading_type = 1;
     if (record.kind == SensorKind::Threshold) {
         const ThresholdKindBlock &block = record.kind_block.threshold;
@@ -88,10 +101,12 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
 
 std::string sensor_line(const json &sensor) {
     char head[96];
-    std::snprintf(head, sizeof head, "%3u  %-18s #0x%02X  %-9s ", sensor["index"].get<unsigned>(), sensor["name"].get<std::string>().c_str(),
-                  sensor["number"].get<unsigned>(), sensor["kind"].get<std::string>().c_str());
+    std::snprintf(head, sizeof head, "%3u  %-18s #0x%02X  %-9s ", sensor["index"].get<unsigned>(),
+                  sensor["name"].get<std::string>().c_str(), sensor["number"].get<unsigned>(),
+                  sensor["kind"].get<std::string>().c_str());
     std::string line = head;
-    if (!sensor.contains("value")) return line + "no reading (status " + std::to_string(sensor["value_status"].get<int>()) + ")\n";
+    if (!sensor.contains("value"))
+        return line + "no reading (status " + std::to_string(sensor["value_status"].get<int>()) + ")\n";
     if (sensor["kind"] == "discrete") {
         char states[48];
         if (sensor["value"]["scanning"].get<bool>())
@@ -183,14 +198,17 @@ std::int32_t read_list(json &list, std::ostringstream &text, const char *title, 
 void list_inventory(const OutputOptions &output) {
     with_unit(output, [](json &document, std::ostringstream &text) {
         std::int32_t cursor = 0;
-        if (std::int32_t status = read_list(document["general"], text, "general",
-                                            [&](std::uint32_t, FruInventoryRecord &record) { return HCXGetInvFruInfo(&cursor, &record); }))
+        if (std::int32_t status = read_list(document["general"], text, "general", [&](std::uint32_t, FruInventoryRecord &record) {
+                return HCXGetInvFruInfo(&cursor, &record);
+            }))
             return status;
-        if (std::int32_t status = read_list(document["memory_modules"], text, "memory modules",
-                                            [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetMemModFruInfo(index, &record); }))
+        if (std::int32_t status =
+                read_list(document["memory_modules"], text, "memory modules",
+                          [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetMemModFruInfo(index, &record); }))
             return status;
-        if (std::int32_t status = read_list(document["processor_boards"], text, "processor boards",
-                                            [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetProcFruInfo(index, &record); }))
+        if (std::int32_t status =
+                read_list(document["processor_boards"], text, "processor boards",
+                          [](std::uint32_t index, FruInventoryRecord &record) { return HCXGetProcFruInfo(index, &record); }))
             return status;
         // The power-supply list is reached through the power-supply sensors (type 8).
         std::int32_t supplies = 0;
@@ -200,9 +218,11 @@ void list_inventory(const OutputOptions &output) {
         for (std::int32_t index = 1; index <= supplies; ++index) {
             FruInventoryRecord record{};
             const std::int32_t status = HCXGetSensorFru(8, static_cast<std::uint32_t>(index), &record);
-            power.push_back({{"sensor_index", index}, {"status", status}, {"record", status == 0 ? record_json(record) : json(nullptr)}});
+            power.push_back(
+                {{"sensor_index", index}, {"status", status}, {"record", status == 0 ? record_json(record) : json(nullptr)}});
             text << "  sensor " << index << ": ";
-            text << (status == 0 ? slots_text(power.back()["record"], "", "; ") : "no record (status " + std::to_string(status) + ")");
+            text << (status == 0 ? slots_text(power.back()["record"], "", "; ")
+                                 : "no record (status " + std::to_string(status) + ")");
             text << "\n";
         }
         document["power_supplies"] = power;
@@ -241,11 +261,14 @@ void add_inventory_commands(CLI::App &app, const OutputOptions &output) {
     sensors->callback([&output, options] { list_sensors(output, options->type); });
     CLI::App *sensor = app.add_subcommand("sensor", "one sensor: TYPE INDEX (index from 1)");
     add_number(sensor, "type", options->type, "sensor type (1 to 254)", 1, 254)->required();
-    add_number(sensor, "index", options->index, "index within the type, from 1", 1, std::numeric_limits<std::int32_t>::max())->required();
+    add_number(sensor, "index", options->index, "index within the type, from 1", 1, std::numeric_limits<std::int32_t>::max())
+        ->required();
     sensor->callback([&output, options] { show_sensor(output, options->type, options->index); });
     app.add_subcommand("inventory", "the FRU inventory: general, memory, processor, power-supply and chassis records")
         ->callback([&output] { list_inventory(output); });
-    app.add_subcommand("chassis-security", "the security information from the chassis status")->callback([&output] { show_security(output); });
+    app.add_subcommand("chassis-security", "the security information from the chassis status")->callback([&output] {
+        show_security(output);
+    });
 }
 
 }  // namespace mgx::tool

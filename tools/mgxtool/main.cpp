@@ -4,13 +4,13 @@
 #include <CLI/CLI.hpp>
 
 #include "control_client.h"
-#include "output.h"
 #include "event_log_commands.h"
 #include "hardware_commands.h"
-#include "platform_commands.h"
-#include "power_and_boot_commands.h"
 #include "inventory_commands.h"
 #include "metrics_command.h"
+#include "output.h"
+#include "platform_commands.h"
+#include "power_and_boot_commands.h"
 #include "product_key_commands.h"
 #include "smbus_device_commands.h"
 #include "support_commands.h"

@@ -18,11 +18,11 @@
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
 
+#include "event_log_commands.h"
 #include "halcore_session.h"
 #include "input_parsing.h"
 #include "lifetime_store.h"
 #include "metrics_exposition.h"
-#include "event_log_commands.h"
 #include "text/hex.h"
 #include "wear_parts.h"
 
@@ -77,7 +77,8 @@ SensorFamily family_of(std::uint32_t sensor_type) {
 // thresholds the record makes readable count.
 int threshold_state(const ThresholdKindBlock &block, std::int32_t value) {
     const auto past = [&](SensorValue threshold, int mask_bit, bool upper) {
-        return (block.readable_mask & (1 << mask_bit)) && (upper ? value >= block.values[threshold] : value <= block.values[threshold]);
+        return (block.readable_mask & (1 << mask_bit)) &&
+               (upper ? value >= block.values[threshold] : value <= block.values[threshold]);
     };
     if (past(UpperNonRecoverable, 5, true) || past(UpperCritical, 4, true) || past(LowerNonRecoverable, 2, false) ||
         past(LowerCritical, 1, false))
@@ -100,7 +101,8 @@ void collect_sensors(Exposition &out, const Budget &budget) {
                 complete = false;
                 continue;
             }
-            const std::string name = latin1_text(std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
+            const std::string name =
+                latin1_text(std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
             const bool threshold = record.kind == SensorKind::Threshold;
             const std::uint32_t reading_type = threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
             std::int32_t value = 0;
@@ -123,8 +125,9 @@ void collect_sensors(Exposition &out, const Budget &budget) {
                           readable ? threshold_state(record.kind_block.threshold, value) : not_read);
             } else {
                 const bool scanning = read && value != discrete_value::not_scanning;
-                out.gauge(std::string(prefix) + "sensor_state", "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
-                          labels, scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
+                out.gauge(std::string(prefix) + "sensor_state",
+                          "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical", labels,
+                          scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
                 out.gauge(std::string(prefix) + "discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
                           scanning ? discrete_value::states(value) : not_read);
             }
@@ -156,13 +159,16 @@ void collect_unit(Exposition &out, const HalcoreSession &session) {
               unit_read ? hours * seconds_per_hour : not_read);
     MgxDeviceIdentity identity{};
     if (session.usable() && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
-        out.gauge(std::string(prefix) + "bmc_info", "the management unit's identity", {
-            {"device_id", std::to_string(identity.device_id)},
-            {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." + text::to_hex(std::span(&identity.firmware_revision_2, 1))},
-            {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
-            {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
-                                               identity.manufacturer_and_product[2] << 16)},
-            {"back_end_state", std::to_string(session.back_end_state())}}, 1);
+        out.gauge(
+            std::string(prefix) + "bmc_info", "the management unit's identity",
+            {{"device_id", std::to_string(identity.device_id)},
+             {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." +
+                                       text::to_hex(std::span(&identity.firmware_revision_2, 1))},
+             {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
+             {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
+                                                identity.manufacturer_and_product[2] << 16)},
+             {"back_end_state", std::to_string(session.back_end_state())}},
+            1);
 
     BootMonitorSettings boot{};
     const bool boot_read = session.usable() && mgx_call<CommandType::BootMonitoring>(boot) == 0;
@@ -172,7 +178,8 @@ void collect_unit(Exposition &out, const HalcoreSession &session) {
                   boot_read ? (timeout != boot_monitoring::off ? 1 : 0) : not_read);
         out.gauge(std::string(prefix) + "boot_monitoring_timeout_seconds", "the monitoring time-out, 0 when off", labels,
                   boot_read ? timeout : not_read);
-        out.gauge(std::string(prefix) + "boot_monitoring_retries", "retries after a time-out", labels, boot_read ? retries : not_read);
+        out.gauge(std::string(prefix) + "boot_monitoring_retries", "retries after a time-out", labels,
+                  boot_read ? retries : not_read);
     };
     function("post", boot.post_timeout, boot.post_retries);
     function("os_boot", boot.os_boot_timeout, boot.os_boot_retries);
@@ -180,8 +187,9 @@ void collect_unit(Exposition &out, const HalcoreSession &session) {
               boot_read ? boot.retry_method : not_read);
     std::int32_t mode = -1;
     const bool mode_read = session.usable() && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
-    out.gauge(std::string(prefix) + "safe_power_off_mode_enabled", "1 when the power switch shuts the server down instead of switching it off",
-              {}, mode_read ? (mode == 0 ? 1 : 0) : not_read);
+    out.gauge(std::string(prefix) + "safe_power_off_mode_enabled",
+              "1 when the power switch shuts the server down instead of switching it off", {},
+              mode_read ? (mode == 0 ? 1 : 0) : not_read);
     up(out, "unit", unit_read && boot_read && mode_read);
 }
 
@@ -202,16 +210,18 @@ void collect_wear_parts(Exposition &out) {
     const bool read = store::ReadLifetimeRecord(record) == ERROR_SUCCESS;
     DWORD raid_cards = 0;
     store::ReadRaidCount(&raid_cards);
-    const double now = static_cast<double>(std::chrono::duration_cast<std::chrono::seconds>(
-                                               std::chrono::system_clock::now().time_since_epoch()).count());
+    const double now = static_cast<double>(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
     for (const store::WearPart &part : store::wear_parts()) {
         const MetricLabels labels = {{"part", part.value_name}};
         const double life = read ? record.life_times[part.life_time_slot] * seconds_per_hour : not_read;
         out.gauge(std::string(prefix) + "wear_part_life_seconds", "the part's life time", labels, life);
         if (part.aging == store::Aging::RunningHours) {
             const double running = read ? record.running_hours[part.slot] * seconds_per_hour : not_read;
-            out.gauge(std::string(prefix) + "wear_part_running_seconds", "the part's running time since it was changed", labels, running);
-            out.gauge(std::string(prefix) + "wear_part_remaining_seconds", "running time left until the part is due", labels, life - running);
+            out.gauge(std::string(prefix) + "wear_part_running_seconds", "the part's running time since it was changed", labels,
+                      running);
+            out.gauge(std::string(prefix) + "wear_part_remaining_seconds", "running time left until the part is due", labels,
+                      life - running);
             out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
                       read ? (running >= life ? 1 : 0) : not_read);
             continue;
@@ -221,7 +231,8 @@ void collect_wear_parts(Exposition &out) {
         const double next = installed ? *installed + life : not_read;
         out.gauge(std::string(prefix) + "battery_install_timestamp_seconds", "when the battery was installed", labels,
                   installed ? *installed : not_read);
-        out.gauge(std::string(prefix) + "battery_next_change_timestamp_seconds", "when the battery is due for change", labels, next);
+        out.gauge(std::string(prefix) + "battery_next_change_timestamp_seconds", "when the battery is due for change", labels,
+                  next);
         out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
                   installed ? (next < now ? 1 : 0) : not_read);
     }

@@ -20,9 +20,12 @@ std::string number(double value) {
 std::string escaped_help(const std::string &help) {
     std::string out;
     for (const char c : help) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -32,10 +35,14 @@ std::string escaped_help(const std::string &help) {
 std::string escaped_label_value(const std::string &value) {
     std::string out;
     for (const char c : value) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '"') out += "\\\"";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '"')
+            out += "\\\"";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }

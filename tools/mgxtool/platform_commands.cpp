@@ -115,11 +115,13 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
             // back ends do.
             const std::int32_t removed = HCXDynamicDriverStop(service, 4);
             document["removed"] = removed == 0;
-            text += removed == 0 ? std::string("the service ") + service + " it created was stopped and removed again\n"
-                                 : std::string("the service ") + service + " it created is left behind: removing it failed with status " +
-                                       std::to_string(removed) + "\n";
+            text += removed == 0
+                        ? std::string("the service ") + service + " it created was stopped and removed again\n"
+                        : std::string("the service ") + service + " it created is left behind: removing it failed with status " +
+                              std::to_string(removed) + "\n";
         } else if (status != 0) {
-            text += std::string("the existing service ") + service + " is left in place; its use counter counts this start (\"mgxtool driver stop " + service + "\" ends it)\n";
+            text += std::string("the existing service ") + service +
+                    " is left in place; its use counter counts this start (\"mgxtool driver stop " + service + "\" ends it)\n";
         }
         report(options, document, text);
         if (status != 0) throw std::runtime_error("driver start failed");

@@ -99,8 +99,9 @@ void apply(const FunctionOptions &wanted, const char *option, const char *name, 
     }
     const std::uint16_t current_minutes = timeout / seconds_per_minute;
     const bool current_usable = currently_on && usable_minutes(current_minutes);
-    timeout = static_cast<std::uint16_t>(seconds_per_minute *
-                                         (wanted.minutes ? *wanted.minutes : current_usable ? current_minutes : default_minutes));
+    timeout = static_cast<std::uint16_t>(seconds_per_minute * (wanted.minutes   ? *wanted.minutes
+                                                               : current_usable ? current_minutes
+                                                                                : default_minutes));
 }
 
 bool os_boot_monitoring_supported() {
@@ -129,8 +130,9 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
     CLI::App *command = app.add_subcommand("boot-monitoring", "POST and OS-boot monitoring of the unit");
     add_function_options(command, "post", "POST", options->post);
     add_function_options(command, "os-boot", "OS-boot", options->os_boot);
-    command->add_option("--method", options->method,
-                        "retry method: power-cycle (power off, then on again) or reboot (hardware reset)")
+    command
+        ->add_option("--method", options->method,
+                     "retry method: power-cycle (power off, then on again) or reboot (hardware reset)")
         ->check(CLI::IsMember({"power-cycle", "reboot"}));
     command->callback([&output, options] {
         const BootMonitoringOptions &wanted = *options;
@@ -142,11 +144,13 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             if (wanted.changes()) {
                 const bool post_available = document["back_end_state"] != ImbUpS450;
                 if (wanted.post.switched_on() && !post_available)
-                    throw CLI::ValidationError("--post on: POST monitoring cannot be switched on on this machine (back-end state 4)");
+                    throw CLI::ValidationError(
+                        "--post on: POST monitoring cannot be switched on on this machine (back-end state 4)");
                 const bool os_boot_available = os_boot_monitoring_supported();
                 if (wanted.os_boot.switched_on() && !os_boot_available)
-                    throw CLI::ValidationError("--os-boot on: You can not enable OS boot monitoring,because this hardware not "
-                                               "support for changing Administer mode.");
+                    throw CLI::ValidationError(
+                        "--os-boot on: You can not enable OS boot monitoring,because this hardware not "
+                        "support for changing Administer mode.");
                 std::uint16_t post_timeout = settings.post_timeout, os_boot_timeout = settings.os_boot_timeout;
                 apply(wanted.post, "post", "POST", post_available, post_default_minutes, post_timeout, settings.post_retries);
                 apply(wanted.os_boot, "os-boot", "OS-boot", os_boot_available, os_boot_default_minutes, os_boot_timeout,
@@ -160,7 +164,8 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                     const BootMonitorSettings written = settings;
                     if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
                     if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
-                    if (!same_settings(settings, written)) throw CommandFailed("the unit kept other boot monitoring settings than were written");
+                    if (!same_settings(settings, written))
+                        throw CommandFailed("the unit kept other boot monitoring settings than were written");
                     document["changed"] = true;
                 }
             }
@@ -170,8 +175,8 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             document["retry_method"] = {{"code", method}, {"name", method_name(method)}};
             text << "method   "
                  << (method == PowerCycle ? "power off, then on again"
-                     : method == Reboot      ? "reboot (hardware reset)"
-                                                 : "unknown (" + std::to_string(method) + ")")
+                     : method == Reboot   ? "reboot (hardware reset)"
+                                          : "unknown (" + std::to_string(method) + ")")
                  << "\n";
             return 0;
         });

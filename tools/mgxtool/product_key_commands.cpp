@@ -68,7 +68,8 @@ void show_record(const OutputOptions &output, bool changed = false) {
          << "life times     " << lives_text.str() << "\n"
          << dates_text.str();
     if (status) text << "(some values are missing: status " << status << ")\n";
-    report(output, {{"status", status}, {"changed", changed}, {"running_hours", hours}, {"life_times", lives}, {"install_dates", dates}},
+    report(output,
+           {{"status", status}, {"changed", changed}, {"running_hours", hours}, {"life_times", lives}, {"install_dates", dates}},
            text.str());
 }
 
@@ -98,7 +99,8 @@ struct LifetimeOptions {
 void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
     auto defaults_options = std::make_shared<DefaultsOptions>();
     CLI::App *defaults = app.add_subcommand("defaults", "write every product-key value with its default, and the App Paths");
-    defaults->add_option("--variant", defaults_options->variant, "settings (the settings program's) or setup (the setup program's)")
+    defaults
+        ->add_option("--variant", defaults_options->variant, "settings (the settings program's) or setup (the setup program's)")
         ->check(CLI::IsMember({"settings", "setup"}))
         ->capture_default_str();
     defaults->callback([&output, defaults_options] {
@@ -116,14 +118,18 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
 
     auto options = std::make_shared<LifetimeOptions>();
     CLI::App *lifetime = app.add_subcommand("lifetime", "the wear parts' lifetime record");
-    CLI::Option *set_hours =
-        add_number(lifetime, "--set-hours", options->hours_index, "running-hours counter: 0 CPU fan, 1 power supply, 2 chassis fan", 0, 2);
-    CLI::Option *hours = add_number(lifetime, "--hours", options->hours, "the counter's new value", 0, std::numeric_limits<std::int32_t>::max());
-    CLI::Option *set_date = add_number(lifetime, "--set-date", options->date_number, "install date: 1 to 16 RAID card, 17 UPS", 1, 17);
+    CLI::Option *set_hours = add_number(lifetime, "--set-hours", options->hours_index,
+                                        "running-hours counter: 0 CPU fan, 1 power supply, 2 chassis fan", 0, 2);
+    CLI::Option *hours =
+        add_number(lifetime, "--hours", options->hours, "the counter's new value", 0, std::numeric_limits<std::int32_t>::max());
+    CLI::Option *set_date =
+        add_number(lifetime, "--set-date", options->date_number, "install date: 1 to 16 RAID card, 17 UPS", 1, 17);
     CLI::Option *date = lifetime->add_option("--date", options->date_text, "the new date, YYYY/MM/DD, or empty for none")
                             ->check(CLI::Validator(
                                 [](std::string &text) {
-                                    return text.empty() || is_calendar_date(text) ? std::string() : "Invalid Date.: \"" + text + "\" is not a day YYYY/MM/DD";
+                                    return text.empty() || is_calendar_date(text)
+                                               ? std::string()
+                                               : "Invalid Date.: \"" + text + "\" is not a day YYYY/MM/DD";
                                 },
                                 "YYYY/MM/DD"));
     set_hours->needs(hours);
@@ -158,7 +164,8 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
 
     auto notify_options = std::make_shared<NotifyOptions>();
     CLI::App *notify = app.add_subcommand("notify", "where threshold violations are shown (LCD panel, screen)");
-    notify->add_option("--lcd", notify_options->lcd, "on or off: on the LCD panel (where the unit has one)")->check(CLI::IsMember({"on", "off"}));
+    notify->add_option("--lcd", notify_options->lcd, "on or off: on the LCD panel (where the unit has one)")
+        ->check(CLI::IsMember({"on", "off"}));
     notify->add_option("--screen", notify_options->screen, "on or off: on the screen")->check(CLI::IsMember({"on", "off"}));
     notify->callback([&output, notify_options] {
         DWORD switches[2] = {0, 0};
@@ -172,7 +179,8 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
         }
         const bool changed = switches[0] != before[0] || switches[1] != before[1];
         if (changed) {
-            if (LONG written = WriteNotificationSwitches(switches)) throw CommandFailed("writing failed: " + std::to_string(written));
+            if (LONG written = WriteNotificationSwitches(switches))
+                throw CommandFailed("writing failed: " + std::to_string(written));
             status = ReadNotificationSwitches(switches);
         }
         report(output, {{"status", status}, {"changed", changed}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}},

@@ -47,7 +47,9 @@ std::int32_t explained(std::int32_t status, json &document, std::ostringstream &
     std::string meaning;
     switch (status) {
     case codes::ok: return status;
-    case codes::interface_unavailable: meaning = "no SMBus device is open: this machine's unit is not reached over the SMBus"; break;
+    case codes::interface_unavailable:
+        meaning = "no SMBus device is open: this machine's unit is not reached over the SMBus";
+        break;
     case codes::smb_answer_wrong: meaning = "the device's answer had a wrong checksum, status byte or echoed command"; break;
     case codes::smb_status_read_failed: meaning = "reading the device's status failed"; break;
     case codes::smb_write_not_counted: meaning = "the device's write counter did not advance by one"; break;
@@ -116,14 +118,15 @@ void add_smbus_device_commands(CLI::App &app, const OutputOptions &output) {
     lcd->add_subcommand("log", "the controller's management log information")->callback([&output] {
         report_packet(output, "LCD management log information", HCXGetSmbLcdMgmtLogInfo);
     });
-    lcd->add_subcommand("display", "the text the panel shows: two lines of 16 characters")->callback([&output] { show_display(output); });
+    lcd->add_subcommand("display", "the text the panel shows: two lines of 16 characters")->callback([&output] {
+        show_display(output);
+    });
 
     auto options = std::make_shared<RciOptions>();
     CLI::App *rci = app.add_subcommand("rci", "the RCI device chain behind the LCD panel controller (SMBus machines)");
     rci->require_subcommand(1);
-    rci->add_subcommand("nodes", "the number of nodes and each node's device information (nodes count from 1)")->callback([&output] {
-        list_rci_nodes(output);
-    });
+    rci->add_subcommand("nodes", "the number of nodes and each node's device information (nodes count from 1)")
+        ->callback([&output] { list_rci_nodes(output); });
     CLI::App *device = rci->add_subcommand("device", "device information of node N");
     add_number(device, "node", options->node, "node number, 1 to 255", 1, 255)->required();
     device->callback([&output, options] {

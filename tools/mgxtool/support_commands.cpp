@@ -60,7 +60,8 @@ void get_value(const OutputOptions &options, const std::string &key, const std::
             document["value"] = value;
             shown = std::to_string(value);
         } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
-            shown = std::string(reinterpret_cast<const char *>(data.data()), strnlen(reinterpret_cast<const char *>(data.data()), size));
+            shown = std::string(reinterpret_cast<const char *>(data.data()),
+                                strnlen(reinterpret_cast<const char *>(data.data()), size));
             document["value"] = shown;
         } else {
             shown = text::to_hex(data);
@@ -116,8 +117,9 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
     set->callback([&options, value, dword, text] {
         if (dword->count() == 0 && text->count() == 0) throw CLI::ValidationError("give --dword or --text");
         const char *key = value->key.c_str(), *name = value->name.c_str();
-        LONG status = value->number ? SetRegVal_DL(key, name, REG_DWORD, &*value->number, 4)
-                                    : SetRegVal_DL(key, name, REG_SZ, value->text.c_str(), static_cast<DWORD>(value->text.size() + 1));
+        LONG status = value->number
+                          ? SetRegVal_DL(key, name, REG_DWORD, &*value->number, 4)
+                          : SetRegVal_DL(key, name, REG_SZ, value->text.c_str(), static_cast<DWORD>(value->text.size() + 1));
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != ERROR_SUCCESS) throw std::runtime_error("writing the value failed");
     });

@@ -40,8 +40,9 @@ std::string file_as_hex(const std::string &path) {
     if (!stream && path.starts_with('/')) {
         std::string windows_path = "Z:" + path;
         std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
-        throw std::runtime_error("cannot read " + path + ": a Linux path is given to the prefix's programs through its drive Z:, as \"" +
-                                 windows_path + "\"");
+        throw std::runtime_error("cannot read " + path +
+                                 ": a Linux path is given to the prefix's programs through its drive Z:, as \"" + windows_path +
+                                 "\"");
     }
     if (!stream) throw std::runtime_error("cannot read " + path);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -53,7 +54,8 @@ void define_profiles(CLI::App &command, const OutputOptions &options) {
         const json reply = control_request(control::profiles);
         std::ostringstream text;
         for (const json &profile : reply[control_key::profiles])
-            text << profile.value(control_key::name, "") << "\t" << profile.value(control_key::description, profile.value(control_key::error, "")) << "\n";
+            text << profile.value(control_key::name, "") << "\t"
+                 << profile.value(control_key::description, profile.value(control_key::error, "")) << "\n";
         report(options, reply[control_key::profiles], text.str());
     });
 }
@@ -73,7 +75,8 @@ void define_unit(CLI::App &command, const OutputOptions &options) {
     add_number(&command, "--running-hours", wanted->hours, "set the running-time counter");
     command.add_option("--fixed", wanted->fixed, "true: the counter stands still; false: it advances with time")
         ->check(CLI::IsMember({"true", "false"}));
-    command.add_option("--silent", wanted->silent, "true: the unit answers nothing on any path")->check(CLI::IsMember({"true", "false"}));
+    command.add_option("--silent", wanted->silent, "true: the unit answers nothing on any path")
+        ->check(CLI::IsMember({"true", "false"}));
     send_showing_status(command, options, control::set_unit, [wanted] {
         json fields = json::object();
         if (wanted->hours) fields[control_key::running_hours] = *wanted->hours;
@@ -89,22 +92,25 @@ void define_fault_add(CLI::App &command, const OutputOptions &options) {
         std::optional<int> netfn, command_code, count, completion_code, skip, address;
     };
     auto fault = std::make_shared<FaultOptions>();
-    command.add_option("kind", fault->kind, "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
-                                            "bad-status, counter-stuck, short-answer, silence or driver-start-failure")
+    command
+        .add_option("kind", fault->kind,
+                    "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
+                    "bad-status, counter-stuck, short-answer, silence or driver-start-failure")
         ->required();
     command.add_option("--device", fault->device, "imb, bmc, smbus or any")->capture_default_str();
     add_number(&command, "--netfn", fault->netfn, "only requests with this network function (0x3a or 58)", 0, 63);
     add_number(&command, "--command", fault->command_code, "only requests with this command code", 0, 255);
-    add_number(&command, "--address", fault->address, "only requests to this SMBus device address (0x18: the LCD panel controller)", 0, 255);
+    add_number(&command, "--address", fault->address,
+               "only requests to this SMBus device address (0x18: the LCD panel controller)", 0, 255);
     add_number(&command, "--count", fault->count, "only the next N matching requests (default: always)", 1, 1000000);
     add_number(&command, "--code", fault->completion_code, "completion code of a completion-code fault", 0, 255);
     add_number(&command, "--skip", fault->skip, "let this many matching requests through first", 0, 1000000);
     command.callback([&options, fault] {
         json spec = {{control_key::kind, fault->kind}, {control_key::device, fault->device}};
         const std::pair<const char *, const std::optional<int> &> matches[] = {
-            {control_key::netfn, fault->netfn},          {control_key::command, fault->command_code},
-            {control_key::count, fault->count},          {control_key::code, fault->completion_code},
-            {control_key::skip, fault->skip},            {control_key::address, fault->address}};
+            {control_key::netfn, fault->netfn}, {control_key::command, fault->command_code},
+            {control_key::count, fault->count}, {control_key::code, fault->completion_code},
+            {control_key::skip, fault->skip},   {control_key::address, fault->address}};
         for (const auto &[name, value] : matches)
             if (value) spec[name] = *value;
         const json reply = control_request(control::add_fault, {{control_key::fault, spec}});
@@ -161,7 +167,8 @@ void define_fru_load(CLI::App &command, const OutputOptions &options) {
     auto file = std::make_shared<std::string>();
     command.add_option("file", *file, "FRU image")->required();
     command.callback([&options, file] {
-        const json platform = control_request(control::set_fru, {{control_key::image, file_as_hex(*file)}})[control_key::platform];
+        const json platform =
+            control_request(control::set_fru, {{control_key::image, file_as_hex(*file)}})[control_key::platform];
         report(options, platform, std::to_string(platform.value(control_key::fru_device_bytes, 0u)) + " bytes loaded\n");
     });
 }
@@ -201,7 +208,8 @@ void define_lcd(CLI::App &command, const OutputOptions &options) {
         std::vector<std::string> pages;  // "00 10=TEXT"
     };
     auto wanted = std::make_shared<PanelOptions>();
-    add_number(&command, "--write-counter", wanted->write_counter, "set the write counter (65535: the next write wraps it)", 0, 65535);
+    add_number(&command, "--write-counter", wanted->write_counter, "set the write counter (65535: the next write wraps it)", 0,
+               65535);
     command.add_option("--page", wanted->pages, "set a display page: \"SELECTOR=TEXT\", e.g. \"00 10=System ready\"");
     command.callback([&options, wanted] {
         json fields = json::object();

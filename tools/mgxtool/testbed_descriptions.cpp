@@ -12,7 +12,8 @@ using nlohmann::json;
 std::string describe_status(const json &status) {
     std::ostringstream text;
     const json &profile = status[control_key::profile];
-    text << "profile      " << profile.value(control_key::name, "") << " - " << profile.value(control_key::description, "") << "\n";
+    text << "profile      " << profile.value(control_key::name, "") << " - " << profile.value(control_key::description, "")
+         << "\n";
     if (profile.contains("baseboard"))
         text << "baseboard    " << profile[control_key::baseboard].value(control_key::manufacturer, "") << " / "
              << profile[control_key::baseboard].value(control_key::product, "") << "\n";
@@ -27,11 +28,15 @@ std::string describe_status(const json &status) {
          << (unit.value(control_key::silent, false) ? ", silent" : ", answering") << "\n";
     text << "device id    " << status.value(control_key::device_id, "") << "\n";
     const json &platform = status[control_key::platform];
-    text << "repository   " << platform.value(control_key::repository_records, 0u) << " records; FRU device 0: "
-         << platform.value(control_key::fru_device_bytes, 0u) << " bytes" << (platform.value(control_key::fru_word_access, false) ? " (by words)" : "")
-         << "; chassis status " << platform.value(control_key::chassis_status, "") << "\n";
-    text << "lcd panel    " << (status[control_key::lcd_panel].is_null() ? std::string("none at SMBus address 0x18")
-                                                                : "at SMBus address 0x18, " + std::to_string(status[control_key::lcd_panel].value(control_key::rci_nodes, 0u)) + " RCI nodes")
+    text << "repository   " << platform.value(control_key::repository_records, 0u)
+         << " records; FRU device 0: " << platform.value(control_key::fru_device_bytes, 0u) << " bytes"
+         << (platform.value(control_key::fru_word_access, false) ? " (by words)" : "") << "; chassis status "
+         << platform.value(control_key::chassis_status, "") << "\n";
+    text << "lcd panel    "
+         << (status[control_key::lcd_panel].is_null()
+                 ? std::string("none at SMBus address 0x18")
+                 : "at SMBus address 0x18, " + std::to_string(status[control_key::lcd_panel].value(control_key::rci_nodes, 0u)) +
+                       " RCI nodes")
          << "\n";
     const json &lock = status[control_key::smbus][control_key::lock];
     text << "smbus lock   " << (lock.is_null() ? std::string("free") : lock.value(control_key::owner, "")) << "\n";
@@ -48,9 +53,11 @@ std::string describe_status(const json &status) {
 std::string describe_log(const json &entries) {
     std::ostringstream text;
     for (const json &entry : entries) {
-        text << "#" << entry.value(control_key::sequence, 0u) << " " << entry.value(control_key::time_ms, 0LL) << " " << entry.value(control_key::device, "")
-             << " " << entry.value(control_key::code, "") << " pid " << entry.value(control_key::process_id, 0u) << " -> " << entry.value(control_key::nt_status, "")
-             << "\n    in  " << entry.value(control_key::input, "") << "\n    out " << entry.value(control_key::output, "(" + std::to_string(entry.value(control_key::output_length, 0u)) + " bytes)")
+        text << "#" << entry.value(control_key::sequence, 0u) << " " << entry.value(control_key::time_ms, 0LL) << " "
+             << entry.value(control_key::device, "") << " " << entry.value(control_key::code, "") << " pid "
+             << entry.value(control_key::process_id, 0u) << " -> " << entry.value(control_key::nt_status, "") << "\n    in  "
+             << entry.value(control_key::input, "") << "\n    out "
+             << entry.value(control_key::output, "(" + std::to_string(entry.value(control_key::output_length, 0u)) + " bytes)")
              << "\n    " << entry.value(control_key::note, "") << "\n";
     }
     return text.str();

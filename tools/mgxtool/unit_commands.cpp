@@ -12,9 +12,9 @@
 
 namespace mgx::tool {
 
-using nlohmann::json;
 using hal::CommandType;
 using hal::mgx_call;
+using nlohmann::json;
 
 namespace {
 
@@ -92,7 +92,8 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
         request.network_function = static_cast<std::uint8_t>(parse_byte(raw_bytes[0]));
         request.command = static_cast<std::uint8_t>(parse_byte(raw_bytes[1]));
         request.length = static_cast<std::uint8_t>(raw_bytes.size() - 2);
-        for (std::size_t i = 2; i < raw_bytes.size(); ++i) request.data[i - 2] = static_cast<std::uint8_t>(parse_byte(raw_bytes[i]));
+        for (std::size_t i = 2; i < raw_bytes.size(); ++i)
+            request.data[i - 2] = static_cast<std::uint8_t>(parse_byte(raw_bytes[i]));
         with_unit(options, [&request](json &document, std::ostringstream &text) {
             hal::MgxResponse response{};
             std::int32_t status = mgx_call<CommandType::RawRequest>(request, response);

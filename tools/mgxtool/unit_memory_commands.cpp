@@ -30,7 +30,8 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
         std::vector<std::pair<int, std::string>> changes;
         for (const std::string &entry : options->entries) {
             const auto equals = entry.find('=');
-            if (equals != 1 || entry[0] < '0' || entry[0] > '3') throw CLI::ValidationError("--set takes ENTRY=TEXT, ENTRY 0 to 3");
+            if (equals != 1 || entry[0] < '0' || entry[0] > '3')
+                throw CLI::ValidationError("--set takes ENTRY=TEXT, ENTRY 0 to 3");
             if (entry.size() - 2 > 25) throw CLI::ValidationError("entry texts hold at most 25 characters");
             changes.emplace_back(entry[0] - '0', entry.substr(2));
         }
@@ -104,7 +105,8 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
             document["written"] = written;
             text << written << " bytes written\n";
             if (written != data.size())
-                mark_incomplete(document, text, "wrote " + std::to_string(written) + " of " + std::to_string(data.size()) + " bytes");
+                mark_incomplete(document, text,
+                                "wrote " + std::to_string(written) + " of " + std::to_string(data.size()) + " bytes");
             return 0;
         });
     });

@@ -33,13 +33,14 @@ int main(int argc, char **argv) {
     tour.language = std::strtoul(argv[2], nullptr, 10);
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &tour.language, sizeof tour.language);
     mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
-    mgx::testbed::control_request(mgx::testbed::control::set_unit,
-                                  {{control_key::unit, {{control_key::running_hours, 24680}, {control_key::running_hours_fixed, true}}}});
+    mgx::testbed::control_request(
+        mgx::testbed::control::set_unit,
+        {{control_key::unit, {{control_key::running_hours, 24680}, {control_key::running_hours_fixed, true}}}});
 
     tour.program = start_program(tour.install_folder);
     tour.menu = mgx::settings::testing::wait_for_dialog(tour.program.id, tour.in_language(L"メインメニュー", L"Main menu"));
-    for (void (*window)(Tour &) : {main_menu_and_memory_clear, component_lifetime, start_monitoring, power_off_mode, notify_method,
-                                   data_initialisation})
+    for (void (*window)(Tour &) :
+         {main_menu_and_memory_clear, component_lifetime, start_monitoring, power_off_mode, notify_method, data_initialisation})
         window(tour);
     mgx::settings::testing::press_key(tour.menu, VK_ESCAPE);
     WaitForSingleObject(tour.program.process.get(), 10'000);

@@ -23,7 +23,9 @@ struct Tour {
     Program program;
     HWND menu = nullptr;
 
-    const wchar_t *in_language(const wchar_t *japanese, const wchar_t *english) const { return language == 0 ? japanese : english; }
+    const wchar_t *in_language(const wchar_t *japanese, const wchar_t *english) const {
+        return language == 0 ? japanese : english;
+    }
 };
 
 // GK7T30UI.EXE from `install_folder`, started in it; no process when it cannot be started.

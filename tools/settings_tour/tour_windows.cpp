@@ -18,7 +18,9 @@ constexpr const char *current_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Curren
 constexpr const char *life_time_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime";
 constexpr const char *notify_key = "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod";
 
-void focus(HWND dialog, int item) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, item)), TRUE); }
+void focus(HWND dialog, int item) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, item)), TRUE);
+}
 
 void close_dialog(HWND dialog) {
     press_key(dialog, VK_ESCAPE);
@@ -103,9 +105,9 @@ void start_monitoring(Tour &tour) {
     testbed::set_boot_monitoring(600, 0, 65000, 9, 2);
     refuse(0x23);  // the panel read fails: no OS boot monitoring
     click(tour.menu, 1001);
-    for (const char *name : {"start-monitoring-bad-retry-method", "start-monitoring-bad-post-time", "start-monitoring-bad-os-boot-time",
-                             "start-monitoring-bad-post-retries", "start-monitoring-bad-os-boot-retries",
-                             "start-monitoring-no-os-boot-monitoring"}) {
+    for (const char *name : {"start-monitoring-bad-retry-method", "start-monitoring-bad-post-time",
+                             "start-monitoring-bad-os-boot-time", "start-monitoring-bad-post-retries",
+                             "start-monitoring-bad-os-boot-retries", "start-monitoring-no-os-boot-monitoring"}) {
         HWND box = box_of(tour.program);
         picture(name, box);
         dismiss(box, IDOK);
@@ -160,7 +162,8 @@ void notify_method(Tour &tour) {
     // A key that cannot be made: its parent volatile, the product key not.
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, life_time_key);
     HKEY volatile_key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, life_time_key, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatile_key, nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, life_time_key, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatile_key,
+                    nullptr);
     RegCloseKey(volatile_key);
     click(notify, IDOK);
     HWND registration = wait_for_owned_dialog(notify);

@@ -58,8 +58,7 @@ TEST(PipeServer, AnswersManyClientsArrivingAtOnce) {
     auto server = echo_server(name);
     std::vector<std::string> replies(24);
     std::vector<std::thread> clients;
-    for (std::size_t i = 0; i < replies.size(); ++i)
-        clients.emplace_back([&, i] { replies[i] = call(name, std::to_string(i)); });
+    for (std::size_t i = 0; i < replies.size(); ++i) clients.emplace_back([&, i] { replies[i] = call(name, std::to_string(i)); });
     for (auto &client : clients) client.join();
     for (std::size_t i = 0; i < replies.size(); ++i) EXPECT_EQ(replies[i], "re: " + std::to_string(i));
 }

@@ -15,7 +15,7 @@ inline constexpr std::size_t max_response_data = 27;
 struct MgxRequest {
     std::uint8_t network_function;  // unshifted: 0x3A unit commands, 0x06 application, 0x0A storage
     std::uint8_t command;
-    std::uint8_t length;            // data bytes used, 0 to 27
+    std::uint8_t length;  // data bytes used, 0 to 27
     std::uint8_t data[max_request_data];
 };
 
@@ -73,19 +73,18 @@ static_assert(sizeof(MgxMemoryMaintenance) == 12 && offsetof(MgxMemoryMaintenanc
 static_assert(sizeof(MgxDeviceIdentity) == 47, "MgxDeviceIdentity layout");
 static_assert(offsetof(MgxDeviceIdentity, provides_revision) == 1 && offsetof(MgxDeviceIdentity, device_revision) == 5 &&
                   offsetof(MgxDeviceIdentity, ipmi_version) == 8 && offsetof(MgxDeviceIdentity, chassis_device) == 9 &&
-                  offsetof(MgxDeviceIdentity, sensor_device) == 37 &&
-                  offsetof(MgxDeviceIdentity, manufacturer_and_product) == 41,
+                  offsetof(MgxDeviceIdentity, sensor_device) == 37 && offsetof(MgxDeviceIdentity, manufacturer_and_product) == 41,
               "MgxDeviceIdentity layout");
 
 #pragma pack(push, 1)
 struct BootMonitorSettings {
-    std::uint8_t post_selector;      // written: bit 7 of request byte 0
-    std::uint8_t os_boot_selector;   // written: bit 6
+    std::uint8_t post_selector;     // written: bit 7 of request byte 0
+    std::uint8_t os_boot_selector;  // written: bit 6
     std::uint16_t post_timeout;
     std::uint8_t post_retries;
     std::uint16_t os_boot_timeout;
     std::uint8_t os_boot_retries;
-    std::int32_t retry_method;       // 0 power off, then on again; 1 reboot by hardware reset
+    std::int32_t retry_method;  // 0 power off, then on again; 1 reboot by hardware reset
 };
 
 struct MgxFruRequest {
@@ -153,9 +152,7 @@ struct MgxPanelState {
     std::int32_t &operator[](PanelFlag flag) { return flags[static_cast<std::size_t>(flag)]; }
     bool is_set(PanelFlag flag) const { return flags[static_cast<std::size_t>(flag)] != 0; }
     // Both flags the start monitoring settings need for OS-boot monitoring.
-    bool os_boot_monitoring_supported() const {
-        return is_set(PanelFlag::LcdPresent) && is_set(PanelFlag::OsBootMonitoring);
-    }
+    bool os_boot_monitoring_supported() const { return is_set(PanelFlag::LcdPresent) && is_set(PanelFlag::OsBootMonitoring); }
 };
 
 struct SystemInformationEntry {

@@ -18,8 +18,7 @@ std::int32_t HCXDynamicDriverStart(const char *driver_file, const char *service_
 std::int32_t HCXDynamicDriverStop(const char *service_name, std::int32_t stop_type);
 
 // The command dispatcher.
-std::int32_t HCXMgxInterface(void *in, std::int32_t in_length, void *out, std::int32_t out_length,
-                                                   std::uint32_t type);
+std::int32_t HCXMgxInterface(void *in, std::int32_t in_length, void *out, std::int32_t out_length, std::uint32_t type);
 
 // Lifetime, maintenance and memory commands.
 std::int32_t MGXGetLifeTime(std::uint32_t *hours);
@@ -56,7 +55,8 @@ std::int32_t MGXWriteTempForHcx(mgx::hal::MgxStoreBlock in, std::uint16_t *writt
 // empty slot, else the slot's own result.
 std::int32_t HCXGetSensorNumber(std::uint32_t sensor_type, std::int32_t *count);
 std::int32_t HCXGetSensorInfo(std::uint32_t sensor_type, std::uint32_t index, mgx::hal::SensorInfoRecord *record);
-std::int32_t HCXGetSensorCurrentVal(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value);
+std::int32_t HCXGetSensorCurrentVal(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type,
+                                    std::int32_t *value);
 std::int32_t HCXGetSensorThreshVal(std::uintptr_t first, std::uintptr_t second, std::uintptr_t third, std::uintptr_t fourth);
 std::int32_t HCXGetSensorFru(std::uint32_t sensor_type, std::uint32_t index, void *record);
 std::int32_t HCXGetMemModErrInfo(std::uintptr_t first, std::uintptr_t second);

@@ -31,22 +31,19 @@ std::int32_t dispatch(void *in, std::int32_t in_length, void *out, std::int32_t 
 
 // Commands with an output record only.
 template <CommandType type, typename R = CommandRecords<type>>
-    requires(!R::has_in && R::has_out)
-std::int32_t mgx_call(typename R::Out &out) {
+requires(!R::has_in && R::has_out) std::int32_t mgx_call(typename R::Out &out) {
     return call_detail::dispatch<type>(nullptr, 0, &out, sizeof out);
 }
 
 // Commands with an input record only.
 template <CommandType type, typename R = CommandRecords<type>>
-    requires(R::has_in && !R::has_out)
-std::int32_t mgx_call(const typename R::In &in) {
+requires(R::has_in && !R::has_out) std::int32_t mgx_call(const typename R::In &in) {
     return call_detail::dispatch<type>(call_detail::in_pointer(in), sizeof in, nullptr, 0);
 }
 
 // Commands with both records.
 template <CommandType type, typename R = CommandRecords<type>>
-    requires(R::has_in && R::has_out)
-std::int32_t mgx_call(const typename R::In &in, typename R::Out &out) {
+requires(R::has_in &&R::has_out) std::int32_t mgx_call(const typename R::In &in, typename R::Out &out) {
     return call_detail::dispatch<type>(call_detail::in_pointer(in), sizeof in, &out, sizeof out);
 }
 

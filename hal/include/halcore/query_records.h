@@ -12,20 +12,34 @@ namespace mgx::hal {
 // The results of the query exports.
 namespace query_result {
 inline constexpr std::int32_t ok = status::ok;
-inline constexpr std::int32_t failed = 1;          // the reading or request failed; no record
-inline constexpr std::int32_t out_of_range = 2;    // sensor type or index outside what there is
-inline constexpr std::int32_t list_ended = 3;      // no (further) record in the list
+inline constexpr std::int32_t failed = 1;        // the reading or request failed; no record
+inline constexpr std::int32_t out_of_range = 2;  // sensor type or index outside what there is
+inline constexpr std::int32_t list_ended = 3;    // no (further) record in the list
 inline constexpr std::int32_t not_supported = 4;
-inline constexpr std::int32_t no_table = status::interface_unavailable;    // 25
-inline constexpr std::int32_t empty_slot = status::entry_point_missing;    // 27
-inline constexpr std::int32_t bad_argument = status::bad_argument;         // 113
+inline constexpr std::int32_t no_table = status::interface_unavailable;  // 25
+inline constexpr std::int32_t empty_slot = status::entry_point_missing;  // 27
+inline constexpr std::int32_t bad_argument = status::bad_argument;       // 113
 }  // namespace query_result
 
 // The sixteen values of a threshold sensor, in their order in the sensor-info record.
 enum SensorValue : std::size_t {
-    Resolution, Tolerance, Accuracy, NominalReading, NormalMaximum, NormalMinimum, SensorMaximum, SensorMinimum,
-    UpperNonRecoverable, UpperCritical, UpperNonCritical, LowerNonRecoverable, LowerCritical, LowerNonCritical,
-    PositiveHysteresis, NegativeHysteresis, sensor_value_count
+    Resolution,
+    Tolerance,
+    Accuracy,
+    NominalReading,
+    NormalMaximum,
+    NormalMinimum,
+    SensorMaximum,
+    SensorMinimum,
+    UpperNonRecoverable,
+    UpperCritical,
+    UpperNonCritical,
+    LowerNonRecoverable,
+    LowerCritical,
+    LowerNonCritical,
+    PositiveHysteresis,
+    NegativeHysteresis,
+    sensor_value_count
 };
 
 enum class SensorKind : std::uint8_t { Threshold = 1, Discrete = 2 };
@@ -75,9 +89,9 @@ struct SensorInfoRecord {
 static_assert(sizeof(ThresholdKindBlock) == 66 && offsetof(ThresholdKindBlock, values) == 2, "ThresholdKindBlock layout");
 static_assert(sizeof(StateSetItem) == 3 && sizeof(DiscreteKindBlock) == 13 && offsetof(DiscreteKindBlock, items) == 4,
               "DiscreteKindBlock layout");
-static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name) == 5 && offsetof(SensorInfoRecord, kind) == 133 &&
-                  offsetof(SensorInfoRecord, entity_id) == 134 && offsetof(SensorInfoRecord, kind_block) == 139 &&
-                  offsetof(SensorInfoRecord, address) == 205,
+static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name) == 5 &&
+                  offsetof(SensorInfoRecord, kind) == 133 && offsetof(SensorInfoRecord, entity_id) == 134 &&
+                  offsetof(SensorInfoRecord, kind_block) == 139 && offsetof(SensorInfoRecord, address) == 205,
               "SensorInfoRecord layout");
 
 // Marks a sensor value, threshold or index that is not available.

@@ -87,7 +87,9 @@ protected:
         click(menu, 1003);
         return wait_for_dialog(program.id(), lifetime_title);
     }
-    void leave_field(HWND dialog, int next) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, next)), TRUE); }
+    void leave_field(HWND dialog, int next) {
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, next)), TRUE);
+    }
     void close_all(HWND dialog) {
         if (IsWindow(dialog) && IsWindowVisible(dialog)) {
             press_key(dialog, VK_ESCAPE);
@@ -177,7 +179,8 @@ TEST_F(ComponentLifetimeTest, SetTodayOnARaidCardAndAChangeUndoneCountsAsNone) {
     EXPECT_EQ(item_text(dialog, 1130), L"Change Setup date by the[Set today to install date] button or the key board");
     click(dialog, 3);
     ASSERT_TRUE(eventually([&] { return item_text(dialog, 1015) == wide(today_plus(0)); }));
-    EXPECT_TRUE(eventually([&] { return item_text(dialog, 1028) == wide(today_plus(730)); })) << "recomputed as the focus moved on";
+    EXPECT_TRUE(eventually([&] { return item_text(dialog, 1028) == wide(today_plus(730)); }))
+        << "recomputed as the focus moved on";
 
     // Edited and edited back: no change.
     type_text(dialog, 1015, L"");
@@ -227,7 +230,8 @@ TEST_F(ComponentLifetimeTest, OverLimitPartsAreNamedWhenAnotherChangeIsConfirmed
 
 TEST_F(ComponentLifetimeTest, StoppedServiceLeavesTheRegistryWrittenAndASecondOkTriesAgain) {
     ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -remove"), 0);
-    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA("\\\\.\\pipe\\OMRAPartsChange", 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    ASSERT_TRUE(
+        eventually([] { return !WaitNamedPipeA("\\\\.\\pipe\\OMRAPartsChange", 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
     HWND dialog = open();
     ASSERT_TRUE(dialog);
     leave_field(dialog, 1012);

@@ -85,12 +85,11 @@ TEST_F(SettingsProgramTest, StartMonitoringCallsAbnormalValuesAndShowsTheDefault
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
     click(menu, 1001);
-    EXPECT_EQ(messages(program, 5),
-              (std::vector<std::wstring>{L"Retry method is abnormal.\nSet initial value.",
-                                         L"POST monitoring time is abnormal.\nSet initial value.",
-                                         L"OS boot monitoring time is abnormal.\nSet initial value.",
-                                         L"POST retry frequency is abnormal.\nSet initial value.",
-                                         L"OS boot retry frequency is abnormal.\nSet initial value."}));
+    EXPECT_EQ(messages(program, 5), (std::vector<std::wstring>{L"Retry method is abnormal.\nSet initial value.",
+                                                               L"POST monitoring time is abnormal.\nSet initial value.",
+                                                               L"OS boot monitoring time is abnormal.\nSet initial value.",
+                                                               L"POST retry frequency is abnormal.\nSet initial value.",
+                                                               L"OS boot retry frequency is abnormal.\nSet initial value."}));
     HWND dialog = wait_for_dialog(program.id(), monitoring_title);
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(checked(dialog, 1045)) << "600 s is abnormal, the default 30 minutes is on";
@@ -205,7 +204,8 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
         if (code == 193)
             refuse_unit_command(0x43);
         else
-            control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "short-answer"}, {control_key::command, 0x43}}}});
+            control_request(mgx::testbed::control::add_fault,
+                            {{control_key::fault, {{control_key::kind, "short-answer"}, {control_key::command, 0x43}}}});
         click(menu, 1001);
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);

@@ -23,7 +23,8 @@ std::size_t count_requests(int command) { return sent_data(command).size(); }
 std::vector<std::string> sent_data(int command) {
     std::vector<std::string> data;
     for (const json &request : unit_requests())
-        if (request[control_key::netfn] == 0x3A && request[control_key::command] == command) data.push_back(request[control_key::data]);
+        if (request[control_key::netfn] == 0x3A && request[control_key::command] == command)
+            data.push_back(request[control_key::data]);
     return data;
 }
 
@@ -32,7 +33,8 @@ SettingsProgram::SettingsProgram() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::wstring command = L"\"" + (install / "GK7T30UI.EXE").wstring() + L"\"";
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install.wstring().c_str(), &startup, &info)) {
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install.wstring().c_str(), &startup,
+                       &info)) {
         process_.reset(info.hProcess);
         CloseHandle(info.hThread);
         id_ = info.dwProcessId;
@@ -55,9 +57,10 @@ int SettingsProgram::ended(DWORD limit_ms) const {
 
 void SettingsProgramTest::SetUpTestSuite() {
     std::filesystem::create_directories(install);
-    for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll", "OMRAREG_CTL.dll",
-                             "OMRALogging.dll"})
-        std::filesystem::copy_file(testbed::testing::beside_this_program(file), install / file, std::filesystem::copy_options::overwrite_existing);
+    for (const char *file : {"GK7T30UI.EXE", "GK7T30U2.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE", "Halcore.dll", "Bmc.dll",
+                             "OMRAREG_CTL.dll", "OMRALogging.dll"})
+        std::filesystem::copy_file(testbed::testing::beside_this_program(file), install / file,
+                                   std::filesystem::copy_options::overwrite_existing);
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30U2.EXE").string() + "\""), 0) << "installed by setup";
 }
@@ -71,7 +74,8 @@ void SettingsProgramTest::TearDownTestSuite() {
 
 void SettingsProgramTest::SetUp() {
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::running_hours, 4242}, {control_key::running_hours_fixed, true}}}});
+    control_request(mgx::testbed::control::set_unit,
+                    {{control_key::unit, {{control_key::running_hours, 4242}, {control_key::running_hours_fixed, true}}}});
     control_request(mgx::testbed::control::clear_log);
     set_language(1);
 }

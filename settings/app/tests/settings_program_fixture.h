@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "control_client.h"
-#include "window_driver.h"
 #include "win32/unique_handle.h"
+#include "window_driver.h"
 
 namespace mgx::settings::testing {
 

@@ -63,7 +63,9 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
     EXPECT_EQ(count_requests(0x35), 0u) << "No sends nothing";
 
     // A failing read keeps the last value.
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC3}, {control_key::command, 0x30}}}});
+    control_request(mgx::testbed::control::add_fault,
+                    {{control_key::fault,
+                      {{control_key::kind, "completion-code"}, {control_key::code, 0xC3}, {control_key::command, 0x30}}}});
     control_request(mgx::testbed::control::clear_log);
     PostMessageW(menu, WM_TIMER, 1, 0);
     EXPECT_TRUE(eventually([] { return count_requests(0x30) == 5; })) << "the dispatcher's five attempts, no more";
@@ -74,7 +76,12 @@ TEST_F(SettingsProgramTest, HourlyRefreshRunsInWhateverModalLoopIsActive) {
 
 // The library's start probe gets its answer; the main menu's first read does not: it shows 0.
 TEST_F(SettingsProgramTest, RunningHoursUnreadableAtStartShowZero) {
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC3}, {control_key::command, 0x30}, {control_key::skip, 1}, {control_key::count, 5}}}});
+    control_request(mgx::testbed::control::add_fault, {{control_key::fault,
+                                                        {{control_key::kind, "completion-code"},
+                                                         {control_key::code, 0xC3},
+                                                         {control_key::command, 0x30},
+                                                         {control_key::skip, 1},
+                                                         {control_key::count, 5}}}});
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
@@ -91,9 +98,10 @@ TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
     click(menu, 1004);
     HWND question = program.message_box();
     ASSERT_TRUE(question);
-    EXPECT_EQ(message_text(question), L"Is the replacement of faulty memory complete?\n\nPress \"Yes\" to notify the monitoring "
-                                      L"software\n that the memory has been replaced and to delete the error information\n which "
-                                      L"occurred in faulty memory before the replacement");
+    EXPECT_EQ(message_text(question),
+              L"Is the replacement of faulty memory complete?\n\nPress \"Yes\" to notify the monitoring "
+              L"software\n that the memory has been replaced and to delete the error information\n which "
+              L"occurred in faulty memory before the replacement");
     EXPECT_TRUE(eventually([&] { return focused_id(question) == IDNO; })) << "No is the default";
     answer(question, IDYES);
     ASSERT_TRUE(wait_until_gone(question));
@@ -105,7 +113,9 @@ TEST_F(SettingsProgramTest, MemoryErrorClearAsksThenSendsTheRecordSilently) {
 }
 
 TEST_F(SettingsProgramTest, MemoryErrorClearFailureShowsTheCodeAndTheMenuStays) {
-    control_request(mgx::testbed::control::add_fault, {{control_key::fault, {{control_key::kind, "completion-code"}, {control_key::code, 0xC1}, {control_key::command, 0x35}}}});
+    control_request(mgx::testbed::control::add_fault,
+                    {{control_key::fault,
+                      {{control_key::kind, "completion-code"}, {control_key::code, 0xC1}, {control_key::command, 0x35}}}});
     SettingsProgram program;
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
@@ -192,7 +202,8 @@ TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
                                 Case{"intel", true, L"MGX not exist or MGX driver error.\nError code [0]"}}) {
         SCOPED_TRACE(machine.profile);
         control_request(mgx::testbed::control::use_profile, {{control_key::profile, machine.profile}});
-        if (machine.silent_unit) control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
+        if (machine.silent_unit)
+            control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::silent, true}}}});
         SettingsProgram program;
         HWND failure = program.message_box(30'000);
         ASSERT_TRUE(failure);

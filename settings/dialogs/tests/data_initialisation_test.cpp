@@ -26,7 +26,9 @@ namespace {
 
 using testbed::testing::run_to_end;
 
-std::string service(const char *argument) { return "\"" + testbed::testing::beside_this_program("GK7T30SV.EXE").string() + "\" " + argument; }
+std::string service(const char *argument) {
+    return "\"" + testbed::testing::beside_this_program("GK7T30SV.EXE").string() + "\" " + argument;
+}
 
 std::string service_log() {
     std::ifstream log("C:\\ProgramData\\MgxTestbed\\GK7T30SV.log", std::ios::binary);
@@ -135,7 +137,8 @@ TEST(MainMenu, ShiftCtrlAltF1StartsTheDataInitialisation) {
     SetKeyboardState(none);
     HCXFreeImbSmbDll();
     EXPECT_NE(drag_icon, 0) << "the program icon for dragging";
-    EXPECT_TRUE(question == L"Dou you want to Initialize all of data?" || question == L"すべての登録データを初期化しますか？") << question.size();
+    EXPECT_TRUE(question == L"Dou you want to Initialize all of data?" || question == L"すべての登録データを初期化しますか？")
+        << question.size();
 }
 
 }  // namespace

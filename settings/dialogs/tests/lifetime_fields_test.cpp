@@ -30,8 +30,8 @@ struct Colour {
 
 Colour colour_of(HWND dialog, int id) {
     HDC context = CreateCompatibleDC(nullptr);
-    const LRESULT brush =
-        SendMessageW(dialog, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    const LRESULT brush = SendMessageW(dialog, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(context),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     const Colour colour{GetTextColor(context), reinterpret_cast<HBRUSH>(brush) != GetSysColorBrush(COLOR_WINDOW)};
     DeleteDC(context);
     return colour;

@@ -9,6 +9,8 @@
 namespace mgx::settings {
 namespace {
 
+// The expected message boxes, laid out as a table.
+// clang-format off
 TEST(MessageCatalogue, EveryMessageBoxHasItsTextsButtonsAndIcon) {
     const struct {
         const char *name;
@@ -90,6 +92,8 @@ TEST(MessageCatalogue, EveryMessageBoxHasItsTextsButtonsAndIcon) {
         EXPECT_EQ(message.box.style, message.style);
     }
 }
+
+// clang-format on
 
 }  // namespace
 }  // namespace mgx::settings

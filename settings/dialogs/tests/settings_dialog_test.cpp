@@ -53,9 +53,9 @@ protected:
     }
     void hidden_function() override { ++hidden_calls; }
     bool exchange(DataExchange &x) override {
-        return x.number(IDC_MINUTES, minutes, 15, 999) && x.number(IDC_RETRIES, retries, 1, 5) && x.number(IDC_HOURS, hours, 0, 99999) &&
-               x.date(IDC_DATE, date) && x.radio_index(IDC_CHOICE_FIRST, choice) && x.enable_radio(IDC_ENABLE, off) &&
-               x.check_box(IDC_BOX, box);
+        return x.number(IDC_MINUTES, minutes, 15, 999) && x.number(IDC_RETRIES, retries, 1, 5) &&
+               x.number(IDC_HOURS, hours, 0, 99999) && x.date(IDC_DATE, date) && x.radio_index(IDC_CHOICE_FIRST, choice) &&
+               x.enable_radio(IDC_ENABLE, off) && x.check_box(IDC_BOX, box);
     }
 
 public:
@@ -104,11 +104,11 @@ TEST(SettingsDialog, EveryRefusedFieldShowsItsMessageAndGetsTheFocusBack) {
         const wchar_t *message;
     };
     const Case cases[] = {
-        {IDC_MINUTES, L"14", L"Enter 15 to 999."},  {IDC_MINUTES, L"1000", L"Enter 15 to 999."},
+        {IDC_MINUTES, L"14", L"Enter 15 to 999."},    {IDC_MINUTES, L"1000", L"Enter 15 to 999."},
         {IDC_MINUTES, L"65551", L"Enter 15 to 999."}, {IDC_MINUTES, L"", L"Enter 15 to 999."},
-        {IDC_RETRIES, L"0", L"Enter 1 to 5."},       {IDC_RETRIES, L"6", L"Enter 1 to 5."},
-        {IDC_RETRIES, L"257", L"Enter 1 to 5."},     {IDC_HOURS, L"12a", L"Enter 0 to 99999."},
-        {IDC_HOURS, L"", L"Enter 0 to 99999."},      {IDC_DATE, L"2000/13/45", L"Invalid Date."},
+        {IDC_RETRIES, L"0", L"Enter 1 to 5."},        {IDC_RETRIES, L"6", L"Enter 1 to 5."},
+        {IDC_RETRIES, L"257", L"Enter 1 to 5."},      {IDC_HOURS, L"12a", L"Enter 0 to 99999."},
+        {IDC_HOURS, L"", L"Enter 0 to 99999."},       {IDC_DATE, L"2000/13/45", L"Invalid Date."},
     };
     std::vector<Refusal> refusals;
     const INT_PTR result = run_with(dialog, [&](HWND window) {

@@ -24,7 +24,8 @@ Raw raw(const char *key, const char *name) {
     Raw value;
     char data[512];
     DWORD size = sizeof data;
-    value.present = RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data, &size) == ERROR_SUCCESS;
+    value.present =
+        RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data, &size) == ERROR_SUCCESS;
     if (value.present) value.bytes.assign(data, size);
     return value;
 }
@@ -120,7 +121,8 @@ struct FailingRegistry {
         registry_calls().create_key = [](HKEY root, const char *path, HKEY *key) -> LONG {
             return path == refused_key ? ERROR_ACCESS_DENIED : RegCreateKeyA(root, path, key);
         };
-        registry_calls().set_value = [](HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data, DWORD size) -> LONG {
+        registry_calls().set_value = [](HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data,
+                                        DWORD size) -> LONG {
             ++writes;
             if (name && name == refused_value) return ERROR_INVALID_DATA;
             return RegSetValueExA(key, name, reserved, type, data, size);
@@ -251,8 +253,10 @@ TEST_F(StoreTest, LanguageOtherThanAZeroOrOneNumberCountsAsMissing) {
     const DWORD one = 1, zero = 0, two = 2;
     EXPECT_EQ(stored(REG_DWORD, &one, 4), std::pair(English, English)) << "the stored choice wins";
     EXPECT_EQ(stored(REG_DWORD, &zero, 4), std::pair(Japanese, Japanese));
-    for (auto [type, data, size] : {std::tuple<DWORD, const void *, DWORD>{REG_DWORD, &two, 4}, {REG_SZ, "1", 2},
-                                    {REG_BINARY, &zero, 1}, {REG_QWORD, "\0\0\0\0\0\0\0\0", 8}}) {
+    for (auto [type, data, size] : {std::tuple<DWORD, const void *, DWORD>{REG_DWORD, &two, 4},
+                                    {REG_SZ, "1", 2},
+                                    {REG_BINARY, &zero, 1},
+                                    {REG_QWORD, "\0\0\0\0\0\0\0\0", 8}}) {
         SCOPED_TRACE(type);
         EXPECT_EQ(stored(type, data, size), std::pair(English, Japanese)) << "the user's language decides";
     }

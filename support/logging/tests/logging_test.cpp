@@ -27,7 +27,8 @@ std::string read_file(const std::filesystem::path &file) {
 
 std::vector<std::string> records_of(const std::string &bytes) {
     std::vector<std::string> records;
-    for (std::size_t at = 0; at + record_size <= bytes.size(); at += record_size) records.push_back(bytes.substr(at, record_size));
+    for (std::size_t at = 0; at + record_size <= bytes.size(); at += record_size)
+        records.push_back(bytes.substr(at, record_size));
     return records;
 }
 
@@ -119,8 +120,8 @@ TEST_F(LoggingTest, WritersInSeveralProcessesNeverTearOrLoseRecords) {
     constexpr int writers = 4, lines = 200;
     std::vector<PROCESS_INFORMATION> processes;
     for (int tag = 0; tag < writers; ++tag) {
-        std::wstring command = L"\"" + writer.wstring() + L"\" \"" + log.wstring() + L"\" writer" + std::to_wstring(tag) +
-                               L" " + std::to_wstring(lines);
+        std::wstring command = L"\"" + writer.wstring() + L"\" \"" + log.wstring() + L"\" writer" + std::to_wstring(tag) + L" " +
+                               std::to_wstring(lines);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};

@@ -14,7 +14,6 @@ using testing::bmc_message;
 
 const Bytes device_id = {0x20, 0x81, 0x01, 0x10, 0x51, 0x3f, 0x7b, 0x1b, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00};
 
-
 class DriverRequestTest : public ::testing::Test {
 protected:
     DeviceReply bmc(std::uint32_t code, const Bytes &input, std::uint32_t capacity = 256) {

@@ -107,7 +107,8 @@ TEST_F(LcdPanelControllerTest, RciSelectionsChooseWhatTheInformationReadsAnswer)
     EXPECT_EQ(data_of(read(lcd::rci_unit_information), lcd::rci_unit_information), Bytes{0xA2});
     write(lcd::select_rci_unit, {2, 1});
     EXPECT_EQ(last_error(), lcd::error_no_such_unit);
-    EXPECT_EQ(data_of(read(lcd::rci_unit_information), lcd::rci_unit_information), Bytes{0xA2}) << "a refused write selects nothing";
+    EXPECT_EQ(data_of(read(lcd::rci_unit_information), lcd::rci_unit_information), Bytes{0xA2})
+        << "a refused write selects nothing";
 }
 
 TEST_F(LcdPanelControllerTest, DisplayPagesAnswerTheirSelectorAndSixteenCharacters) {
@@ -115,8 +116,8 @@ TEST_F(LcdPanelControllerTest, DisplayPagesAnswerTheirSelectorAndSixteenCharacte
     Bytes text = data_of(read(lcd::display_text), lcd::display_text);
     EXPECT_EQ(text, (Bytes{0x00, 0x10, 's', 'e', 'c', 'o', 'n', 'd', ' ', 'h', 'a', 'l', 'f', ' ', ' ', ' ', ' ', ' '}));
     write(lcd::select_display_page, {0x21, 0x00});
-    EXPECT_EQ(data_of(read(lcd::display_text), lcd::display_text), (Bytes{0x21, 0x00, ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                                                         ' ', ' ', ' ', ' ', ' ', ' ', ' '}));
+    EXPECT_EQ(data_of(read(lcd::display_text), lcd::display_text),
+              (Bytes{0x21, 0x00, ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '}));
 }
 
 TEST_F(LcdPanelControllerTest, FaultsApplyToTheAddressedCommandOnly) {
@@ -159,7 +160,8 @@ TEST(LcdPanelOnTheBus, TakesNoBusLockAndIsAbsentWithoutAProfile) {
     ASSERT_EQ(bus.handle(MGXTB_IOCTL_SMBUS_LOCK, testing::lock_packet("other", 10000), 77, port).status, nt::success);
     EXPECT_EQ(bus.handle(MGXTB_IOCTL_SMBUS_TRANSFER, read_request(lcd::device_information), 48, port).status, nt::success);
     bus.reset(std::nullopt);
-    EXPECT_EQ(bus.handle(MGXTB_IOCTL_SMBUS_TRANSFER, read_request(lcd::device_information), 48, port).status, nt::io_device_error);
+    EXPECT_EQ(bus.handle(MGXTB_IOCTL_SMBUS_TRANSFER, read_request(lcd::device_information), 48, port).status,
+              nt::io_device_error);
 }
 
 }  // namespace

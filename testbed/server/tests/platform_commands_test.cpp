@@ -46,8 +46,9 @@ protected:
         return static_cast<std::uint16_t>(id[0] | id[1] << 8);
     }
     UnitReply get_record(std::uint16_t reservation, std::uint16_t id, std::uint8_t offset, std::uint8_t count) {
-        return send(0x0A, 0x23, {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
-                                 static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), offset, count});
+        return send(0x0A, 0x23,
+                    {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
+                     static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), offset, count});
     }
 
     UnitProfile profile;
@@ -60,7 +61,8 @@ TEST(InventoryEncoder, TheShippedFilesAreWhatTheEncoderMakesOfTheirSources) {
 }
 
 TEST(InventoryEncoder, RecordsHaveTheirStandardLayouts) {
-    const Bytes full = encode_repository({{"records", {{{"kind", "full"}, {"number", 7}, {"m", -2}, {"r_exp", -1}, {"name", "T"}}}}});
+    const Bytes full =
+        encode_repository({{"records", {{{"kind", "full"}, {"number", 7}, {"m", -2}, {"r_exp", -1}, {"name", "T"}}}}});
     ASSERT_EQ(full.size(), 49u) << "the name from offset 48";
     EXPECT_EQ(Bytes(full.begin(), full.begin() + 5), (Bytes{1, 0, 0x51, 0x01, 44}));
     EXPECT_EQ(full[24], 0xFE) << "M low byte";
@@ -128,7 +130,8 @@ TEST_F(PlatformTest, FruDeviceReadByWordsCountsWords) {
     const UnitReply read = send(0x0A, 0x11, {0, 0, 0, 8});
     ASSERT_EQ(read.answer.data.size(), 9u);
     EXPECT_EQ(read.answer.data[0], 4) << "four words";
-    EXPECT_EQ(Bytes(read.answer.data.begin() + 1, read.answer.data.end()), Bytes(state.memory.fru_device.begin(), state.memory.fru_device.begin() + 8));
+    EXPECT_EQ(Bytes(read.answer.data.begin() + 1, read.answer.data.end()),
+              Bytes(state.memory.fru_device.begin(), state.memory.fru_device.begin() + 8));
 }
 
 TEST_F(PlatformTest, ChassisStatusAndLcdLines) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "fault_plan.h"
 #include "control_protocol.h"
+#include "fault_plan.h"
 #include "profile.h"
 
 namespace mgx::testbed {
@@ -77,17 +77,28 @@ TEST(ProfileParsing, MistakesNameTheField) {
     EXPECT_NE(error_of(R"({"name": "x", "unit": {"device_id": "20 81 01 10 51 3f", "running_hours": -1}})").find("running_hours"),
               std::string::npos);
     EXPECT_EQ(error_of((std::string(R"({"name": "x", )") + unit + "}").c_str()), "accepted");
-    const auto panel_error = [&](const char *panel) { return error_of((std::string(R"({"name": "x", )") + unit + R"(, "lcd_panel": )" + panel + "}").c_str()); };
+    const auto panel_error = [&](const char *panel) {
+        return error_of((std::string(R"({"name": "x", )") + unit + R"(, "lcd_panel": )" + panel + "}").c_str());
+    };
     EXPECT_NE(panel_error(R"({"pages": {"00": "one byte"}})").find("two hexadecimal"), std::string::npos);
     EXPECT_NE(panel_error(R"({"pages": {"00 10": "seventeen letters"}})").find("16"), std::string::npos);
-    EXPECT_NE(panel_error(R"({"device_info": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29"})").find("41"), std::string::npos);
+    EXPECT_NE(
+        panel_error(
+            R"({"device_info": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29"})")
+            .find("41"),
+        std::string::npos);
     EXPECT_NE(panel_error(R"({"rci_nodes": [{"units": ["zz"]}]})").find("RCI unit"), std::string::npos);
     EXPECT_EQ(panel_error(R"({"pages": {"00 10": "sixteen letters!"}, "rci_nodes": [{"units": ["01"]}]})"), "accepted");
 }
 
 TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {
     FaultPlan plan;
-    plan.add(parse_fault({{key::kind, "completion-code"}, {key::device, "smbus"}, {key::netfn, 0x3A}, {key::command, 0x30}, {key::count, 2}, {key::code, 0xC1}}));
+    plan.add(parse_fault({{key::kind, "completion-code"},
+                          {key::device, "smbus"},
+                          {key::netfn, 0x3A},
+                          {key::command, 0x30},
+                          {key::count, 2},
+                          {key::code, 0xC1}}));
     const FaultSite running_time{DeviceKind::Smbus, 0x3A, 0x30};
     EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Bmc, 0x3A, 0x30}));
     EXPECT_FALSE(plan.take(FaultKind::CompletionCode, {DeviceKind::Smbus, 0x06, 0x01}));
@@ -125,10 +136,10 @@ TEST(FaultPlan, FaultRoundTripsThroughItsJson) {
 }
 
 TEST(FaultParsing, BadFaultsAreRefused) {
-    for (const nlohmann::json &bad : {nlohmann::json{{key::kind, "meltdown"}}, nlohmann::json{{key::kind, "completion-code"}},
-                                      nlohmann::json{{key::kind, "silence"}, {key::count, 0}},
-                                      nlohmann::json{{key::kind, "silence"}, {key::netfn, 300}},
-                                      nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array()}) {
+    for (const nlohmann::json &bad :
+         {nlohmann::json{{key::kind, "meltdown"}}, nlohmann::json{{key::kind, "completion-code"}},
+          nlohmann::json{{key::kind, "silence"}, {key::count, 0}}, nlohmann::json{{key::kind, "silence"}, {key::netfn, 300}},
+          nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array()}) {
         SCOPED_TRACE(bad.dump());
         EXPECT_THROW(parse_fault(bad), std::runtime_error);
     }

@@ -144,16 +144,15 @@ TEST_P(SmbusFaultTest, FaultAppliesOnceThenTheBusWorksAgain) {
     EXPECT_TRUE(answer_checksum_ok(healthy));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, SmbusFaultTest,
-    ::testing::Values(FaultCase{"fail_write", FaultKind::FailWrite, nt::io_device_error, 0},
-                      FaultCase{"silence", FaultKind::Silence, nt::io_timeout, 0},
-                      FaultCase{"fail_read", FaultKind::FailRead, nt::success, nt::io_device_error},
-                      FaultCase{"bad_checksum", FaultKind::BadChecksum, nt::success, nt::success},
-                      FaultCase{"bad_header", FaultKind::BadHeader, nt::success, nt::success},
-                      FaultCase{"short_answer", FaultKind::ShortAnswer, nt::success, nt::success},
-                      FaultCase{"completion_code", FaultKind::CompletionCode, nt::success, nt::success}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, SmbusFaultTest,
+                         ::testing::Values(FaultCase{"fail_write", FaultKind::FailWrite, nt::io_device_error, 0},
+                                           FaultCase{"silence", FaultKind::Silence, nt::io_timeout, 0},
+                                           FaultCase{"fail_read", FaultKind::FailRead, nt::success, nt::io_device_error},
+                                           FaultCase{"bad_checksum", FaultKind::BadChecksum, nt::success, nt::success},
+                                           FaultCase{"bad_header", FaultKind::BadHeader, nt::success, nt::success},
+                                           FaultCase{"short_answer", FaultKind::ShortAnswer, nt::success, nt::success},
+                                           FaultCase{"completion_code", FaultKind::CompletionCode, nt::success, nt::success}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SmbusControllerTest, RefusedLockIsCountedDown) {
     faults.add({FaultKind::RefuseLock, std::nullopt, std::nullopt, std::nullopt, 2, 0});

@@ -9,8 +9,8 @@
 
 #include "control_commands.h"
 #include "control_protocol.h"
-#include "device_side.h"
 #include "device_protocol.h"
+#include "device_side.h"
 
 namespace mgx::testbed {
 namespace {
@@ -30,7 +30,8 @@ std::filesystem::path shipped_profiles() {
 
 // A server with both its ways in, as the pipes reach it.
 struct TestServer {
-    TestServer(std::filesystem::path profiles, StateStore store, Clock &clock) : machine(std::move(profiles), std::move(store), clock) {}
+    TestServer(std::filesystem::path profiles, StateStore store, Clock &clock)
+        : machine(std::move(profiles), std::move(store), clock) {}
     DeviceReply handle(const DeviceRequest &request) { return handle_device_request(machine, request); }
 
     VirtualServer machine;
@@ -40,9 +41,8 @@ struct TestServer {
 class VirtualServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        directory = std::filesystem::temp_directory_path() /
-                    ("vserver-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        directory = std::filesystem::temp_directory_path() / ("vserver-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(directory);
         std::filesystem::create_directories(directory);
     }
@@ -115,7 +115,9 @@ TEST_F(VirtualServerTest, UnusableStateIsKeptAsideAndReported) {
         {"unknown machine", [](const std::string &) { return std::string(R"({"profile": "gone-machine", "unit": {}})"); },
          "gone-machine"},
         {"nested 30000 deep",
-         [](const std::string &) { return R"({"profile": "acer", "unit": {"memory": )" + std::string(30000, '[') + std::string(30000, ']') + "}}"; },
+         [](const std::string &) {
+             return R"({"profile": "acer", "unit": {"memory": )" + std::string(30000, '[') + std::string(30000, ']') + "}}";
+         },
          "nested more than"},
     };
     for (const Corruption &corruption : corruptions) {
@@ -186,7 +188,8 @@ TEST_F(VirtualServerTest, EventLogIsReadFromRecordZeroAndKeptAcrossRestarts) {
         EXPECT_EQ(first[key::record_id], 1);
         EXPECT_EQ(first[key::next_record_id], 2);
         EXPECT_EQ(first[key::data].get<std::string>().substr(0, 8), "01 00 02") << "the profile's first record, with its ID";
-        EXPECT_TRUE(command(*server, {{key::command, control::add_sel}, {key::data, "ff ff 02 01 02 03 04 20 00 04 01 30 01 57 07 ff"}})[key::ok]);
+        EXPECT_TRUE(command(*server, {{key::command, control::add_sel},
+                                      {key::data, "ff ff 02 01 02 03 04 20 00 04 01 30 01 57 07 ff"}})[key::ok]);
     }
     auto server = start();
     const nlohmann::json added = command(*server, {{key::command, control::sel_entry}, {key::record_id, 4}});
@@ -255,8 +258,8 @@ TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
 
 // What the control channel loaded or set on the platform side stays until the machine is reset.
 TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilReset) {
-    const Bytes record = {0x07, 0x00, 0x51, 0x02, 0x19, 0x20, 0x00, 0x30, 0x07, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00,
-                          0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const Bytes record = {0x07, 0x00, 0x51, 0x02, 0x19, 0x20, 0x00, 0x30, 0x07, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     Bytes dump = record;
     dump.insert(dump.end(), record.begin(), record.end());
     dump[record.size()] = 0x08;  // the second record's ID
@@ -282,16 +285,17 @@ TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilRe
 TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
     auto server = start();
     EXPECT_TRUE(command(*server, {{key::command, control::status}})[key::ok]);
-    for (const nlohmann::json &bad : {nlohmann::json{{key::command, "explode"}}, nlohmann::json{{"nothing", 1}},
-                                      nlohmann::json{{key::command, control::use_profile}},
-                                      nlohmann::json{{key::command, control::use_profile}, {key::profile, "..\\intel"}},
-                                      nlohmann::json{{key::command, control::use_profile}, {key::profile, "absent"}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, "many"}}}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, -5}}}},
-                                      nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, 4294967296}}}},
-                                      nlohmann::json{{key::command, control::log}, {key::since, -1}},
-                                      nlohmann::json{{key::command, control::advance_clock}, {key::ms, -5}},
-                                      nlohmann::json{{key::command, control::add_fault}, {key::fault, {{key::kind, "?"}}}}}) {
+    for (const nlohmann::json &bad :
+         {nlohmann::json{{key::command, "explode"}}, nlohmann::json{{"nothing", 1}},
+          nlohmann::json{{key::command, control::use_profile}},
+          nlohmann::json{{key::command, control::use_profile}, {key::profile, "..\\intel"}},
+          nlohmann::json{{key::command, control::use_profile}, {key::profile, "absent"}},
+          nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, "many"}}}},
+          nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, -5}}}},
+          nlohmann::json{{key::command, control::set_unit}, {key::unit, {{key::running_hours, 4294967296}}}},
+          nlohmann::json{{key::command, control::log}, {key::since, -1}},
+          nlohmann::json{{key::command, control::advance_clock}, {key::ms, -5}},
+          nlohmann::json{{key::command, control::add_fault}, {key::fault, {{key::kind, "?"}}}}}) {
         SCOPED_TRACE(bad.dump());
         nlohmann::json reply = command(*server, bad);
         EXPECT_FALSE(reply[key::ok]);

@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -141,16 +141,17 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
             EXPECT_NE(mgxtool(line).exit_code, 0);
         }
     }
-    for (const char *rejected : {"store write 0 \"\"", "store write 0 zz", "no-such-command", "lifetime --set-hours 0",
-                                 "lifetime --hours 5", "lifetime --date 2020/01/01", "lifetime --set-date 3",
-                                 "lifetime --set-date 1 --date 2020/13/45", "lifetime --set-date 1 --date 2021/02/31",
-                                 "lifetime --set-date 1 --date 0000/00/00", "testbed unit --silent ''"}) {
+    for (const char *rejected :
+         {"store write 0 \"\"", "store write 0 zz", "no-such-command", "lifetime --set-hours 0", "lifetime --hours 5",
+          "lifetime --date 2020/01/01", "lifetime --set-date 3", "lifetime --set-date 1 --date 2020/13/45",
+          "lifetime --set-date 1 --date 2021/02/31", "lifetime --set-date 1 --date 0000/00/00", "testbed unit --silent ''"}) {
         SCOPED_TRACE(rejected);
         EXPECT_NE(mgxtool(rejected).exit_code, 0);
     }
     const json entries = log();
     EXPECT_TRUE(entries.empty()) << entries.dump(1).substr(0, 3000);
-    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::unit][control_key::running_hours], hours) << "the unit's counter is untouched";
+    EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::unit][control_key::running_hours], hours)
+        << "the unit's counter is untouched";
 }
 
 // Loading Bmc.dll maps the firmware's table through the BMC driver; on an IMB machine only the
@@ -159,7 +160,8 @@ TEST_F(MgxtoolTest, OnlyTheSmbiosSubcommandLoadsTheBmcLibrary) {
     use("intel");
     const auto map_requests = [this] {
         const json entries = log();
-        return std::count_if(entries.begin(), entries.end(), [](const json &entry) { return entry[control_key::code] == "0x80002038"; });
+        return std::count_if(entries.begin(), entries.end(),
+                             [](const json &entry) { return entry[control_key::code] == "0x80002038"; });
     };
     ASSERT_EQ(mgxtool("running-hours").exit_code, 0);
     EXPECT_EQ(map_requests(), 0) << "a subcommand that needs no SMBIOS table maps none";
@@ -319,7 +321,10 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
 
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
     ASSERT_EQ(mgxtool("store write 0 \"" + text::to_hex(store_pattern()) + "\"").exit_code, 0);
-    add_fault({{control_key::kind, "short-answer"}, {control_key::device, "smbus"}, {control_key::netfn, 0x3A}, {control_key::command, 0x38}});
+    add_fault({{control_key::kind, "short-answer"},
+               {control_key::device, "smbus"},
+               {control_key::netfn, 0x3A},
+               {control_key::command, 0x38}});
     const ToolRun read = mgxtool("store read 0 16");
     EXPECT_EQ(read.exit_code, 1);
     EXPECT_EQ(read.document["asked"], 16);
@@ -343,7 +348,8 @@ TEST_F(MgxtoolTest, FailedDriverStartRemovesTheServiceItCreated) {
 // a function switched off, both selector bytes 1, retry method 1 for a hardware reset.
 TEST_F(MgxtoolTest, BootMonitoringWritesWhatTheSettingsDialogReads) {
     control_request(mgx::testbed::control::clear_log);
-    const ToolRun run = mgxtool("boot-monitoring --post off --os-boot on --os-boot-timeout 20 --os-boot-retries 3 --method reboot");
+    const ToolRun run =
+        mgxtool("boot-monitoring --post off --os-boot on --os-boot-timeout 20 --os-boot-retries 3 --method reboot");
     ASSERT_EQ(run.exit_code, 0);
     EXPECT_FALSE(run.document["post"]["on"]);
     EXPECT_TRUE(run.document["os_boot"]["on"]);
