@@ -47,10 +47,8 @@ void bare_reads() {
         for (std::int32_t index = 1; index <= count; ++index) {
             SensorInfoRecord record{};
             HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record);
-            const std::uint32_t reading_type =
-                record.kind == SensorKind::Threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
             std::int32_t value = 0;
-            HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value);
+            HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), record.current_value_reading_type(), &value);
         }
     }
     std::int32_t cursor = 0;

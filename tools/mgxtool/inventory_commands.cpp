@@ -69,9 +69,8 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
                    {"owner_lun", record.owner_lun()},
                    {"entity_id", record.entity_id},
                    {"kind", record.kind == SensorKind::Threshold ? "threshold" : "discrete"}};
-    put_outside_text(sensor, "name",
-                     std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
-    std::uint32_t reading_type = 1;
+    put_outside_text(sensor, "name", record.name_bytes());
+    const std::uint32_t reading_type = record.current_value_reading_type();
     if (record.kind == SensorKind::Threshold) {
         const ThresholdKindBlock &block = record.kind_block.threshold;
         json thresholds = json::object();
@@ -80,7 +79,6 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
         sensor["readable_mask"] = block.readable_mask;
     } else {
         const StateSetItem &state_set = record.kind_block.discrete.items[0];
-        reading_type = state_set.reading_type;
         sensor["reading_type"] = reading_type;
         sensor["reading_mask"] = state_set.reading_mask;
     }

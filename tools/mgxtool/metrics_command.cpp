@@ -101,10 +101,9 @@ void collect_sensors(Exposition &out, const Budget &budget) {
                 complete = false;
                 continue;
             }
-            const std::string name =
-                latin1_text(std::string_view(record.name, std::min<std::size_t>(record.name_length, sizeof record.name)));
+            const std::string name = latin1_text(record.name_bytes());
             const bool threshold = record.kind == SensorKind::Threshold;
-            const std::uint32_t reading_type = threshold ? 1 : record.kind_block.discrete.items[0].reading_type;
+            const std::uint32_t reading_type = record.current_value_reading_type();
             std::int32_t value = 0;
             bool read = false;
             if (budget.left() && !failed_owners.contains(record.owner_id())) {

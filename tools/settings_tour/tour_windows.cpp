@@ -29,6 +29,28 @@ void close_dialog(HWND dialog) {
 
 std::string narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }  // an ASCII path
 
+// With every request of unit command `command` refused, the main menu's button `button` brings
+// up a message box instead of its dialog: its picture, then OK.
+void refused_from_menu(Tour &tour, int command, int button, const char *name) {
+    refuse(command);
+    click(tour.menu, button);
+    HWND box = box_of(tour.program);
+    picture(name, box);
+    dismiss(box, IDOK);
+    clear_faults();
+}
+
+// With every request of unit command `command` refused, OK in `dialog` fails to write: the
+// picture of what it says, then OK.
+void refused_write(HWND dialog, int command, const char *name) {
+    refuse(command);
+    click(dialog, IDOK);
+    HWND box = wait_for_owned_dialog(dialog, 30'000);
+    picture(name, box);
+    dismiss(box, IDOK);
+    clear_faults();
+}
+
 }  // namespace
 
 void main_menu_and_memory_clear(Tour &tour) {
@@ -94,12 +116,7 @@ void start_monitoring(Tour &tour) {
     HWND caution = wait_for_owned_dialog(monitoring);
     picture("start-monitoring-caution", caution);
     dismiss(caution, IDCANCEL);
-    refuse(0x44);
-    click(monitoring, IDOK);
-    HWND write_error = wait_for_owned_dialog(monitoring, 30'000);
-    picture("start-monitoring-write-error", write_error);
-    dismiss(write_error, IDOK);
-    clear_faults();
+    refused_write(monitoring, 0x44, "start-monitoring-write-error");
     close_dialog(monitoring);
 
     testbed::set_boot_monitoring(600, 0, 65000, 9, 2);
@@ -114,12 +131,7 @@ void start_monitoring(Tour &tour) {
     }
     clear_faults();
     close_dialog(wait_for_dialog(tour.program.id, title));
-    refuse(0x43);
-    click(tour.menu, 1001);
-    HWND read_error = box_of(tour.program);
-    picture("start-monitoring-read-error", read_error);
-    dismiss(read_error, IDOK);
-    clear_faults();
+    refused_from_menu(tour, 0x43, 1001, "start-monitoring-read-error");
 }
 
 void power_off_mode(Tour &tour) {
@@ -127,12 +139,7 @@ void power_off_mode(Tour &tour) {
     click(tour.menu, 1002);
     HWND power = wait_for_dialog(tour.program.id, title);
     picture("power-off-mode", power);
-    refuse(0x42);
-    click(power, IDOK);
-    HWND write_failed = wait_for_owned_dialog(power, 30'000);
-    picture("power-off-mode-write-failed", write_failed);
-    dismiss(write_failed, IDOK);
-    clear_faults();
+    refused_write(power, 0x42, "power-off-mode-write-failed");
     close_dialog(power);
 
     testbed::control_request(testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 2}}}}}});
@@ -144,12 +151,7 @@ void power_off_mode(Tour &tour) {
     dismiss(abnormal, IDOK);
     close_dialog(power);
 
-    refuse(0x41);
-    click(tour.menu, 1002);
-    HWND read_failed = box_of(tour.program);
-    picture("power-off-mode-read-failed", read_failed);
-    dismiss(read_failed, IDOK);
-    clear_faults();
+    refused_from_menu(tour, 0x41, 1002, "power-off-mode-read-failed");
 }
 
 void notify_method(Tour &tour) {
@@ -174,12 +176,7 @@ void notify_method(Tour &tour) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, life_time_key);
     store::WriteRegistryDefaults(store::defaults_for(store::Writer::SettingsProgram, narrow(tour.install_folder) + "\\"));
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, notify_key, "LCD", REG_DWORD, &on, sizeof on);
-    refuse(0x23);
-    click(tour.menu, 1125);
-    HWND no_lcd = box_of(tour.program);
-    picture("notify-method-no-lcd", no_lcd);
-    dismiss(no_lcd, IDOK);
-    clear_faults();
+    refused_from_menu(tour, 0x23, 1125, "notify-method-no-lcd");  // the panel read fails: no LCD
     close_dialog(wait_for_dialog(tour.program.id, title));
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "status_codes.h"
 
@@ -81,6 +82,13 @@ struct SensorInfoRecord {
     } kind_block;
     std::uint32_t address;  // sensor number | owner ID << 8 | owner LUN << 16
 
+    // The name's bytes, never more than the field holds whatever name_length says.
+    std::string_view name_bytes() const { return {name, name_length < sizeof name ? name_length : sizeof name}; }
+    // The reading type its current value is asked with: 1 (threshold) for a threshold sensor,
+    // else its state set's.
+    std::uint32_t current_value_reading_type() const {
+        return kind == SensorKind::Threshold ? 1 : kind_block.discrete.items[0].reading_type;
+    }
     std::uint8_t sensor_number() const { return static_cast<std::uint8_t>(address); }
     std::uint8_t owner_id() const { return static_cast<std::uint8_t>(address >> 8); }
     std::uint8_t owner_lun() const { return static_cast<std::uint8_t>(address >> 16); }
