@@ -16,6 +16,7 @@
 #include "programs.h"
 #include "testbed_machines.h"
 #include "text/hex.h"
+#include "unit_arrangements.h"
 
 namespace control_key = mgx::testbed::control::key;
 
@@ -166,9 +167,7 @@ TEST_F(OnAcerInventory, ChassisSecurityAndLcdDescription) {
     EXPECT_EQ(security.words[0], 2);
     EXPECT_EQ(security.words[3], 3);
 
-    control_request(
-        mgx::testbed::control::set_unit,
-        {{control_key::unit, {{control_key::memory, {{"panel", {{"lines", {"GK7 Tower 700   ", "Ready           "}}}}}}}}});
+    mgx::testbed::set_panel_lines("GK7 Tower 700   ", "Ready           ");
     LcdInfoRecord description{};
     LcdTextRecord text{};
     ASSERT_EQ(HCXGetLCDInfo(&description, &text), status::ok);

@@ -15,6 +15,14 @@ void set_boot_monitoring(int post_timeout, int post_retries, int os_boot_timeout
     control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"boot", boot}}}}}});
 }
 
+void set_safe_mode(int mode) {
+    control_request(control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", mode}}}}}});
+}
+
+void set_panel_lines(const std::string &first, const std::string &second) {
+    control_request(control::set_unit, {{control_key::unit, {{control_key::memory, {{"panel", {{"lines", {first, second}}}}}}}}});
+}
+
 void refuse_unit_command(int command, int code) {
     control_request(mgx::testbed::control::add_fault,
                     {{control_key::fault,

@@ -142,7 +142,7 @@ void power_off_mode(Tour &tour) {
     refused_write(power, 0x42, "power-off-mode-write-failed");
     close_dialog(power);
 
-    testbed::control_request(testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 2}}}}}});
+    testbed::set_safe_mode(2);
     click(tour.menu, 1002);
     power = wait_for_dialog(tour.program.id, title);
     click(power, IDOK);

@@ -261,7 +261,7 @@ TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 0}}}}}});
+    mgx::testbed::set_safe_mode(0);
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -276,7 +276,7 @@ TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeFailures) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 1}}}}}});
+    mgx::testbed::set_safe_mode(1);
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -305,7 +305,7 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
 // A unit that answers a mode other than 0 or 1: neither button is checked, and OK refuses to
 // write anything until one is chosen.
 TEST_F(SettingsProgramTest, PowerOffModeNeverWritesAModeTheUnitCannotKeep) {
-    control_request(mgx::testbed::control::set_unit, {{control_key::unit, {{control_key::memory, {{"safe_mode", 2}}}}}});
+    mgx::testbed::set_safe_mode(2);
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
