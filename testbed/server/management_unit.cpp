@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "command_catalogue.h"
 #include "control_protocol.h"
 #include "json_numbers.h"
 #include "text/hex.h"
@@ -14,11 +15,6 @@ namespace key = control::key;
 namespace {
 
 constexpr std::int64_t ms_per_hour = 3600LL * 1000;
-
-constexpr std::uint8_t netfn_application = 0x06;
-constexpr std::uint8_t netfn_unit = 0x3A;
-constexpr std::uint8_t command_get_device_id = 0x01;
-constexpr std::uint8_t command_get_running_time = 0x30;
 
 Bytes little_endian(std::uint32_t value) {
     return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value >> 16),
@@ -103,11 +99,11 @@ void UnitState::update_from(const nlohmann::json &node, std::int64_t now_ms) {
 }
 
 UnitReply answer_request(UnitState &state, const UnitProfile &profile, std::int64_t now_ms, const IpmiRequest &request) {
-    if (request.network_function == netfn_application && request.command == command_get_device_id) {
+    if (request.network_function == netfn::application && request.command == application_command::get_device_id) {
         if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
         return {{completion::ok, profile.device_id}};
     }
-    if (request.network_function == netfn_unit && request.command == command_get_running_time) {
+    if (request.network_function == netfn::unit && request.command == unit_command::get_running_time) {
         if (!request.data.empty()) return {{completion::request_length_invalid, {}}};
         return {{completion::ok, little_endian(state.running_hours(now_ms))}};
     }

@@ -2,13 +2,13 @@
 // chassis status and the LCD panel's description and lines.
 #include <algorithm>
 
+#include "command_catalogue.h"
 #include "management_unit.h"
 
 namespace mgx::testbed {
 
 namespace {
 
-constexpr std::uint8_t netfn_chassis = 0x00, netfn_sensor = 0x04, netfn_application = 0x06, netfn_storage = 0x0A;
 constexpr std::uint8_t full_record = 0x01, compact_record = 0x02;
 constexpr std::size_t max_answer_data = 26;  // what one SMBus answer carries
 constexpr std::uint8_t panel_number = 1;
@@ -94,13 +94,15 @@ SensorReading UnitState::reading_of(const RepositorySensor &sensor) const {
 }
 
 std::optional<UnitReply> answer_platform_command(UnitState &state, const UnitProfile &profile, const IpmiRequest &request) {
-    const std::uint8_t netfn = request.network_function, command = request.command;
-    if (netfn == netfn_storage && command == 0x22) return reserve_repository(state);
-    if (netfn == netfn_storage && command == 0x23) return get_repository_record(state, request.data);
-    if (netfn == netfn_sensor && command == 0x2D) return get_sensor_reading(state, request);
-    if (netfn == netfn_chassis && command == 0x01) return answer(state.chassis_status);
-    if (netfn == netfn_application && command == 0x34) return lcd_description(profile);
-    if (netfn == netfn_application && command == 0x31) return lcd_line(state, profile, request.data);
+    const auto is = [&request](std::uint8_t network_function, std::uint8_t command) {
+        return request.network_function == network_function && request.command == command;
+    };
+    if (is(netfn::storage, storage_command::reserve_repository)) return reserve_repository(state);
+    if (is(netfn::storage, storage_command::get_repository_record)) return get_repository_record(state, request.data);
+    if (is(netfn::sensor, sensor_command::get_reading)) return get_sensor_reading(state, request);
+    if (is(netfn::chassis, chassis_command::get_status)) return answer(state.chassis_status);
+    if (is(netfn::application, application_command::lcd_description)) return lcd_description(profile);
+    if (is(netfn::application, application_command::lcd_line)) return lcd_line(state, profile, request.data);
     return std::nullopt;
 }
 

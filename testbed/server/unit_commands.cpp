@@ -4,13 +4,13 @@
 #include <functional>
 #include <map>
 
+#include "command_catalogue.h"
 #include "management_unit.h"
 
 namespace mgx::testbed {
 
 namespace {
 
-constexpr std::uint8_t netfn_unit = 0x3A, netfn_storage = 0x0A;
 constexpr std::uint8_t parameter_out_of_range = 0xC9;
 constexpr std::size_t max_answer_data = 26;  // what one SMBus answer carries
 
@@ -116,38 +116,41 @@ UnitReply store_write(Context &context) {
 
 const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> &handlers() {
     static const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> table = {
-        {{netfn_unit, 0x31},
+        {{netfn::unit, unit_command::set_running_time},
          [](Context &c) {
              if (!sized(c, 4)) return refused(completion::request_length_invalid);
              c.state.set_running_hours(c.data[0] | c.data[1] << 8 | c.data[2] << 16 | static_cast<std::uint32_t>(c.data[3]) << 24,
                                        c.state.running_hours_fixed, c.now_ms);
              return changed();
          }},
-        {{netfn_unit, 0x32}, [](Context &c) { return maintenance_read(c.memory().maintenance.info); }},
-        {{netfn_unit, 0x33}, [](Context &c) { return maintenance_write(c, c.memory().maintenance.info); }},
-        {{netfn_unit, 0x34}, [](Context &c) { return maintenance_read(c.memory().maintenance.memory); }},
-        {{netfn_unit, 0x35}, [](Context &c) { return maintenance_write(c, c.memory().maintenance.memory); }},
-        {{netfn_unit, 0x50},
+        {{netfn::unit, unit_command::maintenance_info}, [](Context &c) { return maintenance_read(c.memory().maintenance.info); }},
+        {{netfn::unit, unit_command::set_maintenance_info},
+         [](Context &c) { return maintenance_write(c, c.memory().maintenance.info); }},
+        {{netfn::unit, unit_command::memory_maintenance},
+         [](Context &c) { return maintenance_read(c.memory().maintenance.memory); }},
+        {{netfn::unit, unit_command::set_memory_maintenance},
+         [](Context &c) { return maintenance_write(c, c.memory().maintenance.memory); }},
+        {{netfn::unit, unit_command::set_system_config_last},
          [](Context &c) {
              if (!sized(c, 1)) return refused(completion::request_length_invalid);
              c.memory().maintenance.system_config_last = c.data[0];
              return changed();
          }},
-        {{netfn_unit, 0x41}, [](Context &c) { return ok({c.memory().safe_mode}); }},
-        {{netfn_unit, 0x42},
+        {{netfn::unit, unit_command::safe_mode}, [](Context &c) { return ok({c.memory().safe_mode}); }},
+        {{netfn::unit, unit_command::set_safe_mode},
          [](Context &c) {
              if (!sized(c, 1)) return refused(completion::request_length_invalid);
              c.memory().safe_mode = c.data[0];
              return changed();
          }},
-        {{netfn_unit, 0x43},
+        {{netfn::unit, unit_command::boot_monitoring},
          [](Context &c) {
              const BootMonitoring &boot = c.memory().boot;
              return ok({static_cast<std::uint8_t>(boot.post_timeout), static_cast<std::uint8_t>(boot.post_timeout >> 8),
                         boot.post_retries, static_cast<std::uint8_t>(boot.os_boot_timeout),
                         static_cast<std::uint8_t>(boot.os_boot_timeout >> 8), boot.os_boot_retries, boot.retry_method});
          }},
-        {{netfn_unit, 0x44},
+        {{netfn::unit, unit_command::set_boot_monitoring},
          [](Context &c) {
              if (!sized(c, 8)) return refused(completion::request_length_invalid);
              BootMonitoring &boot = c.memory().boot;
@@ -160,29 +163,32 @@ const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> &handlers() {
              boot.retry_method = c.data[7];
              return changed();
          }},
-        {{netfn_unit, 0x51}, [](Context &c) { return fru_area_info(c, c.memory().unit_fru, false); }},
-        {{netfn_storage, 0x10}, [](Context &c) { return fru_area_info(c, c.memory().fru_device, c.profile.fru_word_access); }},
-        {{netfn_unit, 0x52}, [](Context &c) { return fru_read(c, c.memory().unit_fru); }},
-        {{netfn_storage, 0x11}, [](Context &c) { return fru_read(c, c.memory().fru_device, c.profile.fru_word_access); }},
-        {{netfn_unit, 0x53}, [](Context &c) { return fru_write(c, c.memory().unit_fru); }},
-        {{netfn_storage, 0x12}, [](Context &c) { return fru_write(c, c.memory().fru_device); }},
-        {{netfn_unit, 0x20},
+        {{netfn::unit, unit_command::unit_fru_area_info},
+         [](Context &c) { return fru_area_info(c, c.memory().unit_fru, false); }},
+        {{netfn::storage, storage_command::fru_area_info},
+         [](Context &c) { return fru_area_info(c, c.memory().fru_device, c.profile.fru_word_access); }},
+        {{netfn::unit, unit_command::read_unit_fru}, [](Context &c) { return fru_read(c, c.memory().unit_fru); }},
+        {{netfn::storage, storage_command::read_fru},
+         [](Context &c) { return fru_read(c, c.memory().fru_device, c.profile.fru_word_access); }},
+        {{netfn::unit, unit_command::write_unit_fru}, [](Context &c) { return fru_write(c, c.memory().unit_fru); }},
+        {{netfn::storage, storage_command::write_fru}, [](Context &c) { return fru_write(c, c.memory().fru_device); }},
+        {{netfn::unit, unit_command::fan_control},
          [](Context &c) {
              if (!sized(c, 3)) return refused(completion::request_length_invalid);
              if (c.data[0] >= fan_count) return refused(parameter_out_of_range);
              c.memory().fan_control[c.data[0]] = word(c.data, 1);
              return changed();
          }},
-        {{netfn_unit, 0x21},
+        {{netfn::unit, unit_command::fan_status},
          [](Context &c) {
              if (!sized(c, 1)) return refused(completion::request_length_invalid);
              if (c.data[0] >= fan_count) return refused(parameter_out_of_range);
              // A fan runs (status 1) unless it was set to 0.
              return ok({static_cast<std::uint8_t>(c.memory().fan_control[c.data[0]] != 0 ? 1 : 0)});
          }},
-        {{netfn_unit, 0x22}, panel_control},
-        {{netfn_unit, 0x23}, panel_read},
-        {{netfn_unit, 0x54},
+        {{netfn::unit, unit_command::panel_control}, panel_control},
+        {{netfn::unit, unit_command::panel_read}, panel_read},
+        {{netfn::unit, unit_command::system_information},
          [](Context &c) {
              if (!sized(c, 1) || c.data[0] > 3) return refused(parameter_out_of_range);
              const std::string &text = c.memory().system_information[c.data[0]];
@@ -190,15 +196,15 @@ const std::map<std::pair<std::uint8_t, std::uint8_t>, Handler> &handlers() {
              answer.insert(answer.end(), text.begin(), text.begin() + answer[0]);
              return ok(answer);
          }},
-        {{netfn_unit, 0x55},
+        {{netfn::unit, unit_command::set_system_information},
          [](Context &c) {
              if (c.data.size() < 2 || c.data[0] > 3 || c.data.size() != 2u + c.data[1])
                  return refused(completion::request_length_invalid);
              c.memory().system_information[c.data[0]] = std::string(c.data.begin() + 2, c.data.end());
              return changed();
          }},
-        {{netfn_unit, 0x38}, store_read},
-        {{netfn_unit, 0x39}, store_write},
+        {{netfn::unit, unit_command::read_store}, store_read},
+        {{netfn::unit, unit_command::write_store}, store_write},
     };
     return table;
 }
