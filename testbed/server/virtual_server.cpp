@@ -7,7 +7,12 @@
 
 namespace mgx::testbed {
 
+namespace {
+
+// A profile's file name without its extension, never a path.
 bool is_profile_name(const std::string &name) { return !name.empty() && name.find_first_of("/\\:.") == std::string::npos; }
+
+}  // namespace
 
 VirtualServer::VirtualServer(std::filesystem::path profile_directory, StateStore store, Clock &clock)
     : profile_directory_(std::move(profile_directory)), store_(std::move(store)), clock_(clock) {
@@ -25,7 +30,7 @@ VirtualServer::VirtualServer(std::filesystem::path profile_directory, StateStore
         problem = error.what();
     }
     if (!problem.empty()) set_aside_unusable_state(problem);
-    switch_to(load_profile(profile_directory_ / (std::string(default_profile) + ".json")));
+    switch_to(load_profile(profile_file(default_profile)));
 }
 
 void VirtualServer::restore(const nlohmann::json &remembered) {
@@ -33,7 +38,7 @@ void VirtualServer::restore(const nlohmann::json &remembered) {
     if (!is_profile_name(name)) throw UnusableState("\"" + name + "\" is not a machine's name");
     MachineState &machine = machine_;
     try {
-        machine.profile = load_profile(profile_directory_ / (name + ".json"));
+        machine.profile = load_profile(profile_file(name));
     } catch (const std::exception &error) {
         throw UnusableState("its machine \"" + name + "\" cannot be loaded: " + error.what());
     }
@@ -42,6 +47,8 @@ void VirtualServer::restore(const nlohmann::json &remembered) {
     machine.unit.update_from(remembered.value("unit", nlohmann::json::object()), clock_.now_ms());
     machine.smbus.reset(machine.profile.lcd_panel);
 }
+
+std::filesystem::path VirtualServer::profile_file(const std::string &name) const { return profile_directory_ / (name + ".json"); }
 
 void VirtualServer::set_aside_unusable_state(const std::string &problem) {
     std::string kept;
@@ -76,7 +83,7 @@ void VirtualServer::persist() {
 
 void VirtualServer::Hold::switch_to(const std::string &name) {
     if (!is_profile_name(name)) throw std::runtime_error("not a profile name: \"" + name + "\"");
-    server_.switch_to(load_profile(server_.profile_directory_ / (name + ".json")));
+    server_.switch_to(load_profile(server_.profile_file(name)));
 }
 
 }  // namespace mgx::testbed

@@ -61,6 +61,7 @@ public:
     };
 
 private:
+    std::filesystem::path profile_file(const std::string &name) const;
     void restore(const nlohmann::json &remembered);
     void set_aside_unusable_state(const std::string &problem);
     void switch_to(Profile profile);
@@ -73,8 +74,5 @@ private:
     MachineState machine_;
     nlohmann::json unusable_state_;
 };
-
-// A profile's file name without its extension, never a path.
-bool is_profile_name(const std::string &name);
 
 }  // namespace mgx::testbed

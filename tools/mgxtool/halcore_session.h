@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <halcore/mgx_call.h>
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -56,5 +57,20 @@ nlohmann::json session_json(const HalcoreSession &session);
 // and returns a status; reports either way, and throws CommandFailed for a non-zero status or
 // when the command marked its report incomplete (mark_incomplete).
 void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command);
+
+// A setting's write as every setting command does it: `wanted` is written with Write only when
+// `current` does not already hold it (by `same`), then read back into `current` with Read and
+// compared. 0 or the unit's status; throws CommandFailed(`kept_other`) when the unit kept
+// something else. `changed` says whether it was written.
+template <hal::CommandType Write, hal::CommandType Read, typename Value, typename Same = std::equal_to<>>
+std::int32_t write_when_different(Value &current, const Value &wanted, bool &changed, const char *kept_other, Same same = {}) {
+    changed = false;
+    if (same(current, wanted)) return 0;
+    if (std::int32_t status = hal::mgx_call<Write>(wanted)) return status;
+    if (std::int32_t status = hal::mgx_call<Read>(current)) return status;
+    if (!same(current, wanted)) throw CommandFailed(kept_other);
+    changed = true;
+    return 0;
+}
 
 }  // namespace mgx::tool

@@ -50,18 +50,19 @@ std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, 
     return *bytes;
 }
 
-bool is_calendar_date(std::string_view text) {
-    if (text.size() != 10 || text[4] != '/' || text[7] != '/') return false;
+std::optional<std::chrono::year_month_day> calendar_date(std::string_view text) {
+    if (text.size() != 10 || text[4] != '/' || text[7] != '/') return std::nullopt;
     const auto field = [&text](std::size_t at, std::size_t length) -> int {
         int value = 0;
         const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + length, value);
         return error == std::errc() && end == text.data() + at + length ? value : -1;
     };
     const int year = field(0, 4), month = field(5, 2), day = field(8, 2);
-    if (year < 100 || month < 1 || month > 12 || day < 1) return false;
-    constexpr int days_in_month[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= days_in_month[month - 1] + (month == 2 && leap ? 1 : 0);
+    if (year < 100 || month < 1 || day < 1) return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                           std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok()) return std::nullopt;
+    return date;
 }
 
 }  // namespace mgx::tool

@@ -2,6 +2,7 @@
 // added through add_number, so each one is checked the same way before anything runs.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -54,6 +55,7 @@ std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, 
 
 // A date as the settings program keeps it, "YYYY/MM/DD", that is a day of the calendar (years
 // 100 to 9999, the platform's date range): 2021/02/31 and 0000/00/00 are not.
-bool is_calendar_date(std::string_view text);
+std::optional<std::chrono::year_month_day> calendar_date(std::string_view text);
+inline bool is_calendar_date(std::string_view text) { return calendar_date(text).has_value(); }
 
 }  // namespace mgx::tool

@@ -33,7 +33,6 @@ namespace {
 using namespace mgx::hal;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char *prefix = "mgx_";
 // A reading slower than this failed in the transport (ten attempts of about two seconds), not
 // in the sensor: the owner's other sensors are not asked again in this run.
 constexpr auto transport_failure_time = std::chrono::seconds(1);
@@ -55,8 +54,8 @@ private:
 };
 
 void up(Exposition &out, const char *collector, bool read) {
-    out.gauge(std::string(prefix) + "up", "1 when the source was read in full, 0 when it failed or ran out of time",
-              {{"collector", collector}}, read ? 1 : 0);
+    out.gauge("up", "1 when the source was read in full, 0 when it failed or ran out of time", {{"collector", collector}},
+              read ? 1 : 0);
 }
 
 // Threshold sensors of these types are published under a name of their own, in real units.
@@ -117,17 +116,14 @@ void collect_sensors(Exposition &out, const Budget &budget) {
             if (!threshold || std::string(family.value_name) == "sensor_value") labels.emplace_back("type", std::to_string(type));
             if (threshold) {
                 const bool readable = read && value != no_value;
-                out.gauge(prefix + std::string(family.value_name), family.value_help, labels,
-                          readable ? value / scaled_unit(type).divisor : not_read);
-                out.gauge(prefix + std::string(family.state_name),
-                          "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical", labels,
-                          readable ? threshold_state(record.kind_block.threshold, value) : not_read);
+                out.gauge(family.value_name, family.value_help, labels, readable ? value / scaled_unit(type).divisor : not_read);
+                out.gauge(family.state_name, "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
+                          labels, readable ? threshold_state(record.kind_block.threshold, value) : not_read);
             } else {
                 const bool scanning = read && value != discrete_value::not_scanning;
-                out.gauge(std::string(prefix) + "sensor_state",
-                          "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical", labels,
-                          scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
-                out.gauge(std::string(prefix) + "discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
+                out.gauge("sensor_state", "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
+                          labels, scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
+                out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
                           scanning ? discrete_value::states(value) : not_read);
             }
         }
@@ -139,27 +135,26 @@ void collect_inventory(Exposition &out) {
     std::int32_t cursor = 0, records = 0, status = 0;
     for (FruInventoryRecord record{}; (status = HCXGetInvFruInfo(&cursor, &record)) == query_result::ok;) ++records;
     const bool read = status == query_result::list_ended;
-    out.gauge(std::string(prefix) + "fru_records", "records of the FRU inventory's general list", {}, read ? records : not_read);
+    out.gauge("fru_records", "records of the FRU inventory's general list", {}, read ? records : not_read);
     up(out, "fru", read);
 }
 
 void collect_event_log(Exposition &out) {
     const EventLogRead log = read_event_log();
     const bool read = log.status == 0;
-    out.gauge(std::string(prefix) + "sel_entries", "entries of the system event log", {},
-              read ? static_cast<double>(log.records.size()) : not_read);
+    out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log.records.size()) : not_read);
     up(out, "sel", read);
 }
 
 void collect_unit(Exposition &out, const HalcoreSession &session) {
     std::uint32_t hours = 0;
     const bool unit_read = session.usable() && mgx_call<CommandType::RunningHours>(hours) == 0;
-    out.gauge(std::string(prefix) + "server_running_seconds", "the server's running time as the unit counts it", {},
+    out.gauge("server_running_seconds", "the server's running time as the unit counts it", {},
               unit_read ? hours * seconds_per_hour : not_read);
     MgxDeviceIdentity identity{};
     if (session.usable() && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
         out.gauge(
-            std::string(prefix) + "bmc_info", "the management unit's identity",
+            "bmc_info", "the management unit's identity",
             {{"device_id", std::to_string(identity.device_id)},
              {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." +
                                        text::to_hex(std::span(&identity.firmware_revision_2, 1))},
@@ -173,35 +168,29 @@ void collect_unit(Exposition &out, const HalcoreSession &session) {
     const bool boot_read = session.usable() && mgx_call<CommandType::BootMonitoring>(boot) == 0;
     const auto function = [&](const char *name, std::uint16_t timeout, std::uint8_t retries) {
         const MetricLabels labels = {{"function", name}};
-        out.gauge(std::string(prefix) + "boot_monitoring_enabled", "1 when POST or OS-boot monitoring is on", labels,
+        out.gauge("boot_monitoring_enabled", "1 when POST or OS-boot monitoring is on", labels,
                   boot_read ? (timeout != boot_monitoring::off ? 1 : 0) : not_read);
-        out.gauge(std::string(prefix) + "boot_monitoring_timeout_seconds", "the monitoring time-out, 0 when off", labels,
+        out.gauge("boot_monitoring_timeout_seconds", "the monitoring time-out, 0 when off", labels,
                   boot_read ? timeout : not_read);
-        out.gauge(std::string(prefix) + "boot_monitoring_retries", "retries after a time-out", labels,
-                  boot_read ? retries : not_read);
+        out.gauge("boot_monitoring_retries", "retries after a time-out", labels, boot_read ? retries : not_read);
     };
     function("post", boot.post_timeout, boot.post_retries);
     function("os_boot", boot.os_boot_timeout, boot.os_boot_retries);
-    out.gauge(std::string(prefix) + "boot_monitoring_retry_method", "0 power off, then on again; 1 reboot by hardware reset", {},
+    out.gauge("boot_monitoring_retry_method", "0 power off, then on again; 1 reboot by hardware reset", {},
               boot_read ? boot.retry_method : not_read);
     std::int32_t mode = -1;
     const bool mode_read = session.usable() && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
-    out.gauge(std::string(prefix) + "safe_power_off_mode_enabled",
-              "1 when the power switch shuts the server down instead of switching it off", {},
+    out.gauge("safe_power_off_mode_enabled", "1 when the power switch shuts the server down instead of switching it off", {},
               mode_read ? (mode == 0 ? 1 : 0) : not_read);
     up(out, "unit", unit_read && boot_read && mode_read);
 }
 
-// Days since 1970/01/01 of a "%Y/%m/%d" date; nullopt for no date (empty or the zero date).
+// Seconds since 1970/01/01 of a "%Y/%m/%d" date; nullopt for no date (empty or the zero date).
 std::optional<double> timestamp_of(const char *date) {
     const std::string text(date, strnlen(date, store::date_size));
-    if (!is_calendar_date(text) || text == "1899/12/30") return std::nullopt;
-    const int y0 = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2)), d = std::stoi(text.substr(8, 2));
-    const int y = y0 - (m <= 2);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400, doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-    return days * 86400.0;
+    const std::optional<std::chrono::year_month_day> day = calendar_date(text);
+    if (!day || text == "1899/12/30") return std::nullopt;
+    return std::chrono::duration<double>(std::chrono::sys_days(*day).time_since_epoch()).count();
 }
 
 void collect_wear_parts(Exposition &out) {
@@ -214,32 +203,29 @@ void collect_wear_parts(Exposition &out) {
     for (const store::WearPart &part : store::wear_parts()) {
         const MetricLabels labels = {{"part", part.value_name}};
         const double life = read ? record.life_times[part.life_time_slot] * seconds_per_hour : not_read;
-        out.gauge(std::string(prefix) + "wear_part_life_seconds", "the part's life time", labels, life);
+        out.gauge("wear_part_life_seconds", "the part's life time", labels, life);
         if (part.aging == store::Aging::RunningHours) {
             const double running = read ? record.running_hours[part.slot] * seconds_per_hour : not_read;
-            out.gauge(std::string(prefix) + "wear_part_running_seconds", "the part's running time since it was changed", labels,
-                      running);
-            out.gauge(std::string(prefix) + "wear_part_remaining_seconds", "running time left until the part is due", labels,
-                      life - running);
-            out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
+            out.gauge("wear_part_running_seconds", "the part's running time since it was changed", labels, running);
+            out.gauge("wear_part_remaining_seconds", "running time left until the part is due", labels, life - running);
+            out.gauge("wear_part_change_due", "1 when the part is due for change", labels,
                       read ? (running >= life ? 1 : 0) : not_read);
             continue;
         }
         if (part.index != store::UpsBattery && part.index - store::RaidBattery1 >= static_cast<int>(raid_cards)) continue;
         const std::optional<double> installed = read ? timestamp_of(record.install_dates[part.slot]) : std::nullopt;
         const double next = installed ? *installed + life : not_read;
-        out.gauge(std::string(prefix) + "battery_install_timestamp_seconds", "when the battery was installed", labels,
+        out.gauge("battery_install_timestamp_seconds", "when the battery was installed", labels,
                   installed ? *installed : not_read);
-        out.gauge(std::string(prefix) + "battery_next_change_timestamp_seconds", "when the battery is due for change", labels,
-                  next);
-        out.gauge(std::string(prefix) + "wear_part_change_due", "1 when the part is due for change", labels,
+        out.gauge("battery_next_change_timestamp_seconds", "when the battery is due for change", labels, next);
+        out.gauge("wear_part_change_due", "1 when the part is due for change", labels,
                   installed ? (next < now ? 1 : 0) : not_read);
     }
     DWORD switches[2] = {0, 0};
     const bool notify_read = store::ReadNotificationSwitches(switches) == ERROR_SUCCESS;
     for (int i = 0; i < 2; ++i)
-        out.gauge(std::string(prefix) + "notification_enabled", "1 when threshold violations are shown there",
-                  {{"method", i == 0 ? "lcd" : "screen"}}, notify_read ? (switches[i] ? 1 : 0) : not_read);
+        out.gauge("notification_enabled", "1 when threshold violations are shown there", {{"method", i == 0 ? "lcd" : "screen"}},
+                  notify_read ? (switches[i] ? 1 : 0) : not_read);
     up(out, "wear_parts", read);
 }
 
@@ -272,7 +258,7 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
     add_number(command, "--timeout", options->timeout_seconds, "seconds the run may take; what is left unread is NaN", 1, 3600);
     command->callback([options] {
         const Budget budget(options->timeout_seconds);
-        Exposition out;
+        Exposition out("mgx_");
         {
             HalcoreSession session;
             collect_unit(out, session);

@@ -16,12 +16,12 @@ std::string number(double value) {
     return text;
 }
 
-// HELP text escapes backslash and line feed.
-std::string escaped_help(const std::string &help) {
+// Backslash and line feed escaped, and double quotes too when `quotes`.
+std::string escaped(const std::string &text, bool quotes) {
     std::string out;
-    for (const char c : help) {
-        if (c == '\\')
-            out += "\\\\";
+    for (const char c : text) {
+        if (c == '\\' || (quotes && c == '"'))
+            out += {'\\', c};
         else if (c == '\n')
             out += "\\n";
         else
@@ -32,29 +32,15 @@ std::string escaped_help(const std::string &help) {
 
 }  // namespace
 
-std::string escaped_label_value(const std::string &value) {
-    std::string out;
-    for (const char c : value) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '"')
-            out += "\\\"";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
 void Exposition::gauge(const std::string &name, const std::string &help, const MetricLabels &labels, double value) {
-    auto family = std::find_if(families_.begin(), families_.end(), [&](const Family &known) { return known.name == name; });
-    if (family == families_.end()) family = families_.insert(families_.end(), Family{name, help, {}});
-    std::string sample = name;
+    const std::string full_name = prefix_ + name;
+    auto family = std::find_if(families_.begin(), families_.end(), [&](const Family &known) { return known.name == full_name; });
+    if (family == families_.end()) family = families_.insert(families_.end(), Family{full_name, help, {}});
+    std::string sample = full_name;
     if (!labels.empty()) {
         sample += '{';
         for (std::size_t i = 0; i < labels.size(); ++i)
-            sample += (i ? "," : "") + labels[i].first + "=\"" + escaped_label_value(labels[i].second) + "\"";
+            sample += (i ? "," : "") + labels[i].first + "=\"" + escaped(labels[i].second, true) + "\"";
         sample += '}';
     }
     family->samples.push_back(sample + " " + number(value));
@@ -63,7 +49,7 @@ void Exposition::gauge(const std::string &name, const std::string &help, const M
 std::string Exposition::text() const {
     std::string out;
     for (const Family &family : families_) {
-        out += "# HELP " + family.name + " " + escaped_help(family.help) + "\n# TYPE " + family.name + " gauge\n";
+        out += "# HELP " + family.name + " " + escaped(family.help, false) + "\n# TYPE " + family.name + " gauge\n";
         for (const std::string &sample : family.samples) out += sample + "\n";
     }
     return out;

@@ -16,7 +16,11 @@ inline constexpr double not_read = std::numeric_limits<double>::quiet_NaN();
 
 class Exposition {
 public:
-    // A gauge sample; the family is declared with `help` the first time its name comes.
+    // Every family's name begins with `prefix`.
+    explicit Exposition(std::string prefix) : prefix_(std::move(prefix)) {}
+
+    // A gauge sample of the family `name` (after the prefix); the family is declared with `help`
+    // the first time its name comes.
     void gauge(const std::string &name, const std::string &help, const MetricLabels &labels, double value);
     std::string text() const;
 
@@ -25,10 +29,8 @@ private:
         std::string name, help;
         std::vector<std::string> samples;
     };
+    std::string prefix_;
     std::vector<Family> families_;
 };
-
-// A label value as the format writes it: backslash, double quote and line feed escaped.
-std::string escaped_label_value(const std::string &value);
 
 }  // namespace mgx::tool

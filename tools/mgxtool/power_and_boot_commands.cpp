@@ -31,16 +31,14 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
             // Read first; write only what differs, then read back and compare.
             std::int32_t mode = -1;
             if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
-            document["changed"] = false;
+            bool changed = false;
             if (options->set) {
                 const std::int32_t wanted = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
-                if (mode != wanted) {
-                    if (std::int32_t status = mgx_call<CommandType::SetSafeMode>(wanted)) return status;
-                    if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
-                    if (mode != wanted) throw CommandFailed("the unit kept another safe power-off mode");
-                    document["changed"] = true;
-                }
+                if (std::int32_t status = write_when_different<CommandType::SetSafeMode, CommandType::SafeMode>(
+                        mode, wanted, changed, "the unit kept another safe power-off mode"))
+                    return status;
             }
+            document["changed"] = changed;
             document["safe_mode"] = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
             text << "safe power-off mode " << document["safe_mode"].get<std::string>() << "\n";
             return 0;
@@ -139,9 +137,9 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
         with_unit(output, [&wanted](json &document, std::ostringstream &text) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
-            const BootMonitorSettings before = settings;
-            document["changed"] = false;
+            bool changed = false;
             if (wanted.changes()) {
+                BootMonitorSettings target = settings;
                 const bool post_available = document["back_end_state"] != ImbUpS450;
                 if (wanted.post.switched_on() && !post_available)
                     throw CLI::ValidationError(
@@ -151,24 +149,20 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                     throw CLI::ValidationError(
                         "--os-boot on: You can not enable OS boot monitoring,because this hardware not "
                         "support for changing Administer mode.");
-                std::uint16_t post_timeout = settings.post_timeout, os_boot_timeout = settings.os_boot_timeout;
-                apply(wanted.post, "post", "POST", post_available, post_default_minutes, post_timeout, settings.post_retries);
+                std::uint16_t post_timeout = target.post_timeout, os_boot_timeout = target.os_boot_timeout;
+                apply(wanted.post, "post", "POST", post_available, post_default_minutes, post_timeout, target.post_retries);
                 apply(wanted.os_boot, "os-boot", "OS-boot", os_boot_available, os_boot_default_minutes, os_boot_timeout,
-                      settings.os_boot_retries);
-                settings.post_timeout = post_timeout;
-                settings.os_boot_timeout = os_boot_timeout;
-                if (wanted.method) settings.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
-                // Read first, write only what differs, then read back and compare (as the dialog does).
-                if (!same_settings(settings, before)) {
-                    settings.post_selector = settings.os_boot_selector = 1;
-                    const BootMonitorSettings written = settings;
-                    if (std::int32_t status = mgx_call<CommandType::SetBootMonitoring>(settings)) return status;
-                    if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
-                    if (!same_settings(settings, written))
-                        throw CommandFailed("the unit kept other boot monitoring settings than were written");
-                    document["changed"] = true;
-                }
+                      target.os_boot_retries);
+                target.post_timeout = post_timeout;
+                target.os_boot_timeout = os_boot_timeout;
+                if (wanted.method) target.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
+                target.post_selector = target.os_boot_selector = 1;  // as the dialog writes them
+                if (std::int32_t status = write_when_different<CommandType::SetBootMonitoring, CommandType::BootMonitoring>(
+                        settings, target, changed, "the unit kept other boot monitoring settings than were written",
+                        same_settings))
+                    return status;
             }
+            document["changed"] = changed;
             const std::int32_t method = settings.retry_method;
             document["post"] = describe_function("POST     ", settings.post_timeout, settings.post_retries, text);
             document["os_boot"] = describe_function("OS boot  ", settings.os_boot_timeout, settings.os_boot_retries, text);
