@@ -16,7 +16,7 @@
 #include "control_client.h"
 #include "sel_entry.h"
 #include "win32/program_directory.h"
-#include "win32/unique_handle.h"
+#include "win32/process_launcher.h"
 
 namespace control_key = mgx::testbed::control::key;
 
@@ -62,14 +62,12 @@ void bare_reads() {
 }
 
 double run_metrics() {
-    const std::string command = "\"" + mgx::win32::program_directory() + "mgxtool.exe\" metrics --output metrics-bench.prom";
-    STARTUPINFOA startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    std::string line = command;
     const auto started = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return -1;
-    const mgx::win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    if (!mgx::win32::run_and_wait(mgx::win32::CommandLine(mgx::win32::program_directory_wide() + L"mgxtool.exe")
+                                      .argument(L"metrics")
+                                      .argument(L"--output")
+                                      .argument(L"metrics-bench.prom")))
+        return -1;
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
 }
 

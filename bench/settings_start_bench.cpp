@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/unique_handle.h"
+#include "win32/process_launcher.h"
 
 namespace {
 
@@ -26,13 +26,9 @@ double now_seconds() {
 
 // Seconds until a window of the started process with `title` shows a non-empty control 1111.
 double start_until_shown(const std::wstring &program, const std::wstring &folder, const wchar_t *title) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring command = L"\"" + program + L"\"";
     const double started = now_seconds();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) return -1;
-    mgx::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    const auto running = mgx::win32::start_program(mgx::win32::CommandLine(program), {folder, false});
+    if (!running) return -1;
     double shown = -1;
     while (now_seconds() - started < 30) {
         HWND window = FindWindowW(L"#32770", title);
@@ -44,7 +40,7 @@ double start_until_shown(const std::wstring &program, const std::wstring &folder
         }
         Sleep(1);
     }
-    if (WaitForSingleObject(process.get(), 10'000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
+    if (WaitForSingleObject(running->process.get(), 10'000) != WAIT_OBJECT_0) TerminateProcess(running->process.get(), 1);
     return shown;
 }
 

@@ -19,23 +19,6 @@ DWORD create_directory_chain(const std::string &path) {
     return ERROR_SUCCESS;
 }
 
-bool run_hidden_and_wait(const std::string &command_line) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    std::string command = command_line;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                        &process))
-        return false;
-    win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exit_code = 0;
-    GetExitCodeProcess(process.hProcess, &exit_code);  // not examined
-    return true;
-}
-
 namespace {
 
 // The product's name for the shortcut, from the setup program's string table.

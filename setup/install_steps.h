@@ -1,5 +1,5 @@
-// The steps of the installation that touch the platform: directory chains, the service
-// program's runs and the Start-menu shortcut.
+// The steps of the installation that touch the platform: directory chains and the Start-menu
+// shortcut.
 #pragma once
 
 #include <windows.h>
@@ -11,9 +11,6 @@ namespace mgx::setup {
 // Creates every directory of the chain up to the last backslash of `path` (183 counts as
 // success); 0 or the first other error.
 DWORD create_directory_chain(const std::string &path);
-
-// Runs the program hidden and waits for it without a time limit; false when it could not be started.
-bool run_hidden_and_wait(const std::string &command_line);
 
 // The Start-menu shortcut to the settings program; failures are not reported.
 void create_start_menu_shortcut(const std::string &program_directory, bool japanese_locale);

@@ -15,6 +15,8 @@
 #include "install_steps.h"
 #include "language.h"
 #include "registry_defaults.h"
+#include "win32/dll_search.h"
+#include "win32/process_launcher.h"
 #include "win32/program_directory.h"
 
 using namespace mgx::setup;
@@ -38,6 +40,7 @@ bool lcd_panel_present() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    mgx::win32::restrict_dll_search();
     Sleep(100);
     std::int32_t state = -1;
     const std::int32_t initialised = HCXInitImbSmbDll(&state);
@@ -70,8 +73,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         log.line("Registry Error. Can not set data to registry.\n");
     }
     if (result == ERROR_SUCCESS) {
-        run_hidden_and_wait(directory + "GK7T30SV.EXE -remove");
-        if (!run_hidden_and_wait(directory + "GK7T30SV.EXE -install")) {
+        // The service program registers itself afresh; the outcome of its removal run is not examined.
+        const std::wstring service_program = mgx::win32::program_directory_wide() + L"GK7T30SV.EXE";
+        const mgx::win32::LaunchOptions hidden = mgx::win32::hidden_window();
+        mgx::win32::run_and_wait(mgx::win32::CommandLine(service_program).argument(L"-remove"), hidden);
+        if (!mgx::win32::run_and_wait(mgx::win32::CommandLine(service_program).argument(L"-install"), hidden)) {
             log.line("Start Error. Can not start GK7T30SV.EXE.\n");
             result = failed;
         } else {

@@ -17,6 +17,8 @@
 
 #include "install_steps.h"
 #include "product_key.h"
+#include "win32/dll_search.h"
+#include "win32/process_launcher.h"
 #include "win32/program_directory.h"
 #include "win32/unique_handle.h"
 
@@ -25,8 +27,6 @@ using namespace mgx;
 namespace {
 
 constexpr const char *maker_key = "SOFTWARE\\Velmora";  // the product key's parent, removed when empty
-
-bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // More than one product with this upgrade code is installed.
 bool replaced_by_another_version(const char *upgrade_code) {
@@ -52,10 +52,12 @@ void remove_registry_entries() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
+    win32::restrict_dll_search();
     if (*command_line && replaced_by_another_version(command_line)) return 0;
     const std::string directory = win32::program_directory();
-    const std::string service_program = directory + "GK7T30SV.EXE";
-    if (exists(service_program)) setup::run_hidden_and_wait("\"" + service_program + "\" -remove");
+    const std::wstring service_program = win32::program_directory_wide() + L"GK7T30SV.EXE";
+    if (GetFileAttributesW(service_program.c_str()) != INVALID_FILE_ATTRIBUTES)
+        win32::run_and_wait(win32::CommandLine(service_program).argument(L"-remove"), win32::hidden_window());
     remove_shortcuts(directory);
     remove_registry_entries();
     DeleteFileA((directory + "setup.log").c_str());

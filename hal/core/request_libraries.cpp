@@ -9,6 +9,7 @@
 
 #include "process_state.h"
 #include "transport.h"
+#include "win32/dll_search.h"
 #include "win32/entry_point.h"
 
 namespace mgx::hal {
@@ -32,7 +33,9 @@ const char *library_path(const char *file, char *directory, std::size_t capacity
 template <typename Function>
 std::int32_t bind(const char *file, const char *entry, char *directory, std::size_t capacity, Function &slot,
                   std::int32_t load_failed, std::int32_t entry_missing) {
-    HMODULE library = LoadLibraryA(library_path(file, directory, capacity));
+    // By name only from the program's folder and System32; a path given by the caller as it is.
+    HMODULE library = directory && capacity ? LoadLibraryA(library_path(file, directory, capacity))
+                                            : win32::load_installed_library(file);
     slot = library ? win32::entry_point<Function>(library, entry) : nullptr;
     if (!library) return load_failed;
     return slot ? status::ok : entry_missing;

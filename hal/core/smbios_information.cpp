@@ -1,15 +1,36 @@
 #include "smbios_information.h"
 
-// Bound by ordinal through the import library made from dmiinfo_imports.def.
-extern "C" {
-int DmiIsPresent();
-int DmiCountStructures(const char *name);
-char *DmiGetString(const char *name, int instance, int string_number);
-}
+#include <windows.h>
+
+#include "win32/dll_search.h"
+#include "win32/entry_point.h"
 
 namespace mgx::hal {
 
-SmbiosInformation imported_smbios_information() { return {&DmiIsPresent, &DmiCountStructures, &DmiGetString}; }
+namespace {
+
+// What a machine without the library answers: no table.
+int no_table() { return 0; }
+int no_structures(const char *) { return 0; }
+char *no_string(const char *, int, int) { return nullptr; }
+
+}  // namespace
+
+// Bound by ordinal at the first use, from the program's folder or System32 only: a load-time
+// import would be resolved before any program could keep the current directory out of the
+// search. Without the library (or one of its entries) the machine has no SMBIOS table.
+SmbiosInformation imported_smbios_information() {
+    const HMODULE library = win32::load_installed_library("DMIINFO.dll");
+    if (!library) return {&no_table, &no_structures, &no_string};
+    const SmbiosInformation bound = {
+        win32::entry_point<int (*)()>(library, MAKEINTRESOURCEA(1)),
+        win32::entry_point<int (*)(const char *)>(library, MAKEINTRESOURCEA(2)),
+        win32::entry_point<char *(*)(const char *, int, int)>(library, MAKEINTRESOURCEA(3)),
+    };
+    if (!bound.is_present || !bound.count_structures || !bound.get_string)
+        return {&no_table, &no_structures, &no_string};
+    return bound;
+}
 
 SmbiosInformation &smbios_information() {
     static SmbiosInformation current = imported_smbios_information();

@@ -1,4 +1,4 @@
-// The SMBIOS information library (DMIINFO, outside the system), imported by ordinal. Calls go
+// The SMBIOS information library (DMIINFO, outside the system), bound by ordinal. Calls go
 // through a table so tests can stand in for the firmware.
 #pragma once
 

@@ -9,6 +9,7 @@
 #include "driver_probe.h"
 #include "inventory_state.h"
 #include "transport.h"
+#include "win32/dll_search.h"
 
 namespace mgx::hal {
 
@@ -32,7 +33,7 @@ std::int32_t start_imb_back_end() {
     probe_imb_unit();
     if (is_product_program(driver.executable_name)) return status::ok;
 
-    inventory.sensor_library = LoadLibraryA("sensor.dll");
+    inventory.sensor_library = win32::load_installed_library("sensor.dll");  // never from the current directory
     if (!inventory.sensor_library) {
         GetLastError();  // read and discarded
         return status::library_load_failed;

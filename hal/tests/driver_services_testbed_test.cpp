@@ -183,6 +183,35 @@ TEST_F(DriverServicesOnTheTestbed, FailingDriverStartIsCleanedUpBeforeItsStatusI
     EXPECT_EQ(service_state("bmc"), 0u) << "stopped and deleted with stop type 4";
 }
 
+// A file of the system put aside for a test, and back however the test ends.
+struct MovedAway {
+    explicit MovedAway(std::string path) : original(std::move(path)) {}
+    ~MovedAway() {
+        if (done) MoveFileExA(moved.c_str(), original.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    const std::string original, moved = original + ".away";
+    const bool done = MoveFileExA(original.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING);
+};
+
+// The probe's current directory (this test's folder) holds a sensor.dll too, as a planted one
+// would: it is never loaded, whether System32 has the library or not.
+TEST_F(DriverServicesOnTheTestbed, SensorLibraryComesFromSystem32NeverFromTheCurrentDirectory) {
+    ASSERT_NE(GetFileAttributesW(testbed::testing::beside_this_program("sensor.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "intel"}});
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    {
+        const MovedAway system_copy(std::string(system) + "\\sensor.dll");
+        ASSERT_TRUE(system_copy.done);
+        nlohmann::json planted_only = run_copy_named("halcore_probe.exe", "monitor.exe");
+        EXPECT_EQ(planted_only["status"], status::library_load_failed);
+        EXPECT_EQ(planted_only["query_table"], false);
+    }
+    nlohmann::json installed = run_copy_named("halcore_probe.exe", "monitor.exe");
+    EXPECT_EQ(installed["status"], 0);
+    EXPECT_EQ(installed["query_table"], true);
+}
+
 TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMissingDriverFile) {
     // The probe runs with this test's folder as its current directory, which holds SMBUS2.sys.
     char current[MAX_PATH];
@@ -191,13 +220,7 @@ TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMis
     if (folder.size() >= 100) GTEST_SKIP() << "the folder does not fit the 100-byte directory buffer";
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     remove_service("SMBUS2");
-    struct MovedAway {  // the system's copy is put back however the test ends
-        std::string original = driver_file("SMBUS2.sys"), moved = original + ".away";
-        bool done = MoveFileExA(original.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING);
-        ~MovedAway() {
-            if (done) MoveFileExA(moved.c_str(), original.c_str(), MOVEFILE_REPLACE_EXISTING);
-        }
-    } system_copy;
+    const MovedAway system_copy(driver_file("SMBUS2.sys"));
     ASSERT_TRUE(system_copy.done);
 
     nlohmann::json other = run_copy_named("halcore_probe.exe", "monitor.exe");

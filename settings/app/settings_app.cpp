@@ -16,6 +16,13 @@ namespace {
 
 using namespace messages::start_up;
 
+// A box of the start-up, before any window, in the language the registry or the user chose.
+void show_start_message(const UiMessageBox &box, long code) {
+    LanguageIndex language = English;
+    store::ReadLanguage(&language, GetUserDefaultLangID());
+    MessageBoxW(nullptr, formatted(box.text.in(language), code).c_str(), program_title, box.style);
+}
+
 }  // namespace
 
 SettingsApp &SettingsApp::instance() {
@@ -24,8 +31,13 @@ SettingsApp &SettingsApp::instance() {
 }
 
 void SettingsApp::start() {
-    mutex_.reset(CreateMutexW(nullptr, FALSE, single_instance_mutex));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    mutex_ = std::make_unique<win32::MachineWideMutex>(single_instance_mutex);
+    if (mutex_->error()) {
+        show_start_message(guard_refused, static_cast<long>(mutex_->error()));
+        mutex_.reset();
+        return;
+    }
+    if (mutex_->existed()) {
         mutex_.reset();  // another instance runs: end at once, silently
         return;
     }
@@ -35,10 +47,7 @@ void SettingsApp::start() {
         MainMenuDialog(back_end_state_).run();
         return;
     }
-    LanguageIndex language = English;
-    store::ReadLanguage(&language, GetUserDefaultLangID());
-    MessageBoxW(nullptr, formatted(start_failure.text.in(language), static_cast<long>(status)).c_str(), program_title,
-                start_failure.style);
+    show_start_message(start_failure, static_cast<long>(status));
 }
 
 int SettingsApp::exit() {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
-#include "win32/unique_handle.h"
+#include "win32/machine_wide_mutex.h"
 
 namespace mgx::settings {
 
+// Held machine-wide as "Global\Gk7t30UI_EXE", and in the session under its bare name.
 inline constexpr const wchar_t *single_instance_mutex = L"Gk7t30UI_EXE";
 
 class SettingsApp {
@@ -23,7 +25,7 @@ public:
     std::int32_t back_end_state() const { return back_end_state_; }
 
 private:
-    win32::UniqueHandle mutex_;
+    std::unique_ptr<win32::MachineWideMutex> mutex_;
     bool library_open_ = false;
     std::int32_t back_end_state_ = 0;
 };

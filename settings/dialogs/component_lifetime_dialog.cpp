@@ -7,6 +7,7 @@
 
 #include "data_exchange.h"
 #include "resource.h"
+#include "service_pipe.h"
 #include "value_checks.h"
 #include "wear_parts.h"
 
@@ -190,8 +191,7 @@ void ComponentLifetimeDialog::on_ok() {
         return;
     }
     char reply[128] = {};
-    DWORD read = 0;
-    if (!CallNamedPipeA(parts_change_pipe, message, sizeof message, reply, sizeof reply, &read, NMPWAIT_WAIT_FOREVER)) {
+    if (!call_monitoring_service(parts_change_pipe, message, sizeof message, reply, sizeof reply)) {
         show(write_failed, 0L);
         return;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "registry_defaults.h"
+#include "service_pipe.h"
 #include "win32/program_directory.h"
 
 namespace mgx::settings {
@@ -18,8 +19,7 @@ constexpr DWORD block_size = 128;
 bool service_answers() {
     char request[block_size] = "02";
     char reply[block_size] = {};
-    DWORD read = 0;
-    return CallNamedPipeA(command_pipe, request, block_size, reply, block_size, &read, NMPWAIT_WAIT_FOREVER) != FALSE;
+    return call_monitoring_service(command_pipe, request, block_size, reply, block_size);
 }
 
 }  // namespace

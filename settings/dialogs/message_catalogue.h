@@ -15,6 +15,10 @@ namespace start_up {
 inline constexpr UiMessageBox start_failure = {{L"ＭＧＸが存在しないかドライバエラーです。\nエラーコード [%ld]",
                                      L"MGX not exist or MGX driver error.\nError code [%ld]"},
     MB_OK};
+// The machine-wide single-instance guard cannot be had (5: the program was not run as administrator).
+inline constexpr UiMessageBox guard_refused = {{L"設定プログラムの多重起動防止オブジェクトを使用できません。\n管理者として実行してください。\nエラーコード [%ld]",
+                                     L"The settings program cannot use its single-instance guard.\nRun it as administrator.\nError code [%ld]"},
+    MB_OK | MB_ICONSTOP};
 }  // namespace start_up
 
 namespace main_menu {

@@ -10,9 +10,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
-#include "win32/unique_handle.h"
+#include "win32/process_launcher.h"
 
 namespace {
 
@@ -34,20 +35,10 @@ void log_line(MSIHANDLE install, const std::wstring &text) {
     MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
 }
 
-// Runs the command hidden and waits for it: its exit code, or -1 when it could not be started.
-long run_and_wait(std::wstring command_line, const std::wstring &folder) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process))
-        return -1;
-    const mgx::win32::UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exit_code = 0;
-    GetExitCodeProcess(process.hProcess, &exit_code);
-    return static_cast<long>(exit_code);
+// The program's exit code, or -1 when it could not be started; it runs hidden in the folder.
+long run_and_wait(const mgx::win32::CommandLine &command, const std::wstring &folder) {
+    const std::optional<DWORD> exit_code = mgx::win32::run_and_wait(command, mgx::win32::hidden_window(folder));
+    return exit_code ? static_cast<long>(*exit_code) : -1;
 }
 
 }  // namespace
@@ -55,7 +46,8 @@ long run_and_wait(std::wstring command_line, const std::wstring &folder) {
 extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE install) {
     const std::wstring folder = install_folder(install);
     const std::wstring log = folder + L"setup.log";
-    const long exit_code = run_and_wait(L"\"" + folder + L"GK7T30U2.EXE\" -f2" + log, folder);
+    // The setup program reads everything after "-f2" as its log path: given as it stands, unquoted.
+    const long exit_code = run_and_wait(mgx::win32::CommandLine(folder + L"GK7T30U2.EXE").verbatim(L"-f2" + log), folder);
     if (exit_code == 0) return ERROR_SUCCESS;
 
     log_line(install,
@@ -65,6 +57,6 @@ extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE inst
     std::ifstream lines{std::filesystem::path(log)};
     for (std::string line; std::getline(lines, line);) log_line(install, std::wstring(line.begin(), line.end()));
     lines.close();
-    run_and_wait(L"\"" + folder + L"GK7T30RM.EXE\"", folder);
+    run_and_wait(mgx::win32::CommandLine(folder + L"GK7T30RM.EXE"), folder);
     return ERROR_INSTALL_FAILURE;
 }

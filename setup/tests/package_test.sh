@@ -2,7 +2,8 @@
 # The installer package under Wine's own msiexec, each story in a fresh prefix with the testbed
 # installed (build/package-test-*):
 #   1. silent install on a machine with a usable unit, the settings program from the installed
-#      folder, an upgrade that keeps edited data, a repair, and a removal that leaves nothing;
+#      folder, an upgrade that keeps edited data, a repair, and a removal that leaves nothing,
+#      with a program planted at C:\Program.exe that none of it may run;
 #   2. an install on a machine without a usable unit fails, says why, and leaves nothing;
 #   3. on a Japanese system the shortcut has the product's Japanese name and goes with removal.
 #   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
@@ -48,6 +49,10 @@ uninstall_entries() {  # the Add/Remove Programs keys of the product
 echo "== 1. install, settings program, upgrade, repair, removal"
 fresh_prefix package-test-1
 installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
+# Where Windows looks first for an unquoted "C:\Program Files\Uptiva\...": a program that leaves
+# C:\Program.exe.out behind when it runs.
+planted="$WINEPREFIX/drive_c/Program.exe"
+cp "$BIN/argument_echo.exe" "$planted"
 before=$(product_traces)
 check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
 for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30RM.EXE GK7T30MS.EXE GK7T30SV.EXE mgxtool.exe Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
@@ -93,6 +98,8 @@ check "the service is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
 after=$(product_traces)
 check "nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+check "the program planted at C:\Program.exe never ran" absent "$planted.out"
+rm -f "$planted"
 
 echo "== 2. install without a usable unit"
 fresh_prefix package-test-2 unknown

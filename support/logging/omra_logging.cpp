@@ -11,6 +11,7 @@
 #include <string>
 
 #include "log_record.h"
+#include "win32/machine_wide_mutex.h"
 #include "win32/unique_handle.h"
 
 using namespace mgx::logging;
@@ -18,19 +19,18 @@ using mgx::win32::UniqueHandle;
 
 namespace {
 
+// Held for the whole read and rewrite; without it no line is written, since another writer's
+// could be lost.
 class HeldMutex {
 public:
-    HeldMutex() : mutex_(CreateMutexA(nullptr, FALSE, mutex_name)) {
-        if (mutex_) WaitForSingleObject(mutex_.get(), INFINITE);
-    }
-    HeldMutex(const HeldMutex &) = delete;
-    HeldMutex &operator=(const HeldMutex &) = delete;
-    ~HeldMutex() {
-        if (mutex_) ReleaseMutex(mutex_.get());
-    }
+    HeldMutex() : mutex_(mutex_name) { held_ = mutex_.acquire(INFINITE) == mgx::win32::MachineWideMutex::Wait::Acquired; }
+    bool held() const { return held_; }
+    // Why it is not held (5: this account may not use the machine-wide mutex).
+    DWORD error() const { return mutex_.error() ? mutex_.error() : ERROR_INVALID_HANDLE; }
 
 private:
-    UniqueHandle mutex_;
+    mgx::win32::MachineWideMutex mutex_;
+    bool held_ = false;
 };
 
 // The file's new contents: the new record's place, then the newest records of the file, at
@@ -65,6 +65,10 @@ bool read_kept_records(const char *path, Contents &contents) {
 extern "C" int __cdecl OMRALogging(const char *path, const char *message) {
     if (!path) return 0;
     HeldMutex held;
+    if (!held.held()) {
+        SetLastError(held.error());
+        return 0;
+    }
     SYSTEMTIME now;
     GetLocalTime(&now);
     Contents contents;

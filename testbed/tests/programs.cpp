@@ -53,6 +53,7 @@ ProgramRun RunningProgram::finish() {
     ProgramRun run;
     run.start_error = start_error_;
     if (!started_) return run;
+    run.output = std::move(received_);
     char buffer[4096];
     DWORD got;
     while (ReadFile(output_.get(), buffer, sizeof buffer, &got, nullptr) && got) run.output.append(buffer, got);
@@ -62,6 +63,25 @@ ProgramRun RunningProgram::finish() {
     run.exit_code = static_cast<int>(code);
     started_ = false;
     return run;
+}
+
+bool RunningProgram::wait_for_output(const std::string &text, DWORD limit_ms) {
+    const ULONGLONG started = GetTickCount64();
+    while (received_.find(text) == std::string::npos) {
+        DWORD available = 0;
+        if (!started_ || !PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &available, nullptr)) return false;
+        if (available) {
+            std::string chunk(available, '\0');
+            DWORD got = 0;
+            if (!ReadFile(output_.get(), chunk.data(), available, &got, nullptr)) return false;
+            received_.append(chunk, 0, got);
+        } else if (GetTickCount64() - started > limit_ms) {
+            return false;
+        } else {
+            Sleep(50);  // polling the pipe, not waiting for an outcome
+        }
+    }
+    return true;
 }
 
 ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured) {

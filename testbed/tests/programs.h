@@ -35,8 +35,11 @@ public:
     ~RunningProgram();
     // Reads the output to its end, waits for the program and returns both.
     ProgramRun finish();
+    // Reads what the program writes until `text` has appeared (true) or `limit_ms` ran out.
+    bool wait_for_output(const std::string &text, DWORD limit_ms = 60'000);
 
 private:
+    std::string received_;  // read by wait_for_output, handed on by finish
     win32::UniqueHandle process_, output_;
     bool started_ = false;
     DWORD start_error_ = 0;

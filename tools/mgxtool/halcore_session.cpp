@@ -1,11 +1,16 @@
 #include "halcore_session.h"
 
+#include "elevation.h"
+
 #include <halcore/back_end_state.h>
 #include <halcore/halcore.h>
 
 namespace mgx::tool {
 
-HalcoreSession::HalcoreSession() { init_status_ = HCXInitImbSmbDll(&back_end_state_); }
+HalcoreSession::HalcoreSession(DWORD lock_limit_ms) : lock_(lock_limit_ms) {
+    if (lock_.held()) init_status_ = HCXInitImbSmbDll(&back_end_state_);
+    open_ = lock_.held();
+}
 
 HalcoreSession::~HalcoreSession() { shut_down(); }
 
@@ -48,6 +53,8 @@ void with_unit(const OutputOptions &options, const std::function<std::int32_t(nl
         report(options, document,
                "the management unit cannot be reached: back-end state " + std::to_string(session.back_end_state()) + " (" +
                    describe_back_end(session.back_end_state()) + "), status " + std::to_string(session.init_status()) + "\n");
+        if (!token_is_elevated())
+            throw_refused("the library's start (the driver service)", session.init_status(), StatusSource::Halcore);
         throw CommandFailed("unit not reachable");
     }
     std::int32_t status = command(document, text);

@@ -19,13 +19,16 @@ namespace mgx::tool {
 
 class HalcoreSession {
 public:
-    HalcoreSession();
+    // Waits at most `lock_limit_ms` for the other runs; when they keep the unit longer the
+    // library is not started and the session is not usable (lock_timed_out()).
+    explicit HalcoreSession(DWORD lock_limit_ms = INFINITE);
     HalcoreSession(const HalcoreSession &) = delete;
     HalcoreSession &operator=(const HalcoreSession &) = delete;
     ~HalcoreSession();
 
     std::int32_t init_status() const { return init_status_; }
     std::int32_t back_end_state() const { return back_end_state_; }
+    bool lock_timed_out() const { return !lock_.held(); }
     // The states in which management-unit commands can be sent.
     bool usable() const;
     // Shuts down now (instead of at destruction) and returns HCXFreeImbSmbDll's status.
@@ -35,7 +38,7 @@ private:
     UnitAccessLock lock_;  // taken before the start, released after the shut-down
     std::int32_t init_status_ = 0;
     std::int32_t back_end_state_ = 0;
-    bool open_ = true;
+    bool open_ = false;
 };
 
 // "Intel, IMB request library" and the like, for a back-end state.

@@ -17,8 +17,10 @@
 #include "testbed_commands.h"
 #include "unit_commands.h"
 #include "unit_memory_commands.h"
+#include "win32/dll_search.h"
 
 int main(int argc, char **argv) {
+    mgx::win32::restrict_dll_search();
     CLI::App app("mgxtool: management unit maintenance from the command line", "mgxtool");
     // A Linux path such as /tmp/dump.sdr is an argument, not a Windows-style option.
     app.allow_windows_style_options(false);

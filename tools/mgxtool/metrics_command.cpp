@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +49,10 @@ class Budget {
 public:
     explicit Budget(int seconds) : end_(Clock::now() + std::chrono::seconds(seconds)) {}
     bool left() const { return Clock::now() < end_; }
+    DWORD left_ms() const {
+        return static_cast<DWORD>(std::max<std::int64_t>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now()).count()));
+    }
 
 private:
     Clock::time_point end_;
@@ -260,7 +265,7 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
         const Budget budget(options->timeout_seconds);
         Exposition out("mgx_");
         {
-            HalcoreSession session;
+            HalcoreSession session(budget.left_ms());  // other runs holding the unit longer: all NaN
             collect_unit(out, session);
             if (session.usable()) {
                 collect_sensors(out, budget);

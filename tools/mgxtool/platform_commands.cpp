@@ -9,6 +9,7 @@
 #include "bmc_library.h"
 #include "input_parsing.h"
 #include "unit_access_lock.h"
+#include "win32/dll_search.h"
 #include "win32/entry_point.h"
 
 namespace mgx::tool {
@@ -31,7 +32,7 @@ const char *type_name(std::uint32_t type) {
 // Bmc.dll, loaded only for the subcommand that reads the SMBIOS table: loading it opens the BMC
 // driver and maps the firmware's table, which no other subcommand may cause.
 struct BmcLibrary {
-    win32::UniqueModule module{LoadLibraryA("Bmc.dll")};
+    win32::UniqueModule module{win32::load_installed_library("Bmc.dll")};
     decltype(&GetNthString) nth_string = nullptr;
     decltype(&GetSMBIOSStructure) structure = nullptr;
 

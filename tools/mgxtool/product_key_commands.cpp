@@ -7,6 +7,7 @@
 
 #include <halcore/mgx_call.h>
 
+#include "elevation.h"
 #include "halcore_session.h"
 #include "input_parsing.h"
 #include "lifetime_store.h"
@@ -113,7 +114,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
         }
         const LONG status = WriteRegistryDefaults(context);
         report(output, {{"status", status}}, "status " + std::to_string(status) + "\n");
-        if (status) throw CommandFailed("writing the defaults failed");
+        if (status) throw_refused("writing the defaults into the product key", status);
     });
 
     auto options = std::make_shared<LifetimeOptions>();
@@ -144,7 +145,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
             ReadRunningHours(*options->hours_index, &hours);
             if (hours != options->hours) {
                 if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
-                    throw CommandFailed("writing failed: " + std::to_string(status));
+                    throw_refused("writing the running hours into the product key", status);
                 changed = true;
             }
         }
@@ -155,7 +156,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
             ReadInstallDate(*options->date_number, stored);
             if (std::strncmp(field, stored, date_size) != 0) {
                 if (LONG status = WriteInstallDate(*options->date_number, field))
-                    throw CommandFailed("writing failed: " + std::to_string(status));
+                    throw_refused("writing the install date into the product key", status);
                 changed = true;
             }
         }
@@ -180,7 +181,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
         const bool changed = switches[0] != before[0] || switches[1] != before[1];
         if (changed) {
             if (LONG written = WriteNotificationSwitches(switches))
-                throw CommandFailed("writing failed: " + std::to_string(written));
+                throw_refused("writing the notification methods into the product key", written);
             status = ReadNotificationSwitches(switches);
         }
         report(output, {{"status", status}, {"changed", changed}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}},

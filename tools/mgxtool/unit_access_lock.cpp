@@ -1,7 +1,11 @@
 #include "unit_access_lock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
+
+#include "elevation.h"
 
 namespace mgx::tool {
 
@@ -9,23 +13,21 @@ namespace {
 
 constexpr DWORD quiet_wait_ms = 1000;
 
-bool acquired(DWORD result) { return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED; }
+std::string narrow(const std::wstring &text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 
-UnitAccessLock::UnitAccessLock() : mutex_(CreateMutexA(nullptr, FALSE, unit_access_mutex)) {
-    if (!mutex_) throw std::runtime_error("cannot create the mutex " + std::string(unit_access_mutex));
-    DWORD result = WaitForSingleObject(mutex_.get(), quiet_wait_ms);
-    if (result == WAIT_TIMEOUT) {
+UnitAccessLock::UnitAccessLock(DWORD limit_ms) : mutex_(unit_access_mutex) {
+    const std::string name = narrow(mutex_.global_name());
+    if (mutex_.error()) throw_refused("the machine-wide mutex " + name, mutex_.error());
+    using Wait = win32::MachineWideMutex::Wait;
+    Wait result = mutex_.acquire(std::min(quiet_wait_ms, limit_ms));
+    if (result == Wait::TimedOut && limit_ms > quiet_wait_ms) {
         std::fprintf(stderr, "waiting for another mgxtool run to finish with the management unit\n");
-        result = WaitForSingleObject(mutex_.get(), INFINITE);
+        result = mutex_.acquire(limit_ms == INFINITE ? INFINITE : limit_ms - quiet_wait_ms);
     }
-    if (!acquired(result)) throw std::runtime_error("cannot take the mutex " + std::string(unit_access_mutex));
-    held_ = true;
-}
-
-UnitAccessLock::~UnitAccessLock() {
-    if (held_) ReleaseMutex(mutex_.get());
+    if (result == Wait::Failed) throw std::runtime_error("cannot take the mutex " + name);
+    held_ = result == Wait::Acquired;
 }
 
 }  // namespace mgx::tool

@@ -4,23 +4,26 @@
 // not keep them apart.
 #pragma once
 
-#include "win32/unique_handle.h"
+#include <windows.h>
+
+#include "win32/machine_wide_mutex.h"
 
 namespace mgx::tool {
 
-inline constexpr const char *unit_access_mutex = "MgxToolUnitAccess";
+// Machine-wide ("Global\MgxToolUnitAccess"), so runs in different logon sessions take turns too.
+inline constexpr const wchar_t *unit_access_mutex = L"MgxToolUnitAccess";
 
 class UnitAccessLock {
 public:
-    // Waits for the other runs (saying so on stderr when it has to wait); a run that died while
-    // holding the lock leaves it to the next.
-    UnitAccessLock();
-    UnitAccessLock(const UnitAccessLock &) = delete;
-    UnitAccessLock &operator=(const UnitAccessLock &) = delete;
-    ~UnitAccessLock();
+    // Waits for the other runs, at most `limit_ms` (saying so on stderr when it has to wait); a
+    // run that died while holding the lock leaves it to the next. Throws when the mutex cannot
+    // be used at all.
+    explicit UnitAccessLock(DWORD limit_ms = INFINITE);
+    // False when the limit ran out first.
+    bool held() const { return held_; }
 
 private:
-    win32::UniqueHandle mutex_;
+    win32::MachineWideMutex mutex_;
     bool held_ = false;
 };
 

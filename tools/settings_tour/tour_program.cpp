@@ -4,6 +4,7 @@
 #include "control_client.h"
 #include "tour.h"
 #include "unit_arrangements.h"
+#include "win32/process_launcher.h"
 #include "window_driver.h"
 
 namespace mgx::tour {
@@ -11,15 +12,10 @@ namespace mgx::tour {
 using namespace settings::testing;
 
 Program start_program(const std::wstring &install_folder) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring command = L"\"" + install_folder + L"\\GK7T30UI.EXE\"";
     Program program;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, install_folder.c_str(), &startup, &info)) {
-        program.process.reset(info.hProcess);
-        CloseHandle(info.hThread);
-        program.id = info.dwProcessId;
+    if (auto started = win32::start_program(win32::CommandLine(install_folder + L"\\GK7T30UI.EXE"), {install_folder, false})) {
+        program.process = std::move(started->process);
+        program.id = started->id;
     }
     return program;
 }

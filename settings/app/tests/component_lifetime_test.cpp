@@ -1,5 +1,6 @@
 // The component lifetime dialog through the real program: the registry arranged beforehand, the
 // monitoring service stand-in running or stopped, what reached it read from its own record.
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 
 #include "programs.h"
 #include "settings_program_fixture.h"
+#include "win32/pipe_server.h"
 
 namespace mgx::settings::testing {
 namespace {
@@ -248,6 +250,23 @@ TEST_F(ComponentLifetimeTest, StoppedServiceLeavesTheRegistryWrittenAndASecondOk
     ASSERT_TRUE(wait_until_gone(failure));
     EXPECT_EQ(number(current_key, "CPU_FAN"), 7u) << "the registry is written";
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
+
+    // Another process serving the name meanwhile is sent nothing: the same failure.
+    std::atomic<int> received{0};
+    std::unique_ptr<win32::PipeServer> rogue = win32::serve_messages("\\\\.\\pipe\\OMRAPartsChange", [&](const std::string &) {
+        ++received;
+        return std::string("OK");
+    });
+    click(dialog, IDOK);
+    confirm = wait_for_owned_dialog(dialog);
+    ASSERT_TRUE(confirm);
+    answer(confirm, IDYES);
+    ASSERT_TRUE(eventually([&] { return (failure = wait_for_owned_dialog(dialog, 100)) != nullptr && failure != confirm; }));
+    EXPECT_EQ(message_text(failure), L"MGX Write Error.\nError code [0]");
+    answer(failure, IDOK);
+    ASSERT_TRUE(wait_until_gone(failure));
+    rogue.reset();
+    EXPECT_EQ(received, 0);
 
     ASSERT_EQ(testbed::testing::run_to_end("\"" + (install / "GK7T30SV.EXE").string() + "\" -install"), 0);
     click(dialog, IDOK);

@@ -189,6 +189,16 @@ TEST_F(SettingsProgramTest, SecondInstanceEndsAtOnceSilently) {
     EXPECT_TRUE(first.main_menu()) << "the first instance is undisturbed";
 }
 
+// The guard is machine-wide: an instance in another logon session (holding "Global\Gk7t30UI_EXE")
+// makes this one end at once too.
+TEST_F(SettingsProgramTest, InstanceInAnotherSessionEndsThisOneAtOnce) {
+    win32::UniqueHandle other_session(CreateMutexW(nullptr, FALSE, L"Global\\Gk7t30UI_EXE"));
+    ASSERT_TRUE(other_session);
+    SettingsProgram second;
+    EXPECT_EQ(second.ended(), 0);
+    EXPECT_FALSE(find_dialog(second.id(), main_menu_title));
+}
+
 TEST_F(SettingsProgramTest, UnusableMachineShowsTheStartFailureWithTheStatus) {
     struct Case {
         const char *profile;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "main_menu_dialog.h"
 #include "programs.h"
 #include "registry_defaults.h"
+#include "win32/pipe_server.h"
 #include "window_driver.h"
 
 namespace control_key = mgx::testbed::control::key;
@@ -108,6 +110,23 @@ TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
     EXPECT_EQ(cpu_fan_life_time(), 26000u);
     const std::string directory = testbed::testing::beside_this_program("").string();
     EXPECT_EQ(app_path("GK7T30UI.EXE"), directory + "GK7T30UI.EXE") << "App Paths for the program's own directory";
+}
+
+// While the service is stopped any process may serve its pipe: it is sent nothing and the call
+// counts as failed, as when nobody serves the name.
+TEST_F(DataInitialisation, RogueServerOnTheCommandPipeIsSentNothing) {
+    ASSERT_EQ(run_to_end(service("-remove")), 0);
+    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    std::atomic<int> received{0};
+    std::unique_ptr<win32::PipeServer> rogue = win32::serve_messages(command_pipe, [&](const std::string &) {
+        ++received;
+        return std::string("OK");
+    });
+    const std::vector<std::wstring> shown = initialise_answering({IDYES});
+    EXPECT_EQ(shown.size(), 1u) << "no service-running message";
+    EXPECT_EQ(cpu_fan_life_time(), 26000u) << "the reset went ahead";
+    rogue.reset();
+    EXPECT_EQ(received, 0);
 }
 
 // In the main menu (only there) the chord starts the initialisation.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "omra_logging.h"
+#include "programs.h"
 #include "win32/unique_handle.h"
 
 namespace {
@@ -110,6 +111,21 @@ TEST_F(LoggingTest, LogOpenedByAnotherProgramIsLeftAlone) {
     EXPECT_EQ(write("refused"), 0);
     holder.reset();
     EXPECT_EQ(message_of(records_of(read_file(log)).at(0)), "kept");
+}
+
+// Another process holding the machine-wide mutex (a writer in another logon session) keeps a
+// writer waiting until it lets go; then the line is written.
+TEST_F(LoggingTest, WriterWaitsWhileAnotherSessionHoldsTheMachineWideMutex) {
+    mgx::win32::UniqueHandle other_session(CreateMutexW(nullptr, TRUE, L"Global\\OMRA00RMLogging"));
+    ASSERT_TRUE(other_session);
+    const std::filesystem::path writer = mgx::testbed::testing::beside_this_program("log_writer.exe");
+    mgx::testbed::testing::RunningProgram waiting(L"\"" + writer.wstring() + L"\" \"" + log.wstring() + L"\" held 1");
+    // Long enough for the writer to reach the mutex on a busy machine; it must not write meanwhile.
+    Sleep(3000);
+    EXPECT_FALSE(std::filesystem::exists(log)) << "written while the mutex was held";
+    ReleaseMutex(other_session.get());
+    EXPECT_EQ(waiting.finish().exit_code, 0);
+    EXPECT_EQ(message_of(records_of(read_file(log)).at(0)), "held 1");
 }
 
 // Several processes at once: every record whole, each writer's lines newest first.

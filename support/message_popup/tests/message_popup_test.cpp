@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "popup.h"
 #include "win32/unique_handle.h"
 
 namespace {
@@ -70,6 +71,51 @@ TEST(MessagePopup, WithoutArgumentShowsNothingAndEnds) {
     ASSERT_TRUE(popup.process);
     EXPECT_EQ(exit_code_after(popup.process.get()), 0u);
     EXPECT_EQ(FindWindowA("#32770", "GK7T30SV"), nullptr);
+}
+
+// Where the text goes, by the session the program runs in (the seam stands in for the
+// platform: under Wine every process is in one session).
+struct Delivered {
+    std::string boxed, sent;
+    DWORD sent_to = 0;
+};
+Delivered delivered;
+DWORD own_session = 0, console_session = 0;
+
+void deliver(const char *text, DWORD session) {
+    const mgx::popup::PopupWays ways = {
+        [] { return own_session; }, [](const char *shown) { delivered.boxed = shown; },
+        [](const char *shown, DWORD to) {
+            delivered.sent = shown;
+            delivered.sent_to = to;
+            return true;
+        },
+        [] { return console_session; }};
+    delivered = {};
+    own_session = session;
+    mgx::popup::show_popup(text, ways);
+}
+
+TEST(MessagePopup, InTheServicesSessionTheTextGoesToTheConsoleSession) {
+    const struct {
+        DWORD own, console;
+        const char *boxed, *sent;
+        DWORD sent_to;
+    } cases[] = {
+        {1, 1, "fan failed", "", 0},   // a person's session: the box there
+        {2, 1, "fan failed", "", 0},   // a remote desktop's: there too
+        {0, 1, "", "fan failed", 1},   // started by the service: to whoever sits at the console
+        {0, 3, "", "fan failed", 3},
+        {0, 0xFFFFFFFF, "", "", 0},    // nobody at the console: no box that would wait for ever
+    };
+    for (const auto &when : cases) {
+        SCOPED_TRACE(std::to_string(when.own) + " " + std::to_string(when.console));
+        console_session = when.console;
+        deliver("fan failed", when.own);
+        EXPECT_EQ(delivered.boxed, when.boxed);
+        EXPECT_EQ(delivered.sent, when.sent);
+        EXPECT_EQ(delivered.sent_to, when.sent_to);
+    }
 }
 
 }  // namespace

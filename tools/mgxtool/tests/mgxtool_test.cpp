@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include "device_client.h"
 #include "programs.h"
 #include "text/hex.h"
+#include "win32/unique_handle.h"
 
 namespace control_key = mgx::testbed::control::key;
 
@@ -87,6 +89,29 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
         if (order.empty() || order.back() != entry[control_key::process_id]) order.push_back(entry[control_key::process_id]);
     EXPECT_EQ(order.size(), static_cast<std::size_t>(runs)) << "runs interleaved";
     EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
+}
+
+// A run in another logon session holds the machine-wide mutex: this run waits for it, saying
+// so, and sends nothing meanwhile; metrics keeps to its time budget with every unit value NaN.
+TEST_F(MgxtoolTest, RunsInOtherSessionsKeepTheUnitMachineWide) {
+    win32::UniqueHandle other_session(CreateMutexW(nullptr, TRUE, L"Global\\MgxToolUnitAccess"));
+    ASSERT_TRUE(other_session);
+    control_request(mgx::testbed::control::clear_log);
+    const auto started = std::chrono::steady_clock::now();
+    const ProgramRun metrics = run_program("mgxtool.exe", "metrics --timeout 5");
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(metrics.exit_code, 0);
+    EXPECT_NE(metrics.output.find("mgx_up{collector=\"unit\"} 0"), std::string::npos) << metrics.output;
+    EXPECT_NE(metrics.output.find("mgx_server_running_seconds NaN"), std::string::npos);
+    EXPECT_LT(took, std::chrono::seconds(5 + 30)) << "the budget of 5 s and a margin for a busy machine";
+
+    RunningProgram waiting(L"\"" + beside_this_program("mgxtool.exe").wstring() + L"\" running-hours", {},
+                           Captured::OutputAndErrors);
+    ASSERT_TRUE(waiting.wait_for_output("waiting for another mgxtool run"));
+    EXPECT_TRUE(unit_requests(log()).empty()) << "nothing reached the unit while the other run held it";
+    ReleaseMutex(other_session.get());
+    EXPECT_EQ(waiting.finish().exit_code, 0);
+    EXPECT_FALSE(unit_requests(log()).empty());
 }
 
 // Every value a subcommand takes, given empty, negative, not a number or out of its range, is

@@ -1,0 +1,42 @@
+// What each built program asks of Windows, read from its embedded manifest as the loader reads it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "programs.h"
+#include "win32/unique_handle.h"
+
+namespace {
+
+std::string manifest_of(const std::string &program) {
+    const mgx::win32::UniqueModule image(
+        LoadLibraryExW(mgx::testbed::testing::beside_this_program(program).c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    if (!image) return {};
+    HRSRC found = FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    if (!found) return {};
+    const char *text = static_cast<const char *>(LockResource(LoadResource(image.get(), found)));
+    return text ? std::string(text, SizeofResource(image.get(), found)) : std::string();
+}
+
+TEST(ProgramManifests, EachProgramSaysItsLevelItsWindowsVersionsAndItsDpiAwareness) {
+    const struct {
+        const char *program, *level;
+    } programs[] = {{"GK7T30UI.EXE", "requireAdministrator"}, {"GK7T30U2.EXE", "requireAdministrator"},
+                    {"GK7T30RM.EXE", "requireAdministrator"}, {"mgxtool.exe", "asInvoker"},
+                    {"GK7T30MS.EXE", "asInvoker"}};
+    for (const auto &expected : programs) {
+        SCOPED_TRACE(expected.program);
+        const std::string manifest = manifest_of(expected.program);
+        ASSERT_FALSE(manifest.empty()) << "no manifest";
+        EXPECT_NE(manifest.find(std::string("requestedExecutionLevel level=\"") + expected.level + "\""), std::string::npos);
+        for (const char *windows : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+            EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + windows + "\"/>"), std::string::npos) << windows;
+        EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    }
+}
+
+}  // namespace
