@@ -51,8 +51,9 @@ std::filesystem::path beside_this_program(const std::filesystem::path &file);
 // A program of the build beside this test, run to its end.
 ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured = Captured::Output);
 
-// Copies `program` (beside this test) to a temporary folder as `name`, runs it with
-// `arguments` and returns what it printed, parsed as JSON (null when it printed no JSON).
+// Copies `program` (beside this test) to a temporary folder as `name`, with the bmc library
+// beside it, runs it with `arguments` in this test's folder and returns what it printed, parsed
+// as JSON (null when it printed no JSON).
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
 
 // Runs a command line to its end; its exit code, or -1 when it could not be started.

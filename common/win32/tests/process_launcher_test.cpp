@@ -41,6 +41,8 @@ class ProcessLauncher : public ::testing::Test {
 protected:
     void SetUp() override {
         root = fs::temp_directory_path() / ("launcher-" + std::to_string(GetCurrentProcessId()));
+        planted = root / "Program.exe";
+        program = root / "Program Folder" / "echo.exe";
         fs::remove_all(root);
         fs::create_directories(root / "Program Folder");
         fs::copy_file(beside_this_program(L"argument_echo.exe"), planted);
@@ -48,9 +50,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
-    fs::path root;
-    const fs::path planted = root / "Program.exe";
-    const fs::path program = root / "Program Folder" / "echo.exe";
+    fs::path root, planted, program;
 };
 
 TEST_F(ProcessLauncher, EveryArgumentArrivesWholeAndThePlantedProgramNeverRuns) {
