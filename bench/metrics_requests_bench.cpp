@@ -15,8 +15,8 @@
 
 #include "control_client.h"
 #include "sel_entry.h"
-#include "win32/program_directory.h"
 #include "win32/process_launcher.h"
+#include "win32/program_directory.h"
 
 namespace control_key = mgx::testbed::control::key;
 

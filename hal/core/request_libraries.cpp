@@ -34,8 +34,8 @@ template <typename Function>
 std::int32_t bind(const char *file, const char *entry, char *directory, std::size_t capacity, Function &slot,
                   std::int32_t load_failed, std::int32_t entry_missing) {
     // By name only from the program's folder and System32; a path given by the caller as it is.
-    HMODULE library = directory && capacity ? LoadLibraryA(library_path(file, directory, capacity))
-                                            : win32::load_installed_library(file);
+    HMODULE library =
+        directory && capacity ? LoadLibraryA(library_path(file, directory, capacity)) : win32::load_installed_library(file);
     slot = library ? win32::entry_point<Function>(library, entry) : nullptr;
     if (!library) return load_failed;
     return slot ? status::ok : entry_missing;

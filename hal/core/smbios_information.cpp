@@ -27,8 +27,7 @@ SmbiosInformation imported_smbios_information() {
         win32::entry_point<int (*)(const char *)>(library, MAKEINTRESOURCEA(2)),
         win32::entry_point<char *(*)(const char *, int, int)>(library, MAKEINTRESOURCEA(3)),
     };
-    if (!bound.is_present || !bound.count_structures || !bound.get_string)
-        return {&no_table, &no_structures, &no_string};
+    if (!bound.is_present || !bound.count_structures || !bound.get_string) return {&no_table, &no_structures, &no_string};
     return bound;
 }
 

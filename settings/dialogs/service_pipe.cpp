@@ -13,8 +13,8 @@ DWORD service_process_id() {
     const win32::UniqueServiceHandle service(OpenServiceA(manager.get(), monitoring_service, SERVICE_QUERY_STATUS));
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
-    if (!service || !QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE *>(&status),
-                                          sizeof status, &needed))
+    if (!service ||
+        !QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE *>(&status), sizeof status, &needed))
         return 0;
     return status.dwCurrentState == SERVICE_RUNNING ? status.dwProcessId : 0;
 }

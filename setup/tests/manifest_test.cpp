@@ -11,9 +11,8 @@
 namespace {
 
 std::string manifest_of(const std::string &program) {
-    const mgx::win32::UniqueModule image(
-        LoadLibraryExW(mgx::testbed::testing::beside_this_program(program).c_str(), nullptr,
-                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const mgx::win32::UniqueModule image(LoadLibraryExW(mgx::testbed::testing::beside_this_program(program).c_str(), nullptr,
+                                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (!image) return {};
     HRSRC found = FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     if (!found) return {};
@@ -24,8 +23,10 @@ std::string manifest_of(const std::string &program) {
 TEST(ProgramManifests, EachProgramSaysItsLevelItsWindowsVersionsAndItsDpiAwareness) {
     const struct {
         const char *program, *level;
-    } programs[] = {{"GK7T30UI.EXE", "requireAdministrator"}, {"GK7T30U2.EXE", "requireAdministrator"},
-                    {"GK7T30RM.EXE", "requireAdministrator"}, {"mgxtool.exe", "asInvoker"},
+    } programs[] = {{"GK7T30UI.EXE", "requireAdministrator"},
+                    {"GK7T30U2.EXE", "requireAdministrator"},
+                    {"GK7T30RM.EXE", "requireAdministrator"},
+                    {"mgxtool.exe", "asInvoker"},
                     {"GK7T30MS.EXE", "asInvoker"}};
     for (const auto &expected : programs) {
         SCOPED_TRACE(expected.program);

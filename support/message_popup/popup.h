@@ -16,10 +16,10 @@ inline constexpr DWORD console_wait_seconds = 3600;
 
 // The platform's side, replaceable for tests.
 struct PopupWays {
-    DWORD (*own_session)();                                     // the session this process runs in
-    void (*show_box)(const char *text);                         // MessageBoxExA with box_style, English buttons
-    bool (*send_to_console)(const char *text, DWORD session);   // WTSSendMessageA with console_style
-    DWORD (*console_session)();                                 // the active console session, 0xFFFFFFFF for none
+    DWORD (*own_session)();                                    // the session this process runs in
+    void (*show_box)(const char *text);                        // MessageBoxExA with box_style, English buttons
+    bool (*send_to_console)(const char *text, DWORD session);  // WTSSendMessageA with console_style
+    DWORD (*console_session)();                                // the active console session, 0xFFFFFFFF for none
 };
 
 PopupWays platform_ways();

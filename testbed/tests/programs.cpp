@@ -98,7 +98,8 @@ nlohmann::json run_copy_named(const std::string &program, const std::string &nam
     std::filesystem::copy_file(own_directory() / program, copy, std::filesystem::copy_options::overwrite_existing);
     // The system's library that Halcore loads by name lies beside the copy, as the installed
     // programs have it; the current directory (this test's folder) is never searched for it.
-    std::filesystem::copy_file(own_directory() / "Bmc.dll", folder / "Bmc.dll", std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(own_directory() / "Bmc.dll", folder / "Bmc.dll",
+                               std::filesystem::copy_options::overwrite_existing);
     const std::wstring command = L"\"" + copy.wstring() + L"\" " + std::filesystem::path(arguments).wstring();
     const ProgramRun run = RunningProgram(command, own_directory().wstring()).finish();
     std::error_code ignored;

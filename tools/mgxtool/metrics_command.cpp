@@ -50,8 +50,8 @@ public:
     explicit Budget(int seconds) : end_(Clock::now() + std::chrono::seconds(seconds)) {}
     bool left() const { return Clock::now() < end_; }
     DWORD left_ms() const {
-        return static_cast<DWORD>(std::max<std::int64_t>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now()).count()));
+        return static_cast<DWORD>(
+            std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(end_ - Clock::now()).count()));
     }
 
 private:

@@ -55,7 +55,7 @@ protected:
 
 TEST_F(ProcessLauncher, EveryArgumentArrivesWholeAndThePlantedProgramNeverRuns) {
     const std::vector<std::wstring> arguments = {
-        L"-remove", L"", L"two words", L"say \"hi\"", L"C:\\Program Files\\Uptiva\\", L"\\\\server\\share\\",
+        L"-remove",  L"",   L"two words",      L"say \"hi\"", L"C:\\Program Files\\Uptiva\\", L"\\\\server\\share\\",
         L"a\\\\\"b", L"\t", L"日本語 フォルダ"};
     CommandLine command(program.wstring());
     for (const std::wstring &argument : arguments) command.argument(argument);

@@ -83,14 +83,13 @@ Delivered delivered;
 DWORD own_session = 0, console_session = 0;
 
 void deliver(const char *text, DWORD session) {
-    const mgx::popup::PopupWays ways = {
-        [] { return own_session; }, [](const char *shown) { delivered.boxed = shown; },
-        [](const char *shown, DWORD to) {
-            delivered.sent = shown;
-            delivered.sent_to = to;
-            return true;
-        },
-        [] { return console_session; }};
+    const mgx::popup::PopupWays ways = {[] { return own_session; }, [](const char *shown) { delivered.boxed = shown; },
+                                        [](const char *shown, DWORD to) {
+                                            delivered.sent = shown;
+                                            delivered.sent_to = to;
+                                            return true;
+                                        },
+                                        [] { return console_session; }};
     delivered = {};
     own_session = session;
     mgx::popup::show_popup(text, ways);
@@ -102,11 +101,10 @@ TEST(MessagePopup, InTheServicesSessionTheTextGoesToTheConsoleSession) {
         const char *boxed, *sent;
         DWORD sent_to;
     } cases[] = {
-        {1, 1, "fan failed", "", 0},   // a person's session: the box there
-        {2, 1, "fan failed", "", 0},   // a remote desktop's: there too
-        {0, 1, "", "fan failed", 1},   // started by the service: to whoever sits at the console
-        {0, 3, "", "fan failed", 3},
-        {0, 0xFFFFFFFF, "", "", 0},    // nobody at the console: no box that would wait for ever
+        {1, 1, "fan failed", "", 0},                              // a person's session: the box there
+        {2, 1, "fan failed", "", 0},                              // a remote desktop's: there too
+        {0, 1, "", "fan failed", 1},                              // started by the service: to whoever sits at the console
+        {0, 3, "", "fan failed", 3}, {0, 0xFFFFFFFF, "", "", 0},  // nobody at the console: no box that would wait for ever
     };
     for (const auto &when : cases) {
         SCOPED_TRACE(std::to_string(when.own) + " " + std::to_string(when.console));
