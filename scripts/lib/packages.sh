@@ -13,6 +13,8 @@ PACKAGES=(
     clang-format                                  # the check that the sources keep the stated style
     freeipmi-tools                                # ipmi-fru: an outside reader of the testbed's FRU images
     wixl                                          # the product's Windows Installer package
+    msitools                                      # msiinfo: the package's tables read back by its test
+    osslsigncode openssl                          # Authenticode signing; the signing test's throwaway certificate
     prometheus prometheus-node-exporter curl      # promtool and a scrape of mgxtool metrics end to end
     ansible                                       # ansible-playbook: the role that applies settings to many units
 )
@@ -32,6 +34,7 @@ TOOLS=(
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
     cmake:cmake ctest:cmake ninja:ninja-build clang++:clang clang-format:clang-format ipmi-fru:freeipmi-tools wixl:wixl
+    msiinfo:msitools osslsigncode:osslsigncode openssl:openssl
     promtool:prometheus prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter curl:curl
     ansible-playbook:ansible
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt

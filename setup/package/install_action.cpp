@@ -1,8 +1,10 @@
-// UptivaInstall.dll: the installer package's custom action around the setup program. It runs
-// GK7T30U2.EXE once in the install folder with its log there, and when the program fails it
-// writes the exit code and the setup log's lines into the installer's own log, undoes what the
-// program did (GK7T30RM.EXE, which also removes the setup log) and fails the installation, so
-// that the installer rolls back and leaves nothing behind.
+// UptivaInstall.dll: the installer package's custom actions around the setup program, run from
+// the package's own copy (its Binary table), so they need none of the installed files.
+// RunInstallActions runs GK7T30U2.EXE once in the install folder with its log there, and when
+// the program fails it writes the exit code and the setup log's lines into the installer's own
+// log, undoes what the program did (with the setup log) and fails the installation, so that the
+// installer rolls back and leaves nothing behind. RemoveInstallActions undoes the setup
+// program's work when the product is removed.
 #include <windows.h>
 
 #include <msi.h>
@@ -13,12 +15,14 @@
 #include <optional>
 #include <string>
 
+#include "install_undo.h"
 #include "win32/process_launcher.h"
 
 namespace {
 
-// The deferred action's data: the install folder, with its trailing backslash.
-std::wstring install_folder(MSIHANDLE install) {
+// The deferred action's data (for RunInstallActions the install folder, with its trailing
+// backslash).
+std::wstring action_data(MSIHANDLE install) {
     wchar_t empty[1] = L"";
     DWORD length = 0;
     MsiGetPropertyW(install, L"CustomActionData", empty, &length);
@@ -41,10 +45,18 @@ long run_and_wait(const mgx::win32::CommandLine &command, const std::wstring &fo
     return exit_code ? static_cast<long>(*exit_code) : -1;
 }
 
+// This library, whose string table holds the shortcut's Japanese name.
+HMODULE this_library() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&this_library), &module);
+    return module;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE install) {
-    const std::wstring folder = install_folder(install);
+    const std::wstring folder = action_data(install);
     const std::wstring log = folder + L"setup.log";
     // The setup program reads everything after "-f2" as its log path: given as it stands, unquoted.
     const long exit_code = run_and_wait(mgx::win32::CommandLine(folder + L"GK7T30U2.EXE").verbatim(L"-f2" + log), folder);
@@ -57,6 +69,17 @@ extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE inst
     std::ifstream lines{std::filesystem::path(log)};
     for (std::string line; std::getline(lines, line);) log_line(install, std::wstring(line.begin(), line.end()));
     lines.close();
-    run_and_wait(mgx::win32::CommandLine(folder + L"GK7T30RM.EXE"), folder);
+    mgx::setup::undo_install_actions(folder, this_library());
     return ERROR_INSTALL_FAILURE;
+}
+
+// Data "UPGRADE-CODE|INSTALL-FOLDER". An upgrade removing the version it replaces leaves the
+// setup program's work to the new version (and the administrator's data in the product key).
+extern "C" __declspec(dllexport) UINT __stdcall RemoveInstallActions(MSIHANDLE install) {
+    const std::wstring data = action_data(install);
+    const std::size_t separator = data.find(L'|');
+    if (separator == std::wstring::npos) return ERROR_SUCCESS;
+    if (mgx::setup::replaced_by_another_version(data.substr(0, separator).c_str())) return ERROR_SUCCESS;
+    mgx::setup::undo_install_actions(data.substr(separator + 1), this_library());
+    return ERROR_SUCCESS;
 }

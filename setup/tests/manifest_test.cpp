@@ -25,7 +25,6 @@ TEST(ProgramManifests, EachProgramSaysItsLevelItsWindowsVersionsAndItsDpiAwarene
         const char *program, *level;
     } programs[] = {{"GK7T30UI.EXE", "requireAdministrator"},
                     {"GK7T30U2.EXE", "requireAdministrator"},
-                    {"GK7T30RM.EXE", "requireAdministrator"},
                     {"mgxtool.exe", "asInvoker"},
                     {"GK7T30MS.EXE", "asInvoker"}};
     for (const auto &expected : programs) {

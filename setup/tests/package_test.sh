@@ -5,7 +5,9 @@
 #      folder, an upgrade that keeps edited data, a repair, and a removal that leaves nothing,
 #      with a program planted at C:\Program.exe that none of it may run;
 #   2. an install on a machine without a usable unit fails, says why, and leaves nothing;
-#   3. on a Japanese system the shortcut has the product's Japanese name and goes with removal.
+#   3. on a Japanese system the shortcut has the product's Japanese name and goes with removal;
+#   4. a removal after the monitoring service program was deleted from the install folder still
+#      leaves nothing: its work needs none of the installed files.
 #   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
 set -Eeuo pipefail
 package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
@@ -55,7 +57,7 @@ planted="$WINEPREFIX/drive_c/Program.exe"
 cp "$BIN/argument_echo.exe" "$planted"
 before=$(product_traces)
 check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
-for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30RM.EXE GK7T30MS.EXE GK7T30SV.EXE mgxtool.exe Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
+for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30MS.EXE GK7T30SV.EXE mgxtool.exe Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
     check "$file installed" [ -f "$installed/$file" ]
 done
 check "setup log start and complete" grep -q 'GK7T30U2.EXE start.' "$installed/setup.log"
@@ -123,6 +125,18 @@ check "Japanese install exit code" [ "$status" = 0 ]
 check "the shortcut's Japanese name" [ -f "$(menu_folder)/ユプティバ.lnk" ]
 LC_ALL=ja_JP.UTF-8 wine msiexec /x "$(winepath -w "$package")" /qn || true
 check "the Japanese shortcut goes with the product" absent "$(menu_folder)/ユプティバ.lnk"
+
+echo "== 4. removal with the service program deleted"
+fresh_prefix package-test-4
+installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
+before=$(product_traces)
+check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
+rm "$installed/GK7T30SV.EXE"
+check "remove exit code" [ "$(msi remove.log /x "$(winepath -w "$package")")" = 0 ]
+check "the service registration is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
+after=$(product_traces)
+check "nothing of the product is left (key, App Paths in both views, files)" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
 
 wineserver -k 2>/dev/null || true
 wineserver -w

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The installer package's tables read back (msiinfo) and held to the rules Windows Installer
+# applies and Wine does not: every in-script (deferred) action between InstallInitialize and
+# InstallFinalize (ICE77), every action that runs an installed program after CostFinalize
+# (ICE75), and each custom action running exactly in the situations it is meant for.
+#   package_tables_test.sh PACKAGE
+set -Eeuo pipefail
+package=$1
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+table() { msiinfo export "$package" "$1" | tail -n +4 | tr -d '\r' | tr '\t' '\037'; }  # rows, fields apart by US
+
+declare -A sequence condition type
+while IFS=$'\037' read -r action when number; do
+    sequence[$action]=$number condition[$action]=$when
+done < <(table InstallExecuteSequence)
+while IFS=$'\037' read -r action kind _; do type[$action]=$kind; done < <(table CustomAction)
+
+for action in "${!type[@]}"; do
+    kind=${type[$action]}
+    check "$action is sequenced" [ -n "${sequence[$action]:-}" ]
+    [ -n "${sequence[$action]:-}" ] || continue
+    if (( kind & 0x400 )); then
+        check "$action (in-script) runs inside the script (ICE77)" \
+            bash -c "(( ${sequence[InstallInitialize]} < ${sequence[$action]} && ${sequence[$action]} < ${sequence[InstallFinalize]} ))"
+    fi
+    if (( (kind & 0x3F) == 18 )); then
+        check "$action (an installed program) runs after CostFinalize (ICE75)" \
+            bash -c "(( ${sequence[$action]} > ${sequence[CostFinalize]} ))"
+    fi
+done
+
+# The situations, by the properties Windows Installer sets in them.
+declare -A situations=(
+    [install]=""
+    [upgrade]="WIX_UPGRADE_DETECTED=1"
+    [repair]="Installed=1 REINSTALL=ALL"
+    [removal]="Installed=1 REMOVE=ALL"
+    [removal-by-upgrade]="Installed=1 REMOVE=ALL UPGRADINGPRODUCTCODE=1"
+)
+# Whether a condition of the package's kind (terms joined by AND: NAME, NOT NAME, NAME="VALUE")
+# holds with the given properties.
+holds() {  # holds CONDITION PROPERTIES...
+    local condition=$1 term name value
+    shift
+    declare -A set=()
+    for property in "$@"; do set[${property%%=*}]=${property#*=}; done
+    [ -n "$condition" ] || return 0
+    while IFS= read -r term; do
+        term=$(echo "$term" | sed 's/^ *//; s/ *$//')
+        case $term in
+        NOT\ *) name=${term#NOT }; [ -z "${set[$name]:-}" ] || return 1 ;;
+        *=*) name=${term%%=*} value=${term#*=} value=${value//\"/}; [ "${set[$name]:-}" = "$value" ] || return 1 ;;
+        *) [ -n "${set[$term]:-}" ] || return 1 ;;
+        esac
+    done < <(echo "$condition" | sed 's/ AND /\n/g')
+}
+# Where each custom action is meant to run.
+declare -A meant=(
+    [PassInstallFolder]="install" [RunInstallActions]="install"
+    [UnregisterServiceForUpgrade]="upgrade" [RegisterServiceAfterUpgrade]="upgrade"
+    [PassRemovalData]="removal" [RemoveInstallActions]="removal"
+)
+for action in "${!type[@]}"; do
+    check "$action has a stated purpose" [ -n "${meant[$action]:-}" ]
+    for situation in "${!situations[@]}"; do
+        # shellcheck disable=SC2086
+        if holds "${condition[$action]:-}" ${situations[$situation]}; then ran=yes; else ran=no; fi
+        [[ " ${meant[$action]:-} " == *" $situation "* ]] && wanted=yes || wanted=no
+        check "$action in a $situation: runs $wanted" [ "$ran" = "$wanted" ]
+    done
+done
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
