@@ -10,10 +10,16 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "install_undo.h"
 #include "win32/process_launcher.h"
@@ -45,6 +51,10 @@ long run_and_wait(const mgx::win32::CommandLine &command, const std::wstring &fo
     return exit_code ? static_cast<long>(*exit_code) : -1;
 }
 
+// The install folder's permissions: protected from its parent's; SYSTEM and the Administrators
+// full control, Users read and execute (0x1200a9), inherited by everything in it.
+constexpr const wchar_t *install_folder_access = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
 // This library, whose string table holds the shortcut's Japanese name.
 HMODULE this_library() {
     HMODULE module = nullptr;
@@ -70,6 +80,92 @@ extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE inst
     for (std::string line; std::getline(lines, line);) log_line(install, std::wstring(line.begin(), line.end()));
     lines.close();
     mgx::setup::undo_install_actions(folder, this_library());
+    return ERROR_INSTALL_FAILURE;
+}
+
+namespace {
+
+std::wstring property(MSIHANDLE install, const wchar_t *name) {
+    wchar_t empty[1] = L"";
+    DWORD length = 0;
+    MsiGetPropertyW(install, name, empty, &length);
+    std::wstring value(length + 1, L'\0');
+    length = static_cast<DWORD>(value.size());
+    MsiGetPropertyW(install, name, value.data(), &length);
+    value.resize(length);
+    return value;
+}
+
+// The package's own key: the install folder and the version it installed.
+constexpr const wchar_t *remembered_key = L"SOFTWARE\\Velmora\\Uptiva";
+
+// "2.0.10" as {2, 0, 10}, for comparing versions field by field.
+std::vector<unsigned long> version_fields(const std::wstring &version) {
+    std::vector<unsigned long> fields;
+    for (std::size_t at = 0; at <= version.size();) {
+        const std::size_t dot = std::min(version.find(L'.', at), version.size());
+        fields.push_back(std::wcstoul(version.substr(at, dot - at).c_str(), nullptr, 10));
+        at = dot + 1;
+    }
+    return fields;
+}
+
+// The versions of the product installed now: those of the upgrade code's related products, and
+// the one the package remembers beside the install folder (Wine's installer loses the related
+// products of a version that replaced another).
+std::vector<std::wstring> installed_versions(const std::wstring &upgrade_code) {
+    std::vector<std::wstring> versions;
+    wchar_t product[39] = {};
+    for (DWORD index = 0; MsiEnumRelatedProductsW(upgrade_code.c_str(), 0, index, product) == ERROR_SUCCESS; ++index) {
+        wchar_t version[64] = {};
+        DWORD length = 64;
+        if (MsiGetProductInfoW(product, L"VersionString", version, &length) == ERROR_SUCCESS) versions.push_back(version);
+    }
+    wchar_t remembered[64] = {};
+    DWORD size = sizeof remembered;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, remembered_key, L"Version", RRF_RT_REG_SZ, nullptr, remembered, &size) == ERROR_SUCCESS)
+        versions.push_back(remembered);
+    return versions;
+}
+
+}  // namespace
+
+// Before anything is installed: a newer version of the product (by the package's upgrade code)
+// is never replaced by an older one, which would run the setup program again and reset the
+// administrator's data. Windows sets a property for this that a launch condition reads; not
+// every installer does, so the package asks itself.
+extern "C" __declspec(dllexport) UINT __stdcall RefuseDowngrade(MSIHANDLE install) {
+    const std::wstring own = property(install, L"ProductVersion");
+    for (const std::wstring &version : installed_versions(property(install, L"UpgradeCode"))) {
+        if (version_fields(version) <= version_fields(own)) continue;
+        PMSIHANDLE record = MsiCreateRecord(0);
+        const std::wstring text = L"A newer version of Uptiva (" + version + L") is already installed; this package (" + own +
+                                  L") does not replace it. Remove the newer version first to install this one.";
+        MsiRecordSetStringW(record, 0, text.c_str());
+        MsiProcessMessage(install, INSTALLMESSAGE_ERROR, record);
+        return ERROR_INSTALL_FAILURE;
+    }
+    return ERROR_SUCCESS;
+}
+
+// Data: the install folder. Its permissions become the product's own, not inherited from a
+// parent that may let users create files: SYSTEM and the Administrators full control, Users
+// read and execute, for the folder and everything in it.
+extern "C" __declspec(dllexport) UINT __stdcall LockInstallFolder(MSIHANDLE install) {
+    const std::wstring folder = action_data(install);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(install_folder_access, SDDL_REVISION_1, &descriptor, nullptr))
+        return ERROR_INSTALL_FAILURE;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL access = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+    const DWORD status =
+        SetNamedSecurityInfoW(const_cast<wchar_t *>(folder.c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, access, nullptr);
+    LocalFree(descriptor);
+    if (status == ERROR_SUCCESS) return ERROR_SUCCESS;
+    log_line(install, L"The install folder " + folder + L" could not be given the product's permissions (error " +
+                          std::to_wstring(status) + L")");
     return ERROR_INSTALL_FAILURE;
 }
 

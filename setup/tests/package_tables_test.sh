@@ -34,6 +34,12 @@ for action in "${!type[@]}"; do
     fi
 done
 
+check "a downgrade is refused after the related products are found, before anything changes" \
+    bash -c "(( ${sequence[FindRelatedProducts]} < ${sequence[RefuseDowngrade]} && ${sequence[RefuseDowngrade]} < ${sequence[InstallInitialize]} ))"
+
+check "the install folder gets its permissions once its files are in, inside the script" \
+    bash -c "(( ${sequence[InstallFiles]} < ${sequence[LockInstallFolder]} && ${sequence[LockInstallFolder]} < ${sequence[InstallFinalize]} )) && (( ${type[LockInstallFolder]} & 0x400 ))"
+
 # The situations, by the properties Windows Installer sets in them.
 declare -A situations=(
     [install]=""
@@ -42,25 +48,31 @@ declare -A situations=(
     [removal]="Installed=1 REMOVE=ALL"
     [removal-by-upgrade]="Installed=1 REMOVE=ALL UPGRADINGPRODUCTCODE=1"
 )
-# Whether a condition of the package's kind (terms joined by AND: NAME, NOT NAME, NAME="VALUE")
-# holds with the given properties.
+# Whether a condition of the package's kind (terms joined by AND, each NAME or NAME="VALUE",
+# either of them after NOT) holds with the given properties.
 holds() {  # holds CONDITION PROPERTIES...
-    local condition=$1 term name value
+    local condition=$1 term name value negated truth
     shift
     declare -A set=()
     for property in "$@"; do set[${property%%=*}]=${property#*=}; done
     [ -n "$condition" ] || return 0
     while IFS= read -r term; do
         term=$(echo "$term" | sed 's/^ *//; s/ *$//')
-        case $term in
-        NOT\ *) name=${term#NOT }; [ -z "${set[$name]:-}" ] || return 1 ;;
-        *=*) name=${term%%=*} value=${term#*=} value=${value//\"/}; [ "${set[$name]:-}" = "$value" ] || return 1 ;;
-        *) [ -n "${set[$term]:-}" ] || return 1 ;;
-        esac
+        negated=no
+        [[ $term == NOT\ * ]] && negated=yes term=${term#NOT }
+        if [[ $term == *=* ]]; then
+            name=${term%%=*} value=${term#*=} value=${value//\"/}
+            [ "${set[$name]:-}" = "$value" ] && truth=yes || truth=no
+        else
+            [ -n "${set[$term]:-}" ] && truth=yes || truth=no
+        fi
+        [ "$truth" != "$negated" ] || return 1
     done < <(echo "$condition" | sed 's/ AND /\n/g')
 }
 # Where each custom action is meant to run.
 declare -A meant=(
+    [RefuseDowngrade]="install upgrade"
+    [PassFolderToLock]="install upgrade repair" [LockInstallFolder]="install upgrade repair"
     [PassInstallFolder]="install" [RunInstallActions]="install"
     [UnregisterServiceForUpgrade]="upgrade" [RegisterServiceAfterUpgrade]="upgrade"
     [PassRemovalData]="removal" [RemoveInstallActions]="removal"

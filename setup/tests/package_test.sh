@@ -7,7 +7,9 @@
 #   2. an install on a machine without a usable unit fails, says why, and leaves nothing;
 #   3. on a Japanese system the shortcut has the product's Japanese name and goes with removal;
 #   4. a removal after the monitoring service program was deleted from the install folder still
-#      leaves nothing: its work needs none of the installed files.
+#      leaves nothing: its work needs none of the installed files;
+#   5. a folder of the administrator's choice (INSTALLDIR, with blanks and a non-ASCII letter) is
+#      kept by the upgrade and the repair, removed whole, and belongs to the product.
 #   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
 set -Eeuo pipefail
 package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
@@ -87,6 +89,15 @@ check "one product, of the new version" bash -c "
     [ \"$(uninstall_entries | wc -l)\" = 1 ] && [ \"$(registry_value "$(uninstall_entries | head -1)" DisplayVersion)\" = 2.0.99 ]"
 check "service running after the upgrade" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
 
+# The older package over the newer product: refused before anything changes, saying why.
+check "no downgrade: the older package fails" [ "$(msi downgrade.log /i "$(winepath -w "$package")")" != 0 ]
+check "no downgrade: the installer's log says why" \
+    grep -a -q 'A newer version of Uptiva (2.0.99) is already installed' "$WINEPREFIX/drive_c/downgrade.log"
+check "no downgrade: one product, still the newer one" bash -c "
+    [ \"$(uninstall_entries | wc -l)\" = 1 ] && [ \"$(registry_value "$(uninstall_entries | head -1)" DisplayVersion)\" = 2.0.99 ]"
+check "no downgrade: the setup program did not run again" [ "$(grep -c 'GK7T30U2.EXE start.' "$installed/setup.log")" = 1 ]
+check "no downgrade: the edited data stay" bash -c "wine '$BIN/mgxtool.exe' --json lifetime | grep -q 4321"
+
 # Repair: msiexec /fa on Windows; Wine's msiexec 8 answers /f with 1 and repairs nothing, so
 # the repair is asked for by its properties, as /fa sets them.
 rm "$installed/GK7T30UI.EXE"
@@ -136,6 +147,39 @@ check "remove exit code" [ "$(msi remove.log /x "$(winepath -w "$package")")" = 
 check "the service registration is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
 after=$(product_traces)
 check "nothing of the product is left (key, App Paths in both views, files)" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+
+echo "== 5. a folder of the administrator's choice"
+fresh_prefix package-test-5
+chosen='C:\Tools\Up tiva ö\'
+installed="$WINEPREFIX/drive_c/Tools/Up tiva ö"
+default="$WINEPREFIX/drive_c/Program Files/Uptiva"
+names_chosen_folder() {  # App Paths and the service registration name the chosen folder
+    # (reg prints in the OEM code page: the ö is one byte there)
+    wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\GK7T30UI.EXE' /ve 2>/dev/null |
+        LC_ALL=C grep -a -q 'C:.Tools.Up tiva ..GK7T30UI.EXE' &&
+        wine reg query 'HKLM\System\CurrentControlSet\Services\GK7T30SV' /v ImagePath 2>/dev/null |
+        LC_ALL=C grep -a -q 'C:.Tools.Up tiva ..GK7T30SV.EXE'
+}
+before=$(product_traces)
+check "install there: exit code" [ "$(msi install.log /i "$(winepath -w "$package")" "INSTALLDIR=$chosen")" = 0 ]
+check "install there: the files" bash -c "[ -f '$installed/GK7T30UI.EXE' ] && [ ! -e '$default' ]"
+check "install there: App Paths and the service name the folder" names_chosen_folder
+# Wine keeps no access list on folders (it reads back a default made from the Unix mode), so
+# what can be seen is the package's action giving the folder its own, and succeeding.
+check "the folder's own permissions were set" \
+    grep -a -q 'Action ended.*LockInstallFolder. Return value 1' "$WINEPREFIX/drive_c/install.log"
+files_before=$(cd "$installed" && ls | sort)
+check "upgrade there: exit code" [ "$(msi upgrade.log /i "$(winepath -w "$upgrade")")" = 0 ]
+check "upgrade there: the files stay in the folder" bash -c "[ \"\$(cd '$installed' && ls | sort)\" = '$files_before' ] && [ ! -e '$default' ]"
+check "upgrade there: App Paths and the service still name the folder" names_chosen_folder
+rm "$installed/GK7T30UI.EXE"
+check "repair there: exit code" [ "$(msi repair.log /i "$(winepath -w "$upgrade")" REINSTALL=ALL REINSTALLMODE=amus)" = 0 ]
+check "repair there: the program is back in the folder" bash -c "[ -f '$installed/GK7T30UI.EXE' ] && [ ! -e '$default' ]"
+check "remove there: exit code" [ "$(msi remove.log /x "$(winepath -w "$upgrade")")" = 0 ]
+check "remove there: the folder is gone" absent "$installed"
+after=$(product_traces)
+check "remove there: nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
 
 wineserver -k 2>/dev/null || true
