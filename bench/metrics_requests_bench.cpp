@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <string>
 
+#include <halcore/event_log_record.h>
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
 
 #include "control_client.h"
-#include "sel_entry.h"
 #include "win32/process_launcher.h"
 #include "win32/program_directory.h"
 
@@ -56,8 +56,8 @@ void bare_reads() {
     }
     HCXFreeImbSmbDll();
     SetCurrentDirectoryA(mgx::win32::program_directory().c_str());
-    SelEntryRequest request{0, 0, {}};
-    while (HCXGetCompleteSELInfo(&request, nullptr) == 0 && request.next_record_id != sel_last_record)
+    mgx::hal::EventLogRequest request{0, 0, {}};
+    while (HCXGetCompleteSELInfo(&request, nullptr) == 0 && request.next_record_id != mgx::hal::event_log_last_record)
         request.record_id = request.next_record_id;
 }
 

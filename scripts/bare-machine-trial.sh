@@ -54,7 +54,7 @@ in_root() {
 }
 
 # What the main job shows of the virtual server: the machine and the unit.
-shown_state() { sed -n '/==> mgxtool testbed status/,/==> /p' "$trial/$1.log" | grep -E '^(profile|baseboard|devices|unit|device id|faults) ' || true; }
+shown_state() { sed -n '/==> mgxtb status/,/==> /p' "$trial/$1.log" | grep -E '^(profile|baseboard|devices|unit|device id|faults) ' || true; }
 
 : >"$report"
 step "main job, first run (installs, builds, makes the prefix)"

@@ -17,6 +17,6 @@ wine "$BIN/metrics_requests_bench.exe"
 step "logging on a full log"
 wine "$BIN/logging_bench.exe"
 step "settings program start"
-mgxtool testbed use intel >/dev/null
+mgxtb use intel >/dev/null
 install_product
 wine "$BIN/settings_start_bench.exe" 'C:\GK7T30'

@@ -23,10 +23,10 @@ done
 setup_all
 if [ -n "$profile" ]; then
     step "switching the virtual server to profile $profile"
-    mgxtool testbed use "$profile" >/dev/null
+    mgxtb use "$profile" >/dev/null
 fi
-step "mgxtool testbed status"
-mgxtool testbed status
+step "mgxtb status"
+mgxtb status
 
 step "installing the product from its installer package"
 install_product

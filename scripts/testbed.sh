@@ -4,7 +4,7 @@
 #   scripts/testbed.sh [--profile NAME] [--fault 'KIND [OPTIONS]']... -- PROGRAM [ARGUMENTS]
 #
 # PROGRAM is a file in the build's bin folder (mgxtool, GK7T30U2.EXE, ...) or a Windows path.
-# Faults take mgxtool's syntax: --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2'.
+# Faults take mgxtb's syntax (mgxtb fault add): --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2'.
 # Needs a finished setup (scripts/run.sh once).
 source "$(dirname "$0")/common.sh"
 profile= faults=()
@@ -19,12 +19,12 @@ done
 [ $# -gt 0 ] || die "usage: scripts/testbed.sh [--profile NAME] [--fault 'KIND ...']... -- PROGRAM [ARGUMENTS]"
 [ -f "$BIN/mgxtool.exe" ] || die "nothing built yet: run scripts/run.sh first"
 start_wine
-[ -z "$profile" ] || mgxtool testbed use "$profile" >/dev/null
+[ -z "$profile" ] || mgxtb use "$profile" >/dev/null
 for fault in "${faults[@]}"; do
     # shellcheck disable=SC2086
-    mgxtool testbed fault add $fault >/dev/null
+    mgxtb fault add $fault >/dev/null
 done
 status=0
 "$ROOT/scripts/in-prefix.sh" "$@" || status=$?
-echo "(exit status $status; exchange log: scripts/in-prefix.sh mgxtool testbed log, server log: $WINEPREFIX/drive_c/ProgramData/MgxTestbed/server.log)" >&2
+echo "(exit status $status; exchange log: scripts/in-prefix.sh mgxtb log, server log: $WINEPREFIX/drive_c/ProgramData/MgxTestbed/server.log)" >&2
 exit $status

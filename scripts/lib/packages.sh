@@ -34,7 +34,8 @@ TOOLS=(
     x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
     x86_64-w64-mingw32-dlltool:binutils-mingw-w64-x86-64
     cmake:cmake ctest:cmake ninja:ninja-build clang++:clang clang-format:clang-format ipmi-fru:freeipmi-tools wixl:wixl
-    msiinfo:msitools osslsigncode:osslsigncode openssl:openssl
+    msiinfo:msitools msibuild:msitools osslsigncode:osslsigncode openssl:openssl
+    x86_64-w64-mingw32-objcopy:binutils-mingw-w64-x86-64
     promtool:prometheus prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter curl:curl
     ansible-playbook:ansible
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt

@@ -34,7 +34,7 @@ install_testbed() {
     fi
     mkdir -p "$drive/mgxtestbed"
     rm -rf "$drive/mgxtestbed/profiles"
-    cp "$BIN/vserver.exe" "$drive/mgxtestbed/"
+    cp "$BIN/vserver.exe" "$BIN/mgxtb.exe" "$drive/mgxtestbed/"
     cp -r "$BIN/profiles" "$drive/mgxtestbed/"
     cp "$BIN"/imbdrv.sys "$BIN"/bmc.sys "$BIN"/SMBUS2.sys "$drive/windows/system32/drivers/"
     cp "$BIN"/DMIINFO.dll "$BIN"/Imbapi.dll "$BIN"/sensor.dll "$drive/windows/system32/"
@@ -42,7 +42,7 @@ install_testbed() {
     wine 'C:\mgxtestbed\vserver.exe' install
 }
 
-mgxtool() { wine "$BIN/mgxtool.exe" "$@"; }
+mgxtb() { wine "$BIN/mgxtb.exe" "$@"; }
 
 # Installs the product into C:\GK7T30 of the prefix from its installer package, silently, as an
 # administrator would; the setup program's log is C:\GK7T30\setup.log, the installer's

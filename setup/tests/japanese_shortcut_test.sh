@@ -17,7 +17,7 @@ trap cleanup EXIT
 cleanup
 mkdir -p "$install"
 cp "$bin"/{GK7T30U2.EXE,GK7T30SV.EXE,Halcore.dll,Bmc.dll,OMRAREG_CTL.dll,OMRALogging.dll} "$install/"
-wine "$bin/mgxtool.exe" testbed use acer >/dev/null
+wine "$bin/mgxtb.exe" use acer >/dev/null
 
 status=0
 LC_ALL=ja_JP.UTF-8 wine 'C:\mgx-setup-japanese\GK7T30U2.EXE' || status=$?

@@ -1,9 +1,14 @@
-// What each built program asks of Windows, read from its embedded manifest as the loader reads it.
+// What each built program asks of Windows, read from its embedded manifest as the loader reads
+// it, and what each program and library of the package says of itself in its version resource.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
+#include <vector>
+
+#include "product_version.h"
 
 #include "programs.h"
 #include "win32/unique_handle.h"
@@ -36,6 +41,35 @@ TEST(ProgramManifests, EachProgramSaysItsLevelItsWindowsVersionsAndItsDpiAwarene
                                     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
             EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + windows + "\"/>"), std::string::npos) << windows;
         EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    }
+}
+
+std::wstring version_string(const std::vector<char> &info, const wchar_t *name) {
+    void *value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || !value) return {};
+    return static_cast<const wchar_t *>(value);
+}
+
+TEST(VersionResources, EachFileOfThePackageNamesTheProductItsVersionAndItself) {
+    for (const wchar_t *file : {L"GK7T30UI.EXE", L"GK7T30U2.EXE", L"GK7T30MS.EXE", L"mgxtool.exe", L"Halcore.dll", L"Bmc.dll",
+                                L"OMRAREG_CTL.dll", L"OMRALogging.dll", L"UptivaInstall.dll"}) {
+        SCOPED_TRACE(std::string(file, file + wcslen(file)));
+        const std::wstring path = mgx::testbed::testing::beside_this_program(file).wstring();
+        std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+        ASSERT_FALSE(info.empty()) << "no version resource";
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
+        EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), MGX_VERSION_MAJOR);
+        EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), MGX_VERSION_MINOR);
+        EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), MGX_VERSION_LEVEL);
+        EXPECT_EQ(version_string(info, L"ProductName"), L"Uptiva");
+        EXPECT_EQ(version_string(info, L"CompanyName"), L"Velmora");
+        EXPECT_EQ(version_string(info, L"OriginalFilename"), file);
+        EXPECT_FALSE(version_string(info, L"FileDescription").empty());
     }
 }
 

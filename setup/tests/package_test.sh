@@ -34,7 +34,7 @@ fresh_prefix() {  # fresh_prefix NAME [MACHINE]
     rm -rf "$WINEPREFIX"
     start_wine
     install_testbed >/dev/null
-    wine "$BIN/mgxtool.exe" testbed use "${2:-acer}" >/dev/null
+    wine "$BIN/mgxtb.exe" use "${2:-acer}" >/dev/null
 }
 msi() {  # msi LOG ARGUMENTS...: msiexec's exit code (Wine's are cut to 8 bits: 1627 is 91)
     local log=$1 status=0

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <sstream>
 
+#include <halcore/event_log_record.h>
 #include <halcore/halcore.h>
 
 #include "halcore_session.h"
-#include "sel_entry.h"
 #include "text/hex.h"
 #include "win32/program_directory.h"
 
@@ -41,12 +41,12 @@ EventLogRead read_event_log() {
     constexpr std::int32_t no_such_record = 1;                 // the library's answer past the end or for an empty log
     SetCurrentDirectoryA(win32::program_directory().c_str());  // Halcore loads the library from the current directory
     EventLogRead log;
-    SelEntryRequest request{0, 0, {}};
+    hal::EventLogRequest request{0, 0, {}};
     for (int read = 0; read <= 0xFFFF; ++read) {
         if ((log.status = HCXGetCompleteSELInfo(&request, nullptr)) != 0) break;
         log.records.emplace_back();
         std::copy(std::begin(request.record), std::end(request.record), log.records.back().begin());
-        if (request.next_record_id == sel_last_record) break;
+        if (request.next_record_id == hal::event_log_last_record) break;
         request.record_id = request.next_record_id;
     }
     if (log.status == no_such_record && log.records.empty()) log.status = 0;  // an empty log

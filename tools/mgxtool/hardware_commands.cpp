@@ -6,11 +6,13 @@
 
 #include <halcore/mgx_call.h>
 
+#include "cli/input_parsing.h"
 #include "halcore_session.h"
-#include "input_parsing.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 using namespace mgx::hal;

@@ -1,9 +1,8 @@
-// mgxtool: the command-line front end to the maintenance tool set and its testbed.
+// mgxtool: the command-line front end to the maintenance tool set.
 #include <cstdio>
 
 #include <CLI/CLI.hpp>
 
-#include "control_client.h"
 #include "event_log_commands.h"
 #include "hardware_commands.h"
 #include "inventory_commands.h"
@@ -14,7 +13,6 @@
 #include "product_key_commands.h"
 #include "smbus_device_commands.h"
 #include "support_commands.h"
-#include "testbed_commands.h"
 #include "unit_commands.h"
 #include "unit_memory_commands.h"
 #include "win32/dll_search.h"
@@ -39,7 +37,6 @@ int main(int argc, char **argv) {
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_metrics_command(app, options);
-    mgx::tool::add_testbed_commands(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &error) {

@@ -19,15 +19,17 @@
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
 
+#include "cli/input_parsing.h"
 #include "event_log_commands.h"
 #include "halcore_session.h"
-#include "input_parsing.h"
 #include "lifetime_store.h"
 #include "metrics_exposition.h"
 #include "text/hex.h"
 #include "wear_parts.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 namespace {
 

@@ -1,4 +1,4 @@
-// How a subcommand reports: a JSON document for scripts (--json) or readable text.
+// How a subcommand reports (cli/report.h), and how it shows the 8-bit texts of the unit.
 #pragma once
 
 #include <string>
@@ -7,14 +7,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/report.h"
+
 namespace mgx::tool {
 
-struct OutputOptions {
-    bool json = false;
-};
-
-// Prints `document` as JSON, or `text` when JSON was not asked for.
-void report(const OutputOptions &options, const nlohmann::json &document, const std::string &text);
+using cli::OutputOptions;
+using cli::report;
 
 // Texts from the unit or a file (sensor names, FRU fields, LCD lines, system information) are
 // 8-bit bytes that need not be UTF-8. mgxtool shows each as its bytes read as Latin-1, so every

@@ -7,12 +7,14 @@
 #include <halcore/halcore.h>
 
 #include "bmc_library.h"
-#include "input_parsing.h"
+#include "cli/input_parsing.h"
 #include "unit_access_lock.h"
 #include "win32/dll_search.h"
 #include "win32/entry_point.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 

@@ -8,10 +8,12 @@
 #include <halcore/boot_monitoring.h>
 #include <halcore/mgx_call.h>
 
+#include "cli/input_parsing.h"
 #include "halcore_session.h"
-#include "input_parsing.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 using namespace mgx::hal;

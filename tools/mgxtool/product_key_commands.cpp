@@ -7,15 +7,17 @@
 
 #include <halcore/mgx_call.h>
 
+#include "cli/input_parsing.h"
 #include "elevation.h"
 #include "halcore_session.h"
-#include "input_parsing.h"
 #include "lifetime_store.h"
 #include "registry_defaults.h"
 #include "wear_parts.h"
 #include "win32/program_directory.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 using namespace mgx::store;

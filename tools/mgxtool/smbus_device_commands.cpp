@@ -8,11 +8,13 @@
 #include <halcore/halcore.h>
 #include <halcore/status_codes.h>
 
+#include "cli/input_parsing.h"
 #include "halcore_session.h"
-#include "input_parsing.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 

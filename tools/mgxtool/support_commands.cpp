@@ -6,12 +6,14 @@
 #include <optional>
 #include <sstream>
 
-#include "input_parsing.h"
+#include "cli/input_parsing.h"
 #include "omra_logging.h"
 #include "omrareg_ctl.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
+
+using namespace mgx::cli;
 
 using nlohmann::json;
 

@@ -30,7 +30,7 @@ for machine in "${machines[@]}"; do
     start_wine
     trap stop_servers EXIT
     install_testbed >/dev/null
-    wine "$BIN/mgxtool.exe" testbed use "$machine" >/dev/null
+    wine "$BIN/mgxtb.exe" use "$machine" >/dev/null
     wine "$BIN/mgxtool.exe" defaults >/dev/null   # the product key, as the setup program leaves it
 done
 {
@@ -66,7 +66,7 @@ for machine in "${machines[@]}"; do
     check "second run on $machine: nothing changed" [ "$(counted "server-$machine" second changed)" = 0 ]
     check "second run on $machine: no failure" [ "$(counted "server-$machine" second failed)" = 0 ]
 done
-env MGX_PREFIX=ansible-test-velmora "$ROOT/scripts/in-prefix.sh" mgxtool testbed unit --silent true >/dev/null
+env MGX_PREFIX=ansible-test-velmora "$ROOT/scripts/in-prefix.sh" mgxtb unit --silent true >/dev/null
 playbook third
 check "the failing unit's host fails" [ "$(counted server-velmora third failed)" = 1 ]
 check "with mgxtool's message" grep -q "the management unit cannot be reached\|unit not reachable" "$work/third.log"

@@ -21,7 +21,7 @@ mkdir -p "$folder"
 metrics() { wine "$BIN/mgxtool.exe" metrics --output 'C:\metrics\unit.prom' "$@"; }
 
 for machine in intel intel-s450 acer velmora unknown no-smbios; do
-    wine "$BIN/mgxtool.exe" testbed use "$machine" >/dev/null
+    wine "$BIN/mgxtb.exe" use "$machine" >/dev/null
     metrics
     check "promtool accepts the metrics of $machine" bash -c "promtool check metrics <'$folder/unit.prom' >'$LOGS/promtool-$machine.log' 2>&1"
 done
@@ -38,7 +38,7 @@ check "with a clear error" grep -q 'does not exist' "$LOGS/metrics-refused.log"
 check "the old file is untouched" cmp -s "$folder/unit.prom" "$folder/kept.prom"
 rm "$folder/kept.prom"
 
-wine "$BIN/mgxtool.exe" testbed use acer >/dev/null
+wine "$BIN/mgxtb.exe" use acer >/dev/null
 metrics
 exporter_port=39101 prometheus_port=39091
 work=$BUILD/metrics-test-prometheus
@@ -70,7 +70,7 @@ temperature_becomes() {
     return 1
 }
 check "Prometheus returns the temperature the testbed serves" temperature_becomes 38
-wine "$BIN/mgxtool.exe" testbed sensor 0x20 0x01 --raw 52 >/dev/null
+wine "$BIN/mgxtb.exe" sensor 0x20 0x01 --raw 52 >/dev/null
 metrics
 check "and the new one after a change" temperature_becomes 52
 kill $exporter $server 2>/dev/null || true

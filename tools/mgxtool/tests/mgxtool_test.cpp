@@ -36,10 +36,15 @@ struct ToolRun {
     json document;  // null when it printed no JSON
 };
 
-ToolRun mgxtool(const std::string &arguments) {
-    const ProgramRun run = run_program("mgxtool.exe", "--json " + arguments);
+ToolRun run_json(const char *program, const std::string &arguments) {
+    const ProgramRun run = run_program(program, "--json " + arguments);
     return {run.exit_code, json::parse(run.output, nullptr, false)};
 }
+ToolRun mgxtool(const std::string &arguments) { return run_json("mgxtool.exe", arguments); }
+// The testbed's own program steers the virtual server.
+ToolRun mgxtb(const std::string &arguments) { return run_json("mgxtb.exe", arguments); }
+// A command line of either program, named by its first word.
+ToolRun run_line(const std::string &line) { return line.starts_with("mgxtb ") ? mgxtb(line.substr(6)) : mgxtool(line); }
 
 // Requests to the unit (not lock or unlock requests), in the order they reached it.
 std::vector<json> unit_requests(const json &entries) {
@@ -151,10 +156,10 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
         {"lifetime --set-hours 0 --hours %", {"2147483648"}},
         {"lifetime --set-date % --date 2020/01/01", {"0", "18"}},
         {"raw 0x3a %", {"256"}},
-        {"testbed fault add silence --count %", {"0"}},
-        {"testbed sensor 0x20 % --raw 1", {"256"}},
-        {"testbed log --since %", {}},
-        {"testbed unit --running-hours %", {"4294967296"}},
+        {"mgxtb fault add silence --count %", {"0"}},
+        {"mgxtb sensor 0x20 % --raw 1", {"256"}},
+        {"mgxtb log --since %", {}},
+        {"mgxtb unit --running-hours %", {"4294967296"}},
     };
     for (const auto &[command, out_of_range] : values) {
         std::vector<std::string> bad = {"''", "-1", "x", "1x", "0x"};
@@ -163,15 +168,15 @@ TEST_F(MgxtoolTest, RejectedCommandLinesSendNothingToAnyDevice) {
             std::string line = command;
             line.replace(line.find('%'), 1, value);
             SCOPED_TRACE(line);
-            EXPECT_NE(mgxtool(line).exit_code, 0);
+            EXPECT_NE(run_line(line).exit_code, 0);
         }
     }
     for (const char *rejected :
          {"store write 0 \"\"", "store write 0 zz", "no-such-command", "lifetime --set-hours 0", "lifetime --hours 5",
           "lifetime --date 2020/01/01", "lifetime --set-date 3", "lifetime --set-date 1 --date 2020/13/45",
-          "lifetime --set-date 1 --date 2021/02/31", "lifetime --set-date 1 --date 0000/00/00", "testbed unit --silent ''"}) {
+          "lifetime --set-date 1 --date 2021/02/31", "lifetime --set-date 1 --date 0000/00/00", "mgxtb unit --silent ''"}) {
         SCOPED_TRACE(rejected);
-        EXPECT_NE(mgxtool(rejected).exit_code, 0);
+        EXPECT_NE(run_line(rejected).exit_code, 0);
     }
     const json entries = log();
     EXPECT_TRUE(entries.empty()) << entries.dump(1).substr(0, 3000);
@@ -200,11 +205,11 @@ TEST_F(MgxtoolTest, EventLogListsEveryRecordAndFollowsItsChanges) {
     ASSERT_EQ(listed.exit_code, 0);
     ASSERT_EQ(listed.document["records"].size(), 3u) << "the acer profile's records";
     EXPECT_EQ(listed.document["records"][2]["record_id"], 3);
-    ASSERT_EQ(mgxtool("testbed sel add \"00 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff\"").exit_code, 0);
+    ASSERT_EQ(mgxtb("sel add \"00 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff\"").exit_code, 0);
     listed = mgxtool("sel");
     ASSERT_EQ(listed.document["records"].size(), 4u);
     EXPECT_EQ(listed.document["records"][3]["data"], "04 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff");
-    ASSERT_EQ(mgxtool("testbed sel clear").exit_code, 0);
+    ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
     listed = mgxtool("sel");
     EXPECT_EQ(listed.exit_code, 0);
     EXPECT_TRUE(listed.document["records"].empty());
@@ -215,7 +220,7 @@ TEST_F(MgxtoolTest, PanelAndRciChainShowTheDevicesAnswers) {
     const ToolRun display = mgxtool("lcd display");
     ASSERT_EQ(display.exit_code, 0);
     EXPECT_EQ(display.document["lines"], json::array({"GK7 Tower 700   ", "System ready    "}));
-    ASSERT_EQ(mgxtool("testbed lcd --page \"00 00=\" --page \"00 10=\" --page \"01 00=Disk 2 rebuild\"").exit_code, 0);
+    ASSERT_EQ(mgxtb("lcd --page \"00 00=\" --page \"00 10=\" --page \"01 00=Disk 2 rebuild\"").exit_code, 0);
     EXPECT_EQ(mgxtool("lcd display").document["lines"][0], "Disk 2 rebuild  ") << "the first selector is blank now";
 
     const ToolRun nodes = mgxtool("rci nodes");
@@ -231,7 +236,7 @@ TEST_F(MgxtoolTest, PanelAndRciChainShowTheDevicesAnswers) {
     EXPECT_EQ(missing.exit_code, 1);
     EXPECT_EQ(missing.document["status"], 2);
     EXPECT_EQ(missing.document["meaning"], "the device reported error code 2");
-    ASSERT_EQ(mgxtool("testbed fault add bad-status --address 0x18 --count 1").exit_code, 0);
+    ASSERT_EQ(mgxtb("fault add bad-status --address 0x18 --count 1").exit_code, 0);
     EXPECT_EQ(mgxtool("lcd log").document["status"], hal::status::smb_answer_wrong);
 
     use("intel");
@@ -249,7 +254,7 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     EXPECT_EQ(temperature["value"]["scaled"], 380);
     EXPECT_DOUBLE_EQ(temperature["value"]["real"].get<double>(), 38.0);
     EXPECT_EQ(temperature["values"]["upper_critical"]["scaled"], 900);
-    ASSERT_EQ(mgxtool("testbed sensor 0x20 0x23 --raw 200").exit_code, 0);
+    ASSERT_EQ(mgxtb("sensor 0x20 0x23 --raw 200").exit_code, 0);
     EXPECT_EQ(mgxtool("sensor 2 4").document["sensor"]["value"]["scaled"], 5200) << "5V: raw 200 at 26 mV";
 
     const ToolRun inventory = mgxtool("inventory");
@@ -279,7 +284,7 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
         std::ofstream file(dump, std::ios::binary);
         file.write(reinterpret_cast<const char *>(record.data()), static_cast<std::streamsize>(record.size()));
     }
-    ASSERT_EQ(mgxtool("testbed sdr load \"" + dump + "\"").exit_code, 0);
+    ASSERT_EQ(mgxtb("sdr load \"" + dump + "\"").exit_code, 0);
     const ToolRun loaded = mgxtool("sensors");
     std::filesystem::remove(dump);
     ASSERT_EQ(loaded.document["types"].size(), 1u);
@@ -294,7 +299,7 @@ TEST_F(MgxtoolTest, RepositoryOfAnIpmi2ControllerShowsItsNamesAndValues) {
     const std::string dump = (std::filesystem::temp_directory_path() / "mgxtool-ipmi2.sdr").string();
     const std::string source = beside_this_program("profiles/sources/ipmi2-sample.sdr.json").string();
     ASSERT_EQ(run_program("vserver.exe", "encode-sdr \"" + source + "\" \"" + dump + "\"").exit_code, 0);
-    ASSERT_EQ(mgxtool("testbed sdr load \"" + dump + "\"").exit_code, 0);
+    ASSERT_EQ(mgxtb("sdr load \"" + dump + "\"").exit_code, 0);
     std::filesystem::remove(dump);
 
     const ToolRun sensors = mgxtool("sensors");
@@ -326,14 +331,14 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
         std::string command;
         const char *reason;
     } refused[] = {
-        {"testbed sdr load \"" + empty + "\"", "the repository is empty (0 bytes)"},
-        {"testbed fru load \"" + empty + "\"", "a FRU image holds 1 to"},
-        {"testbed sdr load /tmp/mgx-no-such.sdr", "as \"Z:\\tmp\\mgx-no-such.sdr\""},
-        {"testbed sdr link 999 1", "the repository has no record 999"},
+        {"sdr load \"" + empty + "\"", "the repository is empty (0 bytes)"},
+        {"fru load \"" + empty + "\"", "a FRU image holds 1 to"},
+        {"sdr load /tmp/mgx-no-such.sdr", "as \"Z:\\tmp\\mgx-no-such.sdr\""},
+        {"sdr link 999 1", "the repository has no record 999"},
     };
     for (const auto &[command, reason] : refused) {
         SCOPED_TRACE(command);
-        const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
+        const ProgramRun run = run_program("mgxtb.exe", command, Captured::OutputAndErrors);
         EXPECT_NE(run.exit_code, 0);
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
     }
@@ -342,6 +347,8 @@ TEST_F(MgxtoolTest, UnloadableFilesAreRefusedWithTheReason) {
     const std::string help = run_program("mgxtool.exe", "sensor --help").output;
     EXPECT_NE(help.find("Usage: mgxtool sensor"), std::string::npos) << help;
     EXPECT_EQ(help.find(".exe"), std::string::npos) << help;
+    const ProgramRun testbed = run_program("mgxtool.exe", "testbed status", Captured::OutputAndErrors);
+    EXPECT_NE(testbed.exit_code, 0) << "the product's mgxtool has no testbed commands";
 }
 
 TEST_F(MgxtoolTest, ShortReadsAndWritesSayWhatTheyGotAndFail) {
@@ -426,7 +433,7 @@ TEST_F(MgxtoolTest, BootMonitoringRefusesWhatTheDialogCannotSet) {
         use(machine);
         ASSERT_EQ(mgxtool("boot-monitoring --os-boot off").exit_code, 0);
         control_request(mgx::testbed::control::clear_log);
-        const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
+        const ProgramRun run = run_program("mgxtb.exe", command, Captured::OutputAndErrors);
         EXPECT_NE(run.exit_code, 0);
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
         for (const json &request : unit_requests(log())) EXPECT_NE(request[control_key::command], 0x44) << "no write";

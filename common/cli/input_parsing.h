@@ -14,7 +14,7 @@
 
 #include <CLI/CLI.hpp>
 
-namespace mgx::tool {
+namespace mgx::cli {
 
 // A whole number as typed: decimal ("020" is 20) or hexadecimal after "0x", with an optional
 // minus sign. nullopt for an empty text or anything else.
@@ -58,4 +58,4 @@ std::vector<std::uint8_t> parse_hex(const std::string &text, std::size_t limit, 
 std::optional<std::chrono::year_month_day> calendar_date(std::string_view text);
 inline bool is_calendar_date(std::string_view text) { return calendar_date(text).has_value(); }
 
-}  // namespace mgx::tool
+}  // namespace mgx::cli

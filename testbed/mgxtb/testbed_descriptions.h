@@ -1,13 +1,13 @@
-// The virtual server's status and exchange log as "mgxtool testbed" shows them to a person.
+// The virtual server's status and exchange log as mgxtb shows them to a person.
 #pragma once
 
 #include <string>
 
 #include <nlohmann/json.hpp>
 
-namespace mgx::tool {
+namespace mgx::testbed {
 
 std::string describe_status(const nlohmann::json &status);
 std::string describe_log(const nlohmann::json &entries);
 
-}  // namespace mgx::tool
+}  // namespace mgx::testbed

@@ -4,7 +4,7 @@
 
 #include "control_protocol.h"
 
-namespace mgx::tool {
+namespace mgx::testbed {
 
 namespace control_key = testbed::control::key;
 using nlohmann::json;
@@ -63,4 +63,4 @@ std::string describe_log(const json &entries) {
     return text.str();
 }
 
-}  // namespace mgx::tool
+}  // namespace mgx::testbed

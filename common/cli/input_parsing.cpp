@@ -1,10 +1,10 @@
-#include "input_parsing.h"
+#include "cli/input_parsing.h"
 
 #include <charconv>
 
 #include "text/hex.h"
 
-namespace mgx::tool {
+namespace mgx::cli {
 
 std::optional<long long> parse_whole_number(std::string_view text) {
     const bool negative = text.starts_with('-');
@@ -65,4 +65,4 @@ std::optional<std::chrono::year_month_day> calendar_date(std::string_view text) 
     return date;
 }
 
-}  // namespace mgx::tool
+}  // namespace mgx::cli

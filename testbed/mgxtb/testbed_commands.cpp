@@ -11,17 +11,16 @@
 #include <stdexcept>
 #include <vector>
 
+#include "cli/input_parsing.h"
 #include "control_client.h"
-#include "input_parsing.h"
 #include "testbed_descriptions.h"
 #include "text/hex.h"
 
-namespace mgx::tool {
+namespace mgx::testbed {
 
-namespace control = testbed::control;
-namespace control_key = testbed::control::key;
+namespace control_key = control::key;
+using namespace mgx::cli;
 using nlohmann::json;
-using testbed::control_request;
 
 namespace {
 
@@ -234,7 +233,7 @@ void define_advance_clock(CLI::App &command, const OutputOptions &options) {
     });
 }
 
-// A command under "mgxtool testbed" (under its group when `group` is set). It is defined by
+// A command of mgxtb (under its group when `group` is set). It is defined by
 // `define`, or it sends `request` without arguments and then says `done`, or shows the status
 // the server answers when there is no `done`.
 struct TestbedGroup {
@@ -286,15 +285,13 @@ void define(CLI::App &command, const TestbedCommand &row, const OutputOptions &o
 }  // namespace
 
 void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
-    CLI::App *testbed = app.add_subcommand("testbed", "the virtual server that plays the hardware");
-    testbed->require_subcommand(1);
     std::map<const TestbedGroup *, CLI::App *> made;  // each group where its first command stands
     for (const TestbedCommand &row : commands) {
-        CLI::App *parent = testbed;
+        CLI::App *parent = &app;
         if (row.group) {
             CLI::App *&group = made[row.group];
             if (!group) {
-                group = testbed->add_subcommand(row.group->name, row.group->description);
+                group = app.add_subcommand(row.group->name, row.group->description);
                 group->require_subcommand(1);
             }
             parent = group;
@@ -303,4 +300,4 @@ void add_testbed_commands(CLI::App &app, const OutputOptions &options) {
     }
 }
 
-}  // namespace mgx::tool
+}  // namespace mgx::testbed

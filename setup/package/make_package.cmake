@@ -1,0 +1,99 @@
+# Makes the installer package from the built programs and libraries (cmake -P, run by the build
+# and by the signing test):
+#   1. every program and library the package ships is copied into FILES_DIR stripped, with its
+#      debug information kept in DEBUG_DIR/NAME.debug and a debug link to it (crash analysis);
+#      an outside monitoring service program (OUTSIDE_SERVICE) is shipped as it came;
+#   2. with a certificate (CERT and KEY, PEM; TIMESTAMP_URL optional) each of them is
+#      Authenticode-signed (SHA-256) with osslsigncode;
+#   3. wixl builds PACKAGE from SOURCE;
+#   4. the package's File table gets each of the product's files' version (wixl leaves it empty);
+#   5. with a certificate the package itself is signed.
+#
+# -D: BINARIES (paths apart by "|"), SERVICE (the monitoring service program), OUTSIDE_SERVICE
+# (ON/OFF), ICON, FILES_DIR, DEBUG_DIR, SOURCE, VERSION, PACKAGE, OBJCOPY, CERT, KEY, TIMESTAMP_URL.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+        list(JOIN ARGV " " command)
+        message(FATAL_ERROR "${command} failed (${status}):\n${output}")
+    endif()
+endfunction()
+
+function(sign file)
+    set(options -certs ${CERT} -key ${KEY} -h sha256 -n Uptiva)
+    if(TIMESTAMP_URL)
+        list(APPEND options -ts ${TIMESTAMP_URL})
+    endif()
+    run(osslsigncode sign ${options} -in ${file} -out ${file}.signed)
+    file(RENAME ${file}.signed ${file})
+endfunction()
+
+string(REPLACE "|" ";" BINARIES "${BINARIES}")
+file(REMOVE_RECURSE ${FILES_DIR})
+file(MAKE_DIRECTORY ${FILES_DIR} ${DEBUG_DIR})
+set(shipped)
+foreach(binary IN LISTS BINARIES SERVICE)
+    if("${binary}" STREQUAL "${SERVICE}")
+        set(name GK7T30SV.EXE)
+    else()
+        get_filename_component(name ${binary} NAME)
+    endif()
+    if("${binary}" STREQUAL "${SERVICE}" AND OUTSIDE_SERVICE)
+        file(COPY_FILE ${binary} ${FILES_DIR}/${name})
+    else()
+        run(${OBJCOPY} --only-keep-debug ${binary} ${DEBUG_DIR}/${name}.debug)
+        run(${OBJCOPY} --strip-all --add-gnu-debuglink=${DEBUG_DIR}/${name}.debug ${binary} ${FILES_DIR}/${name})
+    endif()
+    list(APPEND shipped ${name})
+endforeach()
+file(COPY_FILE ${ICON} ${FILES_DIR}/GK7T30UI.ico)
+
+if(CERT)
+    foreach(name IN LISTS shipped)
+        sign(${FILES_DIR}/${name})
+    endforeach()
+endif()
+
+execute_process(COMMAND wixl --arch x64 --output ${PACKAGE} -D Version=${VERSION} ${SOURCE} WORKING_DIRECTORY ${FILES_DIR}
+                RESULT_VARIABLE status ERROR_VARIABLE output)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "wixl failed:\n${output}")
+endif()
+
+# The File table's Version column: the product's version for the product's own files.
+execute_process(COMMAND msiinfo export ${PACKAGE} File OUTPUT_VARIABLE table RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "msiinfo could not read the File table of ${PACKAGE}")
+endif()
+string(REPLACE "\r\n" "\n" table "${table}")
+string(REGEX REPLACE "\n$" "" table "${table}")
+string(REPLACE "\n" ";" rows "${table}")
+set(versioned "")
+set(number 0)
+foreach(row IN LISTS rows)
+    math(EXPR number "${number} + 1")
+    if(number GREATER 3 AND row MATCHES "^([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t(.*)$")
+        set(before "${CMAKE_MATCH_1}\t${CMAKE_MATCH_2}\t${CMAKE_MATCH_3}\t${CMAKE_MATCH_4}")
+        set(name ${CMAKE_MATCH_3})
+        set(version ${CMAKE_MATCH_5})
+        set(after ${CMAKE_MATCH_6})
+        if(name MATCHES "\\.(EXE|exe|dll)$" AND NOT (name STREQUAL "GK7T30SV.EXE" AND OUTSIDE_SERVICE))
+            set(version ${VERSION}.0)
+        endif()
+        set(row "${before}\t${version}\t${after}")
+    endif()
+    string(APPEND versioned "${row}\r\n")
+endforeach()
+get_filename_component(work ${PACKAGE} DIRECTORY)
+file(WRITE ${work}/File.idt "${versioned}")
+run(msibuild ${PACKAGE} -i ${work}/File.idt)
+file(REMOVE ${work}/File.idt)
+
+if(CERT)
+    sign(${PACKAGE})
+    message(STATUS "the package and every file in it are signed: ${PACKAGE}")
+else()
+    message(STATUS "the package is unsigned (no -DMGX_SIGNING_CERT): ${PACKAGE}")
+endif()
