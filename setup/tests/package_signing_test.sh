@@ -8,12 +8,7 @@ cmake=$1
 shift
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Uptiva signing test" \
     -addext "extendedKeyUsage=codeSigning" -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 "$cmake" -DFILES_DIR="$work/files" -DDEBUG_DIR="$work/debug" -DPACKAGE="$work/Uptiva-signed.msi" \
@@ -29,5 +24,4 @@ for file in "$work"/files/*.EXE "$work"/files/*.exe "$work"/files/*.dll; do
     check "$(basename "$file") is signed with SHA-256" bash -c "osslsigncode verify -in '$file' -CAfile '$work/cert.pem' 2>&1 | grep -qi 'sha256'"
 done
 check "every program and library was looked at" [ "$count" -ge 9 ]
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_done

@@ -6,12 +6,7 @@
 #   package_tables_test.sh PACKAGE
 set -Eeuo pipefail
 package=$1
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 table() { msiinfo export "$package" "$1" | tail -n +4 | tr -d '\r' | tr '\t' '\037'; }  # rows, fields apart by US
 
 declare -A sequence condition type
@@ -86,5 +81,4 @@ for action in "${!type[@]}"; do
         check "$action in a $situation: runs $wanted" [ "$ran" = "$wanted" ]
     done
 done
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_done

@@ -16,12 +16,7 @@ package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
 export MGX_PREFIX=package-test-1
 source "$(dirname "$0")/../../scripts/common.sh"
 mkdir -p "$LOGS"
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 absent() { [ ! -e "$1" ]; }
 product_traces() {  # what of the product the prefix holds: registry lines and files
     wine reg export 'HKLM\SOFTWARE' "C:\\hklm.reg" /y >/dev/null 2>&1
@@ -185,5 +180,4 @@ check "remove there: nothing of the product is left" [ "$before" = "$after" ]
 wineserver -k 2>/dev/null || true
 wineserver -w
 [ "${KEEP_PACKAGE_PREFIXES:-}" ] || rm -rf "$BUILD"/package-test-* "$upgrade"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_done

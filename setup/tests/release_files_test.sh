@@ -8,12 +8,7 @@ set -Eeuo pipefail
 package=$1 debug=$2 source=$3 build=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 (cd "$work" && msiextract "$package" >/dev/null)
 declare -A version
 while IFS=$'\037' read -r _ _ name _ file_version _; do version[$name]=$file_version; done \
@@ -42,5 +37,4 @@ check "no testbed program in the package" bash -c "! find '$work' -iname 'mgxtb*
 size=$(stat -c %s "$package")
 echo "the package: $size bytes"
 check "the package is under 5 MB" [ "$size" -lt $((5 * 1024 * 1024)) ]
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_done

@@ -1,8 +1,7 @@
 // mgxtool: the command-line front end to the maintenance tool set.
-#include <cstdio>
-
 #include <CLI/CLI.hpp>
 
+#include "cli/program.h"
 #include "event_log_commands.h"
 #include "hardware_commands.h"
 #include "inventory_commands.h"
@@ -20,12 +19,8 @@
 int main(int argc, char **argv) {
     mgx::win32::restrict_dll_search();
     CLI::App app("mgxtool: management unit maintenance from the command line", "mgxtool");
-    // A Linux path such as /tmp/dump.sdr is an argument, not a Windows-style option.
-    app.allow_windows_style_options(false);
-    app.require_subcommand(1);
-    app.fallthrough();
     mgx::tool::OutputOptions options;
-    app.add_flag("--json", options.json, "print JSON for scripts");
+    mgx::cli::prepare_program(app, options);
     mgx::tool::add_unit_commands(app, options);
     mgx::tool::add_power_and_boot_commands(app, options);
     mgx::tool::add_unit_memory_commands(app, options);
@@ -37,13 +32,5 @@ int main(int argc, char **argv) {
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_metrics_command(app, options);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError &error) {
-        return app.exit(error);
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "mgxtool: %s\n", error.what());
-        return 1;
-    }
-    return 0;
+    return mgx::cli::run_program(app, argc, argv);
 }

@@ -433,7 +433,7 @@ TEST_F(MgxtoolTest, BootMonitoringRefusesWhatTheDialogCannotSet) {
         use(machine);
         ASSERT_EQ(mgxtool("boot-monitoring --os-boot off").exit_code, 0);
         control_request(mgx::testbed::control::clear_log);
-        const ProgramRun run = run_program("mgxtb.exe", command, Captured::OutputAndErrors);
+        const ProgramRun run = run_program("mgxtool.exe", command, Captured::OutputAndErrors);
         EXPECT_NE(run.exit_code, 0);
         EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
         for (const json &request : unit_requests(log())) EXPECT_NE(request[control_key::command], 0x44) << "no write";
