@@ -26,18 +26,19 @@
 
 namespace {
 
-// The deferred action's data (for RunInstallActions the install folder, with its trailing
-// backslash).
-std::wstring action_data(MSIHANDLE install) {
+std::wstring property(MSIHANDLE install, const wchar_t *name) {
     wchar_t empty[1] = L"";
     DWORD length = 0;
-    MsiGetPropertyW(install, L"CustomActionData", empty, &length);
-    std::wstring folder(length + 1, L'\0');
-    length = static_cast<DWORD>(folder.size());
-    MsiGetPropertyW(install, L"CustomActionData", folder.data(), &length);
-    folder.resize(length);
-    return folder;
+    MsiGetPropertyW(install, name, empty, &length);
+    std::wstring value(length + 1, L'\0');
+    length = static_cast<DWORD>(value.size());
+    MsiGetPropertyW(install, name, value.data(), &length);
+    value.resize(length);
+    return value;
 }
+
+// A deferred action's data (for RunInstallActions the install folder, with its trailing backslash).
+std::wstring action_data(MSIHANDLE install) { return property(install, L"CustomActionData"); }
 
 void log_line(MSIHANDLE install, const std::wstring &text) {
     PMSIHANDLE record = MsiCreateRecord(0);
@@ -84,17 +85,6 @@ extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE inst
 }
 
 namespace {
-
-std::wstring property(MSIHANDLE install, const wchar_t *name) {
-    wchar_t empty[1] = L"";
-    DWORD length = 0;
-    MsiGetPropertyW(install, name, empty, &length);
-    std::wstring value(length + 1, L'\0');
-    length = static_cast<DWORD>(value.size());
-    MsiGetPropertyW(install, name, value.data(), &length);
-    value.resize(length);
-    return value;
-}
 
 // The package's own key: the install folder and the version it installed.
 constexpr const wchar_t *remembered_key = L"SOFTWARE\\Velmora\\Uptiva";

@@ -46,5 +46,6 @@ int main(int argc, char **argv) {
     WaitForSingleObject(tour.program.process.get(), 10'000);
 
     start_failure(tour);
+    guard_refused(tour);
     return 0;
 }

@@ -53,6 +53,7 @@ void power_off_mode(Tour &tour);
 void notify_method(Tour &tour);
 void data_initialisation(Tour &tour);
 void start_failure(Tour &tour);
+void guard_refused(Tour &tour);
 
 // Starts the program on the current machine, prints what its main menu shows (or the message it
 // shows instead) and closes it: 0 when the main menu came up.

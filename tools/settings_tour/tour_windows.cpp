@@ -1,5 +1,9 @@
 // Each window of the settings program with every message it can show, brought up as a person
 // would (a click, a key) on the state the virtual server and the registry are given first.
+#include <windows.h>
+
+#include <sddl.h>
+
 #include "control_client.h"
 #include "registry_defaults.h"
 #include "tour.h"
@@ -200,6 +204,21 @@ void start_failure(Tour &tour) {
     if (failure) dismiss(failure, IDOK);
     WaitForSingleObject(failing.process.get(), 10'000);
     testbed::control_request(testbed::control::use_profile, {{control_key::profile, "acer"}});
+}
+
+// The single-instance guard refused: held by SYSTEM alone, as an account without the right to
+// the machine-wide object would find it.
+void guard_refused(Tour &tour) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const win32::UniqueHandle guard(CreateMutexW(&attributes, FALSE, L"Global\\Gk7t30UI_EXE"));
+    LocalFree(descriptor);
+    Program refused = start_program(tour.install_folder);
+    HWND box = box_of(refused);
+    picture("start-guard-refused", box);
+    if (box) dismiss(box, IDOK);
+    WaitForSingleObject(refused.process.get(), 10'000);
 }
 
 }  // namespace mgx::tour
