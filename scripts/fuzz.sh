@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the decoders of outside bytes (sensor data records, FRU inventory, the SMBIOS table walk)
-# natively with libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Fuzzes the decoders of outside bytes (sensor data records, FRU inventory, event log records, the
+# SMBIOS table walk) natively with libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer.
 #
 #   scripts/fuzz.sh [RUNS]     every decoder RUNS inputs (default 10000000), with the count reported
 #   scripts/fuzz.sh --short    the test suite's pass: each decoder for at most 15 s
@@ -18,7 +18,7 @@ check_tools
 FUZZ=$BUILD/fuzz
 logged fuzz-configure cmake -S "$ROOT/fuzz" -B "$FUZZ" -G Ninja -DCMAKE_CXX_COMPILER=clang++
 logged fuzz-build cmake --build "$FUZZ"
-for fuzzer in sensor_record_fuzz fru_inventory_fuzz smbios_walk_fuzz; do
+for fuzzer in sensor_record_fuzz fru_inventory_fuzz event_record_fuzz smbios_walk_fuzz; do
     mkdir -p "$FUZZ/corpus/$fuzzer"
     log=$FUZZ/$fuzzer.log
     if ! (cd "$FUZZ" && "./$fuzzer" -runs="$runs" "${limit[@]}" -print_final_stats=1 "corpus/$fuzzer" >"$log" 2>&1); then

@@ -75,4 +75,6 @@ std::uint32_t install_local_query_table() {
     return query_category_count;
 }
 
+bool local_query_table_installed() { return inventory_state().query_api_table == table; }
+
 }  // namespace mgx::hal

@@ -36,5 +36,7 @@ std::int32_t NotSupportedEntry(...);
 // Fills the locally built table of the SMBus back end, makes it the process's query table and
 // returns its category count (22).
 std::uint32_t install_local_query_table();
+// Whether the process's query table is the one install_local_query_table built.
+bool local_query_table_installed();
 
 }  // namespace mgx::hal

@@ -7,6 +7,7 @@
 
 #include "inventory_state.h"
 #include "query_api_table.h"
+#include "sensor_queries.h"
 #include "trace.h"
 
 using namespace mgx::hal;
@@ -61,6 +62,12 @@ std::int32_t HCXGetSensorThreshVal(std::uintptr_t first, std::uintptr_t second, 
 
 std::int32_t HCXGetSensorFru(std::uint32_t sensor_type, std::uint32_t index, void *record) {
     return forward(0, 5, sensor_type, index, record);
+}
+
+std::int32_t HCXConvertSensorReading(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t raw, std::int32_t *value) {
+    if (!inventory_state().query_api_table) return no_table;
+    if (!local_query_table_installed()) return query_result::not_supported;
+    return local_convert_reading(sensor_type, index, raw, value);
 }
 
 std::int32_t HCXGetMemModErrInfo(std::uintptr_t first, std::uintptr_t second) { return forward(1, 2, first, second); }

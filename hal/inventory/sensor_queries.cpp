@@ -74,6 +74,16 @@ std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index,
     return status::ok;
 }
 
+std::int32_t local_convert_reading(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t raw, std::int32_t *value) {
+    SensorLockScope lock;
+    const auto slot = sensor_cache().slot(sensor_type, index);
+    if (!slot) return out_of_range;
+    if (slot->description->kind != SensorKind::Threshold) return not_supported;
+    if (raw > 0xFF || !value) return status::bad_argument;
+    *value = convert_reading(*slot->description, static_cast<std::uint8_t>(raw));
+    return status::ok;
+}
+
 std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, FruInventoryRecord *record) {
     SensorLockScope lock;
     if (sensor_type != power_supply_type) return not_supported;

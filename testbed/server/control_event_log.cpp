@@ -34,7 +34,7 @@ void ControlSide::add_event(const std::vector<std::uint8_t> &record) {
     if (record.size() != event_record_size) throw std::runtime_error("an event record has 16 bytes");
     VirtualServer::Hold hold(server_);
     auto &records = hold.machine().unit.memory.event_log;
-    if (records.size() >= 0xFFFE) throw std::runtime_error("the event log is full");
+    if (records.size() >= max_event_records) throw std::runtime_error("the event log is full");
     std::vector<std::uint8_t> stored = record;
     set_record_id(stored, records.size() + 1);
     records.push_back(stored);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "description_fields.h"
 #include "text/hex.h"
 
 namespace mgx::testbed {
@@ -14,20 +15,6 @@ namespace {
 constexpr std::uint8_t full_record = 0x01, compact_record = 0x02, generic_locator = 0x10;
 constexpr std::uint8_t version_1_5 = 0x51, version_1_0 = 0x01;
 constexpr std::uint8_t ascii_8bit = 0xC0, end_of_fields = 0xC1;
-
-int number(const json &node, const char *key, int fallback, int lowest, int highest) {
-    if (!node.contains(key)) return fallback;
-    if (!node[key].is_number_integer()) throw std::runtime_error(std::string("\"") + key + "\" must be an integer");
-    const int value = node[key].get<int>();
-    if (value < lowest || value > highest)
-        throw std::runtime_error(std::string("\"") + key + "\" must be " + std::to_string(lowest) + " to " +
-                                 std::to_string(highest));
-    return value;
-}
-
-std::uint8_t byte(const json &node, const char *key, int fallback = 0) {
-    return static_cast<std::uint8_t>(number(node, key, fallback, 0, 255));
-}
 
 std::string text(const json &node, const char *key) {
     if (!node.contains(key)) return {};

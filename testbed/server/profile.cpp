@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "bounded_json.h"
+#include "event_record_encoder.h"
 #include "text/hex.h"
 #include "unit_memory.h"
 
@@ -163,11 +164,15 @@ Profile parse_profile(const json &document, const std::filesystem::path &directo
     profile.unit.os_boot_monitoring = unit.value("os_boot_monitoring", true);
     profile.unit.store_read_limit = number<std::uint8_t>(unit, "store_read_limit", 16);
     if (profile.unit.store_read_limit == 0) throw std::runtime_error("\"store_read_limit\" must be 1 or more");
-    for (const nlohmann::json &record : unit.value("event_log", nlohmann::json::array())) {
-        const auto bytes = record.is_string() ? text::from_hex(record.get<std::string>()) : std::nullopt;
-        if (!bytes || bytes->size() != event_record_size)
-            throw std::runtime_error("\"event_log\" holds records of 16 hexadecimal bytes");
-        profile.unit.event_log.push_back(*bytes);
+    const json log = unit.value("event_log", json::array());
+    if (!log.is_array() || log.size() > max_event_records)
+        throw std::runtime_error("\"event_log\" holds at most " + std::to_string(max_event_records) + " records");
+    for (std::size_t at = 0; at < log.size(); ++at) {
+        try {
+            profile.unit.event_log.push_back(encode_event_record(log[at]));
+        } catch (const std::exception &error) {
+            throw std::runtime_error("\"event_log\" record " + std::to_string(at + 1) + ": " + error.what());
+        }
     }
     if (const std::string sdr_file = text(unit, "sdr_file"); !sdr_file.empty()) {
         try {

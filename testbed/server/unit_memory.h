@@ -16,6 +16,8 @@ inline constexpr std::size_t fru_area_size = 256;
 inline constexpr std::size_t max_fru_image = 4096;  // the largest FRU device a profile may give
 inline constexpr std::size_t fan_count = 4;
 inline constexpr std::size_t event_record_size = 16;
+// Record IDs run from 1 and the ID 0xFFFF ends a log: 0xFFFE records are the most a log holds.
+inline constexpr std::size_t max_event_records = 0xFFFE;
 
 struct BootMonitoring {
     bool post_enabled = true, os_boot_enabled = false;

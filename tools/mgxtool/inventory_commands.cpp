@@ -10,6 +10,7 @@
 
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
+#include "severity.h"
 
 namespace mgx::tool {
 
@@ -37,15 +38,6 @@ const char *const value_names[sensor_value_count] = {"resolution",
                                                      "positive_hysteresis",
                                                      "negative_hysteresis"};
 
-std::string formatted(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    std::string shown = text;
-    shown.erase(shown.find_last_not_of('0') + 1);
-    if (shown.back() == '.') shown.pop_back();
-    return shown;
-}
-
 json value_json(std::int32_t value, std::uint32_t sensor_type) {
     if (value == no_value) return nullptr;
     const ScaledUnit unit = scaled_unit(sensor_type);
@@ -54,7 +46,7 @@ json value_json(std::int32_t value, std::uint32_t sensor_type) {
 
 std::string value_text(const json &value) {
     if (value.is_null()) return "-";
-    std::string text = std::to_string(value["scaled"].get<std::int32_t>()) + " (" + formatted(value["real"].get<double>());
+    std::string text = std::to_string(value["scaled"].get<std::int32_t>()) + " (" + real_text(value["real"].get<double>());
     if (!value["unit"].get<std::string>().empty()) text += " " + value["unit"].get<std::string>();
     return text + ")";
 }
@@ -90,14 +82,20 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
     if (value_status == 0) {
         if (record.kind == SensorKind::Threshold) {
             sensor["value"] = value_json(value, type);
+            if (value != no_value) sensor["state"] = severity_name(threshold_value_severity(record.kind_block.threshold, value));
         } else {
             sensor["value"] = {{"raw", static_cast<std::uint32_t>(value)},
                                {"scanning", value != discrete_value::not_scanning},
                                {"states", discrete_value::states(value)}};
+            if (value != discrete_value::not_scanning)
+                sensor["state"] = severity_name(discrete_states_severity(
+                    static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(type), discrete_value::states(value)));
         }
     }
     return sensor;
 }
+
+std::string state_text(const json &sensor) { return sensor.contains("state") ? "  " + sensor["state"].get<std::string>() : ""; }
 
 std::string sensor_line(const json &sensor) {
     char head[96];
@@ -113,13 +111,13 @@ std::string sensor_line(const json &sensor) {
             std::snprintf(states, sizeof states, "states 0x%02X", sensor["value"]["states"].get<unsigned>());
         else
             std::snprintf(states, sizeof states, "not scanning");
-        return line + states + "\n";
+        return line + states + state_text(sensor) + "\n";
     }
     line += value_text(sensor["value"]);
     const json &values = sensor["values"];
     for (const char *name : {"lower_critical", "upper_critical"})
         if (!values[name].is_null()) line += std::string("  ") + name + " " + value_text(values[name]);
-    return line + "\n";
+    return line + state_text(sensor) + "\n";
 }
 
 void list_sensors(const OutputOptions &output, std::uint32_t only_type) {

@@ -6,6 +6,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,10 +21,12 @@
 #include <halcore/mgx_call.h>
 
 #include "cli/input_parsing.h"
-#include "event_log_commands.h"
+#include "event_log_entries.h"
+#include "event_log_read.h"
 #include "halcore_session.h"
 #include "lifetime_store.h"
 #include "metrics_exposition.h"
+#include "severity.h"
 #include "text/hex.h"
 #include "wear_parts.h"
 
@@ -60,6 +63,8 @@ private:
     Clock::time_point end_;
 };
 
+int level(Severity severity) { return static_cast<int>(severity); }
+
 void up(Exposition &out, const char *collector, bool read) {
     out.gauge("up", "1 when the source was read in full, 0 when it failed or ran out of time", {{"collector", collector}},
               read ? 1 : 0);
@@ -77,19 +82,6 @@ SensorFamily family_of(std::uint32_t sensor_type) {
     case 4: return {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"};
     default: return {"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
     }
-}
-
-// 0 nominal, 1 past a non-critical threshold, 2 past a critical or non-recoverable one; only
-// thresholds the record makes readable count.
-int threshold_state(const ThresholdKindBlock &block, std::int32_t value) {
-    const auto past = [&](SensorValue threshold, int mask_bit, bool upper) {
-        return (block.readable_mask & (1 << mask_bit)) &&
-               (upper ? value >= block.values[threshold] : value <= block.values[threshold]);
-    };
-    if (past(UpperNonRecoverable, 5, true) || past(UpperCritical, 4, true) || past(LowerNonRecoverable, 2, false) ||
-        past(LowerCritical, 1, false))
-        return 2;
-    return past(UpperNonCritical, 3, true) || past(LowerNonCritical, 0, false) ? 1 : 0;
 }
 
 void collect_sensors(Exposition &out, const Budget &budget) {
@@ -125,11 +117,13 @@ void collect_sensors(Exposition &out, const Budget &budget) {
                 const bool readable = read && value != no_value;
                 out.gauge(family.value_name, family.value_help, labels, readable ? value / scaled_unit(type).divisor : not_read);
                 out.gauge(family.state_name, "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
-                          labels, readable ? threshold_state(record.kind_block.threshold, value) : not_read);
+                          labels, readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
             } else {
                 const bool scanning = read && value != discrete_value::not_scanning;
-                out.gauge("sensor_state", "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
-                          labels, scanning ? (discrete_value::states(value) ? 1 : 0) : not_read);
+                const Severity severity = discrete_states_severity(
+                    static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(type), discrete_value::states(value));
+                out.gauge("sensor_state", "sensor state: 0 nominal, 1 warning, 2 critical (the worst state it asserts)", labels,
+                          scanning ? level(severity) : not_read);
                 out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
                           scanning ? discrete_value::states(value) : not_read);
             }
@@ -150,6 +144,19 @@ void collect_event_log(Exposition &out) {
     const EventLogRead log = read_event_log();
     const bool read = log.status == 0;
     out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log.records.size()) : not_read);
+    std::array<double, 3> by_severity{};
+    double latest = 0;
+    for (const auto &data : log.records) {
+        const EventRecord record = *decode_event_record(data);
+        if (record.kind == EventRecordKind::SystemEvent) ++by_severity[level(event_severity(record.event))];
+        if (const auto date = event_date(record)) latest = std::max<double>(latest, *date);
+    }
+    for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
+        out.gauge("sel_events_count_by_state",
+                  "system events of the event log by how bad they are, as the standard tools rate them",
+                  {{"state", std::string(severity_name(severity))}}, read ? by_severity[level(severity)] : not_read);
+    out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
+              read ? latest : not_read);
     up(out, "sel", read);
 }
 

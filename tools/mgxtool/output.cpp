@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include <cstdio>
+
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -33,6 +35,15 @@ void put_outside_texts(nlohmann::json &document, const std::string &key, const s
         document[key].push_back(one[key]);
         document[key + "_hex"].push_back(one[key + "_hex"]);
     }
+}
+
+std::string real_text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string shown = text;
+    shown.erase(shown.find_last_not_of('0') + 1);
+    if (shown.back() == '.') shown.pop_back();
+    return shown == "-0" ? "0" : shown;
 }
 
 }  // namespace mgx::tool

@@ -22,4 +22,7 @@ std::string latin1_text(std::string_view bytes);
 void put_outside_text(nlohmann::json &document, const std::string &key, std::string_view bytes);
 void put_outside_texts(nlohmann::json &document, const std::string &key, const std::vector<std::string_view> &texts);
 
+// A value in real units with at most three decimals and no trailing zeros: "12.05", "38".
+std::string real_text(double value);
+
 }  // namespace mgx::tool

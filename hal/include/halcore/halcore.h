@@ -72,6 +72,13 @@ std::int32_t HCXGetInvFruInfo(void *cursor, void *record);
 std::int32_t HCXGetLCDFru(std::uintptr_t argument);
 std::int32_t HCXGetLCDInfo(void *description, void *text);
 
+// A raw reading of a threshold sensor (an event's trigger reading or threshold) in the scaled
+// units HCXGetSensorCurrentVal reports, from the sensor's own record: answered where Halcore read
+// the repository itself (the SMBus back end); 25 without a table, 4 on a back end whose sensor
+// library holds the records, 2 for a type or index outside what there is, 4 for a discrete
+// sensor, 113 for a raw value past 255 or a NULL output.
+std::int32_t HCXConvertSensorReading(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t raw, std::int32_t *value);
+
 // The system event log through "sfs.dll" (loaded from the current directory at record ID 0):
 // 20, 27, 31, 113 for a NULL request, or SELGetEntry's own result.
 std::int32_t HCXGetCompleteSELInfo(void *request, void *second);

@@ -1,0 +1,157 @@
+#include "event_log_entries.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "output.h"
+#include "text/hex.h"
+
+namespace mgx::tool {
+
+using namespace mgx::hal;
+using nlohmann::json;
+
+namespace {
+
+bool has_timestamp(const EventRecord &record) {
+    return record.kind == EventRecordKind::SystemEvent || record.kind == EventRecordKind::OemTimestamped;
+}
+
+std::string hex_number(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+// "2026-11-30 08:15:00" (UTC), "unspecified", "3d 00:05:00 since initialisation" or "-".
+std::string time_text(const EventRecord &record) {
+    if (!has_timestamp(record)) return "-";
+    const EventTimestamp &stamp = record.timestamp;
+    char text[64];
+    if (stamp.kind == TimestampKind::Unspecified) return "unspecified";
+    if (stamp.kind == TimestampKind::SinceInitialisation) {
+        const std::uint32_t s = stamp.seconds;
+        if (s >= 86400)
+            std::snprintf(text, sizeof text, "%ud %02u:%02u:%02u since initialisation", s / 86400, s / 3600 % 24, s / 60 % 60,
+                          s % 60);
+        else
+            std::snprintf(text, sizeof text, "%02u:%02u:%02u since initialisation", s / 3600, s / 60 % 60, s % 60);
+        return text;
+    }
+    const std::time_t seconds = stamp.seconds;
+    std::tm utc{};
+    gmtime_s(&utc, &seconds);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+    return text;
+}
+
+std::string with_unit(double value, const std::string &unit) { return real_text(value) + (unit.empty() ? "" : " " + unit); }
+
+// "reading 92 degrees C > threshold 90 degrees C" for a threshold event that carries them.
+std::string trigger_text(const EventLogEntry &entry) {
+    const SystemEvent &event = entry.record.event;
+    // Odd offsets go high: an assertion was above its threshold, a deassertion fell below it.
+    const bool above = (event.offset & 1) != (event.direction == EventDirection::Deassertion);
+    const auto part = [&](const char *what, const std::optional<double> &real, const std::optional<std::uint8_t> &raw) {
+        if (real) return std::string(what) + " " + with_unit(*real, entry.unit);
+        return std::string(what) + " raw " + hex_number(*raw, 2);
+    };
+    std::string text;
+    if (event.trigger_reading()) text = part("reading", entry.trigger_reading, event.trigger_reading());
+    if (event.trigger_threshold()) {
+        if (!text.empty()) text += above ? " > " : " < ";
+        text += part("threshold", entry.trigger_threshold, event.trigger_threshold());
+    }
+    return text;
+}
+
+std::string sensor_text(const EventLogEntry &entry) {
+    const SystemEvent &event = entry.record.event;
+    const std::string type(sensor_type_name(event.sensor_type));
+    return type + " " + (entry.sensor_name ? latin1_text(*entry.sensor_name) : "#" + hex_number(event.sensor_number, 2));
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> event_date(const EventRecord &record) {
+    if (!has_timestamp(record) || record.timestamp.kind != TimestampKind::Absolute) return std::nullopt;
+    return record.timestamp.seconds;
+}
+
+EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors) {
+    EventLogEntry entry{data, *decode_event_record(data), std::nullopt, std::nullopt, std::nullopt, {}};
+    if (entry.record.kind != EventRecordKind::SystemEvent) return entry;
+    const SystemEvent &event = entry.record.event;
+    const CataloguedSensor *sensor =
+        event.generator.software ? nullptr : sensors.find(event.generator.owner_id(), event.sensor_number);
+    if (!sensor) return entry;
+    entry.sensor_name = std::string(sensor->record.name_bytes());
+    if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;
+    entry.unit = scaled_unit(sensor->type).unit;
+    if (const auto raw = event.trigger_reading()) entry.trigger_reading = SensorCatalogue::real_value(*sensor, *raw);
+    if (const auto raw = event.trigger_threshold()) entry.trigger_threshold = SensorCatalogue::real_value(*sensor, *raw);
+    return entry;
+}
+
+json event_json(const EventLogEntry &entry) {
+    const EventRecord &record = entry.record;
+    json object = {{"record_id", record.record_id}, {"data", text::to_hex(entry.data)}, {"record_type", record.record_type}};
+    if (has_timestamp(record)) {
+        const auto date = event_date(record);
+        object["timestamp"] = date ? json(*date) : json(nullptr);
+        if (record.timestamp.kind == TimestampKind::SinceInitialisation)
+            object["seconds_since_initialisation"] = record.timestamp.seconds;
+    }
+    if (record.kind == EventRecordKind::OemTimestamped) object["manufacturer_id"] = record.manufacturer_id;
+    if (record.kind != EventRecordKind::SystemEvent) {
+        if (!record.oem_data.empty()) object["oem_data"] = text::to_hex(record.oem_data);
+        return object;
+    }
+    const SystemEvent &event = record.event;
+    object["generator_id"] = event.generator.raw;
+    object["evm_revision"] = event.evm_revision;
+    object["sensor_type"] = event.sensor_type;
+    object["sensor_type_name"] = sensor_type_name(event.sensor_type);
+    object["sensor_number"] = event.sensor_number;
+    if (entry.sensor_name) put_outside_text(object, "sensor_name", *entry.sensor_name);
+    object["event_type"] = event.event_type;
+    object["direction"] = event.direction == EventDirection::Assertion ? "assertion" : "deassertion";
+    object["offset"] = event.offset;
+    object["event"] = event_text(event);
+    object["severity"] = severity_name(event_severity(event));
+    if (entry.trigger_reading) object["trigger_reading"] = *entry.trigger_reading;
+    if (entry.trigger_threshold) object["trigger_threshold"] = *entry.trigger_threshold;
+    if (entry.trigger_reading || entry.trigger_threshold) object["unit"] = entry.unit;
+    if (const auto state = event.previous_state()) object["previous_state"] = *state;
+    if (const auto offset = event.severity_offset()) object["severity_offset"] = *offset;
+    return object;
+}
+
+std::string event_line(const EventLogEntry &entry) {
+    const EventRecord &record = entry.record;
+    char id[16];
+    std::snprintf(id, sizeof id, "%5u", record.record_id);
+    std::string line = std::string(id) + " | " + time_text(record) + " | ";
+    switch (record.kind) {
+    case EventRecordKind::SystemEvent: {
+        const SystemEvent &event = record.event;
+        line += sensor_text(entry) + " | " + event_text(event) + " | " +
+                (event.direction == EventDirection::Assertion ? "Asserted" : "Deasserted") + " | " +
+                std::string(severity_name(event_severity(event)));
+        if (const std::string trigger = trigger_text(entry); !trigger.empty()) line += " | " + trigger;
+        break;
+    }
+    case EventRecordKind::OemTimestamped:
+        line += "OEM record " + hex_number(record.record_type, 2) + " | manufacturer " + hex_number(record.manufacturer_id, 6) +
+                " | " + text::to_hex(record.oem_data);
+        break;
+    case EventRecordKind::OemNonTimestamped:
+        line += "OEM record " + hex_number(record.record_type, 2) + " | " + text::to_hex(record.oem_data);
+        break;
+    case EventRecordKind::Reserved:
+        line += "reserved record type " + hex_number(record.record_type, 2) + " | " + text::to_hex(entry.data);
+    }
+    return line + "\n";
+}
+
+}  // namespace mgx::tool

@@ -1,0 +1,36 @@
+// The event log's records as mgxtool shows them: each decoded once, with its sensor's name and
+// its trigger values in real units where the library knows the sensor, and rendered as one line
+// of text or one JSON object.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "event_record.h"
+#include "sensor_catalogue.h"
+
+namespace mgx::tool {
+
+struct EventLogEntry {
+    std::array<std::uint8_t, 16> data;
+    hal::EventRecord record;
+    std::optional<std::string> sensor_name;  // the sensor record's bytes
+    std::optional<double> trigger_reading, trigger_threshold;
+    std::string unit;  // of the trigger values; empty where they have none
+};
+
+EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors);
+
+nlohmann::json event_json(const EventLogEntry &entry);
+std::string event_line(const EventLogEntry &entry);
+
+// Seconds since 1970 of a record's date; nullopt where it has none (no timestamp, unspecified,
+// or counted from the controller's initialisation).
+std::optional<std::uint32_t> event_date(const hal::EventRecord &record);
+
+}  // namespace mgx::tool
