@@ -41,7 +41,7 @@ Bytes system_event(std::uint32_t time, std::uint8_t sensor_type, std::uint8_t se
 }
 
 TEST(EventRecord, SystemEventsCarryTheirFieldsAndTheirThresholdTriggers) {
-    // 0x6372D2B0 = 2022-11-14 23:50:08 UTC; CPU temperature 0x30 past its upper critical
+    // 0x6372D2B0 = 2022-11-14 23:43:44 UTC; CPU temperature 0x30 past its upper critical
     // threshold: reading 0x5C in byte 2, threshold 0x5A in byte 3.
     const auto record = decode_event_record(system_event(0x6372D2B0, 0x01, 0x30, 0x01, 0x59, 0x5C, 0x5A));
     ASSERT_TRUE(record);

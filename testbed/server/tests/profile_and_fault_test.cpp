@@ -8,6 +8,7 @@
 #include "control_protocol.h"
 #include "fault_plan.h"
 #include "profile.h"
+#include "text/hex.h"
 
 namespace mgx::testbed {
 namespace {
@@ -89,6 +90,51 @@ TEST(ProfileParsing, MistakesNameTheField) {
         std::string::npos);
     EXPECT_NE(panel_error(R"({"rci_nodes": [{"units": ["zz"]}]})").find("RCI unit"), std::string::npos);
     EXPECT_EQ(panel_error(R"({"pages": {"00 10": "sixteen letters!"}, "rci_nodes": [{"units": ["01"]}]})"), "accepted");
+}
+
+// A profile's event log by the records' fields or as their bytes; at most 0xFFFE records, as the
+// ID 0xFFFF ends a log.
+TEST(ProfileParsing, EventLogRecordsComeByTheirFieldsOrBytesAndFillAtMostOneLog) {
+    const auto with_log = [](const nlohmann::json &log) {
+        return parse_profile({{"name", "x"}, {"unit", {{"device_id", "20 81 01 10 51 3f"}, {"event_log", log}}}}).unit.event_log;
+    };
+    const auto hex = [](const char *text) { return *text::from_hex(text); };
+    const auto log = with_log(nlohmann::json::parse(R"([
+        {"timestamp": "2022-11-14 23:50:08", "sensor_type": 1, "sensor_number": 48, "event_type": 1, "offset": 9,
+         "trigger_reading": 92, "trigger_threshold": 90},
+        {"timestamp": {"since_initialisation": 300}, "generator_id": 65, "sensor_type": 9, "sensor_number": 72,
+         "event_type": 11, "direction": "deassertion", "offset": 2, "previous_state": 0},
+        {"sensor_type": 16, "sensor_number": 116, "event_type": 111, "offset": 2, "oem_data_3": 7},
+        {"record_type": 193, "timestamp": "2023-05-01 00:00:00", "manufacturer_id": 10876, "oem_data": "de ad be ef 01 02"},
+        {"record_type": 224, "oem_data": "01 02 03 04 05 06 07 08 09 0a 0b 0c 0d"},
+        "00 00 02 00 5e 71 62 20 00 04 01 30 01 57 07 ff"])"));
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[0], hex("00 00 02 30 d4 72 63 20 00 04 01 30 01 59 5c 5a"));
+    EXPECT_EQ(log[1], hex("00 00 02 2c 01 00 00 41 00 04 09 48 8b 42 f0 ff"));
+    EXPECT_EQ(log[2], hex("00 00 02 ff ff ff ff 20 00 04 10 74 6f 22 ff 07"));
+    EXPECT_EQ(log[3], hex("00 00 c1 00 01 4f 64 7c 2a 00 de ad be ef 01 02"));
+    EXPECT_EQ(log[4], hex("00 00 e0 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d"));
+    EXPECT_EQ(log[5], hex("00 00 02 00 5e 71 62 20 00 04 01 30 01 57 07 ff"));
+
+    const auto error_of = [&](const nlohmann::json &log) -> std::string {
+        try {
+            with_log(log);
+        } catch (const std::exception &error) {
+            return error.what();
+        }
+        return "accepted";
+    };
+    EXPECT_NE(error_of({{{"sensor_typ", 1}}}).find("sensor_typ"), std::string::npos) << "a misspelt field";
+    EXPECT_NE(error_of({{{"timestamp", "2022-02-30 00:00:00"}}}).find("timestamp"), std::string::npos);
+    EXPECT_NE(error_of({{{"direction", "up"}}}).find("direction"), std::string::npos);
+    EXPECT_NE(error_of({{{"record_type", 3}}}).find("record_type"), std::string::npos);
+    EXPECT_NE(error_of({{{"record_type", 0xE0}, {"oem_data", "01"}}}).find("13"), std::string::npos);
+    EXPECT_NE(error_of({"01 02"}).find("record 1"), std::string::npos);
+    const nlohmann::json full(0xFFFE, "00 00 02 00 5e 71 62 20 00 04 01 30 01 57 07 ff");
+    EXPECT_EQ(error_of(full), "accepted");
+    nlohmann::json too_many = full;
+    too_many.push_back(full[0]);
+    EXPECT_NE(error_of(too_many).find("65534"), std::string::npos) << "the 65,535th record would carry the ID 0xFFFF";
 }
 
 TEST(FaultPlan, CountedFaultsRunOutAndFiltersNarrowWhatMatches) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -201,18 +202,92 @@ TEST_F(MgxtoolTest, OnlyTheSmbiosSubcommandLoadsTheBmcLibrary) {
 
 // The event log through Halcore's export and the event log library, from record ID 0 on.
 TEST_F(MgxtoolTest, EventLogListsEveryRecordAndFollowsItsChanges) {
-    ToolRun listed = mgxtool("sel");
+    ToolRun listed = mgxtool("sel --raw");
     ASSERT_EQ(listed.exit_code, 0);
-    ASSERT_EQ(listed.document["records"].size(), 3u) << "the acer profile's records";
+    constexpr std::size_t profile_records = 15;
+    ASSERT_EQ(listed.document["records"].size(), profile_records) << "the acer profile's records";
     EXPECT_EQ(listed.document["records"][2]["record_id"], 3);
     ASSERT_EQ(mgxtb("sel add \"00 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff\"").exit_code, 0);
-    listed = mgxtool("sel");
-    ASSERT_EQ(listed.document["records"].size(), 4u);
-    EXPECT_EQ(listed.document["records"][3]["data"], "04 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff");
+    listed = mgxtool("sel --last 1 --raw");
+    ASSERT_EQ(listed.document["records"].size(), 1u);
+    EXPECT_EQ(listed.document["records"][0]["data"], "10 00 02 00 00 00 00 20 00 04 02 32 01 59 08 ff");
     ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
     listed = mgxtool("sel");
     EXPECT_EQ(listed.exit_code, 0);
     EXPECT_TRUE(listed.document["records"].empty());
+}
+
+// The records decoded as the standard tools show them: the sensor's name and the triggers in real
+// units where the library read the sensor's record, none of them where it did not.
+TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
+    ProgramRun text = run_program("mgxtool.exe", "sel --last 15");
+    ASSERT_EQ(text.exit_code, 0);
+    std::erase(text.output, '\r');
+    for (const char *line :
+         {"    1 | 2026-11-28 09:12:05 | Temperature CPU1 Temp | Upper Critical going high | Asserted | critical | "
+          "reading 92 degrees C > threshold 90 degrees C\n",
+          "    2 | 2026-11-28 09:20:41 | Temperature CPU1 Temp | Upper Critical going high | Deasserted | nominal | "
+          "reading 88 degrees C < threshold 90 degrees C\n",
+          "    9 | 00:00:42 since initialisation | System Event System Event | Timestamp Clock Synch |",
+          "   10 | unspecified | Event Logging Disabled Event Log | Log Area Reset/Cleared |",
+          "   12 | 2026-12-03 06:00:00 | Processor CPU Status | Processor offset 0x0E (no text) |",
+          "   13 | 2026-12-03 06:00:01 | Voltage #0x05 | Upper Non-critical going high | Asserted | warning | "
+          "reading raw 0xC8 > threshold raw 0xBE\n",
+          "   14 | 2026-12-04 10:00:00 | OEM record 0xC1 | manufacturer 0x002A7C | de ad be ef 01 02\n",
+          "   15 | - | OEM record 0xE0 | 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d\n"})
+        EXPECT_NE(text.output.find(line), std::string::npos) << line << "\nin\n" << text.output;
+
+    const json records = mgxtool("sel").document["records"];
+    ASSERT_EQ(records.size(), 15u);
+    const json &voltage = records[2];
+    EXPECT_EQ(voltage["sensor_name"], "12V");
+    EXPECT_EQ(voltage["sensor_type_name"], "Voltage");
+    EXPECT_EQ(voltage["direction"], "assertion");
+    EXPECT_EQ(voltage["severity"], "warning");
+    EXPECT_DOUBLE_EQ(voltage["trigger_reading"].get<double>(), 10.395) << "raw 165 at 63 mV";
+    EXPECT_DOUBLE_EQ(voltage["trigger_threshold"].get<double>(), 10.773);
+    EXPECT_EQ(voltage["unit"], "V");
+    EXPECT_EQ(voltage["timestamp"], 1795917790);
+    EXPECT_EQ(records[6]["previous_state"], 0);
+    EXPECT_TRUE(records[8]["timestamp"].is_null()) << "counted from the controller's start";
+    EXPECT_EQ(records[8]["seconds_since_initialisation"], 42);
+    EXPECT_TRUE(records[9]["timestamp"].is_null());
+    EXPECT_FALSE(records[12].contains("sensor_name")) << "a controller whose sensors the library never read";
+    EXPECT_FALSE(records[12].contains("trigger_reading"));
+    EXPECT_EQ(records[13]["manufacturer_id"], 0x2A7C);
+    EXPECT_EQ(records[13]["oem_data"], "de ad be ef 01 02");
+    EXPECT_FALSE(records[14].contains("timestamp"));
+    for (const json &record : records)
+        if (record["record_type"] == 2) EXPECT_FALSE(record["event"].get<std::string>().empty());
+
+    use("intel");
+    ASSERT_EQ(mgxtb("sel add \"00 00 02 00 00 00 70 20 00 04 01 01 01 59 5c 5a\"").exit_code, 0);
+    const json forwarded = mgxtool("sel").document["records"].back();
+    EXPECT_EQ(forwarded["event"], "Upper Critical going high");
+    EXPECT_FALSE(forwarded.contains("trigger_reading")) << "the sensor library converts no raw readings";
+}
+
+// Halcore loads the event log library from mgxtool's folder; the run's own folder is back before
+// the metrics file is written, so a relative path lands where the run was started.
+TEST_F(MgxtoolTest, MetricsWithARelativeOutputWriteIntoTheFolderTheRunStartedIn) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("metrics-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder);
+    const std::wstring command = L"\"" + beside_this_program("mgxtool.exe").wstring() + L"\" metrics --output unit.prom";
+    RunningProgram run(command, folder.wstring());
+    EXPECT_EQ(run.finish().exit_code, 0);
+    std::string text;
+    {
+        std::ifstream written(folder / "unit.prom");
+        text.assign(std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(text.find("mgx_sel_entries 15\n"), std::string::npos);
+    EXPECT_NE(text.find("mgx_sel_events_count_by_state{state=\"critical\"} 4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("mgx_sel_events_count_by_state{state=\"warning\"} 4\n"), std::string::npos);
+    EXPECT_NE(text.find("mgx_sel_events_count_by_state{state=\"nominal\"} 5\n"), std::string::npos);
+    EXPECT_NE(text.find("mgx_sel_latest_event_timestamp_seconds 1796378400\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(beside_this_program("unit.prom"))) << "nothing beside mgxtool";
+    std::filesystem::remove_all(folder);
 }
 
 // The LCD panel controller and RCI chain at SMBus address 0x18, as the acer profile has them.
