@@ -36,9 +36,15 @@ std::optional<StartedProgram> start_program(const CommandLine &command, const La
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
     }
+    if (options.output) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = startup.hStdError = options.output;
+    }
     PROCESS_INFORMATION process{};
     std::wstring text = command.text();  // CreateProcessW may write into its command line
-    if (!CreateProcessW(command.program().c_str(), text.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+    if (!CreateProcessW(command.program().c_str(), text.data(), nullptr, nullptr, options.output != nullptr,
+                        NORMAL_PRIORITY_CLASS, nullptr,
                         options.working_directory.empty() ? nullptr : options.working_directory.c_str(), &startup, &process))
         return std::nullopt;
     return StartedProgram{UniqueHandle(process.hProcess), UniqueHandle(process.hThread), process.dwProcessId};

@@ -35,6 +35,9 @@ private:
 struct LaunchOptions {
     std::wstring working_directory;  // empty: the caller's
     bool hidden = false;             // the program's window hidden (SW_HIDE)
+    // An inheritable handle the program writes its standard output and errors to; null: the
+    // caller's. Set, the program inherits the caller's inheritable handles.
+    HANDLE output = nullptr;
 };
 
 // A program run out of sight, as installation steps run theirs.
