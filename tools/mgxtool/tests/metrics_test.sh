@@ -26,6 +26,7 @@ for machine in intel intel-s450 acer velmora unknown no-smbios; do
     check "promtool accepts the metrics of $machine" bash -c "promtool check metrics <'$folder/unit.prom' >'$LOGS/promtool-$machine.log' 2>&1"
 done
 check "promtool accepts the README's alert rules" bash -c "promtool check rules '$ROOT/deploy/prometheus/mgx_alerts.yml' >/dev/null"
+check "a newly logged critical event raises its alert" bash -c "promtool test rules '$ROOT/deploy/prometheus/mgx_alerts_test.yml' >/dev/null"
 check "the same on standard output" bash -c "wine '$BIN/mgxtool.exe' metrics | promtool check metrics >/dev/null"
 check "an unreachable unit is not up" grep -q '^mgx_up{collector="unit"} 0' "$folder/unit.prom"
 check "and its readings are NaN, never 0" grep -q '^mgx_server_running_seconds NaN' "$folder/unit.prom"
