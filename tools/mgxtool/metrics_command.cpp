@@ -64,6 +64,9 @@ private:
 };
 
 int level(Severity severity) { return static_cast<int>(severity); }
+constexpr const char *state_help =
+    "sensor state: 0 nominal, 1 warning, 2 critical (past a non-critical or a critical threshold; for a discrete sensor "
+    "the worst state it asserts)";
 
 void up(Exposition &out, const char *collector, bool read) {
     out.gauge("up", "1 when the source was read in full, 0 when it failed or ran out of time", {{"collector", collector}},
@@ -116,14 +119,13 @@ void collect_sensors(Exposition &out, const Budget &budget) {
             if (threshold) {
                 const bool readable = read && value != no_value;
                 out.gauge(family.value_name, family.value_help, labels, readable ? value / scaled_unit(type).divisor : not_read);
-                out.gauge(family.state_name, "sensor state: 0 nominal, 1 warning (past a non-critical threshold), 2 critical",
-                          labels, readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
+                out.gauge(family.state_name, state_help, labels,
+                          readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
             } else {
                 const bool scanning = read && value != discrete_value::not_scanning;
                 const Severity severity = discrete_states_severity(
                     static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(type), discrete_value::states(value));
-                out.gauge("sensor_state", "sensor state: 0 nominal, 1 warning, 2 critical (the worst state it asserts)", labels,
-                          scanning ? level(severity) : not_read);
+                out.gauge("sensor_state", state_help, labels, scanning ? level(severity) : not_read);
                 out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
                           scanning ? discrete_value::states(value) : not_read);
             }
