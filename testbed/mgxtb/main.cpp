@@ -6,10 +6,10 @@
 #include "cli/program.h"
 #include "testbed_commands.h"
 
-int main(int argc, char **argv) {
+int main() {
     CLI::App app("mgxtb: the virtual server that plays the hardware of the testbed", "mgxtb");
     mgx::cli::OutputOptions options;
     mgx::cli::prepare_program(app, options);
     mgx::testbed::add_testbed_commands(app, options);
-    return mgx::cli::run_program(app, argc, argv);
+    return mgx::cli::run_program(app);
 }

@@ -15,6 +15,7 @@
 #include "control_client.h"
 #include "testbed_descriptions.h"
 #include "text/hex.h"
+#include "text/utf8.h"
 
 namespace mgx::testbed {
 
@@ -35,7 +36,7 @@ void send_showing_status(CLI::App &command, const OutputOptions &options, const 
 }
 
 std::string file_as_hex(const std::string &path) {
-    std::ifstream stream(path, std::ios::binary);
+    std::ifstream stream(text::path_of(path), std::ios::binary);
     if (!stream && path.starts_with('/')) {
         std::string windows_path = "Z:" + path;
         std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
@@ -88,28 +89,32 @@ void define_unit(CLI::App &command, const OutputOptions &options) {
 void define_fault_add(CLI::App &command, const OutputOptions &options) {
     struct FaultOptions {
         std::string kind, device = "any";
-        std::optional<int> netfn, command_code, count, completion_code, skip, address;
+        std::optional<int> netfn, command_code, count, completion_code, skip, address, ms;
     };
     auto fault = std::make_shared<FaultOptions>();
     command
         .add_option("kind", fault->kind,
                     "completion-code, refuse-lock, fail-write, fail-read, bad-checksum, bad-header, "
-                    "bad-status, counter-stuck, short-answer, silence or driver-start-failure")
+                    "bad-status, counter-stuck, short-answer, silence, delay or driver-start-failure")
         ->required();
     command.add_option("--device", fault->device, "imb, bmc, smbus or any")->capture_default_str();
     add_number(&command, "--netfn", fault->netfn, "only requests with this network function (0x3a or 58)", 0, 63);
     add_number(&command, "--command", fault->command_code, "only requests with this command code", 0, 255);
     add_number(&command, "--address", fault->address,
-               "only requests to this SMBus device address (0x18: the LCD panel controller)", 0, 255);
+               "only requests to this SMBus device address: 0x11 the unit, a sensor owner's ID shifted right by one "
+               "(0x16: the sensors of owner 0x2c), 0x18 the LCD panel controller",
+               0, 255);
     add_number(&command, "--count", fault->count, "only the next N matching requests (default: always)", 1, 1000000);
     add_number(&command, "--code", fault->completion_code, "completion code of a completion-code fault", 0, 255);
     add_number(&command, "--skip", fault->skip, "let this many matching requests through first", 0, 1000000);
+    add_number(&command, "--ms", fault->ms, "milliseconds a delay fault holds each answer back", 1, 600000);
     command.callback([&options, fault] {
         json spec = {{control_key::kind, fault->kind}, {control_key::device, fault->device}};
         const std::pair<const char *, const std::optional<int> &> matches[] = {
             {control_key::netfn, fault->netfn}, {control_key::command, fault->command_code},
             {control_key::count, fault->count}, {control_key::code, fault->completion_code},
-            {control_key::skip, fault->skip},   {control_key::address, fault->address}};
+            {control_key::skip, fault->skip},   {control_key::address, fault->address},
+            {control_key::ms, fault->ms}};
         for (const auto &[name, value] : matches)
             if (value) spec[name] = *value;
         const json reply = control_request(control::add_fault, {{control_key::fault, spec}});
@@ -134,10 +139,12 @@ void define_log(CLI::App &command, const OutputOptions &options) {
 }
 
 void define_sel_add(CLI::App &command, const OutputOptions &options) {
-    auto record = std::make_shared<std::string>();
-    command.add_option("record", *record, "16 hexadecimal bytes")->required();
-    command.callback([&options, record] {
-        report(options, control_request(control::add_sel, {{control_key::data, *record}}), "record added\n");
+    auto records = std::make_shared<std::vector<std::string>>();
+    command.add_option("records", *records, "16 hexadecimal bytes each, one argument a record")->required();
+    command.callback([&options, records] {
+        json reply;
+        for (const std::string &record : *records) reply = control_request(control::add_sel, {{control_key::data, record}});
+        report(options, reply, records->size() == 1 ? "record added\n" : std::to_string(records->size()) + " records added\n");
     });
 }
 
@@ -264,7 +271,7 @@ const TestbedCommand commands[] = {
     {&fault_group, "list", "faults in force", define_fault_list},
     {nullptr, "log", "the exchange log: every device request with its time", define_log},
     {nullptr, "clear-log", "empty the exchange log", nullptr, control::clear_log, "log cleared\n"},
-    {&sel_group, "add", "add a record of 16 hexadecimal bytes (its record ID is set)", define_sel_add},
+    {&sel_group, "add", "add records of 16 hexadecimal bytes each (their record IDs are set)", define_sel_add},
     {&sel_group, "clear", "empty the event log", nullptr, control::clear_sel, "event log cleared\n"},
     {&sdr_group, "load", "replace it with a file as `ipmitool sdr dump` writes it (until reset)", define_sdr_load},
     {&sdr_group, "link", "make record FROM (0: the first) name TO as the record after it, as a corrupt repository may",

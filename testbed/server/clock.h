@@ -11,6 +11,7 @@ public:
     virtual ~Clock() = default;
     std::int64_t now_ms() const { return source_ms() + offset_ms_; }
     void advance(std::int64_t ms) { offset_ms_ += ms; }
+    std::int64_t offset_ms() const { return offset_ms_; }
 
 protected:
     virtual std::int64_t source_ms() const = 0;

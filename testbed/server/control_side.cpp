@@ -135,21 +135,35 @@ void ControlSide::set_sensor_reading(const nlohmann::json &fields) {
 
 void ControlSide::set_chassis_status(const std::vector<std::uint8_t> &status) {
     if (status.empty() || status.size() > 4) throw std::runtime_error("a chassis status answer holds 1 to 4 bytes");
-    VirtualServer::Hold(server_).machine().unit.chassis_status = status;
+    VirtualServer::Hold hold(server_);
+    hold.machine().unit.chassis_status = status;
+    hold.remember();
 }
 
 void ControlSide::update_lcd_panel(const nlohmann::json &fields) {
-    VirtualServer::Hold(server_).machine().smbus.panel().update(fields);
+    VirtualServer::Hold hold(server_);
+    hold.machine().smbus.panel().update(fields);
+    hold.remember();
 }
 
 void ControlSide::advance_clock(std::int64_t ms) {
     if (ms < 0) throw std::runtime_error("the clock only moves forward");
-    VirtualServer::Hold(server_).clock().advance(ms);
+    VirtualServer::Hold hold(server_);
+    hold.clock().advance(ms);
+    hold.remember();
 }
 
-void ControlSide::add_fault(const Fault &fault) { VirtualServer::Hold(server_).machine().faults.add(fault); }
+void ControlSide::add_fault(const Fault &fault) {
+    VirtualServer::Hold hold(server_);
+    hold.machine().faults.add(fault);
+    hold.remember();
+}
 
-void ControlSide::clear_faults() { VirtualServer::Hold(server_).machine().faults.clear(); }
+void ControlSide::clear_faults() {
+    VirtualServer::Hold hold(server_);
+    hold.machine().faults.clear();
+    hold.remember();
+}
 
 nlohmann::json ControlSide::faults() { return fault_list(VirtualServer::Hold(server_).machine().faults); }
 

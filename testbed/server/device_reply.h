@@ -25,6 +25,8 @@ struct DeviceReply {
     std::string note;
     std::optional<IpmiRequest> request;
     std::optional<IpmiAnswer> answer;
+    // Held back this long before it is sent, outside the server's lock (a delay fault).
+    std::uint32_t delay_ms = 0;
 
     static DeviceReply failure(std::int32_t status, std::string note) {
         DeviceReply reply;

@@ -43,13 +43,15 @@ DeviceReply handle_device_request(VirtualServer &server, const DeviceRequest &re
     VirtualServer::Hold hold(server);
     MachineState &machine = hold.machine();
     UnitPort unit(machine.unit, machine.profile.unit, machine.faults, hold.now_ms());
+    const std::uint64_t faults_before = machine.faults.revision();
     DeviceReply reply = dispatch(machine, request, unit);
     if (reply.output.size() > request.output_capacity) {
         reply.output.clear();
         reply.status = nt::buffer_too_small;
     }
+    reply.delay_ms = unit.delay_ms();
     machine.log.record(hold.now_ms(), request, reply);
-    if (unit.state_changed()) hold.remember();
+    if (unit.state_changed() || machine.faults.revision() != faults_before) hold.remember();
     return reply;
 }
 

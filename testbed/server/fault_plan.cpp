@@ -12,7 +12,7 @@ namespace key = control::key;
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, const char *>, 11> kind_names{{
+constexpr std::array<std::pair<FaultKind, const char *>, 12> kind_names{{
     {FaultKind::CompletionCode, "completion-code"},
     {FaultKind::RefuseLock, "refuse-lock"},
     {FaultKind::FailWrite, "fail-write"},
@@ -24,7 +24,10 @@ constexpr std::array<std::pair<FaultKind, const char *>, 11> kind_names{{
     {FaultKind::ShortAnswer, "short-answer"},
     {FaultKind::Silence, "silence"},
     {FaultKind::DriverStartFailure, "driver-start-failure"},
+    {FaultKind::Delay, "delay"},
 }};
+
+constexpr long long longest_delay_ms = 600'000;
 
 bool matches(const std::optional<std::uint8_t> &wanted, const std::optional<std::uint8_t> &offered) {
     return !wanted || (offered && *wanted == *offered);
@@ -48,9 +51,11 @@ std::optional<Fault> FaultPlan::take(FaultKind kind, const FaultSite &site) {
             continue;
         if (fault->skip > 0) {
             --fault->skip;
+            ++revision_;
             return std::nullopt;
         }
         Fault taken = *fault;
+        if (fault->remaining) ++revision_;
         if (fault->remaining && --*fault->remaining <= 0) faults_.erase(fault);
         return taken;
     }
@@ -91,6 +96,16 @@ Fault parse_fault(const nlohmann::json &node) {
     }
     if (fault.kind == FaultKind::CompletionCode && !node.contains(key::code))
         throw std::runtime_error("a completion-code fault needs \"code\"");
+    if (fault.kind == FaultKind::Delay) {
+        if (!node.contains(key::ms) || !node[key::ms].is_number_integer() || node[key::ms].get<long long>() < 1 ||
+            node[key::ms].get<long long>() > longest_delay_ms)
+            throw std::runtime_error("a delay fault needs \"ms\", 1 to 600000");
+        fault.delay_ms = node[key::ms].get<std::uint32_t>();
+    }
+    // Only the SMBus driver's requests are addressed; the BMC and IMB drivers carry the message alone.
+    if (fault.address && fault.device && *fault.device != DeviceKind::Smbus)
+        throw std::runtime_error("\"address\" names an SMBus device; requests of the " + std::string(device_name(*fault.device)) +
+                                 " driver carry no address");
     return fault;
 }
 
@@ -105,6 +120,7 @@ nlohmann::json to_json(const Fault &fault) {
     node[key::count] = fault.remaining ? nlohmann::json(*fault.remaining) : nlohmann::json("always");
     if (fault.kind == FaultKind::CompletionCode) node[key::code] = fault.code;
     if (fault.skip) node[key::skip] = fault.skip;
+    if (fault.kind == FaultKind::Delay) node[key::ms] = fault.delay_ms;
     return node;
 }
 

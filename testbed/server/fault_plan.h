@@ -26,6 +26,7 @@ enum class FaultKind {
     ShortAnswer,         // the answer loses its last data byte
     Silence,             // the unit does not answer at all
     DriverStartFailure,  // the driver's entry point fails
+    Delay,               // the unit answers, but only `delay_ms` later (a slow unit or owner)
 };
 
 struct Fault {
@@ -35,7 +36,9 @@ struct Fault {
     std::optional<int> remaining;                           // always when absent
     std::uint8_t code = 0xFF;                               // completion code of CompletionCode faults
     int skip = 0;                                           // matching requests let through before it applies
-    std::optional<std::uint8_t> address = std::nullopt;     // SMBus device address (0x18: the LCD panel controller)
+    std::optional<std::uint8_t> address = std::nullopt;     // SMBus device address: the unit 0x11, a sensor
+                                                            // owner's (its ID >> 1), the LCD panel controller 0x18
+    std::uint32_t delay_ms = 0;                             // of Delay faults
 };
 
 // What a request offers for matching: its device and, where it carries one, its message.
@@ -47,15 +50,24 @@ struct FaultSite {
 
 class FaultPlan {
 public:
-    void add(const Fault &fault) { faults_.push_back(fault); }
-    void clear() { faults_.clear(); }
+    void add(const Fault &fault) {
+        faults_.push_back(fault);
+        ++revision_;
+    }
+    void clear() {
+        faults_.clear();
+        ++revision_;
+    }
     const std::vector<Fault> &faults() const { return faults_; }
 
     // The first fault of this kind that matches the site, counted down (and removed when spent).
     std::optional<Fault> take(FaultKind kind, const FaultSite &site);
+    // Counts every change of the plan (a fault added, cleared, counted down or skipped past).
+    std::uint64_t revision() const { return revision_; }
 
 private:
     std::vector<Fault> faults_;
+    std::uint64_t revision_ = 0;
 };
 
 // Throws std::runtime_error on a malformed fault.

@@ -57,7 +57,9 @@ nlohmann::json UnitState::to_json(std::int64_t now_ms) const {
 }
 
 nlohmann::json UnitState::platform_json() const {
-    nlohmann::json platform = {{"links", nlohmann::json::array()}, {"readings", nlohmann::json::array()}};
+    nlohmann::json platform = {{"links", nlohmann::json::array()},
+                               {"readings", nlohmann::json::array()},
+                               {"chassis_status", text::to_hex(chassis_status)}};
     if (repository_loaded) platform["repository"] = text::to_hex(repository.dump());
     for (const auto &[from, to] : repository.links()) platform["links"].push_back({{"from", from}, {"to", to}});
     for (const auto &[sensor, reading] : readings)
@@ -72,6 +74,12 @@ void UnitState::update_platform_from(const nlohmann::json &platform) {
         if (!dump) throw std::runtime_error("the remembered repository is not hexadecimal");
         repository = SensorRepository::from_dump(*dump);
         repository_loaded = true;
+    }
+    if (platform.contains("chassis_status")) {
+        const auto status = text::from_hex(platform["chassis_status"].get<std::string>());
+        if (!status || status->empty() || status->size() > 4)
+            throw std::runtime_error("the remembered chassis status is not 1 to 4 hexadecimal bytes");
+        chassis_status = *status;
     }
     for (const nlohmann::json &link : platform.value("links", nlohmann::json::array()))
         repository.link(link.at("from").get<std::uint16_t>(), link.at("to").get<std::uint16_t>());

@@ -47,6 +47,7 @@ void serve_device_connection(VirtualServer &server, HANDLE pipe) {
             server_log(std::string("device request failed inside the server: ") + error.what());
             reply = DeviceReply::failure(nt::io_device_error, error.what());
         }
+        if (reply.delay_ms) Sleep(reply.delay_ms);
         if (!send_reply(pipe, reply.status, reply.output)) return;
     }
 }

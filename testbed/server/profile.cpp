@@ -135,7 +135,12 @@ std::map<std::uint16_t, std::string> parse_lcd_pages(const json &node) {
         const auto selector = text::from_hex(key);
         if (!selector || selector->size() != 2)
             throw std::runtime_error("a page is named by two hexadecimal selector bytes, not \"" + key + "\"");
-        if (!value.is_string() || value.get<std::string>().size() > lcd_page_width)
+        if (!value.is_string()) throw std::runtime_error("page \"" + key + "\" must be a text");
+        // The panel shows one byte a character: texts are printable ASCII, which JSON carries as it is.
+        for (const char c : value.get<std::string>())
+            if (c < 0x20 || c > 0x7E)
+                throw std::runtime_error("page \"" + key + "\" may hold printable ASCII characters only (0x20 to 0x7E)");
+        if (value.get<std::string>().size() > lcd_page_width)
             throw std::runtime_error("page \"" + key + "\" must be a text of at most 16 characters");
         pages[static_cast<std::uint16_t>((*selector)[0] << 8 | (*selector)[1])] = value.get<std::string>();
     }

@@ -2,7 +2,11 @@
 
 namespace mgx::testbed {
 
-FaultSite site_of(DeviceKind device, const IpmiRequest &request) { return {device, request.network_function, request.command}; }
+FaultSite site_of(DeviceKind device, const IpmiRequest &request) {
+    FaultSite site{device, request.network_function, request.command};
+    if (device == DeviceKind::Smbus) site.address = request.target;
+    return site;
+}
 
 std::optional<IpmiAnswer> UnitPort::exchange(DeviceKind device, const IpmiRequest &request, std::string &note) {
     const FaultSite site = site_of(device, request);
@@ -13,6 +17,10 @@ std::optional<IpmiAnswer> UnitPort::exchange(DeviceKind device, const IpmiReques
     if (faults_.take(FaultKind::Silence, site)) {
         note += "injected silence; ";
         return std::nullopt;
+    }
+    if (auto fault = faults_.take(FaultKind::Delay, site)) {
+        note += "injected delay of " + std::to_string(fault->delay_ms) + " ms; ";
+        delay_ms_ += fault->delay_ms;
     }
     IpmiAnswer answer;
     if (auto fault = faults_.take(FaultKind::CompletionCode, site)) {

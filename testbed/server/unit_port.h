@@ -22,6 +22,8 @@ public:
     // The unit, or a sensor owner of its repository, answers at this SMBus target.
     bool answers_at(std::uint8_t target) const { return state_.answers_at(target); }
     std::int64_t now_ms() const { return now_ms_; }
+    // How long the answer is to be held back, by the delay faults that matched.
+    std::uint32_t delay_ms() const { return delay_ms_; }
 
 private:
     UnitState &state_;
@@ -29,6 +31,7 @@ private:
     FaultPlan &faults_;
     std::int64_t now_ms_;
     bool state_changed_ = false;
+    std::uint32_t delay_ms_ = 0;
 };
 
 FaultSite site_of(DeviceKind device, const IpmiRequest &request);

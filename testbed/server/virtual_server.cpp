@@ -46,6 +46,13 @@ void VirtualServer::restore(const nlohmann::json &remembered) {
     machine.unit = UnitState::initial(machine.profile.unit, clock_.now_ms());
     machine.unit.update_from(remembered.value("unit", nlohmann::json::object()), clock_.now_ms());
     machine.smbus.reset(machine.profile.lcd_panel);
+    if (remembered.contains("lcd_panel") && !remembered["lcd_panel"].is_null())
+        machine.smbus.panel().update(remembered["lcd_panel"]);
+    for (const nlohmann::json &fault : remembered.value("faults", nlohmann::json::array()))
+        machine.faults.add(parse_fault(fault));
+    // The clock only moves forward: a remembered advance is taken up again, once.
+    const std::int64_t advanced = remembered.value("clock_advanced_ms", std::int64_t{0});
+    if (advanced > clock_.offset_ms()) clock_.advance(advanced - clock_.offset_ms());
 }
 
 std::filesystem::path VirtualServer::profile_file(const std::string &name) const { return profile_directory_ / (name + ".json"); }
@@ -78,7 +85,17 @@ void VirtualServer::switch_to(Profile profile) {
 void VirtualServer::persist() {
     nlohmann::json unit = machine_.unit.to_json(clock_.now_ms());
     unit["platform"] = machine_.unit.platform_json();
-    store_.save({{"profile", machine_.profile.name}, {"unit", std::move(unit)}});
+    nlohmann::json faults = nlohmann::json::array();
+    for (const Fault &fault : machine_.faults.faults()) faults.push_back(to_json(fault));
+    nlohmann::json panel = machine_.smbus.panel().to_json();
+    if (!panel.is_null())
+        panel = {{control::key::write_counter, panel[control::key::write_counter]},
+                 {control::key::pages, panel[control::key::pages]}};
+    store_.save({{"profile", machine_.profile.name},
+                 {"unit", std::move(unit)},
+                 {"lcd_panel", std::move(panel)},
+                 {"faults", std::move(faults)},
+                 {"clock_advanced_ms", clock_.offset_ms()}});
 }
 
 void VirtualServer::Hold::switch_to(const std::string &name) {

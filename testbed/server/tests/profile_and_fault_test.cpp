@@ -83,6 +83,7 @@ TEST(ProfileParsing, MistakesNameTheField) {
     };
     EXPECT_NE(panel_error(R"({"pages": {"00": "one byte"}})").find("two hexadecimal"), std::string::npos);
     EXPECT_NE(panel_error(R"({"pages": {"00 10": "seventeen letters"}})").find("16"), std::string::npos);
+    EXPECT_NE(panel_error("{\"pages\": {\"00 10\": \"\xc3\x9cber\"}}").find("printable ASCII"), std::string::npos);
     EXPECT_NE(
         panel_error(
             R"({"device_info": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29"})")
@@ -185,7 +186,9 @@ TEST(FaultParsing, BadFaultsAreRefused) {
     for (const nlohmann::json &bad :
          {nlohmann::json{{key::kind, "meltdown"}}, nlohmann::json{{key::kind, "completion-code"}},
           nlohmann::json{{key::kind, "silence"}, {key::count, 0}}, nlohmann::json{{key::kind, "silence"}, {key::netfn, 300}},
-          nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array()}) {
+          nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array(),
+          nlohmann::json{{key::kind, "delay"}}, nlohmann::json{{key::kind, "delay"}, {key::ms, 0}},
+          nlohmann::json{{key::kind, "silence"}, {key::device, "bmc"}, {key::address, 0x11}}}) {
         SCOPED_TRACE(bad.dump());
         EXPECT_THROW(parse_fault(bad), std::runtime_error);
     }

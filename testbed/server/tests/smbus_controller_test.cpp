@@ -168,5 +168,21 @@ TEST_F(SmbusControllerTest, FaultForAnotherCommandLeavesThisOneAlone) {
     EXPECT_EQ(write("a", 0x06, 0x01).status, nt::io_device_error) << "a fault without count stays";
 }
 
+// The unit's own traffic carries its SMBus target: an addressed fault hits the unit at 0x11 and
+// leaves it alone when aimed at a sensor owner's address; a delay holds the answer back.
+TEST_F(SmbusControllerTest, AddressedFaultsAndDelaysMatchTheMessagesTarget) {
+    faults.add(parse_fault({{control::key::kind, "silence"}, {control::key::address, 0x16}}));
+    EXPECT_EQ(write("a", 0x3A, 0x30).status, nt::success) << "aimed at owner 0x2c's sensors";
+    read("a");
+    faults.add(parse_fault({{control::key::kind, "silence"}, {control::key::address, 0x11}, {control::key::count, 1}}));
+    EXPECT_EQ(write("a", 0x3A, 0x30).status, nt::io_timeout);
+
+    faults.clear();
+    faults.add(parse_fault({{control::key::kind, "delay"}, {control::key::ms, 1500}, {control::key::address, 0x11}}));
+    UnitPort port(state, profile, faults, now);
+    EXPECT_EQ(bus.handle(MGXTB_IOCTL_SMBUS_TRANSFER, write_packet("a", 0x3A, 0x30), 77, port).status, nt::success);
+    EXPECT_EQ(port.delay_ms(), 1500u);
+}
+
 }  // namespace
 }  // namespace mgx::testbed

@@ -11,6 +11,7 @@
 #include "control_protocol.h"
 #include "device_protocol.h"
 #include "device_side.h"
+#include "fault_plan.h"
 
 namespace mgx::testbed {
 namespace {
@@ -281,6 +282,45 @@ TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilRe
     EXPECT_EQ(again->control.status()[key::platform][key::sensors_set], 0);
     EXPECT_THROW(again->control.replace_repository({}), std::runtime_error) << "an empty repository is refused";
     EXPECT_THROW(again->control.link_repository(999, 1), std::runtime_error);
+}
+
+// What the control pipe sets beside the repository is kept alike: the chassis status, the LCD
+// panel, the faults with what is left of their counts, the clock's advance.
+TEST_F(VirtualServerTest, EveryControlChangeSurvivesARestartUntilReset) {
+    std::int64_t advanced_now = 0;
+    {
+        auto server = start();
+        server->control.use_profile("intel");
+        server->control.set_chassis_status({0x21, 0x10});
+        server->control.add_fault(parse_fault({{key::kind, "silence"}, {key::device, "imb"}, {key::count, 2}}));
+        server->control.add_fault(parse_fault({{key::kind, "delay"}, {key::ms, 5}, {key::address, 0x16}}));
+        server->control.advance_clock(3'600'000);
+        advanced_now = VirtualServer::Hold(server->machine).now_ms();
+        EXPECT_EQ(running_time_over_imb(*server).status, nt::io_timeout) << "one of the two silences used up";
+    }
+    auto again = start();
+    const nlohmann::json status = again->control.status();
+    EXPECT_EQ(status[key::platform][key::chassis_status], "21 10");
+    ASSERT_EQ(status[key::faults].size(), 2u);
+    EXPECT_EQ(status[key::faults][0][key::count], 1);
+    EXPECT_EQ(status[key::faults][1][key::ms], 5);
+    EXPECT_EQ(VirtualServer::Hold(again->machine).now_ms(), advanced_now);
+    EXPECT_EQ(running_time_over_imb(*again).status, nt::io_timeout) << "the silence left";
+    EXPECT_EQ(running_time_over_imb(*again).status, nt::success);
+    again->control.reset();
+    EXPECT_EQ(again->control.status()[key::platform][key::chassis_status], "01 00 00");
+    EXPECT_TRUE(again->control.status()[key::faults].empty());
+
+    again->control.use_profile("acer");
+    again->control.update_lcd_panel({{key::write_counter, 7}, {key::pages, {{"02 20", "Kept"}}}});
+    again.reset();
+    auto panel_kept = start();
+    const nlohmann::json panel = panel_kept->control.status()[key::lcd_panel];
+    EXPECT_EQ(panel[key::write_counter], 7);
+    EXPECT_EQ(panel[key::pages]["02 20"], "Kept");
+    EXPECT_EQ(panel[key::pages]["00 10"], "System ready") << "the profile's other pages stay";
+    panel_kept->control.reset();
+    EXPECT_FALSE(panel_kept->control.status()[key::lcd_panel][key::pages].contains("02 20"));
 }
 
 TEST_F(VirtualServerTest, ControlCommandsReportMistakesInsteadOfFailing) {
