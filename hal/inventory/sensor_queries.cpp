@@ -48,6 +48,9 @@ std::int32_t local_sensor_info(std::uint32_t sensor_type, std::uint32_t index, S
     if (!slot) return out_of_range;
     if (!record) return status::bad_argument;
     fill_sensor_info(*slot->description, *record);
+    // Slots of a shared record share its description but not its number: each is named by its own,
+    // the number its readings are asked with.
+    record->address = (record->address & ~0xFFu) | slot->sensor_number;
     return status::ok;
 }
 

@@ -65,8 +65,11 @@ FruTextField decode_fru_field(std::span<const std::uint8_t> inventory, std::size
         field.text[present] = '\0';
         ++field.length;
     }
-    const std::size_t blanks = std::strspn(field.text, " \t\n");
-    std::memmove(field.text, field.text + blanks, std::strlen(field.text + blanks) + 1);
+    // The whole field moves, NUL bytes inside it too, and what it leaves behind is cleared: a
+    // reader that goes by the length finds the text and no stale bytes after it.
+    const std::size_t blanks = std::strspn(field.text, " \t\n"), stored = std::min<std::size_t>(field.length, sizeof field.text);
+    std::memmove(field.text, field.text + blanks, stored - blanks);
+    std::memset(field.text + stored - blanks, 0, blanks);
     at += 1 + length;
     return field;
 }
