@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "text/hex.h"
+#include "text/utf8.h"
 
 namespace mgx::cli {
 
@@ -34,6 +35,14 @@ CLI::Validator number_in(long long minimum, long long maximum) {
             return {};
         },
         "NUMBER in " + range);
+}
+
+std::string ansi_text(const std::string &typed, const char *what) {
+    std::optional<std::string> ansi = text::ansi_of(typed);
+    if (!ansi)
+        throw CLI::ValidationError(std::string(what) + " \"" + typed +
+                                   "\" has characters this system's ANSI code page cannot hold");
+    return std::move(*ansi);
 }
 
 int parse_byte(const std::string &text) {

@@ -46,6 +46,11 @@ CLI::Option *add_number(CLI::App *command, const std::string &name, Target &targ
     return command->add_option(name, target, description)->transform(number_in(minimum, maximum));
 }
 
+// A typed text for the narrow API, the unit and the libraries that take 8-bit texts: in the ANSI
+// code page, as the settings program hands texts on. Throws CLI::ValidationError naming `what`
+// when that code page has no character for one of its characters.
+std::string ansi_text(const std::string &typed, const char *what);
+
 // "0x3a" or "58" as a byte; throws CLI::ValidationError otherwise.
 int parse_byte(const std::string &text);
 

@@ -1,7 +1,16 @@
 #include "cli/program.h"
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "text/utf8.h"
 
 namespace mgx::cli {
 
@@ -12,9 +21,25 @@ void prepare_program(CLI::App &app, OutputOptions &options) {
     app.add_flag("--json", options.json, "print JSON for scripts");
 }
 
-int run_program(CLI::App &app, int argc, char **argv) {
+namespace {
+
+// The arguments as the user typed them, from the wide command line in UTF-8, last first (as
+// CLI11 takes them): the narrow argv holds them in the ANSI code page, which loses every
+// character it has none for.
+std::vector<std::string> typed_arguments() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    std::vector<std::string> arguments;
+    for (int i = count - 1; wide && i >= 1; --i) arguments.push_back(text::utf8_of(std::wstring_view(wide.get()[i])));
+    return arguments;
+}
+
+}  // namespace
+
+int run_program(CLI::App &app) {
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> arguments = typed_arguments();
+        app.parse(arguments);
     } catch (const CLI::ParseError &error) {
         return app.exit(error);
     } catch (const std::exception &error) {

@@ -13,6 +13,7 @@ void prepare_program(CLI::App &app, OutputOptions &options);
 
 // Parses the command line and runs what it names: 0; CLI11's message and exit code for a command
 // line it refuses; "NAME: reason" on stderr and 1 for any other failure.
-int run_program(CLI::App &app, int argc, char **argv);
+// The arguments are taken from the wide command line, in UTF-8 whatever the ANSI code page.
+int run_program(CLI::App &app);
 
 }  // namespace mgx::cli

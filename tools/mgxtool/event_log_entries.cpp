@@ -68,7 +68,8 @@ std::string trigger_text(const EventLogEntry &entry) {
 std::string sensor_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
     const std::string type(sensor_type_name(event.sensor_type));
-    return type + " " + (entry.sensor_name ? latin1_text(*entry.sensor_name) : "#" + hex_number(event.sensor_number, 2));
+    return type + " " +
+           (entry.sensor_name ? shown_text(latin1_text(*entry.sensor_name)) : "#" + hex_number(event.sensor_number, 2));
 }
 
 }  // namespace

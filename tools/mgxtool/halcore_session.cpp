@@ -70,4 +70,8 @@ void mark_incomplete(nlohmann::json &document, std::ostringstream &text, const s
     text << "INCOMPLETE: " << what << "\n";
 }
 
+CLI::Option *add_check_flag(CLI::App *command, bool &check_only) {
+    return command->add_flag("--check", check_only, "say whether it would change anything, and write nothing");
+}
+
 }  // namespace mgx::tool

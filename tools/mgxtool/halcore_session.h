@@ -53,6 +53,10 @@ struct CommandFailed : std::runtime_error {
 // ends with exit status 1 after the report.
 void mark_incomplete(nlohmann::json &document, std::ostringstream &text, const std::string &what);
 
+// The --check flag of the setting commands: they check what they are given and say whether it
+// would change anything ("changed"), and write nothing.
+CLI::Option *add_check_flag(CLI::App *command, bool &check_only);
+
 // The library's state after initialisation, for reports.
 nlohmann::json session_json(const HalcoreSession &session);
 
@@ -64,11 +68,17 @@ void with_unit(const OutputOptions &options, const std::function<std::int32_t(nl
 // A setting's write as every setting command does it: `wanted` is written with Write only when
 // `current` does not already hold it (by `same`), then read back into `current` with Read and
 // compared. 0 or the unit's status; throws CommandFailed(`kept_other`) when the unit kept
-// something else. `changed` says whether it was written.
+// something else. `changed` says whether it was written; with `check_only` nothing is written
+// and `changed` says whether it would have been.
 template <hal::CommandType Write, hal::CommandType Read, typename Value, typename Same = std::equal_to<>>
-std::int32_t write_when_different(Value &current, const Value &wanted, bool &changed, const char *kept_other, Same same = {}) {
+std::int32_t write_when_different(Value &current, const Value &wanted, bool check_only, bool &changed, const char *kept_other,
+                                  Same same = {}) {
     changed = false;
     if (same(current, wanted)) return 0;
+    if (check_only) {
+        changed = true;
+        return 0;
+    }
     if (std::int32_t status = hal::mgx_call<Write>(wanted)) return status;
     if (std::int32_t status = hal::mgx_call<Read>(current)) return status;
     if (!same(current, wanted)) throw CommandFailed(kept_other);

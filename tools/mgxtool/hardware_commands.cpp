@@ -129,8 +129,8 @@ void show_panel(json &document, std::ostringstream &text, const MgxPanelState &s
     document["flags"] = state.flags;
     document["lcd_present"] = state.is_set(PanelFlag::LcdPresent);
     document["os_boot_monitoring"] = state.is_set(PanelFlag::OsBootMonitoring);
-    text << "line 0  [" << latin1_text(std::string_view(state.line[0], 16)) << "]\nline 1  ["
-         << latin1_text(std::string_view(state.line[1], 16)) << "]\n"
+    text << "line 0  [" << shown_text(latin1_text(std::string_view(state.line[0], 16))) << "]\nline 1  ["
+         << shown_text(latin1_text(std::string_view(state.line[1], 16))) << "]\n"
          << "LCD panel " << (state.is_set(PanelFlag::LcdPresent) ? "present" : "absent") << ", OS boot monitoring "
          << (state.is_set(PanelFlag::OsBootMonitoring) ? "supported" : "not supported") << "\nLEDs    "
          << state.is_set(PanelFlag::Led0) << state.is_set(PanelFlag::Led1) << state.is_set(PanelFlag::Led2) << "\n";
@@ -168,14 +168,15 @@ void add_panel(CLI::App &app, const OutputOptions &output) {
     add_number(set, "--attribute", control.display_attribute, "display attribute bits", 0, 15);
     set->callback([&output, options, set] {
         MgxPanelControl &control = options->control;
-        if (options->text.size() > sizeof control.text) throw CLI::ValidationError("the LCD text holds at most 16 characters");
+        const std::string line = ansi_text(options->text, "the LCD text");
+        if (line.size() > sizeof control.text) throw CLI::ValidationError("the LCD text holds at most 16 characters");
         const bool with_display = set->count("--text") || set->count("--display-mode");
         control.with_display = with_display ? 1 : 0;
         control.display_mode = options->display_mode;
-        control.text_length = static_cast<std::uint8_t>(options->text.size());
+        control.text_length = static_cast<std::uint8_t>(line.size());
         control.row = static_cast<std::uint8_t>(options->row);
         control.column = static_cast<std::uint8_t>(options->column);
-        std::memcpy(control.text, options->text.data(), options->text.size());
+        std::memcpy(control.text, line.data(), line.size());
         with_unit(output, [&control](json &, std::ostringstream &text) {
             std::int32_t status = mgx_call<CommandType::PanelControl>(control);
             if (status == 0) text << "panel set\n";

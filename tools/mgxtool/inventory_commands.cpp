@@ -98,11 +98,11 @@ json describe_sensor(std::uint32_t type, std::uint32_t index, std::int32_t &stat
 std::string state_text(const json &sensor) { return sensor.contains("state") ? "  " + sensor["state"].get<std::string>() : ""; }
 
 std::string sensor_line(const json &sensor) {
-    char head[96];
-    std::snprintf(head, sizeof head, "%3u  %-18s #0x%02X  %-9s ", sensor["index"].get<unsigned>(),
-                  sensor["name"].get<std::string>().c_str(), sensor["number"].get<unsigned>(),
-                  sensor["kind"].get<std::string>().c_str());
-    std::string line = head;
+    char index[8], number[8];
+    std::snprintf(index, sizeof index, "%3u", sensor["index"].get<unsigned>());
+    std::snprintf(number, sizeof number, "#0x%02X", sensor["number"].get<unsigned>());
+    std::string line = std::string(index) + "  " + padded(shown_text(sensor["name"].get<std::string>()), 18) + " " + number +
+                       "  " + padded(sensor["kind"].get<std::string>(), 9) + " ";
     if (!sensor.contains("value"))
         return line + "no reading (status " + std::to_string(sensor["value_status"].get<int>()) + ")\n";
     if (sensor["kind"] == "discrete") {
@@ -158,12 +158,20 @@ void show_sensor(const OutputOptions &output, std::uint32_t type, std::uint32_t 
 
 const char *const slot_names[6] = {"name", "manufacturer", "part_or_model", "part_number", "serial_number", "version"};
 
+// A field's text by its length, NUL bytes inside it kept; the terminator the library adds, and
+// what its removal of leading blanks leaves behind, are not part of it.
+std::string_view fru_text(const FruTextField &field) {
+    std::string_view text(field.text, std::min<std::size_t>(field.length, sizeof field.text));
+    while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+    return text;
+}
+
 json record_json(const FruInventoryRecord &record) {
     json slots = json::object();
     for (std::size_t i = 0; i < 6; ++i) {
         const FruTextField &field = record.slots[i];
         if (field.length == 0 && field.text[0] == '\0') continue;
-        put_outside_text(slots, slot_names[i], std::string_view(field.text, strnlen(field.text, sizeof field.text)));
+        put_outside_text(slots, slot_names[i], fru_text(field));
     }
     return slots;
 }
@@ -172,7 +180,7 @@ json record_json(const FruInventoryRecord &record) {
 std::string slots_text(const json &slots, const std::string &prefix, const std::string &suffix) {
     std::string text;
     for (const auto &[name, value] : slots.items())
-        if (!name.ends_with("_hex")) text += prefix + name + ": " + value.get<std::string>() + suffix;
+        if (!name.ends_with("_hex")) text += prefix + name + ": " + shown_text(value.get<std::string>()) + suffix;
     return text;
 }
 

@@ -16,7 +16,7 @@
 #include "unit_memory_commands.h"
 #include "win32/dll_search.h"
 
-int main(int argc, char **argv) {
+int main() {
     mgx::win32::restrict_dll_search();
     CLI::App app("mgxtool: management unit maintenance from the command line", "mgxtool");
     mgx::tool::OutputOptions options;
@@ -32,5 +32,5 @@ int main(int argc, char **argv) {
     mgx::tool::add_platform_commands(app, options);
     mgx::tool::add_support_commands(app, options);
     mgx::tool::add_metrics_command(app, options);
-    return mgx::cli::run_program(app, argc, argv);
+    return mgx::cli::run_program(app);
 }

@@ -21,6 +21,31 @@ std::string latin1_text(std::string_view bytes) {
     return text;
 }
 
+std::string shown_text(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", code);
+            shown += escape;
+        } else {
+            shown.push_back(text[i]);
+        }
+    }
+    return shown;
+}
+
+std::string padded(std::string text, std::size_t width) {
+    std::size_t characters = 0;
+    for (const char byte : text) characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    if (characters < width) text.append(width - characters, ' ');
+    return text;
+}
+
 void put_outside_text(nlohmann::json &document, const std::string &key, std::string_view bytes) {
     document[key] = latin1_text(bytes);
     document[key + "_hex"] = text::to_hex(std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()));

@@ -22,6 +22,12 @@ std::string latin1_text(std::string_view bytes);
 void put_outside_text(nlohmann::json &document, const std::string &key, std::string_view bytes);
 void put_outside_texts(nlohmann::json &document, const std::string &key, const std::vector<std::string_view> &texts);
 
+// Such a text (as latin1_text made it) for a terminal: every control character (a NUL, ESC, BEL,
+// the C1 range) becomes a visible "\xNN", so nothing a device sends can steer the terminal.
+std::string shown_text(std::string_view text);
+// The text with spaces after it up to `width` characters (not bytes).
+std::string padded(std::string text, std::size_t width);
+
 // A value in real units with at most three decimals and no trailing zeros: "12.05", "38".
 std::string real_text(double value);
 

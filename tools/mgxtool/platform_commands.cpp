@@ -107,24 +107,26 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
     start->add_option("file", driver_options->file, "full path of the driver file")->required();
     start->add_option("service", driver_options->service, "service name, e.g. bmc")->required();
     start->callback([&options, driver_options] {
+        const std::string file = ansi_text(driver_options->file, "the driver's path"),
+                          service_name = ansi_text(driver_options->service, "the service name");
         const UnitAccessLock lock;
-        const char *service = driver_options->service.c_str();
+        const char *service = service_name.c_str();
         std::int32_t state = 0;
-        const std::int32_t status = HCXDynamicDriverStart(driver_options->file.c_str(), service, &state);
+        const std::int32_t status = HCXDynamicDriverStart(file.c_str(), service, &state);
         json document = {{"status", status}, {"created", state == 2}};
         std::string text = "status " + std::to_string(status) + (state == 2 ? ", service created\n" : "\n");
+        const std::string &named = driver_options->service;  // as typed, for the messages
         if (status != 0 && state == 2) {
             // A start that failed after creating the service removes it again, as Halcore's
             // back ends do.
             const std::int32_t removed = HCXDynamicDriverStop(service, 4);
             document["removed"] = removed == 0;
-            text += removed == 0
-                        ? std::string("the service ") + service + " it created was stopped and removed again\n"
-                        : std::string("the service ") + service + " it created is left behind: removing it failed with status " +
-                              std::to_string(removed) + "\n";
+            text += removed == 0 ? "the service " + named + " it created was stopped and removed again\n"
+                                 : "the service " + named + " it created is left behind: removing it failed with status " +
+                                       std::to_string(removed) + "\n";
         } else if (status != 0) {
-            text += std::string("the existing service ") + service +
-                    " is left in place; its use counter counts this start (\"mgxtool driver stop " + service + "\" ends it)\n";
+            text += "the existing service " + named +
+                    " is left in place; its use counter counts this start (\"mgxtool driver stop " + named + "\" ends it)\n";
         }
         report(options, document, text);
         if (status != 0) throw std::runtime_error("driver start failed");
@@ -134,8 +136,9 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
     add_number(stop, "--type", driver_options->stop_type, "3: stop now, 4: stop and delete now, else by the use counter")
         ->capture_default_str();
     stop->callback([&options, driver_options] {
+        const std::string service = ansi_text(driver_options->service, "the service name");
         const UnitAccessLock lock;
-        std::int32_t status = HCXDynamicDriverStop(driver_options->service.c_str(), driver_options->stop_type);
+        std::int32_t status = HCXDynamicDriverStop(service.c_str(), driver_options->stop_type);
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != 0) throw std::runtime_error("driver stop failed");
     });

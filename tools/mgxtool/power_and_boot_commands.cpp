@@ -22,12 +22,14 @@ namespace {
 
 struct SafeModeOptions {
     std::optional<std::string> set;
+    bool check_only = false;
 };
 
 void add_safe_mode(CLI::App &app, const OutputOptions &output) {
     auto options = std::make_shared<SafeModeOptions>();
     CLI::App *command = app.add_subcommand("safe-mode", "the safe power-off mode (shutdown instead of power-off)");
     command->add_option("--set", options->set, "on or off")->check(CLI::IsMember({"on", "off"}));
+    add_check_flag(command, options->check_only);
     command->callback([&output, options] {
         with_unit(output, [&options](json &document, std::ostringstream &text) {
             // Read first; write only what differs, then read back and compare.
@@ -37,7 +39,7 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
             if (options->set) {
                 const std::int32_t wanted = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
                 if (std::int32_t status = write_when_different<CommandType::SetSafeMode, CommandType::SafeMode>(
-                        mode, wanted, changed, "the unit kept another safe power-off mode"))
+                        mode, wanted, options->check_only, changed, "the unit kept another safe power-off mode"))
                     return status;
             }
             document["changed"] = changed;
@@ -66,6 +68,7 @@ struct FunctionOptions {
 struct BootMonitoringOptions {
     FunctionOptions post, os_boot;
     std::optional<std::string> method;
+    bool check_only = false;
 
     bool changes() const { return post.changes() || os_boot.changes() || method; }
 };
@@ -134,6 +137,7 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
         ->add_option("--method", options->method,
                      "retry method: power-cycle (power off, then on again) or reboot (hardware reset)")
         ->check(CLI::IsMember({"power-cycle", "reboot"}));
+    add_check_flag(command, options->check_only);
     command->callback([&output, options] {
         const BootMonitoringOptions &wanted = *options;
         with_unit(output, [&wanted](json &document, std::ostringstream &text) {
@@ -160,8 +164,8 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                 if (wanted.method) target.retry_method = *wanted.method == "reboot" ? Reboot : PowerCycle;
                 target.post_selector = target.os_boot_selector = 1;  // as the dialog writes them
                 if (std::int32_t status = write_when_different<CommandType::SetBootMonitoring, CommandType::BootMonitoring>(
-                        settings, target, changed, "the unit kept other boot monitoring settings than were written",
-                        same_settings))
+                        settings, target, wanted.check_only, changed,
+                        "the unit kept other boot monitoring settings than were written", same_settings))
                     return status;
             }
             document["changed"] = changed;

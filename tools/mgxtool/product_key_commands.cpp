@@ -88,6 +88,7 @@ struct DefaultsOptions {
 
 struct NotifyOptions {
     std::optional<std::string> lcd, screen;
+    bool check_only = false;
 };
 
 struct LifetimeOptions {
@@ -95,6 +96,7 @@ struct LifetimeOptions {
     std::int32_t hours = 0;
     std::optional<long> date_number;
     std::string date_text;
+    bool check_only = false;
 };
 
 }  // namespace
@@ -135,6 +137,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
                                                : "Invalid Date.: \"" + text + "\" is not a day YYYY/MM/DD";
                                 },
                                 "YYYY/MM/DD"));
+    add_check_flag(lifetime, options->check_only);
     set_hours->needs(hours);
     hours->needs(set_hours);
     set_date->needs(date);
@@ -146,7 +149,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
             std::int32_t hours = -1;
             ReadRunningHours(*options->hours_index, &hours);
             if (hours != options->hours) {
-                if (LONG status = WriteRunningHours(*options->hours_index, options->hours))
+                if (LONG status = options->check_only ? ERROR_SUCCESS : WriteRunningHours(*options->hours_index, options->hours))
                     throw_refused("writing the running hours into the product key", status);
                 changed = true;
             }
@@ -157,7 +160,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
             std::memcpy(field, date.data(), date.size());
             ReadInstallDate(*options->date_number, stored);
             if (std::strncmp(field, stored, date_size) != 0) {
-                if (LONG status = WriteInstallDate(*options->date_number, field))
+                if (LONG status = options->check_only ? ERROR_SUCCESS : WriteInstallDate(*options->date_number, field))
                     throw_refused("writing the install date into the product key", status);
                 changed = true;
             }
@@ -170,6 +173,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
     notify->add_option("--lcd", notify_options->lcd, "on or off: on the LCD panel (where the unit has one)")
         ->check(CLI::IsMember({"on", "off"}));
     notify->add_option("--screen", notify_options->screen, "on or off: on the screen")->check(CLI::IsMember({"on", "off"}));
+    add_check_flag(notify, notify_options->check_only);
     notify->callback([&output, notify_options] {
         DWORD switches[2] = {0, 0};
         LONG status = ReadNotificationSwitches(switches);
@@ -181,7 +185,7 @@ void add_product_key_commands(CLI::App &app, const OutputOptions &output) {
             if (!lcd_panel_present()) throw CommandFailed("--lcd on: LCD does not exist.");
         }
         const bool changed = switches[0] != before[0] || switches[1] != before[1];
-        if (changed) {
+        if (changed && !notify_options->check_only) {
             if (LONG written = WriteNotificationSwitches(switches))
                 throw_refused("writing the notification methods into the product key", written);
             status = ReadNotificationSwitches(switches);

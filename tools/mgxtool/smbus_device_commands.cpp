@@ -100,7 +100,8 @@ void show_display(const OutputOptions &output) {
         if (std::int32_t status = HCXGetSmbLcdDisp(characters)) return explained(status, document, text);
         const std::string_view first(characters, 16), second(characters + 16, 16);
         put_outside_texts(document, "lines", {first, second});
-        text << "+----------------+\n|" << latin1_text(first) << "|\n|" << latin1_text(second) << "|\n+----------------+\n";
+        text << "+----------------+\n|" << shown_text(latin1_text(first)) << "|\n|" << shown_text(latin1_text(second))
+             << "|\n+----------------+\n";
         return 0;
     });
 }

@@ -10,6 +10,7 @@
 #include "omra_logging.h"
 #include "omrareg_ctl.h"
 #include "text/hex.h"
+#include "text/utf8.h"
 
 namespace mgx::tool {
 
@@ -20,7 +21,7 @@ using nlohmann::json;
 namespace {
 
 void show_log(const OutputOptions &options, const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(text::path_of(path), std::ios::binary);
     if (!file) throw std::runtime_error("cannot open " + path);
     json records = json::array();
     std::ostringstream text;
@@ -46,12 +47,14 @@ std::string describe_type(DWORD type) {
     }
 }
 
+// `key` and `name` as typed (UTF-8); the registry library takes them in the ANSI code page.
 void get_value(const OutputOptions &options, const std::string &key, const std::string &name) {
+    const std::string ansi_key = ansi_text(key, "the key"), ansi_name = ansi_text(name, "the value name");
     // The type comes from the registry itself; the library reads values whatever their type.
     DWORD type = REG_NONE, size = 0;
-    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size);
+    RegGetValueA(HKEY_LOCAL_MACHINE, ansi_key.c_str(), ansi_name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size);
     std::vector<std::uint8_t> data(std::max<DWORD>(size, 4) + 1, 0);
-    LONG status = GetRegVal_DL(key.c_str(), name.c_str(), type, data.data(), static_cast<DWORD>(data.size() - 1));
+    LONG status = GetRegVal_DL(ansi_key.c_str(), ansi_name.c_str(), type, data.data(), static_cast<DWORD>(data.size() - 1));
     json document = {{"status", status}, {"key", key}, {"name", name}, {"type", describe_type(type)}};
     std::string shown;
     if (status == ERROR_SUCCESS) {
@@ -95,7 +98,9 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
     add->add_option("file", log_options->path, "log file path")->required();
     add->add_option("message", log_options->message, "the line's text (up to 490 characters are kept)")->required();
     add->callback([&options, log_options] {
-        int written = OMRALogging(log_options->path.c_str(), log_options->message.c_str());
+        const std::string path = ansi_text(log_options->path, "the log file's path"),
+                          message = ansi_text(log_options->message, "the line");
+        int written = OMRALogging(path.c_str(), message.c_str());
         report(options, {{"written", written == 1}}, written == 1 ? "written\n" : "the log file cannot be opened\n");
         if (written != 1) throw std::runtime_error("logging failed");
     });
@@ -118,10 +123,11 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
     dword->excludes(text);
     set->callback([&options, value, dword, text] {
         if (dword->count() == 0 && text->count() == 0) throw CLI::ValidationError("give --dword or --text");
-        const char *key = value->key.c_str(), *name = value->name.c_str();
-        LONG status = value->number
-                          ? SetRegVal_DL(key, name, REG_DWORD, &*value->number, 4)
-                          : SetRegVal_DL(key, name, REG_SZ, value->text.c_str(), static_cast<DWORD>(value->text.size() + 1));
+        const std::string key = ansi_text(value->key, "the key"), name = ansi_text(value->name, "the value name"),
+                          text_value = ansi_text(value->text, "the text");
+        LONG status = value->number ? SetRegVal_DL(key.c_str(), name.c_str(), REG_DWORD, &*value->number, 4)
+                                    : SetRegVal_DL(key.c_str(), name.c_str(), REG_SZ, text_value.c_str(),
+                                                   static_cast<DWORD>(text_value.size() + 1));
         report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
         if (status != ERROR_SUCCESS) throw std::runtime_error("writing the value failed");
     });

@@ -34,8 +34,9 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
             const auto equals = entry.find('=');
             if (equals != 1 || entry[0] < '0' || entry[0] > '3')
                 throw CLI::ValidationError("--set takes ENTRY=TEXT, ENTRY 0 to 3");
-            if (entry.size() - 2 > 25) throw CLI::ValidationError("entry texts hold at most 25 characters");
-            changes.emplace_back(entry[0] - '0', entry.substr(2));
+            std::string text = ansi_text(entry.substr(2), "the entry text");
+            if (text.size() > 25) throw CLI::ValidationError("entry texts hold at most 25 characters");
+            changes.emplace_back(entry[0] - '0', std::move(text));
         }
         with_unit(output, [&changes](json &document, std::ostringstream &text) {
             MgxSystemInformation info{};
@@ -52,7 +53,7 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
             for (int number = 0; number < 4; ++number) {
                 const SystemInformationEntry &entry = info.entries[system_information_slot[number]];
                 entries.emplace_back(entry.text, std::min<std::size_t>(entry.length, sizeof entry.text));
-                text << "entry " << number << "  " << latin1_text(entries.back()) << "\n";
+                text << "entry " << number << "  " << shown_text(latin1_text(entries.back())) << "\n";
             }
             put_outside_texts(document, "entries", entries);
             put_outside_text(document, "check_code", std::string_view(info.check_code, 2));

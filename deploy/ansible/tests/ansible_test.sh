@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The role against three simulated servers: three prefixes with different testbed machines,
 # reached through the local connection, each host's mgx_command running mgxtool in its prefix.
-# The first run changes every host and the units hold the settings; the second changes nothing;
-# a host whose unit fails fails with mgxtool's message while the others complete.
+# Check mode foresees changes and writes nothing; the first run changes every host and the units
+# hold the settings; the second changes nothing; settings with a bad value fail the host with
+# nothing written; a host whose unit fails fails with mgxtool's message while the others complete.
 set -Eeuo pipefail
 export MGX_PREFIX=ansible-test-acer
 source "$(dirname "$0")/../../../scripts/common.sh"
@@ -34,11 +35,14 @@ for machine in "${machines[@]}"; do
     wine "$BIN/mgxtool.exe" defaults >/dev/null   # the product key, as the setup program leaves it
 done
 {
-    echo "[units]"
+    echo "units:"
+    echo "  hosts:"
     for machine in "${machines[@]}"; do
-        echo "server-$machine ansible_connection=local mgx_command='env MGX_PREFIX=ansible-test-$machine $ROOT/scripts/in-prefix.sh mgxtool'"
+        echo "    server-$machine:"
+        echo "      ansible_connection: local"
+        echo "      mgx_command: [env, MGX_PREFIX=ansible-test-$machine, '$ROOT/scripts/in-prefix.sh', mgxtool]"
     done
-} >"$work/inventory"
+} >"$work/inventory.yml"
 cat >"$work/settings.yml" <<'SETTINGS'
 mgx_boot_monitoring: {os_boot_retries: 3, method: reboot}
 mgx_safe_mode: "on"
@@ -46,12 +50,25 @@ mgx_notification: {screen: "on"}
 mgx_running_hours: {1: 1234}
 mgx_install_dates: {17: "2024/05/06"}
 SETTINGS
-playbook() {
+playbook() {  # RUN [SETTINGS [ansible-playbook options]]
+    local run=$1 settings=${2:-settings}
+    shift $(($# < 2 ? $# : 2))
     ANSIBLE_ROLES_PATH=$ROOT/deploy/ansible/roles ANSIBLE_HOST_KEY_CHECKING=False ANSIBLE_NOCOLOR=1 \
-        ansible-playbook -i "$work/inventory" -e "@$work/settings.yml" "$ROOT/deploy/ansible/playbook.yml" >"$work/$1.log" 2>&1 || true
+        ansible-playbook -i "$work/inventory.yml" -e "@$work/$settings.yml" "$@" "$ROOT/deploy/ansible/playbook.yml" \
+        >"$work/$run.log" 2>&1 || true
 }
+in_prefix() { env MGX_PREFIX=ansible-test-$1 "$ROOT/scripts/in-prefix.sh" "${@:2}"; }
 recap() { grep -E "^$1 +:" "$work/$2.log" | sed -E 's/ +/ /g'; }  # recap HOST RUN
 counted() { recap "$1" "$2" | grep -o "$3=[0-9]*" | cut -d= -f2; }
+
+# Check mode asks everything and writes nothing: each host says what would change.
+holds_no_install_date() { ! in_prefix "$1" mgxtool --json lifetime | grep -q 2024/05/06; }
+playbook check settings --check --diff
+for machine in "${machines[@]}"; do
+    check "check mode on $machine: no failure" [ "$(counted "server-$machine" check failed)" = 0 ]
+    check "check mode on $machine: changes foreseen" [ "$(counted "server-$machine" check changed)" -gt 0 ]
+    check "check mode on $machine: nothing written" holds_no_install_date "$machine"
+done
 
 playbook first
 for machine in "${machines[@]}"; do
@@ -66,7 +83,24 @@ for machine in "${machines[@]}"; do
     check "second run on $machine: nothing changed" [ "$(counted "server-$machine" second changed)" = 0 ]
     check "second run on $machine: no failure" [ "$(counted "server-$machine" second failed)" = 0 ]
 done
-env MGX_PREFIX=ansible-test-velmora "$ROOT/scripts/in-prefix.sh" mgxtb unit --silent true >/dev/null
+# Every value is checked before the first is written: a bad date in the last setting, or a
+# value that tries to be more options, leaves the safe power-off mode as it was.
+cat >"$work/refused.yml" <<'SETTINGS'
+mgx_safe_mode: "off"
+mgx_install_dates: {17: "2024/02/30"}
+SETTINGS
+cat >"$work/smuggled.yml" <<'SETTINGS'
+mgx_safe_mode: "off"
+mgx_notification: {screen: "on --lcd on"}
+SETTINGS
+acer_keeps_safe_mode_on() { in_prefix acer mgxtool --json safe-mode | grep -q '"safe_mode": "on"'; }
+for settings in refused smuggled; do
+    playbook "$settings" "$settings" --limit server-acer
+    check "$settings settings fail the host" [ "$(counted server-acer "$settings" failed)" = 1 ]
+    check "and nothing was written" acer_keeps_safe_mode_on
+done
+
+in_prefix velmora mgxtb unit --silent true >/dev/null
 playbook third
 check "the failing unit's host fails" [ "$(counted server-velmora third failed)" = 1 ]
 check "with mgxtool's message" grep -q "the management unit cannot be reached\|unit not reachable" "$work/third.log"

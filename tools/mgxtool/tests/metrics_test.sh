@@ -39,6 +39,82 @@ check "with a clear error" grep -q 'does not exist' "$LOGS/metrics-refused.log"
 check "the old file is untouched" cmp -s "$folder/unit.prom" "$folder/kept.prom"
 rm "$folder/kept.prom"
 
+# The budget holds whatever the unit does: each run ends within its budget and a margin for a
+# busy machine (Wine's own start included), and promtool accepts what it wrote.
+margin=20
+: >"$LOGS/metrics-budget-times.log"
+budget_case() {  # NAME BUDGET: a run on the machine as the caller left it
+    local name=$1 budget=$2 started=$SECONDS took
+    wine "$BIN/mgxtool.exe" metrics --timeout "$budget" --output 'C:\metrics\budget.prom' 2>>"$LOGS/metrics-budget.log" || true
+    took=$((SECONDS - started))
+    echo "$name: $took s of a $budget s budget" >>"$LOGS/metrics-budget-times.log"
+    check "$name: the run keeps to its budget ($took s of $budget s)" [ "$took" -le $((budget + margin)) ]
+    check "$name: promtool accepts what it wrote" bash -c "promtool check metrics <'$folder/budget.prom' >/dev/null 2>&1"
+}
+up_of() { grep -o "^mgx_up{collector=\"$1\"} [01]" "$folder/budget.prom" | cut -d' ' -f2; }
+testbed() { wine "$BIN/mgxtb.exe" "$@" >/dev/null; }
+
+testbed use acer
+testbed unit --silent true
+budget_case "a silent unit" 5
+check "a silent unit is not up" [ "$(up_of unit)" = 0 ]
+
+testbed use acer
+testbed fault add delay --ms 1500
+budget_case "a unit that answers each request 1.5 s late" 10
+check "a slow unit's sensors are not all read" [ "$(up_of sensors)" = 0 ]
+
+testbed use acer
+testbed fault add silence --address 0x16
+testbed clear-log
+budget_case "an owner that does not answer" 50
+asked_owner=$(wine "$BIN/mgxtb.exe" --json log | python3 -c '
+import json, sys
+print(sum(1 for entry in json.load(sys.stdin) if entry.get("input", "").startswith("16 0a")))')
+check "the silent owner is asked for one sensor only, ten times ($asked_owner requests)" [ "$asked_owner" = 10 ]
+check "its sensors are NaN" grep -q '^mgx_temperature_celsius{id="16",owner="44",lun="0",name="PSU1 Temp"} NaN' "$folder/budget.prom"
+check "the controller's own are read" grep -q '^mgx_temperature_celsius{id="1",owner="32",lun="0",name="CPU1 Temp"} 38' "$folder/budget.prom"
+
+testbed use acer
+python3 - "$BIN/profiles/acer.sdr" "$BUILD/metrics-large.sdr" <<'PYTHON'
+import sys
+data = open(sys.argv[1], "rb").read()
+records, at = [], 0
+while at < len(data):
+    size = 5 + data[at + 4]
+    records.append(bytearray(data[at:at + size]))
+    at += size
+with open(sys.argv[2], "wb") as out:
+    for number in range(1, 10001):
+        record = bytearray(records[number % len(records)])
+        record[0:2] = number.to_bytes(2, "little")
+        out.write(record)
+PYTHON
+testbed sdr load "Z:${BUILD//\//\\}\\metrics-large.sdr"
+budget_case "a repository of 10,000 records" 10
+check "a repository too large for the budget leaves the sensors not up" [ "$(up_of sensors)" = 0 ]
+
+testbed use acer
+records=()
+for number in $(seq 1 3000); do records+=("00 00 02 00 00 00 00 20 00 04 01 01 01 59 5c 5a"); done
+for start in 0 500 1000 1500 2000 2500; do testbed sel add "${records[@]:start:500}"; done
+budget_case "an event log of 3,000 records" 5
+check "an event log read past the budget is not up" [ "$(up_of sel)" = 0 ]
+
+testbed use acer
+testbed fault add delay --ms 1000
+wine "$BIN/mgxtool.exe" sensors >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 1 120); do
+    wine "$BIN/mgxtb.exe" --json status | grep -q '"owner"' && break
+    sleep 0.5
+done
+budget_case "the unit held by another run" 5
+check "a unit held by another run is not up" [ "$(up_of unit)" = 0 ]
+kill "$holder" 2>/dev/null || true
+wait "$holder" 2>/dev/null || true
+cat "$LOGS/metrics-budget-times.log"
+
 wine "$BIN/mgxtb.exe" use acer >/dev/null
 metrics
 exporter_port=39101 prometheus_port=39091

@@ -257,8 +257,11 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
     EXPECT_EQ(records[13]["manufacturer_id"], 0x2A7C);
     EXPECT_EQ(records[13]["oem_data"], "de ad be ef 01 02");
     EXPECT_FALSE(records[14].contains("timestamp"));
-    for (const json &record : records)
-        if (record["record_type"] == 2) EXPECT_FALSE(record["event"].get<std::string>().empty());
+    for (const json &record : records) {
+        if (record["record_type"] == 2) {
+            EXPECT_FALSE(record["event"].get<std::string>().empty());
+        }
+    }
 
     use("intel");
     ASSERT_EQ(mgxtb("sel add \"00 00 02 00 00 00 70 20 00 04 01 01 01 59 5c 5a\"").exit_code, 0);
@@ -288,6 +291,26 @@ TEST_F(MgxtoolTest, MetricsWithARelativeOutputWriteIntoTheFolderTheRunStartedIn)
     EXPECT_NE(text.find("mgx_sel_latest_event_timestamp_seconds 1796378400\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(beside_this_program("unit.prom"))) << "nothing beside mgxtool";
     std::filesystem::remove_all(folder);
+}
+
+// Paths and texts reach the programs whole, whatever the ANSI code page holds: metrics writes
+// into folders named with an umlaut and in Japanese, and the testbed refuses a page text that
+// its panel cannot show, saying why.
+TEST_F(MgxtoolTest, PathsAndTextsBeyondTheAnsiCodePageArriveWhole) {
+    for (const std::wstring name : {L"T\u00fc", L"\u8a08\u6e2c"}) {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / name, file = folder / L"u.prom";
+        std::filesystem::create_directories(folder);
+        RunningProgram run(L"\"" + beside_this_program("mgxtool.exe").wstring() + L"\" metrics --output \"" + file.wstring() +
+                           L"\"");
+        EXPECT_EQ(run.finish().exit_code, 0);
+        EXPECT_TRUE(std::filesystem::exists(file)) << "in the folder named " << folder.u8string().size() << " bytes long";
+        std::filesystem::remove_all(folder);
+    }
+    RunningProgram page(L"\"" + beside_this_program("mgxtb.exe").wstring() + L"\" lcd --page \"00 00=\u00dcber\"", {},
+                        Captured::OutputAndErrors);
+    const ProgramRun refused = page.finish();
+    EXPECT_NE(refused.exit_code, 0);
+    EXPECT_NE(refused.output.find("printable ASCII"), std::string::npos) << refused.output;
 }
 
 // The LCD panel controller and RCI chain at SMBus address 0x18, as the acer profile has them.
@@ -396,6 +419,43 @@ TEST_F(MgxtoolTest, RepositoryOfAnIpmi2ControllerShowsItsNamesAndValues) {
     EXPECT_EQ(text.exit_code, 0);
     for (const char *shown : {"Inlet Temp", "PS Status", "DIMM", "Power \xc2\xb2"})
         EXPECT_NE(text.output.find(shown), std::string::npos) << shown << " in\n" << text.output;
+}
+
+// 8-bit texts are shown whole, by their length: a 63-byte sensor name with a NUL and an ESC in it
+// keeps its number and kind columns, a FRU field keeps what follows its NUL, and control
+// characters reach the terminal only as visible escapes; JSON keeps every byte in hex.
+TEST_F(MgxtoolTest, TextsFromTheUnitAreShownWholeWithTheirControlsEscaped) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const auto encoded = [&](const char *kind, const std::string &source) {
+        const std::filesystem::path from = folder / (std::string("mgxtool-texts.") + kind + ".json"),
+                                    to = folder / (std::string("mgxtool-texts.") + kind);
+        std::ofstream(from) << source;
+        EXPECT_EQ(run_program("vserver.exe", std::string("encode-") + kind + " \"" + from.string() + "\" \"" + to.string() + "\"")
+                      .exit_code,
+                  0);
+        std::filesystem::remove(from);
+        return to.string();
+    };
+    const std::string image = encoded("fru", R"({"size": 256, "board": {"manufacturer": "ACER", "name": "Board",
+        "serial": "SN\u0000X", "part": "P1"}})");
+    ASSERT_EQ(mgxtb("fru load \"" + image + "\"").exit_code, 0);
+    std::filesystem::remove(image);
+    const std::string inventory = run_program("mgxtool.exe", "inventory").output;
+    EXPECT_NE(inventory.find(": SN\\x00X"), std::string::npos) << inventory;
+    EXPECT_NE(mgxtool("inventory").document.dump().find("53 4e 00 58"), std::string::npos);
+
+    std::string name_hex = "54 00 1b";
+    for (int i = 0; i < 60; ++i) name_hex += " b0";
+    const std::string dump = encoded("sdr", R"({"records": [{"kind": "full", "name_hex": ")" + name_hex +
+                                                R"(", "owner": 32, "number": 48, "entity": 3, "instance": 1,
+        "sensor_type": 1, "base_unit": 1, "m": 1}]})");
+    ASSERT_EQ(mgxtb("sdr load \"" + dump + "\"").exit_code, 0);
+    std::filesystem::remove(dump);
+    std::string degrees;
+    for (int i = 0; i < 60; ++i) degrees += "\xc2\xb0";
+    const std::string sensors = run_program("mgxtool.exe", "sensors").output;
+    EXPECT_NE(sensors.find("T\\x00\\x1B" + degrees + " #0x30  threshold"), std::string::npos) << sensors;
+    EXPECT_EQ(mgxtool("sensors").document["types"][0]["sensors"][0]["name_hex"], name_hex);
 }
 
 // Files the testbed cannot load are refused with the reason; usage names the program plainly.

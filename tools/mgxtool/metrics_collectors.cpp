@@ -1,0 +1,242 @@
+#include "metrics_collectors.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+
+#include <halcore/boot_monitoring.h>
+#include <halcore/halcore.h>
+#include <halcore/mgx_call.h>
+
+#include "cli/input_parsing.h"
+#include "event_log_entries.h"
+#include "event_log_read.h"
+#include "halcore_session.h"
+#include "lifetime_store.h"
+#include "severity.h"
+#include "text/hex.h"
+#include "wear_parts.h"
+
+namespace mgx::tool {
+
+using namespace mgx::cli;
+using namespace mgx::hal;
+
+namespace {
+
+// A reading slower than this failed in the transport (ten attempts of about two seconds), not
+// in the sensor: the owner's other sensors are not asked again in this run.
+constexpr auto transport_failure_time = std::chrono::seconds(1);
+constexpr double seconds_per_hour = 3600;
+
+int level(Severity severity) { return static_cast<int>(severity); }
+constexpr const char *state_help =
+    "sensor state: 0 nominal, 1 warning, 2 critical (past a non-critical or a critical threshold; for a discrete sensor "
+    "the worst state it asserts)";
+
+// Threshold sensors of these types are published under a name of their own, in real units.
+struct SensorFamily {
+    const char *value_name, *value_help, *state_name;
+};
+SensorFamily family_of(std::uint32_t sensor_type) {
+    switch (sensor_type) {
+    case 1: return {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"};
+    case 2: return {"voltage_volts", "voltage sensor reading in volts", "voltage_state"};
+    case 3: return {"current_amperes", "current sensor reading in amperes", "current_state"};
+    case 4: return {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"};
+    default: return {"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
+    }
+}
+
+void collect_sensors(CollectedMetrics &out, const Budget &budget) {
+    bool complete = true;
+    std::set<std::uint8_t> failed_owners;
+    for (std::uint32_t type = 1; type <= 254; ++type) {
+        std::int32_t count = 0;
+        if (HCXGetSensorNumber(type, &count) != query_result::ok) {
+            complete = false;
+            break;
+        }
+        for (std::int32_t index = 1; index <= count; ++index) {
+            SensorInfoRecord record{};
+            if (HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record) != query_result::ok) {
+                complete = false;
+                continue;
+            }
+            const std::string name = latin1_text(record.name_bytes());
+            const bool threshold = record.kind == SensorKind::Threshold;
+            const std::uint32_t reading_type = record.current_value_reading_type();
+            std::int32_t value = 0;
+            bool read = false;
+            if (budget.left() && !failed_owners.contains(record.owner_id())) {
+                const auto started = Budget::Clock::now();
+                read = HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value) == query_result::ok;
+                if (!read && Budget::Clock::now() - started > transport_failure_time) failed_owners.insert(record.owner_id());
+            }
+            // Owner, LUN and the slot's own number tell every sensor apart, shared slots and
+            // owners that number their sensors alike included: no two series are the same.
+            MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
+                                   {"owner", std::to_string(record.owner_id())},
+                                   {"lun", std::to_string(record.owner_lun())},
+                                   {"name", name}};
+            const SensorFamily family = threshold ? family_of(type) : family_of(0);
+            if (!threshold || std::string(family.value_name) == "sensor_value") labels.emplace_back("type", std::to_string(type));
+            if (threshold) {
+                const bool readable = read && value != no_value;
+                complete = complete && readable;
+                out.gauge(family.value_name, family.value_help, labels, readable ? value / scaled_unit(type).divisor : not_read);
+                out.gauge(family.state_name, state_help, labels,
+                          readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
+            } else {
+                const bool scanning = read && value != discrete_value::not_scanning;
+                complete = complete && scanning;
+                const Severity severity = discrete_states_severity(
+                    static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(type), discrete_value::states(value));
+                out.gauge("sensor_state", state_help, labels, scanning ? level(severity) : not_read);
+                out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
+                          scanning ? discrete_value::states(value) : not_read);
+            }
+        }
+    }
+    out.up(sensors_collector, complete && budget.left());
+}
+
+void collect_inventory(CollectedMetrics &out) {
+    std::int32_t cursor = 0, records = 0, status = 0;
+    for (FruInventoryRecord record{}; (status = HCXGetInvFruInfo(&cursor, &record)) == query_result::ok;) ++records;
+    const bool read = status == query_result::list_ended;
+    out.gauge("fru_records", "records of the FRU inventory's general list", {}, read ? records : not_read);
+    out.up(fru_collector, read);
+}
+
+void collect_unit(CollectedMetrics &out, const HalcoreSession &session) {
+    std::uint32_t hours = 0;
+    const bool unit_read = session.usable() && mgx_call<CommandType::RunningHours>(hours) == 0;
+    out.gauge("server_running_seconds", "the server's running time as the unit counts it", {},
+              unit_read ? hours * seconds_per_hour : not_read);
+    MgxDeviceIdentity identity{};
+    if (session.usable() && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
+        out.gauge(
+            "bmc_info", "the management unit's identity",
+            {{"device_id", std::to_string(identity.device_id)},
+             {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." +
+                                       text::to_hex(std::span(&identity.firmware_revision_2, 1))},
+             {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
+             {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
+                                                identity.manufacturer_and_product[2] << 16)},
+             {"back_end_state", std::to_string(session.back_end_state())}},
+            1);
+
+    BootMonitorSettings boot{};
+    const bool boot_read = session.usable() && mgx_call<CommandType::BootMonitoring>(boot) == 0;
+    const auto function = [&](const char *name, std::uint16_t timeout, std::uint8_t retries) {
+        const MetricLabels labels = {{"function", name}};
+        out.gauge("boot_monitoring_enabled", "1 when POST or OS-boot monitoring is on", labels,
+                  boot_read ? (timeout != boot_monitoring::off ? 1 : 0) : not_read);
+        out.gauge("boot_monitoring_timeout_seconds", "the monitoring time-out, 0 when off", labels,
+                  boot_read ? timeout : not_read);
+        out.gauge("boot_monitoring_retries", "retries after a time-out", labels, boot_read ? retries : not_read);
+    };
+    function("post", boot.post_timeout, boot.post_retries);
+    function("os_boot", boot.os_boot_timeout, boot.os_boot_retries);
+    out.gauge("boot_monitoring_retry_method", "0 power off, then on again; 1 reboot by hardware reset", {},
+              boot_read ? boot.retry_method : not_read);
+    std::int32_t mode = -1;
+    const bool mode_read = session.usable() && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
+    out.gauge("safe_power_off_mode_enabled", "1 when the power switch shuts the server down instead of switching it off", {},
+              mode_read ? (mode == 0 ? 1 : 0) : not_read);
+    out.up(unit_collector, unit_read && boot_read && mode_read);
+}
+
+// A stored install date: none (empty, or the zero date that stands for none), a day, or a text
+// that is no date at all (which the run could not read).
+struct InstallDate {
+    enum class State { None, Day, Impossible } state = State::None;
+    double seconds = 0;  // since 1970/01/01, for a day
+};
+InstallDate install_date_of(const char *date) {
+    const std::string text(date, strnlen(date, store::date_size));
+    if (text.empty() || text == "1899/12/30") return {InstallDate::State::None};
+    const std::optional<std::chrono::year_month_day> day = calendar_date(text);
+    if (!day) return {InstallDate::State::Impossible};
+    return {InstallDate::State::Day, std::chrono::duration<double>(std::chrono::sys_days(*day).time_since_epoch()).count()};
+}
+
+}  // namespace
+
+void collect_event_log(CollectedMetrics &out) {
+    const EventLogRead log = read_event_log();
+    const bool read = log.status == 0;
+    out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log.records.size()) : not_read);
+    std::array<double, 3> by_severity{};
+    double latest = 0;
+    for (const auto &data : log.records) {
+        const EventRecord record = *decode_event_record(data);
+        if (record.kind == EventRecordKind::SystemEvent) ++by_severity[level(event_severity(record.event))];
+        if (const auto date = event_date(record)) latest = std::max<double>(latest, *date);
+    }
+    for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
+        out.gauge("sel_events_count_by_state",
+                  "system events of the event log by how bad they are, as the standard tools rate them",
+                  {{"state", std::string(severity_name(severity))}}, read ? by_severity[level(severity)] : not_read);
+    out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
+              read ? latest : not_read);
+    out.up(sel_collector, read);
+}
+
+void collect_wear_parts(CollectedMetrics &out) {
+    store::LifetimeRecord record{};
+    const bool read = store::ReadLifetimeRecord(record) == ERROR_SUCCESS;
+    bool complete = read;
+    DWORD raid_cards = 0;
+    store::ReadRaidCount(&raid_cards);
+    const double now = static_cast<double>(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+    for (const store::WearPart &part : store::wear_parts()) {
+        const MetricLabels labels = {{"part", part.value_name}};
+        const double life = read ? record.life_times[part.life_time_slot] * seconds_per_hour : not_read;
+        out.gauge("wear_part_life_seconds", "the part's life time", labels, life);
+        if (part.aging == store::Aging::RunningHours) {
+            const double running = read ? record.running_hours[part.slot] * seconds_per_hour : not_read;
+            out.gauge("wear_part_running_seconds", "the part's running time since it was changed", labels, running);
+            out.gauge("wear_part_remaining_seconds", "running time left until the part is due", labels, life - running);
+            out.gauge("wear_part_change_due", "1 when the part is due for change", labels,
+                      read ? (running >= life ? 1 : 0) : not_read);
+            continue;
+        }
+        if (part.index != store::UpsBattery && part.index - store::RaidBattery1 >= static_cast<int>(raid_cards)) continue;
+        const InstallDate installed = read ? install_date_of(record.install_dates[part.slot]) : InstallDate{};
+        if (read && installed.state == InstallDate::State::None) continue;  // no battery date to tell
+        const bool day = read && installed.state == InstallDate::State::Day;
+        complete = complete && day;
+        const double next = day ? installed.seconds + life : not_read;
+        out.gauge("battery_install_timestamp_seconds", "when the battery was installed", labels,
+                  day ? installed.seconds : not_read);
+        out.gauge("battery_next_change_timestamp_seconds", "when the battery is due for change", labels, next);
+        out.gauge("wear_part_change_due", "1 when the part is due for change", labels, day ? (next < now ? 1 : 0) : not_read);
+    }
+    DWORD switches[2] = {0, 0};
+    const bool notify_read = store::ReadNotificationSwitches(switches) == ERROR_SUCCESS;
+    for (int i = 0; i < 2; ++i)
+        out.gauge("notification_enabled", "1 when threshold violations are shown there", {{"method", i == 0 ? "lcd" : "screen"}},
+                  notify_read ? (switches[i] ? 1 : 0) : not_read);
+    out.up(wear_parts_collector, complete && notify_read);
+}
+
+void collect_from_unit(CollectedMetrics &out, const Budget &budget) {
+    HalcoreSession session(budget.left_ms());  // other runs holding the unit longer: all NaN
+    collect_unit(out, session);
+    if (session.usable()) {
+        collect_sensors(out, budget);
+        collect_inventory(out);
+    } else {
+        out.up(sensors_collector, false);
+        out.up(fru_collector, false);
+    }
+}
+
+}  // namespace mgx::tool
