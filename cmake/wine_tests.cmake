@@ -3,6 +3,16 @@
 set(WINE_TEST_ENVIRONMENT MGX_BUILD_DIR=${CMAKE_BINARY_DIR} MGX_PREFIX=test-prefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_TEST_ENVIRONMENT} ${CMAKE_SOURCE_DIR}/scripts/in-prefix.sh)
 
+# mgx_test_programs(TARGET...)
+#
+# Programs and libraries only the tests and benchmarks use: left out of the default build (the
+# product, the testbed and the package, what scripts/run.sh needs) and built by the target
+# test_programs, which scripts/test.sh asks for as well.
+function(mgx_test_programs)
+    set_target_properties(${ARGN} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    set_property(GLOBAL APPEND PROPERTY MGX_TEST_PROGRAMS ${ARGN})
+endfunction()
+
 # add_wine_test(NAME SOURCES... [LIBRARIES ...] [SHARED_PLATFORM])
 #
 # A GoogleTest executable run by ctest under Wine. SHARED_PLATFORM marks tests that use the
@@ -11,6 +21,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_TEST_ENVIRONMENT} ${CMAKE_SOURCE_DI
 function(add_wine_test name)
     cmake_parse_arguments(TEST "SHARED_PLATFORM" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${TEST_SOURCES})
+    mgx_test_programs(${name})
     target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${TEST_LIBRARIES})
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)

@@ -3,7 +3,7 @@
 # measured in the same run. They share the tests' prefix, so the user's testbed is untouched.
 export MGX_PREFIX=test-prefix
 source "$(dirname "$0")/common.sh"
-setup_all
+setup_all all test_programs
 step "forwarding through a driver"
 wine "$BIN/device_forwarding_bench.exe"
 for machine in intel acer; do

@@ -13,14 +13,15 @@ for part in steps packages build prefix display; do
     source "$(dirname "${BASH_SOURCE[0]}")/lib/$part.sh"
 done
 
-# Everything the main job and the tests need, made or checked in order.
+# Everything the main job needs, made or checked in order; the arguments are the build's targets
+# (scripts/lib/build.sh; the tests add test_programs).
 setup_all() {
     step "packages"
     ensure_packages
     check_tools
     ensure_japanese_locale
     step "building (64-bit Windows binaries in $BIN)"
-    build
+    build "$@"
     step "Wine prefix and testbed"
     mkdir -p "$LOGS"
     start_wine

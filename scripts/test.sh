@@ -4,7 +4,7 @@
 # build/prefix keeps its machine and unit state.
 export MGX_PREFIX=test-prefix
 source "$(dirname "$0")/common.sh"
-setup_all
+setup_all all test_programs
 step "running the tests"
 started=$(date +%s)
 status=0

@@ -2,6 +2,7 @@
 // a scripted controller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <halcore/query_records.h>
@@ -31,8 +32,9 @@ Bytes board_inventory(const std::string &name) {
     std::uint8_t sum = 0;
     for (std::uint8_t byte : area) sum = static_cast<std::uint8_t>(sum + byte);
     area.push_back(static_cast<std::uint8_t>(-sum));
-    Bytes image = {0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFE};
-    image.insert(image.end(), area.begin(), area.end());
+    const Bytes header = {0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFE};
+    Bytes image(header.size() + area.size());
+    std::copy(area.begin(), area.end(), std::copy(header.begin(), header.end(), image.begin()));
     return image;
 }
 

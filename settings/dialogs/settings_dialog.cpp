@@ -139,17 +139,24 @@ void SettingsDialog::add_tool(HWND control, const wchar_t *tip) {
     SendMessageW(tool_tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void SettingsDialog::create_tool_tips() {
+    if (tool_tips_) return;
+    tool_tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(tool_tips_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void SettingsDialog::apply_row(const UiTextRow &row, long number) {
+    HWND control = GetDlgItem(window_, row.control_id);
+    add_tool(control, row.tip.in(language_));
+    SetWindowTextW(control, formatted(row.caption.in(language_), number).c_str());
+}
+
 bool SettingsDialog::apply_ui_text(int control_id, UiTable table, long number) {
-    if (!tool_tips_) {
-        tool_tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(tool_tips_, TTM_ACTIVATE, TRUE, 0);
-    }
+    create_tool_tips();
     for (const UiTextRow &row : table) {
         if (row.control_id != control_id) continue;
-        HWND control = GetDlgItem(window_, control_id);
-        add_tool(control, row.tip.in(language_));
-        SetWindowTextW(control, formatted(row.caption.in(language_), number).c_str());
+        apply_row(row, number);
         return true;
     }
     return false;
@@ -162,8 +169,9 @@ void SettingsDialog::apply_title(UiTable table) {
 
 void SettingsDialog::apply_texts(UiTable table, int numbered_id, long number) {
     apply_title(table);
+    create_tool_tips();
     for (const UiTextRow &row : table)
-        if (row.control_id != 0) apply_ui_text(row.control_id, table, row.control_id == numbered_id ? number : -1);
+        if (row.control_id != 0) apply_row(row, row.control_id == numbered_id ? number : -1);
 }
 
 INT_PTR CALLBACK SettingsDialog::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -191,11 +199,13 @@ INT_PTR SettingsDialog::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(w), code = HIWORD(w);
-        if (id == IDOK && code == BN_CLICKED) {
+        // A click on the dialog's OK or cancel button does what Enter on it does; a dialog
+        // without one of them takes the platform's IDOK or IDCANCEL in its place.
+        if (code == BN_CLICKED && id == (ok_id_ ? ok_id_ : IDOK)) {
             on_ok();
             return TRUE;
         }
-        if (id == IDCANCEL && code == BN_CLICKED) {
+        if (code == BN_CLICKED && (id == cancel_id_ || id == IDCANCEL)) {
             on_cancel();
             return TRUE;
         }

@@ -80,6 +80,10 @@ private:
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     INT_PTR handle(UINT message, WPARAM w, LPARAM l);
     void add_tool(HWND control, const wchar_t *tip);
+    // The tool tip window, made once, before the first tip is added.
+    void create_tool_tips();
+    // One row of a text table: the control's caption (formatted with `number`) and its tip.
+    void apply_row(const UiTextRow &row, long number);
     void enable_owner();
 
     int resource_id_;

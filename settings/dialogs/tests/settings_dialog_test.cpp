@@ -26,8 +26,8 @@ constexpr UiTextRow test_texts[] = {
 
 class ExchangeTestDialog : public SettingsDialog {
 public:
-    explicit ExchangeTestDialog(LanguageIndex language = English)
-        : SettingsDialog(IDD_EXCHANGE_TEST, nullptr, IDOK, IDCANCEL, language) {}
+    explicit ExchangeTestDialog(LanguageIndex language = English, int ok_id = IDOK)
+        : SettingsDialog(IDD_EXCHANGE_TEST, nullptr, ok_id, IDCANCEL, language) {}
 
     std::uint16_t minutes = 30;
     std::uint8_t retries = 2;
@@ -209,6 +209,30 @@ TEST(SettingsDialog, EnterMovesOnExceptOnOkAndCancelArrowsMoveEscapeCancels) {
                        }),
               IDCANCEL)
         << "Enter on Cancel cancels";
+}
+
+// A press and release of the mouse's left button on a control, as the person's mouse sends them.
+void mouse_click(HWND dialog, int control_id) {
+    HWND control = GetDlgItem(dialog, control_id);
+    RECT area;
+    GetClientRect(control, &area);
+    const LPARAM middle = MAKELPARAM(area.right / 2, area.bottom / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(control, WM_LBUTTONUP, 0, middle);
+}
+
+// A mouse click on the dialog's OK button runs its OK action whatever the button's id, as Enter
+// on it does; a click on cancel cancels.
+TEST(SettingsDialog, AMouseClickOnTheOkIdRunsTheOkAction) {
+    for (const int ok_id : {IDOK, IDC_ENABLE}) {
+        SCOPED_TRACE(ok_id);
+        ExchangeTestDialog dialog(English, ok_id);
+        EXPECT_EQ(run_with(dialog, [&](HWND window) { mouse_click(window, ok_id); }), IDOK);
+        EXPECT_EQ(dialog.oks, 1);
+    }
+    ExchangeTestDialog cancelled;
+    EXPECT_EQ(run_with(cancelled, [](HWND window) { mouse_click(window, IDCANCEL); }), IDCANCEL);
+    EXPECT_EQ(cancelled.oks, 0);
 }
 
 // F1 counts only with Shift, Ctrl and Alt held, read from the whole keyboard state.

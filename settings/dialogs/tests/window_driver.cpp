@@ -114,10 +114,17 @@ int focused_id(HWND dialog) {
 }
 
 void press_key(HWND dialog, WPARAM key) {
+    // The key goes where the keyboard focus is once it is inside the dialog: right after a
+    // message box closes, the focus may still be on the box's button for a while.
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    HWND target = info.hwndFocus ? info.hwndFocus : dialog;
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const auto focus_elsewhere = [&] {
+        return GetGUIThreadInfo(thread, &info) && info.hwndFocus && info.hwndFocus != dialog &&
+               !IsChild(dialog, info.hwndFocus) && IsWindow(info.hwndFocus);
+    };
+    eventually([&] { return !focus_elsewhere(); }, default_wait_ms);
+    HWND target = info.hwndFocus && !focus_elsewhere() ? info.hwndFocus : dialog;
     const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
     PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));

@@ -13,7 +13,9 @@
 
 namespace mgx::settings::testing {
 
-inline constexpr DWORD default_wait_ms = 10'000;
+// How long a step may take on a busy machine before the test gives up: a poll ends as soon as
+// its state holds, so only a failing test waits this long.
+inline constexpr DWORD default_wait_ms = 60'000;
 
 // Polls `done` until it holds or `limit_ms` has passed; whether it held.
 bool eventually(const std::function<bool()> &done, DWORD limit_ms = default_wait_ms);

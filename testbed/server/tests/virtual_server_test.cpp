@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -262,8 +263,8 @@ TEST_F(VirtualServerTest, SwitchingMachinesClearsFaultsLogAndUnit) {
 TEST_F(VirtualServerTest, LoadedRepositoryLinksAndReadingsSurviveARestartUntilReset) {
     const Bytes record = {0x07, 0x00, 0x51, 0x02, 0x19, 0x20, 0x00, 0x30, 0x07, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00,
                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    Bytes dump = record;
-    dump.insert(dump.end(), record.begin(), record.end());
+    Bytes dump(2 * record.size());
+    std::copy(record.begin(), record.end(), std::copy(record.begin(), record.end(), dump.begin()));
     dump[record.size()] = 0x08;  // the second record's ID
     {
         auto server = start();
