@@ -83,7 +83,10 @@ TEST(ProfileParsing, MistakesNameTheField) {
     };
     EXPECT_NE(panel_error(R"({"pages": {"00": "one byte"}})").find("two hexadecimal"), std::string::npos);
     EXPECT_NE(panel_error(R"({"pages": {"00 10": "seventeen letters"}})").find("16"), std::string::npos);
-    EXPECT_NE(panel_error("{\"pages\": {\"00 10\": \"\xc3\x9cber\"}}").find("printable ASCII"), std::string::npos);
+    EXPECT_NE(panel_error("{\"pages\": {\"00 10\": \"\xc3\x9c"
+                          "ber\"}}")
+                  .find("printable ASCII"),
+              std::string::npos);
     EXPECT_NE(
         panel_error(
             R"({"device_info": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 14 15 16 17 18 19 1a 1b 1c 1d 1e 1f 20 21 22 23 24 25 26 27 28 29"})")
