@@ -19,11 +19,22 @@ void CollectedMetrics::up(const char *collector, bool read) {
     out_.gauge("up", up_help, {{"collector", collector}}, read ? 1 : 0);
 }
 
-std::string CollectedMetrics::close(std::initializer_list<const char *> collectors) {
+void CollectedMetrics::publish(const char *collector, const Exposition &series, bool read) {
+    const std::lock_guard lock(mutex_);
+    if (closed_ || !reported_.insert(collector).second) return;
+    out_.merge(series);
+    out_.gauge("up", up_help, {{"collector", collector}}, read ? 1 : 0);
+}
+
+std::string CollectedMetrics::close(std::initializer_list<const char *> collectors,
+                                    const std::function<void(Exposition &, const char *collector)> &not_read) {
     const std::lock_guard lock(mutex_);
     if (!closed_)
         for (const char *collector : collectors)
-            if (reported_.insert(collector).second) out_.gauge("up", up_help, {{"collector", collector}}, 0);
+            if (reported_.insert(collector).second) {
+                not_read(out_, collector);
+                out_.gauge("up", up_help, {{"collector", collector}}, 0);
+            }
     closed_ = true;
     return out_.text();
 }

@@ -3,6 +3,7 @@
 // dropped, and every source that has not reported is not up.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <set>
@@ -12,17 +13,24 @@
 
 namespace mgx::tool {
 
+inline constexpr const char *metric_prefix = "mgx_";
+
 class CollectedMetrics {
 public:
     void gauge(const std::string &name, const std::string &help, const MetricLabels &labels, double value);
     // mgx_up for a source: 1 when it was read in full, 0 when it failed or ran out of time.
     void up(const char *collector, bool read);
-    // Closes the collection: each of `collectors` that has not reported is down. The text.
-    std::string close(std::initializer_list<const char *> collectors);
+    // A source's series all at once, with its mgx_up: a source is in the collection whole or not
+    // at all.
+    void publish(const char *collector, const Exposition &series, bool read);
+    // Closes the collection: each of `collectors` that has not reported gets the series
+    // `not_read` writes for it, and is down. The text.
+    std::string close(std::initializer_list<const char *> collectors,
+                      const std::function<void(Exposition &, const char *collector)> &not_read);
 
 private:
     std::mutex mutex_;
-    Exposition out_{"mgx_"};
+    Exposition out_{metric_prefix};
     std::set<std::string> reported_;
     bool closed_ = false;
 };

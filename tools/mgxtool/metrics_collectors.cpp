@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include <halcore/boot_monitoring.h>
 #include <halcore/halcore.h>
@@ -105,21 +106,25 @@ void collect_sensors(CollectedMetrics &out, const Budget &budget) {
     out.up(sensors_collector, complete && budget.left());
 }
 
-void collect_inventory(CollectedMetrics &out) {
+// The FRU inventory's record count, asked of the library when `ask`; NaN otherwise.
+bool write_inventory(Exposition &out, bool ask) {
     std::int32_t cursor = 0, records = 0, status = 0;
-    for (FruInventoryRecord record{}; (status = HCXGetInvFruInfo(&cursor, &record)) == query_result::ok;) ++records;
-    const bool read = status == query_result::list_ended;
+    if (ask)
+        for (FruInventoryRecord record{}; (status = HCXGetInvFruInfo(&cursor, &record)) == query_result::ok;) ++records;
+    const bool read = ask && status == query_result::list_ended;
     out.gauge("fru_records", "records of the FRU inventory's general list", {}, read ? records : not_read);
-    out.up(fru_collector, read);
+    return read;
 }
 
-void collect_unit(CollectedMetrics &out, const HalcoreSession &session) {
+// The unit's state and settings, asked through `session` (NaN without one).
+bool write_unit(Exposition &out, const HalcoreSession *session) {
+    const bool usable = session && session->usable();
     std::uint32_t hours = 0;
-    const bool unit_read = session.usable() && mgx_call<CommandType::RunningHours>(hours) == 0;
+    const bool unit_read = usable && mgx_call<CommandType::RunningHours>(hours) == 0;
     out.gauge("server_running_seconds", "the server's running time as the unit counts it", {},
               unit_read ? hours * seconds_per_hour : not_read);
     MgxDeviceIdentity identity{};
-    if (session.usable() && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
+    if (usable && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
         out.gauge(
             "bmc_info", "the management unit's identity",
             {{"device_id", std::to_string(identity.device_id)},
@@ -128,11 +133,11 @@ void collect_unit(CollectedMetrics &out, const HalcoreSession &session) {
              {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
              {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
                                                 identity.manufacturer_and_product[2] << 16)},
-             {"back_end_state", std::to_string(session.back_end_state())}},
+             {"back_end_state", std::to_string(session->back_end_state())}},
             1);
 
     BootMonitorSettings boot{};
-    const bool boot_read = session.usable() && mgx_call<CommandType::BootMonitoring>(boot) == 0;
+    const bool boot_read = usable && mgx_call<CommandType::BootMonitoring>(boot) == 0;
     const auto function = [&](const char *name, std::uint16_t timeout, std::uint8_t retries) {
         const MetricLabels labels = {{"function", name}};
         out.gauge("boot_monitoring_enabled", "1 when POST or OS-boot monitoring is on", labels,
@@ -146,10 +151,30 @@ void collect_unit(CollectedMetrics &out, const HalcoreSession &session) {
     out.gauge("boot_monitoring_retry_method", "0 power off, then on again; 1 reboot by hardware reset", {},
               boot_read ? boot.retry_method : not_read);
     std::int32_t mode = -1;
-    const bool mode_read = session.usable() && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
+    const bool mode_read = usable && mgx_call<CommandType::SafeMode>(mode) == 0 && (mode == 0 || mode == 1);
     out.gauge("safe_power_off_mode_enabled", "1 when the power switch shuts the server down instead of switching it off", {},
               mode_read ? (mode == 0 ? 1 : 0) : not_read);
-    out.up(unit_collector, unit_read && boot_read && mode_read);
+    return unit_read && boot_read && mode_read;
+}
+
+// The event log's counts, from `log` (NaN without one, or when it could not be read).
+bool write_event_log(Exposition &out, const EventLogRead *log) {
+    const bool read = log && log->status == 0;
+    out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log->records.size()) : not_read);
+    std::array<double, 3> by_severity{};
+    double latest = 0;
+    for (const auto &data : read ? log->records : decltype(log->records){}) {
+        const EventRecord record = *decode_event_record(data);
+        if (record.kind == EventRecordKind::SystemEvent) ++by_severity[level(event_severity(record.event))];
+        if (const auto date = event_date(record)) latest = std::max<double>(latest, *date);
+    }
+    for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
+        out.gauge("sel_events_count_by_state",
+                  "system events of the event log by how bad they are, as the standard tools rate them",
+                  {{"state", std::string(severity_name(severity))}}, read ? by_severity[level(severity)] : not_read);
+    out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
+              read ? latest : not_read);
+    return read;
 }
 
 // A stored install date: none (empty, or the zero date that stands for none), a day, or a text
@@ -170,22 +195,8 @@ InstallDate install_date_of(const char *date) {
 
 void collect_event_log(CollectedMetrics &out) {
     const EventLogRead log = read_event_log();
-    const bool read = log.status == 0;
-    out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log.records.size()) : not_read);
-    std::array<double, 3> by_severity{};
-    double latest = 0;
-    for (const auto &data : log.records) {
-        const EventRecord record = *decode_event_record(data);
-        if (record.kind == EventRecordKind::SystemEvent) ++by_severity[level(event_severity(record.event))];
-        if (const auto date = event_date(record)) latest = std::max<double>(latest, *date);
-    }
-    for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
-        out.gauge("sel_events_count_by_state",
-                  "system events of the event log by how bad they are, as the standard tools rate them",
-                  {{"state", std::string(severity_name(severity))}}, read ? by_severity[level(severity)] : not_read);
-    out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
-              read ? latest : not_read);
-    out.up(sel_collector, read);
+    Exposition part(metric_prefix);
+    out.publish(sel_collector, part, write_event_log(part, &log));
 }
 
 void collect_wear_parts(CollectedMetrics &out) {
@@ -229,14 +240,19 @@ void collect_wear_parts(CollectedMetrics &out) {
 
 void collect_from_unit(CollectedMetrics &out, const Budget &budget) {
     HalcoreSession session(budget.left_ms());  // other runs holding the unit longer: all NaN
-    collect_unit(out, session);
-    if (session.usable()) {
-        collect_sensors(out, budget);
-        collect_inventory(out);
-    } else {
-        out.up(sensors_collector, false);
-        out.up(fru_collector, false);
-    }
+    Exposition unit(metric_prefix);
+    out.publish(unit_collector, unit, write_unit(unit, &session));
+    if (session.usable()) collect_sensors(out, budget);
+    Exposition inventory(metric_prefix);
+    out.publish(fru_collector, inventory, write_inventory(inventory, session.usable()));
+    if (!session.usable()) out.up(sensors_collector, false);
+}
+
+void write_not_read(Exposition &out, const char *collector) {
+    const std::string_view name = collector;
+    if (name == unit_collector) write_unit(out, nullptr);
+    if (name == fru_collector) write_inventory(out, false);
+    if (name == sel_collector) write_event_log(out, nullptr);
 }
 
 }  // namespace mgx::tool

@@ -33,6 +33,9 @@ inline constexpr const char *unit_collector = "unit", *sensors_collector = "sens
                             *sel_collector = "sel", *wear_parts_collector = "wear_parts";
 
 void collect_from_unit(CollectedMetrics &out, const Budget &budget);
+// The series of a source that was not read (all NaN), for the sources whose series are known
+// before they are read: the unit, the FRU inventory, the event log.
+void write_not_read(Exposition &out, const char *collector);
 void collect_event_log(CollectedMetrics &out);
 void collect_wear_parts(CollectedMetrics &out);
 

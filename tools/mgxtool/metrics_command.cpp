@@ -105,7 +105,7 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
         std::thread(std::move(ask_the_unit)).detach();
         const bool in_time = asked.wait_for(std::chrono::milliseconds(budget.left_ms())) == std::future_status::ready;
         const std::string exposition =
-            out->close({unit_collector, sensors_collector, fru_collector, sel_collector, wear_parts_collector});
+            out->close({unit_collector, sensors_collector, fru_collector, sel_collector, wear_parts_collector}, write_not_read);
         if (!in_time) end_out_of_time(*options, exposition);
         asked.get();  // a failure of the thread is the run's
         write_out(*options, exposition);

@@ -46,6 +46,17 @@ void Exposition::gauge(const std::string &name, const std::string &help, const M
     family->samples.push_back(sample + " " + number(value));
 }
 
+void Exposition::merge(const Exposition &other) {
+    for (const Family &incoming : other.families_) {
+        auto family =
+            std::find_if(families_.begin(), families_.end(), [&](const Family &known) { return known.name == incoming.name; });
+        if (family == families_.end())
+            families_.push_back(incoming);
+        else
+            family->samples.insert(family->samples.end(), incoming.samples.begin(), incoming.samples.end());
+    }
+}
+
 std::string Exposition::text() const {
     std::string out;
     for (const Family &family : families_) {

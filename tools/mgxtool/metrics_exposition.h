@@ -23,6 +23,8 @@ public:
     // the first time its name comes.
     void gauge(const std::string &name, const std::string &help, const MetricLabels &labels, double value);
     std::string text() const;
+    // Adds every sample of `other` (which has the same prefix), each family declared once.
+    void merge(const Exposition &other);
 
 private:
     struct Family {
