@@ -20,10 +20,14 @@ folder=$WINEPREFIX/drive_c/metrics
 mkdir -p "$folder"
 metrics() { wine "$BIN/mgxtool.exe" metrics --output 'C:\metrics\unit.prom' "$@"; }
 
+# promtool accepts a series written twice, which a scraper then drops: the names and labels of
+# every sample are checked for uniqueness here.
+each_series_once() { [ -z "$(grep -v '^#' "$1" | sed 's/ [^ ]*$//' | sort | uniq -d)" ]; }
 for machine in intel intel-s450 acer velmora unknown no-smbios; do
     wine "$BIN/mgxtb.exe" use "$machine" >/dev/null
     metrics
     check "promtool accepts the metrics of $machine" bash -c "promtool check metrics <'$folder/unit.prom' >'$LOGS/promtool-$machine.log' 2>&1"
+    check "every series of $machine is written once" each_series_once "$folder/unit.prom"
 done
 check "promtool accepts the README's alert rules" bash -c "promtool check rules '$ROOT/deploy/prometheus/mgx_alerts.yml' >/dev/null"
 check "a newly logged critical event raises its alert" bash -c "promtool test rules '$ROOT/deploy/prometheus/mgx_alerts_test.yml' >/dev/null"
@@ -152,6 +156,7 @@ check "Prometheus returns the temperature the testbed serves" temperature_become
 wine "$BIN/mgxtb.exe" sensor 0x20 0x01 --raw 52 >/dev/null
 metrics
 check "and the new one after a change" temperature_becomes 52
+check "node_exporter found no series collected twice" bash -c "! grep -q 'collected before' '$LOGS/node-exporter.log'"
 kill $exporter $server 2>/dev/null || true
 wait $exporter $server 2>/dev/null || true
 # The prefix's persistent wineserver ends before its folder goes (it is found through the folder).
