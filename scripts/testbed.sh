@@ -4,7 +4,9 @@
 #   scripts/testbed.sh [--profile NAME] [--fault 'KIND [OPTIONS]']... -- PROGRAM [ARGUMENTS]
 #
 # PROGRAM is a file in the build's bin folder (mgxtool, GK7T30U2.EXE, ...) or a Windows path.
-# Faults take mgxtb's syntax (mgxtb fault add): --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2'.
+# Faults take mgxtb's syntax (mgxtb fault add): --fault 'completion-code --code 0xc1 --netfn 0x3a --count 2';
+# a slow unit: --fault 'delay --ms 1500'; one silent sensor owner: --fault 'silence --address 0x16'
+# (owner 0x2C's sensors, at its ID shifted right by one).
 # Needs a finished setup (scripts/run.sh once).
 source "$(dirname "$0")/common.sh"
 profile= faults=()
