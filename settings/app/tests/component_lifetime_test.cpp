@@ -285,21 +285,13 @@ TEST_F(ComponentLifetimeTest, RefusedFieldsAndDatesAsTheLocaleReadsThem) {
         SCOPED_TRACE(std::wstring(refused).size());
         type_text(dialog, 1014, refused);
         click(dialog, IDOK);
-        HWND box = wait_for_owned_dialog(dialog);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(message_text(box), L"Enter 0 to 99999.");
-        answer(box, IDOK);
-        ASSERT_TRUE(wait_until_gone(box));
+        EXPECT_EQ(answered(wait_for_owned_dialog(dialog), IDOK), L"Enter 0 to 99999.");
         EXPECT_TRUE(eventually([&] { return focused_id(dialog) == 1014; }));
     }
     type_text(dialog, 1014, L"00012");
     type_text(dialog, 1016, L"2000/13/45");
     click(dialog, IDOK);
-    HWND box = wait_for_owned_dialog(dialog);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(message_text(box), L"Invalid Date.");
-    answer(box, IDOK);
-    ASSERT_TRUE(wait_until_gone(box));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog), IDOK), L"Invalid Date.");
     EXPECT_TRUE(eventually([&] { return focused_id(dialog) == 1016; }));
     EXPECT_EQ(number(current_key, "PSU"), 200u) << "nothing written";
 

@@ -168,22 +168,14 @@ TEST_F(SettingsProgramTest, StartMonitoringWriteFailuresAndTheSecondOk) {
     ASSERT_TRUE(dialog);
     refuse_unit_command(0x44);
     click(dialog, IDOK);
-    HWND failure = wait_for_owned_dialog(dialog, 30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX Write Error.\nError code [193]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog, 30'000), IDOK), L"MGX Write Error.\nError code [193]");
 
     // The unit says yes to the write but keeps its old settings: the read-back differs.
     control_request(mgx::testbed::control::clear_faults);
     refuse_unit_command(0x44, 0x00);
     type_text(dialog, 1054, L"45");
     click(dialog, IDOK);
-    failure = wait_for_owned_dialog(dialog, 30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX Write Error.\nError code [0]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog, 30'000), IDOK), L"MGX Write Error.\nError code [0]");
 
     control_request(mgx::testbed::control::clear_faults);
     control_request(mgx::testbed::control::clear_log);
@@ -207,11 +199,7 @@ TEST_F(SettingsProgramTest, StartMonitoringReadErrorClosesTheDialog) {
             control_request(mgx::testbed::control::add_fault,
                             {{control_key::fault, {{control_key::kind, "short-answer"}, {control_key::command, 0x43}}}});
         click(menu, 1001);
-        HWND failure = program.message_box(30'000);
-        ASSERT_TRUE(failure);
-        EXPECT_EQ(message_text(failure), L"MGX Read Error.\nError code [" + std::to_wstring(code) + L"]");
-        answer(failure, IDOK);
-        ASSERT_TRUE(wait_until_gone(failure));
+        EXPECT_EQ(answered(program.message_box(30'000), IDOK), L"MGX Read Error.\nError code [" + std::to_wstring(code) + L"]");
         EXPECT_FALSE(find_dialog(program.id(), monitoring_title));
         EXPECT_TRUE(eventually([&] { return IsWindowEnabled(menu) != FALSE; }));
     }
@@ -284,19 +272,11 @@ TEST_F(SettingsProgramTest, PowerOffModeFailures) {
     SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
     refuse_unit_command(0x42, 0x00);  // accepted, not carried out: the read-back differs
     click(dialog, IDOK);
-    HWND failure = wait_for_owned_dialog(dialog, 30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX write failed.\nError code [0]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog, 30'000), IDOK), L"MGX write failed.\nError code [0]");
     control_request(mgx::testbed::control::clear_faults);
     refuse_unit_command(0x42);
     click(dialog, IDOK);
-    failure = wait_for_owned_dialog(dialog, 30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX write failed.\nError code [193]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog, 30'000), IDOK), L"MGX write failed.\nError code [193]");
     press_key(dialog, VK_ESCAPE);
     ASSERT_TRUE(wait_until_gone(dialog));
     session.close_menu();
@@ -312,11 +292,7 @@ TEST_F(SettingsProgramTest, PowerOffModeNeverWritesAModeTheUnitCannotKeep) {
     EXPECT_FALSE(checked(dialog, 1005));
     EXPECT_FALSE(checked(dialog, 1004));
     click(dialog, IDOK);
-    HWND refusal = wait_for_owned_dialog(dialog);
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(message_text(refusal), L"Power OFF mode is abnormal.\nSpecify Power disconnect/OFF mode.");
-    answer(refusal, IDOK);
-    ASSERT_TRUE(wait_until_gone(refusal));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog), IDOK), L"Power OFF mode is abnormal.\nSpecify Power disconnect/OFF mode.");
     EXPECT_EQ(count_requests(0x42), 0u);
     SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
     click(dialog, IDOK);
@@ -331,11 +307,7 @@ TEST_F(SettingsProgramTest, PowerOffModeReadFailureClosesTheDialog) {
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
     click(menu, 1002);
-    HWND failure = program.message_box(30'000);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"MGX read failed.\nError code [193]");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(program.message_box(30'000), IDOK), L"MGX read failed.\nError code [193]");
     EXPECT_FALSE(find_dialog(program.id(), power_title));
     press_key(menu, VK_ESCAPE);
     EXPECT_EQ(program.ended(), 0);
@@ -438,11 +410,8 @@ TEST_F(SettingsProgramTest, NotifyMethodRegistrationFailureShowsTheRegistryCode)
     HWND dialog = session.open(1125, notify_title);
     ASSERT_TRUE(dialog);
     click(dialog, IDOK);
-    HWND failure = wait_for_owned_dialog(dialog);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(message_text(failure), L"Registration of error notification method failed.\nError code(1021)");
-    answer(failure, IDOK);
-    ASSERT_TRUE(wait_until_gone(failure));
+    EXPECT_EQ(answered(wait_for_owned_dialog(dialog), IDOK),
+              L"Registration of error notification method failed.\nError code(1021)");
     press_key(dialog, VK_ESCAPE);
     ASSERT_TRUE(wait_until_gone(dialog));
     session.close_menu();

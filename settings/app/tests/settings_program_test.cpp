@@ -166,16 +166,8 @@ TEST_F(SettingsProgramTest, HiddenChordFromTheKeyboardStartsTheDataInitialisatio
     HWND menu = program.main_menu();
     ASSERT_TRUE(menu);
     ASSERT_TRUE(press_chord(menu, {VK_LSHIFT, VK_RCONTROL, VK_LMENU, VK_F1}));
-    HWND question = program.message_box();
-    ASSERT_TRUE(question);
-    EXPECT_EQ(message_text(question), L"Dou you want to Initialize all of data?");
-    answer(question, IDYES);
-    ASSERT_TRUE(wait_until_gone(question));
-    HWND running = program.message_box();
-    ASSERT_TRUE(running);
-    EXPECT_EQ(message_text(running), L"GK7T30-Service is running. so can not initialize data.");
-    answer(running, IDOK);
-    ASSERT_TRUE(wait_until_gone(running));
+    EXPECT_EQ(answered(program.message_box(), IDYES), L"Dou you want to Initialize all of data?");
+    EXPECT_EQ(answered(program.message_box(), IDOK), L"GK7T30-Service is running. so can not initialize data.");
     press_key(menu, VK_ESCAPE);
     EXPECT_EQ(program.ended(), 0);
 }

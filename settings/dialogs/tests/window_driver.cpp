@@ -82,6 +82,13 @@ std::wstring item_text(HWND dialog, int control_id) { return text_of(GetDlgItem(
 
 std::wstring message_text(HWND box) { return item_text(box, 0xFFFF); }
 
+std::wstring answered(HWND box, int button) {
+    if (!box) return L"(no message box)";
+    const std::wstring text = message_text(box);
+    answer(box, button);
+    return wait_until_gone(box) ? text : text + L" (still shown)";
+}
+
 void PrintTo(const MessageBoxLook &look, std::ostream *out) {
     *out << "buttons";
     for (int button : look.buttons) *out << " " << button;

@@ -31,6 +31,9 @@ std::wstring text_of(HWND window);
 std::wstring item_text(HWND dialog, int control_id);
 // A message box's text (its static 0xFFFF).
 std::wstring message_text(HWND box);
+// One step with a message box: its text read, `button` pressed and the box gone. The text, or a
+// note that says which part failed ("(no message box)", the text with " (still shown)").
+std::wstring answered(HWND box, int button);
 // A message box's buttons among IDOK, IDCANCEL, IDYES and IDNO, in that order, and whether it
 // shows an icon.
 struct MessageBoxLook {
