@@ -84,11 +84,6 @@ bool StartMonitoringDialog::exchange(DataExchange &x) {
     return taken;
 }
 
-bool StartMonitoringDialog::os_boot_monitoring_supported() {
-    hal::MgxPanelState panel{};
-    return hal::mgx_call<hal::CommandType::PanelRead>(panel) == 0 && panel.os_boot_monitoring_supported();
-}
-
 void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
     if (usable_retry_method(read.retry_method))
         settings_.retry_method = read.retry_method;
@@ -110,7 +105,7 @@ void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
     else
         show(bad_os_boot_retries);
 
-    if (os_boot_monitoring_supported()) {
+    if (unit_can_watch_os_boot()) {
         settings_.os_boot_selector = settings_.os_boot_timeout == 0 ? 1 : 0;
     } else {
         show(no_os_boot_monitoring);
@@ -126,7 +121,7 @@ void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
 void StartMonitoringDialog::on_init() {
     hal::BootMonitorSettings read{};
     const std::int32_t status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
-    if (back_end_state_ == hal::ImbUpS450) {
+    if (!post_may_be_switched_on(back_end_state_)) {
         for (int id : post_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
         read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
     }
@@ -159,7 +154,7 @@ bool StartMonitoringDialog::on_command(int id, int code) {
         return true;
     case IDC_POST_DISABLE: select(IDC_POST_DISABLE, IDC_POST_ENABLE, false); return true;
     case IDC_OS_ENABLE: {
-        const bool supported = os_boot_monitoring_supported();
+        const bool supported = unit_can_watch_os_boot();
         SetFocus(GetDlgItem(window(), IDC_OS_DISABLE));
         if (!supported) {
             show(no_os_boot_monitoring);

@@ -21,7 +21,6 @@ protected:
 
 private:
     void interpret(const hal::BootMonitorSettings &read);
-    bool os_boot_monitoring_supported();
     bool cautioned();
     void select(int checked, int unchecked, bool focus_checked);
 

@@ -107,11 +107,6 @@ void apply(const FunctionOptions &wanted, const char *option, const char *name, 
                                                                                 : default_minutes));
 }
 
-bool os_boot_monitoring_supported() {
-    MgxPanelState panel{};
-    return mgx_call<CommandType::PanelRead>(panel) == 0 && panel.os_boot_monitoring_supported();
-}
-
 json describe_function(const char *name, std::uint16_t timeout, std::uint8_t retries, std::ostringstream &text) {
     if (timeout == 0)
         text << name << "off (" << int(retries) << " retries kept)\n";
@@ -146,11 +141,11 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             bool changed = false;
             if (wanted.changes()) {
                 BootMonitorSettings target = settings;
-                const bool post_available = document["back_end_state"] != ImbUpS450;
+                const bool post_available = post_may_be_switched_on(document["back_end_state"].get<std::int32_t>());
                 if (wanted.post.switched_on() && !post_available)
                     throw CLI::ValidationError(
                         "--post on: POST monitoring cannot be switched on on this machine (back-end state 4)");
-                const bool os_boot_available = os_boot_monitoring_supported();
+                const bool os_boot_available = unit_can_watch_os_boot();
                 if (wanted.os_boot.switched_on() && !os_boot_available)
                     throw CLI::ValidationError(
                         "--os-boot on: You can not enable OS boot monitoring,because this hardware not "

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+#include "back_end_state.h"
 #include "command_records.h"
+#include "mgx_call.h"
 
 namespace mgx::hal::boot_monitoring {
 
@@ -25,6 +27,17 @@ constexpr bool usable_retries(std::uint8_t retries) { return retries >= minimum_
 constexpr bool usable_minutes(std::uint32_t minutes) { return minutes >= minimum_minutes && minutes <= maximum_minutes; }
 // A time-out read from the unit: off, or whole minutes within the range.
 constexpr bool usable_timeout(std::uint16_t seconds) { return seconds == off || usable_minutes(seconds / seconds_per_minute); }
+
+// POST monitoring may be switched on everywhere but on back-end state 4, whose unit cannot
+// watch the POST.
+constexpr bool post_may_be_switched_on(std::int32_t back_end_state) { return back_end_state != ImbUpS450; }
+
+// The unit can watch the OS boot: its panel state says so (an LCD panel with OS-boot
+// monitoring). False when the panel cannot be read.
+inline bool unit_can_watch_os_boot() {
+    MgxPanelState panel{};
+    return mgx_call<CommandType::PanelRead>(panel) == 0 && panel.os_boot_monitoring_supported();
+}
 
 // Two records hold the same settings: time-outs, retries and retry method (the selector bytes
 // are not compared; a read leaves them as they were).
