@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "controller_requests.h"
@@ -24,13 +25,14 @@ constexpr std::uint16_t last_record = 0xFFFF;
 constexpr int most_cancels = 5;
 constexpr std::uint8_t cancelled = 0xC5, not_present = 0xCB;
 
-std::uint16_t reserve() {
+// The reservation the controller gives, or nullopt when it gives none.
+std::optional<std::uint16_t> reserve() {
     MgxResponse response{};
     const MgxRequest request = command_request(reserve_repository);
     if (send_with_attempts(request, response, default_target, attempts) != 0 || response.completion_code != 0 ||
         response.length < 2)
-        return 0;
-    return static_cast<std::uint16_t>(response.data[0] | response.data[1] << 8);
+        return std::nullopt;
+    return sdr::little_endian_16(response.data);
 }
 
 std::int32_t completion_status(std::uint8_t code) {
@@ -43,7 +45,9 @@ std::int32_t completion_status(std::uint8_t code) {
 
 std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer, std::size_t &stored) {
     stored = 0;
-    const std::uint16_t reservation = reserve();
+    // Without a reservation the record is read with reservation 0: a controller that needs none
+    // still answers, and one that does refuses the read.
+    const std::uint16_t reservation = reserve().value_or(0);
     std::size_t total = 0;
     do {
         const std::uint8_t offset = static_cast<std::uint8_t>(stored == 0 ? 0 : stored - id_prefix);
@@ -68,8 +72,7 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
 
         if (total == 0) {
             if (stored < id_prefix + sdr::header_size) return record_read::failed;
-            if ((buffer[id_prefix + sdr::record_id] | buffer[id_prefix + sdr::record_id + 1] << 8) == last_record)
-                return record_read::ok;
+            if (sdr::little_endian_16(&buffer[id_prefix + sdr::record_id]) == last_record) return record_read::ok;
             total = buffer[id_prefix + sdr::body_length] + id_prefix + sdr::header_size;
             if (total > buffer.size()) return record_read::too_long;
             stored = std::min(stored, total);
@@ -100,7 +103,7 @@ void walk_repository() {
         }
         if (status != record_read::ok && status != record_read::too_long) return;
         const std::span<const std::uint8_t> record(buffer.data() + id_prefix, stored - id_prefix);
-        const std::uint16_t own_id = static_cast<std::uint16_t>(record[sdr::record_id] | record[sdr::record_id + 1] << 8);
+        const std::uint16_t own_id = sdr::little_endian_16(&record[sdr::record_id]);
         if (processed->test(own_id) && !rereading) return;
         processed->set(own_id);
         processed->set(current);
@@ -113,7 +116,7 @@ void walk_repository() {
         }
         if (++processed_records == max_repository_records) return;
         previous = current;
-        current = static_cast<std::uint16_t>(buffer[0] | buffer[1] << 8);
+        current = sdr::little_endian_16(buffer.data());  // the next record's ID comes first
         if (current == last_record || processed->test(current)) return;
     }
 }

@@ -9,6 +9,11 @@
 
 namespace mgx::hal::sdr {
 
+// A 16-bit field (a record ID, a reservation), least significant byte first.
+constexpr std::uint16_t little_endian_16(const std::uint8_t *bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
 // Every record.
 inline constexpr std::size_t record_id = 0, version = 2, record_type = 3, body_length = 4, header_size = 5;
 inline constexpr std::uint8_t full_sensor = 0x01, compact_sensor = 0x02, device_locator = 0x10;
