@@ -66,6 +66,10 @@ void PipeServer::start_connection(UniqueHandle pipe) {
 
 void PipeServer::serve(Connection &connection) {
     handler_(connection.pipe);
+    // Disconnecting discards what the client has not read yet: the last answer (a refusal before
+    // the connection is dropped, say) is waited for first. A stop disconnects the pipe, which
+    // ends this wait too.
+    FlushFileBuffers(connection.pipe);
     HANDLE pipe;
     {
         std::lock_guard lock(mutex_);

@@ -120,6 +120,7 @@ check "a unit held by another run is not up" [ "$(up_of unit)" = 0 ]
 kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
 cat "$LOGS/metrics-budget-times.log"
+rm "$folder/budget.prom"  # node_exporter reads every file of the folder: one file of series below
 
 wine "$BIN/mgxtb.exe" use acer >/dev/null
 metrics
