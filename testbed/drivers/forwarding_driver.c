@@ -5,7 +5,7 @@
  * (enum MgxtbDevice) select which. The BMC build also maps the physical memory ranges the server
  * supplies into the requesting process. A request the server does not answer fails with
  * STATUS_DEVICE_NOT_CONNECTED, as a request to absent hardware would. */
-#include <ntddk.h>
+#include <ntifs.h>
 
 #include "device_protocol.h"
 
@@ -30,16 +30,50 @@ static void close_server_pipe(void)
     }
 }
 
-static NTSTATUS open_server_pipe(void)
+static NTSTATUS open_pipe(HANDLE *pipe, const WCHAR *path, ACCESS_MASK access, ULONG share, ULONG options)
 {
     UNICODE_STRING name;
     OBJECT_ATTRIBUTES attributes;
     IO_STATUS_BLOCK io;
-    RtlInitUnicodeString(&name, MGXTB_DEVICE_PIPE_NT);
+    RtlInitUnicodeString(&name, path);
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
-    return ZwCreateFile(&server_pipe, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE, &attributes, &io, NULL,
-                        FILE_ATTRIBUTE_NORMAL, 0, FILE_OPEN, FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE,
-                        NULL, 0);
+    return ZwCreateFile(pipe, access | SYNCHRONIZE, &attributes, &io, NULL, FILE_ATTRIBUTE_NORMAL, share, FILE_OPEN,
+                        FILE_SYNCHRONOUS_IO_NONALERT | options, NULL, 0);
+}
+
+/* Every instance of the server's pipe is taken while its listeners are between two clients.
+ * Like any pipe client, the driver then waits (at most five seconds) for one to listen again. */
+static NTSTATUS wait_for_server_pipe(void)
+{
+    struct {
+        FILE_PIPE_WAIT_FOR_BUFFER wait;
+        WCHAR name[sizeof MGXTB_DEVICE_PIPE_LEAF_NT / sizeof(WCHAR)];
+    } request;
+    IO_STATUS_BLOCK io;
+    HANDLE folder;
+    NTSTATUS status =
+        open_pipe(&folder, MGXTB_PIPE_FOLDER_NT, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    if (!NT_SUCCESS(status)) return status;
+    RtlZeroMemory(&request, sizeof request);
+    request.wait.Timeout.QuadPart = -5LL * 10 * 1000 * 1000; /* relative, in 100 ns */
+    request.wait.TimeoutSpecified = TRUE;
+    request.wait.NameLength = sizeof MGXTB_DEVICE_PIPE_LEAF_NT - sizeof(WCHAR);
+    RtlCopyMemory(request.wait.Name, MGXTB_DEVICE_PIPE_LEAF_NT, request.wait.NameLength);
+    status = ZwFsControlFile(folder, NULL, NULL, NULL, &io, FSCTL_PIPE_WAIT, &request, sizeof request, NULL, 0);
+    ZwClose(folder);
+    return status;
+}
+
+static NTSTATUS open_server_pipe(void)
+{
+    NTSTATUS status =
+        open_pipe(&server_pipe, MGXTB_DEVICE_PIPE_NT, GENERIC_READ | GENERIC_WRITE, 0, FILE_NON_DIRECTORY_FILE);
+    if (status == STATUS_PIPE_NOT_AVAILABLE || status == STATUS_INSTANCE_NOT_AVAILABLE || status == STATUS_PIPE_BUSY) {
+        if (NT_SUCCESS(wait_for_server_pipe()))
+            status =
+                open_pipe(&server_pipe, MGXTB_DEVICE_PIPE_NT, GENERIC_READ | GENERIC_WRITE, 0, FILE_NON_DIRECTORY_FILE);
+    }
+    return status;
 }
 
 static NTSTATUS write_all(const UCHAR *bytes, ULONG length)

@@ -8,7 +8,9 @@
 
 #include <stdint.h>
 
-#define MGXTB_DEVICE_PIPE_NT L"\\??\\pipe\\MgxTestbedDevice"
+#define MGXTB_PIPE_FOLDER_NT L"\\??\\pipe\\"
+#define MGXTB_DEVICE_PIPE_LEAF_NT L"MgxTestbedDevice"
+#define MGXTB_DEVICE_PIPE_NT MGXTB_PIPE_FOLDER_NT MGXTB_DEVICE_PIPE_LEAF_NT
 #define MGXTB_DEVICE_PIPE "\\\\.\\pipe\\MgxTestbedDevice"
 #define MGXTB_CONTROL_PIPE "\\\\.\\pipe\\MgxTestbedControl"
 

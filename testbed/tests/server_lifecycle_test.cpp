@@ -2,9 +2,11 @@
 // sends down its pipes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "device_client.h"
 #include "device_protocol.h"
@@ -159,6 +161,46 @@ TEST_F(ServerLifecycleTest, MalformedFramesAreAnsweredAndDroppedWhileTheServerGo
     auto device = open_device("\\\\.\\imbdrv");
     EXPECT_TRUE(ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16).ok);
     EXPECT_EQ(control_request(mgx::testbed::control::status)[control_key::profile][control_key::name], "intel");
+}
+
+// A pipe whose every instance is taken (its listeners between two clients) is waited for, as any
+// pipe client waits; the request is sent once it is free. The stand-in here has one instance.
+TEST_F(ServerLifecycleTest, TheDriverWaitsForAFreeInstanceOfTheServersPipe) {
+    auto device = open_device("\\\\.\\imbdrv");
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(stop_service(server_service));
+    win32::UniqueHandle instance(CreateNamedPipeA(MGXTB_DEVICE_PIPE, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                                  PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(instance);
+    DevicePipe taken;
+    ASSERT_TRUE(taken.connected());
+
+    IoctlResult result;
+    std::thread request([&] { result = ioctl(device.get(), MGXTB_IOCTL_IMB_SEND_MESSAGE, running_time_message(), 16); });
+    Sleep(1000);  // the scene, not the outcome: the driver finds the only instance taken
+    taken.close();
+    std::atomic<bool> read = false;
+    std::thread server([&] {
+        DisconnectNamedPipe(instance.get());
+        if (!ConnectNamedPipe(instance.get(), nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return;
+        MgxtbRequestHeader header{};
+        Bytes input(10);
+        if (!win32::read_exactly(instance.get(), &header, sizeof header) || header.input_length != input.size() ||
+            !win32::read_exactly(instance.get(), input.data(), 10))
+            return;
+        read = true;
+        const MgxtbReplyHeader reply{MGXTB_FRAME_MAGIC, 0, 2};
+        const std::uint8_t output[2] = {0x00, 0x42};
+        win32::write_exactly(instance.get(), &reply, sizeof reply) && win32::write_exactly(instance.get(), output, 2);
+    });
+    request.join();
+    if (!read) DevicePipe().close();  // a driver that gave up leaves the listener waiting: end it
+    server.join();
+    DisconnectNamedPipe(instance.get());
+    instance.reset();
+    ASSERT_TRUE(read) << "the request reached the freed instance";
+    EXPECT_TRUE(result.ok) << "error " << result.error;
+    EXPECT_EQ(result.output, (Bytes{0x00, 0x42}));
 }
 
 TEST_F(ServerLifecycleTest, ControlPipeRefusesWhatIsNotJson) {
