@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include <halcore/sensor_types.h>
+
 #include "sensor_record.h"
 
 namespace mgx::hal {
@@ -19,14 +21,12 @@ struct SensorSlot {
 
 class SensorCache {
 public:
-    static constexpr std::uint32_t lowest_type = 1, highest_type = 254;
-
     // Files a decoded record: software-owned sensors, types 0 and 255 and discrete records that
     // share with no sensor are left out.
     void add(const SensorDescription &description);
     void clear();
 
-    static bool valid_type(std::uint32_t type) { return type >= lowest_type && type <= highest_type; }
+    static bool valid_type(std::uint32_t type) { return type >= sensor_type::first && type <= sensor_type::last; }
     std::int32_t count(std::uint32_t type) const;
     // 1-based; nullopt outside 1 to count or for a type outside 1 to 254.
     std::optional<SensorSlot> slot(std::uint32_t type, std::uint32_t index) const;

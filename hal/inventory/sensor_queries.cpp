@@ -1,5 +1,6 @@
 #include "sensor_queries.h"
 
+#include <halcore/sensor_types.h>
 #include <halcore/status_codes.h>
 
 #include "controller_requests.h"
@@ -13,7 +14,6 @@ namespace {
 
 using query_result::failed, query_result::not_supported, query_result::out_of_range;
 constexpr int reading_attempts = 10;
-constexpr std::uint32_t power_supply_type = 8, power_unit_type = 9;
 
 bool has_state_set(const SensorDescription &sensor, std::uint32_t reading_type) {
     for (std::uint32_t i = 0; i < sensor.state_set_count && i < sensor.state_sets.size(); ++i)
@@ -24,10 +24,10 @@ bool has_state_set(const SensorDescription &sensor, std::uint32_t reading_type) 
 // The 1-based position of the first power unit that shares the power supply's entity, or none.
 std::int32_t power_unit_of(std::uint32_t index) {
     const SensorCache &cache = sensor_cache();
-    const auto supply = cache.slot(power_supply_type, index);
+    const auto supply = cache.slot(sensor_type::power_supply, index);
     if (!supply) return no_value;
-    for (std::int32_t unit = 1; unit <= cache.count(power_unit_type); ++unit) {
-        const SensorSlot slot = *cache.slot(power_unit_type, static_cast<std::uint32_t>(unit));
+    for (std::int32_t unit = 1; unit <= cache.count(sensor_type::power_unit); ++unit) {
+        const SensorSlot slot = *cache.slot(sensor_type::power_unit, static_cast<std::uint32_t>(unit));
         if (slot.entity_id == supply->entity_id && slot.entity_instance == supply->entity_instance) return unit;
     }
     return no_value;
@@ -89,7 +89,7 @@ std::int32_t local_convert_reading(std::uint32_t sensor_type, std::uint32_t inde
 
 std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, FruInventoryRecord *record) {
     SensorLockScope lock;
-    if (sensor_type != power_supply_type) return not_supported;
+    if (sensor_type != sensor_type::power_supply) return not_supported;
     const auto slot = sensor_cache().slot(sensor_type, index);
     if (!slot) return out_of_range;
     return power_supply_fru(slot->entity_instance, record);

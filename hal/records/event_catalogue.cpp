@@ -278,54 +278,6 @@ constexpr EventState states[] = {
     {0x6F, 0x2C, 0x06, "FRU Deactivation In Progress", N},
     {0x6F, 0x2C, 0x07, "FRU Communication Lost", C},
 };
-
-constexpr std::array<std::string_view, 0x2D> type_names = {
-    "reserved",
-    "Temperature",
-    "Voltage",
-    "Current",
-    "Fan",
-    "Physical Security",
-    "Platform Security",
-    "Processor",
-    "Power Supply",
-    "Power Unit",
-    "Cooling Device",
-    "Other Units-based Sensor",
-    "Memory",
-    "Drive Slot (Bay)",
-    "POST Memory Resize",
-    "System Firmware Progress",
-    "Event Logging Disabled",
-    "Watchdog 1",
-    "System Event",
-    "Critical Interrupt",
-    "Button / Switch",
-    "Module / Board",
-    "Microcontroller / Coprocessor",
-    "Add-in Card",
-    "Chassis",
-    "Chip Set",
-    "Other FRU",
-    "Cable / Interconnect",
-    "Terminator",
-    "System Boot / Restart Initiated",
-    "Boot Error",
-    "Base OS Boot / Installation Status",
-    "OS Stop / Shutdown",
-    "Slot / Connector",
-    "System ACPI Power State",
-    "Watchdog 2",
-    "Platform Alert",
-    "Entity Presence",
-    "Monitor ASIC / IC",
-    "LAN",
-    "Management Subsystem Health",
-    "Battery",
-    "Session Audit",
-    "Version Change",
-    "FRU State",
-};
 // clang-format on
 
 constexpr auto key_of(const EventState &state) { return std::tuple(state.reading_type, state.sensor_type, state.offset); }
@@ -350,11 +302,6 @@ const EventState *find_event_state(std::uint8_t code, std::uint8_t sensor_type, 
     const auto key = std::tuple(code, kind == ReadingClass::SensorSpecific ? sensor_type : any, offset);
     const auto found = std::ranges::lower_bound(states, key, {}, key_of);
     return found != std::end(states) && key_of(*found) == key ? &*found : nullptr;
-}
-
-std::string_view sensor_type_name(std::uint8_t sensor_type) {
-    if (sensor_type >= 0xC0) return "OEM reserved";
-    return sensor_type < type_names.size() ? type_names[sensor_type] : "reserved";
 }
 
 }  // namespace mgx::hal

@@ -1,12 +1,14 @@
-// What the codes of an event and a discrete sensor's states mean: the names of the sensor types
-// and the text and severity of every state of the generic event/reading types and of every
-// sensor-specific offset, as the IPMI 2.0 tables give them. One table, read by the event log's
-// decoder, the sensor listing and the metrics.
+// What the codes of an event and a discrete sensor's states mean: the text and severity of every
+// state of the generic event/reading types and of every sensor-specific offset, as the IPMI 2.0
+// tables give them. One table, read by the event log's decoder, the sensor listing and the
+// metrics; the sensor types' names are in halcore/sensor_types.h.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include <halcore/sensor_types.h>
 
 #include "severity.h"
 
@@ -36,9 +38,5 @@ std::span<const EventState> event_states();
 // The state an offset names for a sensor of that type read with that event/reading type;
 // nullptr where the tables give none.
 const EventState *find_event_state(std::uint8_t reading_type, std::uint8_t sensor_type, std::uint8_t offset);
-
-// "Temperature", "Power Supply", ...; "OEM reserved" for 0xC0 to 0xFF and "reserved" for a
-// code the table does not name.
-std::string_view sensor_type_name(std::uint8_t sensor_type);
 
 }  // namespace mgx::hal

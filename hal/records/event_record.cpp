@@ -104,7 +104,7 @@ std::string event_text(const SystemEvent &event) {
     switch (reading_class(event.event_type)) {
     case ReadingClass::Oem: return "OEM event type " + hex_byte(event.event_type) + ", offset " + hex_byte(event.offset);
     case ReadingClass::SensorSpecific:
-        return std::string(sensor_type_name(event.sensor_type)) + " offset " + hex_byte(event.offset) + " (no text)";
+        return std::string(sensor_type_facts(event.sensor_type).name) + " offset " + hex_byte(event.offset) + " (no text)";
     case ReadingClass::Unspecified: return "unspecified event type, offset " + hex_byte(event.offset);
     default: return "event type " + hex_byte(event.event_type) + " offset " + hex_byte(event.offset) + " (no text)";
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <halcore/query_records.h>
+#include <halcore/sensor_types.h>
 
 namespace mgx::hal {
 
@@ -21,12 +22,6 @@ constexpr std::string_view severity_name(Severity severity) {
 }
 
 constexpr Severity worse(Severity a, Severity b) { return std::max(a, b); }
-
-// The bits of a threshold sensor's readable and settable masks, as the sensor record lays them.
-namespace threshold_mask {
-inline constexpr std::uint8_t lower_non_critical = 0x01, lower_critical = 0x02, lower_non_recoverable = 0x04,
-                              upper_non_critical = 0x08, upper_critical = 0x10, upper_non_recoverable = 0x20;
-}  // namespace threshold_mask
 
 // A threshold sensor's value (scaled units) against the thresholds its record makes readable:
 // past a non-critical one is a warning, past a critical or non-recoverable one critical.

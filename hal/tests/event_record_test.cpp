@@ -163,10 +163,10 @@ TEST(EventCatalogue, EveryStateIsFoundAndEveryTextIsItsOwn) {
     EXPECT_EQ(find_event_state(0x01, 0x77, 0x09)->text, "Upper Critical going high") << "generic types ignore the sensor type";
     EXPECT_EQ(find_event_state(0x6F, 0x01, 0x00), nullptr) << "a threshold sensor type has no sensor-specific states";
     EXPECT_EQ(find_event_state(0x01, 0x01, 0x0C), nullptr);
-    EXPECT_EQ(sensor_type_name(0x08), "Power Supply");
-    EXPECT_EQ(sensor_type_name(0x2C), "FRU State");
-    EXPECT_EQ(sensor_type_name(0x2D), "reserved");
-    EXPECT_EQ(sensor_type_name(0xC0), "OEM reserved");
+    EXPECT_EQ(sensor_type_facts(0x08).name, "Power Supply");
+    EXPECT_EQ(sensor_type_facts(0x2C).name, "FRU State");
+    EXPECT_EQ(sensor_type_facts(0x2D).name, "reserved");
+    EXPECT_EQ(sensor_type_facts(0xC0).name, "OEM reserved");
 }
 
 TEST(Severity, SensorStatesAreRatedAsTheirWorstAssertedState) {

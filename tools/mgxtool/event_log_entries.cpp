@@ -67,7 +67,7 @@ std::string trigger_text(const EventLogEntry &entry) {
 
 std::string sensor_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
-    const std::string type(sensor_type_name(event.sensor_type));
+    const std::string type(sensor_type_facts(event.sensor_type).name);
     return type + " " +
            (entry.sensor_name ? shown_text(latin1_text(*entry.sensor_name)) : "#" + hex_number(event.sensor_number, 2));
 }
@@ -88,7 +88,7 @@ EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const Sen
     if (!sensor) return entry;
     entry.sensor_name = std::string(sensor->record.name_bytes());
     if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;
-    entry.unit = scaled_unit(sensor->type).unit;
+    entry.unit = sensor_type_facts(sensor->type).scale.unit;
     if (const auto raw = event.trigger_reading()) entry.trigger_reading = SensorCatalogue::real_value(*sensor, *raw);
     if (const auto raw = event.trigger_threshold()) entry.trigger_threshold = SensorCatalogue::real_value(*sensor, *raw);
     return entry;
@@ -112,7 +112,7 @@ json event_json(const EventLogEntry &entry) {
     object["generator_id"] = event.generator.raw;
     object["evm_revision"] = event.evm_revision;
     object["sensor_type"] = event.sensor_type;
-    object["sensor_type_name"] = sensor_type_name(event.sensor_type);
+    object["sensor_type_name"] = sensor_type_facts(event.sensor_type).name;
     object["sensor_number"] = event.sensor_number;
     if (entry.sensor_name) put_outside_text(object, "sensor_name", *entry.sensor_name);
     object["event_type"] = event.event_type;

@@ -1,4 +1,4 @@
-// Sensors, FRU inventory and chassis security from the command line, through Halcore's query
+// FRU inventory and chassis security from the command line, through Halcore's query
 // exports (answered by the SMBus back end itself, or by sensor.dll on IMB machines).
 #pragma once
 

@@ -10,6 +10,7 @@
 #include "platform_commands.h"
 #include "power_and_boot_commands.h"
 #include "product_key_commands.h"
+#include "sensor_commands.h"
 #include "smbus_device_commands.h"
 #include "support_commands.h"
 #include "unit_commands.h"
@@ -27,6 +28,7 @@ int main() {
     mgx::tool::add_hardware_commands(app, options);
     mgx::tool::add_event_log_commands(app, options);
     mgx::tool::add_smbus_device_commands(app, options);
+    mgx::tool::add_sensor_commands(app, options);
     mgx::tool::add_inventory_commands(app, options);
     mgx::tool::add_product_key_commands(app, options);
     mgx::tool::add_platform_commands(app, options);

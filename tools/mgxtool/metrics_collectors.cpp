@@ -12,12 +12,14 @@
 #include <halcore/boot_monitoring.h>
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
+#include <halcore/sensor_types.h>
 
 #include "cli/input_parsing.h"
 #include "event_log_entries.h"
 #include "event_log_read.h"
 #include "halcore_session.h"
 #include "lifetime_store.h"
+#include "sensor_catalogue.h"
 #include "severity.h"
 #include "text/hex.h"
 #include "wear_parts.h"
@@ -39,68 +41,45 @@ constexpr const char *state_help =
     "sensor state: 0 nominal, 1 warning, 2 critical (past a non-critical or a critical threshold; for a discrete sensor "
     "the worst state it asserts)";
 
-// Threshold sensors of these types are published under a name of their own, in real units.
-struct SensorFamily {
-    const char *value_name, *value_help, *state_name;
-};
-SensorFamily family_of(std::uint32_t sensor_type) {
-    switch (sensor_type) {
-    case 1: return {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"};
-    case 2: return {"voltage_volts", "voltage sensor reading in volts", "voltage_state"};
-    case 3: return {"current_amperes", "current sensor reading in amperes", "current_state"};
-    case 4: return {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"};
-    default: return {"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
-    }
-}
-
 void collect_sensors(CollectedMetrics &out, const Budget &budget) {
-    bool complete = true;
+    const SensorCatalogue catalogue = SensorCatalogue::read();
+    bool complete = catalogue.status() == query_result::ok;
     std::set<std::uint8_t> failed_owners;
-    for (std::uint32_t type = 1; type <= 254; ++type) {
-        std::int32_t count = 0;
-        if (HCXGetSensorNumber(type, &count) != query_result::ok) {
-            complete = false;
-            break;
+    for (const CataloguedSensor &sensor : catalogue.sensors()) {
+        const SensorInfoRecord &record = sensor.record;
+        const bool threshold = record.kind == SensorKind::Threshold;
+        const std::uint32_t reading_type = record.current_value_reading_type();
+        std::int32_t value = 0;
+        bool read = false;
+        if (budget.left() && !failed_owners.contains(record.owner_id())) {
+            const auto started = Budget::Clock::now();
+            read = HCXGetSensorCurrentVal(sensor.type, sensor.index, reading_type, &value) == query_result::ok;
+            if (!read && Budget::Clock::now() - started > transport_failure_time) failed_owners.insert(record.owner_id());
         }
-        for (std::int32_t index = 1; index <= count; ++index) {
-            SensorInfoRecord record{};
-            if (HCXGetSensorInfo(type, static_cast<std::uint32_t>(index), &record) != query_result::ok) {
-                complete = false;
-                continue;
-            }
-            const std::string name = latin1_text(record.name_bytes());
-            const bool threshold = record.kind == SensorKind::Threshold;
-            const std::uint32_t reading_type = record.current_value_reading_type();
-            std::int32_t value = 0;
-            bool read = false;
-            if (budget.left() && !failed_owners.contains(record.owner_id())) {
-                const auto started = Budget::Clock::now();
-                read = HCXGetSensorCurrentVal(type, static_cast<std::uint32_t>(index), reading_type, &value) == query_result::ok;
-                if (!read && Budget::Clock::now() - started > transport_failure_time) failed_owners.insert(record.owner_id());
-            }
-            // Owner, LUN and the slot's own number tell every sensor apart, shared slots and
-            // owners that number their sensors alike included: no two series are the same.
-            MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
-                                   {"owner", std::to_string(record.owner_id())},
-                                   {"lun", std::to_string(record.owner_lun())},
-                                   {"name", name}};
-            const SensorFamily family = threshold ? family_of(type) : family_of(0);
-            if (!threshold || std::string(family.value_name) == "sensor_value") labels.emplace_back("type", std::to_string(type));
-            if (threshold) {
-                const bool readable = read && value != no_value;
-                complete = complete && readable;
-                out.gauge(family.value_name, family.value_help, labels, readable ? value / scaled_unit(type).divisor : not_read);
-                out.gauge(family.state_name, state_help, labels,
-                          readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
-            } else {
-                const bool scanning = read && value != discrete_value::not_scanning;
-                complete = complete && scanning;
-                const Severity severity = discrete_states_severity(
-                    static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(type), discrete_value::states(value));
-                out.gauge("sensor_state", state_help, labels, scanning ? level(severity) : not_read);
-                out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
-                          scanning ? discrete_value::states(value) : not_read);
-            }
+        // Owner, LUN and the slot's own number tell every sensor apart, shared slots and owners
+        // that number their sensors alike included: no two series are the same.
+        MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
+                               {"owner", std::to_string(record.owner_id())},
+                               {"lun", std::to_string(record.owner_lun())},
+                               {"name", latin1_text(record.name_bytes())}};
+        const SensorTypeFacts facts = sensor_type_facts(sensor.type);
+        const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
+        if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
+            labels.emplace_back("type", std::to_string(sensor.type));
+        if (threshold) {
+            const bool readable = read && value != no_value;
+            complete = complete && readable;
+            out.gauge(family.value_name, family.value_help, labels, readable ? value / facts.scale.divisor : not_read);
+            out.gauge(family.state_name, state_help, labels,
+                      readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
+        } else {
+            const bool scanning = read && value != discrete_value::not_scanning;
+            complete = complete && scanning;
+            const Severity severity = discrete_states_severity(
+                static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(sensor.type), discrete_value::states(value));
+            out.gauge(family.state_name, state_help, labels, scanning ? level(severity) : not_read);
+            out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
+                      scanning ? discrete_value::states(value) : not_read);
         }
     }
     out.up(sensors_collector, complete && budget.left());

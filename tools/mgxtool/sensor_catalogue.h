@@ -1,10 +1,10 @@
-// The machine's sensors as Halcore's sensor queries describe them, read once: found by their
-// owner and number (as an event names its sensor), with a raw reading in real units.
+// The machine's sensors as Halcore's sensor queries describe them, read once a run and read by
+// every command that names or reads sensors: the listing, the metrics, the power-supply
+// inventory and the event log's names.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include <halcore/query_records.h>
@@ -13,21 +13,36 @@ namespace mgx::tool {
 
 struct CataloguedSensor {
     std::uint32_t type;
-    std::uint32_t index;
+    std::uint32_t index;  // 1-based within its type
     hal::SensorInfoRecord record;
 };
 
 class SensorCatalogue {
 public:
-    // Every sensor the library lists; empty when it lists none or cannot be asked.
-    static SensorCatalogue read();
+    struct TypeCount {
+        std::uint32_t type;
+        std::int32_t count;
+    };
+
+    // The sensors of every type, or of `only_type`, in type and index order. Reading stops at a
+    // count query that fails and leaves out a record that cannot be read; status() tells the
+    // first such failure.
+    static SensorCatalogue read(std::uint32_t only_type = 0);
+
+    std::int32_t status() const { return status_; }
+    // The types that have sensors, with the count the library gives for each.
+    const std::vector<TypeCount> &types() const { return types_; }
+    std::int32_t count(std::uint32_t type) const;
+    const std::vector<CataloguedSensor> &sensors() const { return sensors_; }
 
     const CataloguedSensor *find(std::uint8_t owner_id, std::uint8_t sensor_number) const;
-    // A threshold sensor's raw reading in its real units (scaled_unit's unit); nullopt where the
+    // A threshold sensor's raw reading in its real units (its type's unit); nullopt where the
     // library cannot convert it.
     static std::optional<double> real_value(const CataloguedSensor &sensor, std::uint8_t raw);
 
 private:
+    std::int32_t status_ = hal::query_result::ok;
+    std::vector<TypeCount> types_;
     std::vector<CataloguedSensor> sensors_;
 };
 

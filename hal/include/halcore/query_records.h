@@ -43,11 +43,29 @@ enum SensorValue : std::size_t {
     sensor_value_count
 };
 
+// The values' names as mgxtool and the metrics spell them, in the same order.
+inline constexpr std::string_view sensor_value_names[sensor_value_count] = {"resolution",
+                                                                            "tolerance",
+                                                                            "accuracy",
+                                                                            "nominal",
+                                                                            "normal_max",
+                                                                            "normal_min",
+                                                                            "sensor_max",
+                                                                            "sensor_min",
+                                                                            "upper_non_recoverable",
+                                                                            "upper_critical",
+                                                                            "upper_non_critical",
+                                                                            "lower_non_recoverable",
+                                                                            "lower_critical",
+                                                                            "lower_non_critical",
+                                                                            "positive_hysteresis",
+                                                                            "negative_hysteresis"};
+
 enum class SensorKind : std::uint8_t { Threshold = 1, Discrete = 2 };
 
 #pragma pack(push, 1)
-// The kind block of a threshold sensor: its threshold masks (bit 5 upper non-recoverable down
-// to bit 0 lower non-critical) and its sixteen values in their scaled units, no_value where
+// The kind block of a threshold sensor: its threshold masks (threshold_mask in sensor_types.h)
+// and its sixteen values in their scaled units, no_value where
 // the record gives none.
 struct ThresholdKindBlock {
     std::uint8_t settable_mask;
@@ -161,20 +179,5 @@ constexpr bool holds_states(std::int32_t value) { return (static_cast<std::uint3
 constexpr std::uint8_t states(std::int32_t value) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8); }
 constexpr std::uint8_t reading_type(std::int32_t value) { return static_cast<std::uint8_t>(value); }
 }  // namespace discrete_value
-
-// The unit a sensor type's scaled values are in: a value divided by `divisor` is in `unit`.
-struct ScaledUnit {
-    double divisor;
-    const char *unit;  // empty: the value as the record converts it
-};
-constexpr ScaledUnit scaled_unit(std::uint32_t sensor_type) {
-    switch (sensor_type) {
-    case 1: return {10, "degrees C"};  // temperature, tenths of a degree
-    case 2: return {1000, "V"};        // voltage, millivolts
-    case 3: return {1000, "A"};        // current, milliamperes
-    case 4: return {10, "RPM"};        // fan, tenths
-    default: return {1, ""};
-    }
-}
 
 }  // namespace mgx::hal

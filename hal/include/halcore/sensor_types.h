@@ -1,0 +1,120 @@
+// The sensor types of the IPMI 2.0 sensor type table: each type's name and, for the types whose
+// readings the library scales, the unit of its scaled values and the metric family it is
+// published under. One table, read by the library's queries, the event log's texts, the sensor
+// listing and the metrics.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace mgx::hal {
+
+// The codes the library and its callers treat apart; the query exports take 1 to 254.
+namespace sensor_type {
+inline constexpr std::uint8_t temperature = 0x01, voltage = 0x02, current = 0x03, fan = 0x04, power_supply = 0x08,
+                              power_unit = 0x09;
+inline constexpr std::uint8_t first = 1, last = 254;
+inline constexpr std::uint8_t oem_first = 0xC0;
+}  // namespace sensor_type
+
+// The bits of a threshold sensor's readable and settable masks, as the sensor record lays them.
+namespace threshold_mask {
+inline constexpr std::uint8_t lower_non_critical = 0x01, lower_critical = 0x02, lower_non_recoverable = 0x04,
+                              upper_non_critical = 0x08, upper_critical = 0x10, upper_non_recoverable = 0x20;
+}  // namespace threshold_mask
+
+// The unit a sensor type's scaled values are in: a value divided by `divisor` is in `unit`.
+struct ScaledUnit {
+    double divisor;
+    const char *unit;  // empty: the value as the record converts it
+};
+
+// The series a threshold sensor of the type is published under: its reading and its state.
+struct MetricFamily {
+    const char *value_name, *value_help, *state_name;
+};
+
+struct SensorTypeFacts {
+    std::string_view name;
+    ScaledUnit scale;
+    MetricFamily family;
+};
+
+namespace sensor_type_table {
+inline constexpr ScaledUnit as_converted{1, ""};
+inline constexpr MetricFamily generic_family{"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
+struct Row {
+    std::string_view name;
+    ScaledUnit scale = as_converted;
+    MetricFamily family = generic_family;
+};
+// clang-format off: one type a line, in code order from 0x00
+inline constexpr std::array<Row, 0x2D> rows = {{
+    {"reserved"},
+    {"Temperature",
+     {10, "degrees C"},  // tenths of a degree
+     {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"}},
+    {"Voltage",
+     {1000, "V"},  // millivolts
+     {"voltage_volts", "voltage sensor reading in volts", "voltage_state"}},
+    {"Current",
+     {1000, "A"},  // milliamperes
+     {"current_amperes", "current sensor reading in amperes", "current_state"}},
+    {"Fan",
+     {10, "RPM"},  // tenths
+     {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"}},
+    {"Physical Security"},
+    {"Platform Security"},
+    {"Processor"},
+    {"Power Supply"},
+    {"Power Unit"},
+    {"Cooling Device"},
+    {"Other Units-based Sensor"},
+    {"Memory"},
+    {"Drive Slot (Bay)"},
+    {"POST Memory Resize"},
+    {"System Firmware Progress"},
+    {"Event Logging Disabled"},
+    {"Watchdog 1"},
+    {"System Event"},
+    {"Critical Interrupt"},
+    {"Button / Switch"},
+    {"Module / Board"},
+    {"Microcontroller / Coprocessor"},
+    {"Add-in Card"},
+    {"Chassis"},
+    {"Chip Set"},
+    {"Other FRU"},
+    {"Cable / Interconnect"},
+    {"Terminator"},
+    {"System Boot / Restart Initiated"},
+    {"Boot Error"},
+    {"Base OS Boot / Installation Status"},
+    {"OS Stop / Shutdown"},
+    {"Slot / Connector"},
+    {"System ACPI Power State"},
+    {"Watchdog 2"},
+    {"Platform Alert"},
+    {"Entity Presence"},
+    {"Monitor ASIC / IC"},
+    {"LAN"},
+    {"Management Subsystem Health"},
+    {"Battery"},
+    {"Session Audit"},
+    {"Version Change"},
+    {"FRU State"},
+}};
+// clang-format on
+inline constexpr Row reserved{"reserved"}, oem{"OEM reserved"};
+}  // namespace sensor_type_table
+
+// What the table says of a type: "reserved" for a code it does not name, "OEM reserved" for
+// 0xC0 to 0xFF; both scaled as the record converts and published as generic sensors.
+constexpr SensorTypeFacts sensor_type_facts(std::uint32_t type) {
+    using namespace sensor_type_table;
+    const Row &row = type >= sensor_type::oem_first && type <= 0xFF ? oem : type < rows.size() ? rows[type] : reserved;
+    return {row.name, row.scale, row.family};
+}
+
+}  // namespace mgx::hal
