@@ -41,6 +41,18 @@ std::int32_t completion_status(std::uint8_t code) {
     return record_read::failed;
 }
 
+// One read of `count` bytes of the record from `offset`; the answer starts with the next
+// record's ID.
+std::int32_t read_piece(std::uint16_t reservation, std::uint16_t record_id, std::uint8_t offset, std::uint8_t count,
+                        MgxResponse &response) {
+    const MgxRequest request = command_request(
+        get_repository_record, {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
+                                static_cast<std::uint8_t>(record_id), static_cast<std::uint8_t>(record_id >> 8), offset, count});
+    response = {};
+    if (std::int32_t status = send_with_attempts(request, response, default_target, attempts)) return status;
+    return response.completion_code == 0 ? record_read::ok : completion_status(response.completion_code);
+}
+
 }  // namespace
 
 std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer, std::size_t &stored) {
@@ -48,36 +60,31 @@ std::int32_t read_repository_record(std::uint16_t record_id, WalkBuffer &buffer,
     // Without a reservation the record is read with reservation 0: a controller that needs none
     // still answers, and one that does refuses the read.
     const std::uint16_t reservation = reserve().value_or(0);
-    std::size_t total = 0;
-    do {
-        const std::uint8_t offset = static_cast<std::uint8_t>(stored == 0 ? 0 : stored - id_prefix);
-        const std::uint8_t count =
-            stored == 0 ? piece_size : static_cast<std::uint8_t>(std::min<std::size_t>(total - stored, piece_size));
-        const MgxRequest request =
-            command_request(get_repository_record,
-                            {static_cast<std::uint8_t>(reservation), static_cast<std::uint8_t>(reservation >> 8),
-                             static_cast<std::uint8_t>(record_id), static_cast<std::uint8_t>(record_id >> 8), offset, count});
-        MgxResponse response{};
-        if (std::int32_t status = send_with_attempts(request, response, default_target, attempts)) return status;
-        if (response.completion_code != 0) return completion_status(response.completion_code);
+    MgxResponse response{};
 
-        // The first piece is kept whole; later ones without their repeated next-record ID, and
-        // never more than was asked for.
-        const std::size_t skip = stored == 0 ? 0 : id_prefix;
-        const std::size_t usable =
-            response.length > skip ? std::min<std::size_t>(response.length - skip, count + (stored == 0 ? id_prefix : 0)) : 0;
+    // The first piece is kept whole: the next record's ID, then the record's header, which says
+    // how long the record is.
+    if (std::int32_t status = read_piece(reservation, record_id, 0, piece_size, response)) return status;
+    stored = std::min<std::size_t>(response.length, id_prefix + piece_size);
+    if (stored < id_prefix + sdr::header_size) return record_read::failed;
+    std::memcpy(buffer.data(), response.data, stored);
+    if (sdr::little_endian_16(&buffer[id_prefix + sdr::record_id]) == last_record) return record_read::ok;
+    const std::size_t total = buffer[id_prefix + sdr::body_length] + id_prefix + sdr::header_size;
+    if (total > buffer.size()) return record_read::too_long;
+    stored = std::min(stored, total);
+
+    // The rest piece by piece, each without its repeated next-record ID and never more than was
+    // asked for.
+    while (stored < total) {
+        const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(total - stored, piece_size));
+        if (std::int32_t status =
+                read_piece(reservation, record_id, static_cast<std::uint8_t>(stored - id_prefix), count, response))
+            return status;
+        const std::size_t usable = response.length > id_prefix ? std::min<std::size_t>(response.length - id_prefix, count) : 0;
         if (usable == 0) return record_read::failed;  // a piece that brings nothing would be asked for forever
-        std::memcpy(buffer.data() + stored, response.data + skip, usable);
+        std::memcpy(buffer.data() + stored, response.data + id_prefix, usable);
         stored += usable;
-
-        if (total == 0) {
-            if (stored < id_prefix + sdr::header_size) return record_read::failed;
-            if (sdr::little_endian_16(&buffer[id_prefix + sdr::record_id]) == last_record) return record_read::ok;
-            total = buffer[id_prefix + sdr::body_length] + id_prefix + sdr::header_size;
-            if (total > buffer.size()) return record_read::too_long;
-            stored = std::min(stored, total);
-        }
-    } while (stored < total);
+    }
     return record_read::ok;
 }
 

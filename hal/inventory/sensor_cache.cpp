@@ -14,7 +14,7 @@ void SensorCache::add(const SensorDescription &decoded) {
         descriptions_.reserve(descriptions_.size() + 1);
         slots.reserve(slots.size() + shared);
         for (std::size_t i = 0; i < shared; ++i)
-            slots.push_back({description.get(), decoded.entity_id_byte, static_cast<std::uint8_t>(decoded.entity_instance + i),
+            slots.push_back({description.get(), decoded.entity_id, static_cast<std::uint8_t>(decoded.entity_instance + i),
                              static_cast<std::uint8_t>(decoded.sensor_number + i)});
         descriptions_.push_back(std::move(description));
     } catch (const std::bad_alloc &) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "event_catalogue.h"
 #include "sensor_record_layout.h"
 
 namespace mgx::hal {
@@ -13,9 +14,11 @@ namespace {
 namespace full = sdr::full;
 namespace compact = sdr::compact;
 namespace compact_ipmi_1_5 = sdr::compact_ipmi_1_5;
+namespace bits = sdr::bits;
+namespace unit_code = sdr::unit_code;
 
 constexpr std::size_t rearranged_size = 128;
-constexpr std::uint8_t analog_format_mask = 0xC0, ones_complement = 0x40;
+constexpr std::uint8_t divide_by_result_factor = 0x01;  // in conversion_flags, beside the analog data format
 
 // The record's bytes, 0 past its end.
 class RecordBytes {
@@ -39,13 +42,13 @@ std::int32_t clamped(double value) {
 }
 
 double combined(double value, const SensorDescription &sensor) {
-    return (sensor.conversion_flags & 0x01) ? value / sensor.result_factor : value * sensor.result_factor;
+    return (sensor.conversion_flags & divide_by_result_factor) ? value / sensor.result_factor : value * sensor.result_factor;
 }
 
 void read_name(const RecordBytes &record, std::size_t type_length_at, SensorDescription &sensor) {
     const std::uint8_t type_length = record[type_length_at];
-    sensor.name_encoding = type_length >> 6;
-    sensor.name_length = type_length & 0x3F;
+    sensor.name_encoding = type_length >> bits::name_type_shift;
+    sensor.name_length = type_length & bits::name_length;
     for (std::size_t i = 0; i < sensor.name_length; ++i) sensor.name[i] = static_cast<char>(record[type_length_at + 1 + i]);
 }
 
@@ -53,61 +56,70 @@ void read_common(const RecordBytes &record, SensorDescription &sensor) {
     sensor.owner_id = record[sdr::owner_id];
     sensor.owner_lun = record[sdr::owner_lun];
     sensor.sensor_number = record[sdr::sensor_number];
-    sensor.entity_id_byte = record[sdr::entity_id];
     sensor.entity_id = record[sdr::entity_id];
     sensor.capabilities = record[sdr::capabilities];
     sensor.sensor_type = record[sdr::sensor_type];
 }
 
-SensorDescription decode_threshold(const RecordBytes &record) {
-    SensorDescription sensor;
-    sensor.kind = SensorKind::Threshold;
-    read_common(record, sensor);
-    sensor.entity_instance = record[sdr::entity_instance] & ~0x10;
-    sensor.readable_mask = record[full::readable_mask];
-    sensor.settable_mask = record[full::settable_mask];
+// M, B and the exponents: how a raw reading becomes a value in the sensor's scaled units.
+void read_conversion(const RecordBytes &record, SensorDescription &sensor) {
     const std::uint8_t units1 = record[full::units1];
-    sensor.base_unit = record[sdr::base_unit];
-    sensor.linearization = record[full::linearization];
-
     const double scale = scale_factor(units1, sensor.base_unit, record[full::modifier_unit]);
-    const int m = two_complement(record[full::m_low] | (record[full::m_high_tolerance] & 0xC0u) << 2, 10);
-    const int b = two_complement(record[full::b_low] | (record[full::b_high_accuracy] & 0xC0u) << 2, 10);
+    const int m = two_complement(record[full::m_low] | (record[full::m_high_tolerance] & bits::high_two_bits) << 2, 10);
+    const int b = two_complement(record[full::b_low] | (record[full::b_high_accuracy] & bits::high_two_bits) << 2, 10);
     const int k1 = two_complement(record[full::exponents] & 0x0Fu, 4);
     int k2 = two_complement(record[full::exponents] >> 4, 4);
     sensor.multiplier = scale * m;
     double offset = scale * b;
     for (int i = 0; i < std::abs(k1); ++i) offset *= k1 < 0 ? 0.1 : 10.0;
     sensor.offset = offset;
-    sensor.conversion_flags = units1 & 0xC0;
+    sensor.conversion_flags = units1 & bits::analog_data_format;
     if (k2 < 0) {
-        sensor.conversion_flags |= 0x01;
+        sensor.conversion_flags |= divide_by_result_factor;
         k2 = -k2;
     }
     sensor.result_factor = k2 == 0 ? 1.0 : std::pow(10.0, k2);
+}
 
+// The sixteen values, in scaled units; a threshold the readable mask leaves out has none.
+void read_values(const RecordBytes &record, SensorDescription &sensor) {
     auto &values = sensor.values;
     values[Resolution] = clamped(combined(sensor.multiplier, sensor));
-    values[Tolerance] = clamped(combined((2 * (record[full::m_high_tolerance] & 0x3F)) * sensor.multiplier, sensor));
+    values[Tolerance] = clamped(combined((2 * (record[full::m_high_tolerance] & bits::tolerance)) * sensor.multiplier, sensor));
     const std::uint8_t accuracy_high = record[full::accuracy_high_exponent];
-    const int accuracy = (accuracy_high >> 4) << 6 | (record[full::b_high_accuracy] & 0x3F);
+    const int accuracy = (accuracy_high >> 4) << 6 | (record[full::b_high_accuracy] & bits::accuracy_low);
     int accuracy_scale = 1;
-    for (int i = 0; i < ((accuracy_high >> 2) & 0x03); ++i) accuracy_scale *= 10;
+    for (unsigned i = 0; i < ((accuracy_high >> bits::accuracy_exponent_shift) & bits::accuracy_exponent_mask); ++i)
+        accuracy_scale *= 10;
     values[Accuracy] = accuracy * accuracy_scale;
     const std::uint8_t analog = record[full::analog_flags];
     const auto converted_if = [&](bool present, std::size_t at) {
         return present ? convert_reading(sensor, record[at]) : no_value;
     };
-    values[NominalReading] = converted_if(analog & 0x01, full::nominal);
-    values[NormalMaximum] = converted_if(analog & 0x02, full::normal_maximum);
-    values[NormalMinimum] = converted_if(analog & 0x04, full::normal_minimum);
+    values[NominalReading] = converted_if(analog & bits::nominal_specified, full::nominal);
+    values[NormalMaximum] = converted_if(analog & bits::normal_maximum_specified, full::normal_maximum);
+    values[NormalMinimum] = converted_if(analog & bits::normal_minimum_specified, full::normal_minimum);
     values[SensorMaximum] = convert_reading(sensor, record[full::sensor_maximum]);
     values[SensorMinimum] = convert_reading(sensor, record[full::sensor_minimum]);
     for (std::size_t i = 0; i < 6; ++i)  // upper non-recoverable (mask bit 5) down to lower non-critical (bit 0)
-        values[UpperNonRecoverable + i] = converted_if(sensor.readable_mask & (0x20 >> i), full::thresholds + i);
+        values[UpperNonRecoverable + i] =
+            converted_if(sensor.readable_mask & (threshold_mask::upper_non_recoverable >> i), full::thresholds + i);
     const auto hysteresis = [&](std::size_t at) { return record[at] ? convert_reading(sensor, record[at]) : 0; };
     values[PositiveHysteresis] = hysteresis(full::positive_hysteresis);
     values[NegativeHysteresis] = hysteresis(full::negative_hysteresis);
+}
+
+SensorDescription decode_threshold(const RecordBytes &record) {
+    SensorDescription sensor;
+    sensor.kind = SensorKind::Threshold;
+    read_common(record, sensor);
+    sensor.entity_instance = record[sdr::entity_instance] & ~bits::entity_logical;
+    sensor.readable_mask = record[full::readable_mask];
+    sensor.settable_mask = record[full::settable_mask];
+    sensor.base_unit = record[sdr::base_unit];
+    sensor.linearization = record[full::linearization];
+    read_conversion(record, sensor);
+    read_values(record, sensor);
     read_name(record, full::id_type_length, sensor);
     return sensor;
 }
@@ -155,16 +167,17 @@ SensorDescription decode_discrete(const RecordBytes &record) {
 }  // namespace
 
 double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t modifier_unit) {
-    const unsigned rate = (units1 >> 3) & 0x07, modifier = (units1 >> 1) & 0x03;
+    const unsigned rate = (units1 >> bits::rate_unit_shift) & bits::rate_unit_mask,
+                   modifier = (units1 >> bits::modifier_unit_shift) & bits::modifier_unit_mask;
     if (rate != 0 && modifier != 0) return 1;
     switch (base_unit) {
-    case 1:
-    case 2:
-    case 3: return 10;  // degrees C, F, K
-    case 4:
-    case 5: return 1000;  // volts, amperes
-    case 18: return 10;   // RPM
-    case 41:              // revolutions
+    case unit_code::degrees_c:
+    case unit_code::degrees_f:
+    case unit_code::degrees_k: return 10;
+    case unit_code::volts:
+    case unit_code::amps: return 1000;
+    case unit_code::rpm: return 10;
+    case unit_code::revolutions:
         if (rate != 0) {
             switch (rate) {
             case 1: return 600000000;  // per microsecond
@@ -174,11 +187,11 @@ double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t mo
             default: return 1;
             }
         }
-        if (modifier != 1) return 1;
+        if (modifier != 1) return 1;  // only revolutions per a modifier unit are scaled
         switch (modifier_unit) {
-        case 20: return 600000000;
-        case 21: return 600000;
-        case 22: return 600;
+        case unit_code::microsecond: return 600000000;
+        case unit_code::millisecond: return 600000;
+        case unit_code::second: return 600;
         default: return 10;
         }
     default: return 1;
@@ -186,9 +199,9 @@ double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t mo
 }
 
 std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw) {
-    const std::uint8_t format = sensor.conversion_flags & analog_format_mask;
+    const std::uint8_t format = sensor.conversion_flags & bits::analog_data_format;
     double x = raw;
-    if (format == ones_complement)
+    if (format == bits::analog_ones_complement)
         x = (raw & 0x80) ? -static_cast<double>(static_cast<std::uint8_t>(~raw) & 0x7F) : raw;
     else if (format != 0)
         x = static_cast<std::int8_t>(raw);
@@ -197,12 +210,13 @@ std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw) 
 
 std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> bytes) {
     const RecordBytes record(bytes);
-    const auto reading_type = static_cast<std::int8_t>(record[sdr::reading_type]);
+    const std::uint8_t code = record[sdr::reading_type];
     const std::uint8_t type = record[sdr::record_type];
     bool threshold;
-    if (reading_type == 0x01)
+    if (code == reading_type::threshold)
         threshold = true;
-    else if ((reading_type >= 0x02 && reading_type <= 0x6F) || reading_type < 0)
+    else if ((code >= reading_type::generic_first && code <= reading_type::sensor_specific) ||
+             code >= 0x80)  // the reserved codes from 0x80 too
         threshold = false;
     else if (type == sdr::full_sensor || type == sdr::compact_sensor)
         threshold = type == sdr::full_sensor;

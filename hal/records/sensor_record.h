@@ -16,7 +16,7 @@ struct SensorDescription {
     std::uint8_t name_length = 0;
     std::array<char, 128> name{};
     SensorKind kind = SensorKind::Threshold;
-    std::uint32_t entity_id = 0;
+    std::uint8_t entity_id = 0;
     std::uint8_t capabilities = 0;
     std::uint8_t base_unit = 0;
     // Threshold sensors.
@@ -30,7 +30,7 @@ struct SensorDescription {
     std::uint8_t linearization = 0;
     std::uint8_t conversion_flags = 0;  // bits 7..6 analog data format (01 1's, else non-zero 2's complement), bit 0 divide by R'
     std::uint16_t share_count = 0;
-    std::uint8_t entity_id_byte = 0, entity_instance = 0, sensor_number = 0;
+    std::uint8_t entity_instance = 0, sensor_number = 0;
 };
 
 // The factor the reading conversion is scaled by, from sensor units 1, base and modifier unit.

@@ -32,6 +32,27 @@ inline constexpr std::size_t readable_mask = 18, settable_mask = 19, units1 = 20
     positive_hysteresis = 42, negative_hysteresis = 43, id_type_length = 47, id_string = 48;
 }  // namespace full
 
+// The bits inside those fields.
+namespace bits {
+inline constexpr std::uint8_t entity_logical = 0x10;                   // entity instance: a logical entity
+inline constexpr std::uint8_t name_length = 0x3F;                      // ID string type/length: the length
+inline constexpr unsigned name_type_shift = 6;                         // ... and the type above it
+inline constexpr std::uint8_t analog_data_format = 0xC0;               // units 1: 00 unsigned, 01 1's, 10 2's complement
+inline constexpr std::uint8_t analog_ones_complement = 0x40;           // units 1
+inline constexpr unsigned rate_unit_shift = 3, rate_unit_mask = 0x07;  // units 1: none, per microsecond, ms, s, minute, ...
+inline constexpr unsigned modifier_unit_shift = 1, modifier_unit_mask = 0x03;  // units 1: none, divide, multiply
+inline constexpr std::uint8_t high_two_bits = 0xC0;                            // M and B: bits 9..8 above the low byte
+inline constexpr std::uint8_t tolerance = 0x3F, accuracy_low = 0x3F;           // beside the high bits of M and B
+inline constexpr unsigned accuracy_exponent_shift = 2, accuracy_exponent_mask = 0x03;
+inline constexpr std::uint8_t nominal_specified = 0x01, normal_maximum_specified = 0x02, normal_minimum_specified = 0x04;
+}  // namespace bits
+
+// The unit codes of the IPMI 2.0 unit type table that scale a reading.
+namespace unit_code {
+inline constexpr std::uint8_t degrees_c = 1, degrees_f = 2, degrees_k = 3, volts = 4, amps = 5, rpm = 18, revolutions = 41;
+inline constexpr std::uint8_t microsecond = 20, millisecond = 21, second = 22;  // as modifier units
+}  // namespace unit_code
+
 // Halcore's compact layout; a full record needing discrete decoding is rearranged into it.
 namespace compact {
 inline constexpr std::size_t reading_mask = 18, sharing = 23, positive_hysteresis = 24, negative_hysteresis = 25,
