@@ -114,14 +114,14 @@ bool DataExchange::platform_radio(int first_id, std::int32_t &member) {
     return radio_index(first_id, member);
 }
 
-bool DataExchange::enable_radio(int first_id, std::uint8_t &off_flag) {
+bool DataExchange::enable_radio(int first_id, bool &on) {
     const std::vector<HWND> group = group_of(GetDlgItem(dialog_, first_id));
     if (group.size() < 2) return true;
     if (!taking()) {
-        check(group[0], off_flag == 0);
-        check(group[1], off_flag == 1);
+        check(group[0], on);
+        check(group[1], !on);
     } else {
-        off_flag = checked(group[0]) ? 0 : 1;
+        on = checked(group[0]);
     }
     return true;
 }

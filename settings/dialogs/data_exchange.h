@@ -33,8 +33,8 @@ public:
     bool radio_index(int first_id, std::int32_t &member);
     // The same, but a take with none checked stores -1 (the platform's radio exchange).
     bool platform_radio(int first_id, std::int32_t &member);
-    // An Enable/Disable pair: flag 0 is the first button checked, 1 the second.
-    bool enable_radio(int first_id, std::uint8_t &off_flag);
+    // An Enable/Disable pair: on is the first button checked, off the second.
+    bool enable_radio(int first_id, bool &on);
     bool check_box(int control_id, std::int32_t &member);
 
 private:

@@ -69,53 +69,63 @@ StartMonitoringDialog::StartMonitoringDialog(HWND parent, LanguageIndex language
     : SettingsDialog(IDD_START_MONITORING, parent, IDOK, IDCANCEL, language), back_end_state_(back_end_state) {}
 
 bool StartMonitoringDialog::exchange(DataExchange &x) {
-    std::int32_t method = settings_.retry_method;
-    std::uint16_t post_timeout = settings_.post_timeout, os_boot_timeout = settings_.os_boot_timeout;
-    const bool taken = x.radio_index(IDC_RETRY_POWER_CYCLE, method) &&
-                       x.enable_radio(IDC_OS_ENABLE, settings_.os_boot_selector) &&
-                       x.enable_radio(IDC_POST_ENABLE, settings_.post_selector) &&
-                       x.number(IDC_POST_TIMEOUT, post_timeout, minimum_minutes, maximum_minutes) &&
-                       x.number(IDC_OS_TIMEOUT, os_boot_timeout, minimum_minutes, maximum_minutes) &&
-                       x.number(IDC_POST_RETRIES, settings_.post_retries, minimum_retries, maximum_retries) &&
-                       x.number(IDC_OS_RETRIES, settings_.os_boot_retries, minimum_retries, maximum_retries);
-    settings_.retry_method = method;
-    settings_.post_timeout = post_timeout;
-    settings_.os_boot_timeout = os_boot_timeout;
-    return taken;
+    return x.radio_index(IDC_RETRY_POWER_CYCLE, form_.retry_method) && x.enable_radio(IDC_OS_ENABLE, form_.os_boot_on) &&
+           x.enable_radio(IDC_POST_ENABLE, form_.post_on) &&
+           x.number(IDC_POST_TIMEOUT, form_.post_minutes, minimum_minutes, maximum_minutes) &&
+           x.number(IDC_OS_TIMEOUT, form_.os_boot_minutes, minimum_minutes, maximum_minutes) &&
+           x.number(IDC_POST_RETRIES, form_.post_retries, minimum_retries, maximum_retries) &&
+           x.number(IDC_OS_RETRIES, form_.os_boot_retries, minimum_retries, maximum_retries);
 }
 
+// The unit's settings from what the dialog read: a value the unit holds that the dialog cannot
+// show is reported and the form's default kept.
 void StartMonitoringDialog::interpret(const hal::BootMonitorSettings &read) {
     if (usable_retry_method(read.retry_method))
-        settings_.retry_method = read.retry_method;
+        form_.retry_method = read.retry_method;
     else
         show(bad_retry_method);
-    const auto take_minutes = [this](std::uint16_t seconds, std::uint16_t member, const UiMessageBox &bad) -> std::uint16_t {
+    const auto take_minutes = [this](std::uint16_t seconds, std::uint16_t kept, const UiMessageBox &bad) -> std::uint16_t {
         if (usable_timeout(seconds)) return seconds / seconds_per_minute;
         show(bad);
-        return member / seconds_per_minute;
+        return kept;
     };
-    settings_.post_timeout = take_minutes(read.post_timeout, settings_.post_timeout, bad_post_time);
-    settings_.os_boot_timeout = take_minutes(read.os_boot_timeout, settings_.os_boot_timeout, bad_os_boot_time);
+    form_.post_minutes = take_minutes(read.post_timeout, form_.post_minutes, bad_post_time);
+    form_.os_boot_minutes = take_minutes(read.os_boot_timeout, form_.os_boot_minutes, bad_os_boot_time);
     if (usable_retries(read.post_retries))
-        settings_.post_retries = read.post_retries;
+        form_.post_retries = read.post_retries;
     else
         show(bad_post_retries);
     if (usable_retries(read.os_boot_retries))
-        settings_.os_boot_retries = read.os_boot_retries;
+        form_.os_boot_retries = read.os_boot_retries;
     else
         show(bad_os_boot_retries);
 
     if (unit_can_watch_os_boot()) {
-        settings_.os_boot_selector = settings_.os_boot_timeout == 0 ? 1 : 0;
+        form_.os_boot_on = form_.os_boot_minutes != 0;
     } else {
         show(no_os_boot_monitoring);
-        settings_.os_boot_selector = 1;
+        form_.os_boot_on = false;
         for (int id : os_boot_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
     }
-    settings_.post_selector = settings_.post_timeout == 0 ? 1 : 0;
+    form_.post_on = form_.post_minutes != 0;
     // A function switched off shows the default time-out in its field.
-    if (settings_.os_boot_selector == 1) settings_.os_boot_timeout = os_boot_default_minutes;
-    if (settings_.post_selector == 1) settings_.post_timeout = post_default_minutes;
+    if (!form_.os_boot_on) form_.os_boot_minutes = os_boot_default_minutes;
+    if (!form_.post_on) form_.post_minutes = post_default_minutes;
+}
+
+// What OK writes: the time-outs in seconds, 0 for a function switched off, and both selectors
+// set, as the unit takes a complete setting.
+hal::BootMonitorSettings StartMonitoringDialog::to_unit(const Form &form) {
+    const auto seconds = [](bool on, std::uint16_t minutes) {
+        return on ? static_cast<std::uint16_t>(minutes * seconds_per_minute) : off;
+    };
+    return {1,
+            1,
+            seconds(form.post_on, form.post_minutes),
+            form.post_retries,
+            seconds(form.os_boot_on, form.os_boot_minutes),
+            form.os_boot_retries,
+            form.retry_method};
 }
 
 void StartMonitoringDialog::on_init() {
@@ -126,8 +136,6 @@ void StartMonitoringDialog::on_init() {
         read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
     }
     if (status != 0) {
-        settings_.post_timeout /= seconds_per_minute;
-        settings_.os_boot_timeout /= seconds_per_minute;
         show(read_error, static_cast<long>(status));
         end(IDOK);
     } else {
@@ -170,14 +178,8 @@ bool StartMonitoringDialog::on_command(int id, int code) {
 
 void StartMonitoringDialog::on_ok() {
     if (!take_all()) return;
-    // The write step works on the members themselves; the next OK takes them all again.
-    settings_.post_timeout = static_cast<std::uint16_t>(settings_.post_timeout * seconds_per_minute);
-    settings_.os_boot_timeout = static_cast<std::uint16_t>(settings_.os_boot_timeout * seconds_per_minute);
-    if (settings_.os_boot_selector) settings_.os_boot_timeout = 0;
-    if (settings_.post_selector) settings_.post_timeout = 0;
-    settings_.post_selector = settings_.os_boot_selector = 1;
     if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(
-            settings_, hal::BootMonitorSettings{}, same_settings, write_error))
+            to_unit(form_), hal::BootMonitorSettings{}, same_settings, write_error))
         end(IDOK);
 }
 

@@ -45,6 +45,14 @@ nlohmann::json session_json(const HalcoreSession &session) {
 }
 
 void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command) {
+    with_unit_session(options, [&command](const HalcoreSession &, nlohmann::json &document, std::ostringstream &text) {
+        return command(document, text);
+    });
+}
+
+void with_unit_session(
+    const OutputOptions &options,
+    const std::function<std::int32_t(const HalcoreSession &, nlohmann::json &, std::ostringstream &)> &command) {
     HalcoreSession session;
     nlohmann::json document = session_json(session);
     std::ostringstream text;
@@ -57,7 +65,7 @@ void with_unit(const OutputOptions &options, const std::function<std::int32_t(nl
             throw_refused("the library's start (the driver service)", session.init_status(), StatusSource::Halcore);
         throw CommandFailed("unit not reachable");
     }
-    std::int32_t status = command(document, text);
+    std::int32_t status = command(session, document, text);
     document["status"] = status;
     if (status != 0) text << "failed with status " << status << "\n";
     report(options, document, text.str());

@@ -64,6 +64,10 @@ nlohmann::json session_json(const HalcoreSession &session);
 // and returns a status; reports either way, and throws CommandFailed for a non-zero status or
 // when the command marked its report incomplete (mark_incomplete).
 void with_unit(const OutputOptions &options, const std::function<std::int32_t(nlohmann::json &, std::ostringstream &)> &command);
+// The same for a command that asks the session itself (its back-end state, say).
+void with_unit_session(
+    const OutputOptions &options,
+    const std::function<std::int32_t(const HalcoreSession &, nlohmann::json &, std::ostringstream &)> &command);
 
 // A setting's write as every setting command does it: `wanted` is written with Write only when
 // `current` does not already hold it (by `same`), then read back into `current` with Read and

@@ -135,13 +135,13 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
     add_check_flag(command, options->check_only);
     command->callback([&output, options] {
         const BootMonitoringOptions &wanted = *options;
-        with_unit(output, [&wanted](json &document, std::ostringstream &text) {
+        with_unit_session(output, [&wanted](const HalcoreSession &session, json &document, std::ostringstream &text) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
             bool changed = false;
             if (wanted.changes()) {
                 BootMonitorSettings target = settings;
-                const bool post_available = post_may_be_switched_on(document["back_end_state"].get<std::int32_t>());
+                const bool post_available = post_may_be_switched_on(session.back_end_state());
                 if (wanted.post.switched_on() && !post_available)
                     throw CLI::ValidationError(
                         "--post on: POST monitoring cannot be switched on on this machine (back-end state 4)");

@@ -34,7 +34,7 @@ public:
     std::int32_t hours = 7;
     char date[date_field_size] = "2001/04/01";
     std::int32_t choice = 1;
-    std::uint8_t off = 1;
+    bool on = false;
     std::int32_t box = 1;
     int hidden_calls = 0;
     int oks = 0;
@@ -55,7 +55,7 @@ protected:
     bool exchange(DataExchange &x) override {
         return x.number(IDC_MINUTES, minutes, 15, 999) && x.number(IDC_RETRIES, retries, 1, 5) &&
                x.number(IDC_HOURS, hours, 0, 99999) && x.date(IDC_DATE, date) && x.radio_index(IDC_CHOICE_FIRST, choice) &&
-               x.enable_radio(IDC_ENABLE, off) && x.check_box(IDC_BOX, box);
+               x.enable_radio(IDC_ENABLE, on) && x.check_box(IDC_BOX, box);
     }
 
 public:
@@ -154,7 +154,7 @@ TEST(SettingsDialog, AcceptedTextsAreStoredAsTheRulesSay) {
     EXPECT_EQ(dialog.hours, 12);
     EXPECT_STREQ(dialog.date, "2000/02/03");
     EXPECT_EQ(dialog.choice, 2) << "radio buttons counted without the label between them";
-    EXPECT_EQ(dialog.off, 0);
+    EXPECT_TRUE(dialog.on);
     EXPECT_EQ(dialog.box, 0);
 }
 
@@ -173,7 +173,7 @@ TEST(SettingsDialog, ShowPutsTheMembersIntoTheControls) {
     EXPECT_EQ(minutes, L"30");
     EXPECT_EQ(date, L"2001/04/01");
     EXPECT_EQ(second, BST_CHECKED) << "index 1";
-    EXPECT_EQ(disable, BST_CHECKED) << "off flag 1";
+    EXPECT_EQ(disable, BST_CHECKED) << "switched off";
     EXPECT_EQ(box, BST_CHECKED);
 }
 
