@@ -30,9 +30,10 @@ void list_event_log(const OutputOptions &output, const EventLogOptions &options)
     std::ostringstream text;
     for (auto data = log.records.end() - static_cast<std::ptrdiff_t>(shown); data != log.records.end(); ++data) {
         if (options.raw) {
-            const nlohmann::json record = {{"record_id", (*data)[0] | (*data)[1] << 8}, {"data", text::to_hex(*data)}};
-            text << "record " << record["record_id"] << "  " << record["data"].get<std::string>() << "\n";
-            records.push_back(record);
+            const int record_id = (*data)[0] | (*data)[1] << 8;
+            const std::string bytes = text::to_hex(*data);
+            text << "record " << record_id << "  " << bytes << "\n";
+            records.push_back({{"record_id", record_id}, {"data", bytes}});
             continue;
         }
         const EventLogEntry entry = describe_event(*data, sensors);

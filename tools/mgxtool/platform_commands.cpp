@@ -48,14 +48,14 @@ struct BmcLibrary {
 
 // The structure's strings, up to the first empty one (the end of its set), into "strings" and
 // "strings_hex".
-void put_strings(json &entry, const BmcLibrary &bmc, std::uint8_t *structure) {
+std::vector<std::string_view> strings_of(const BmcLibrary &bmc, std::uint8_t *structure) {
     std::vector<std::string_view> strings;
     for (std::uint32_t n = 1; n < 256; ++n) {
         const char *text = bmc.nth_string(structure, n);
         if (!text || !*text) break;
         strings.emplace_back(text);
     }
-    put_outside_texts(entry, "strings", strings);
+    return strings;
 }
 
 void list_smbios(const OutputOptions &options) {
@@ -74,11 +74,13 @@ void list_smbios(const OutputOptions &options) {
                 return;
             }
             if (!structure) break;
-            json entry = {{"handle", structure[2] | structure[3] << 8}, {"length", structure[1]}};
-            put_strings(entry, bmc, structure);
-            text << "type " << type << " (" << type_name(type) << ") #" << instance << "  handle 0x" << std::hex
-                 << entry["handle"].get<int>() << std::dec;
-            for (const json &string : entry["strings"]) text << "  \"" << string.get<std::string>() << "\"";
+            const int handle = structure[2] | structure[3] << 8;
+            json entry = {{"handle", handle}, {"length", structure[1]}};
+            const std::vector<std::string_view> strings = strings_of(bmc, structure);
+            put_outside_texts(entry, "strings", strings);
+            text << "type " << type << " (" << type_name(type) << ") #" << instance << "  handle 0x" << std::hex << handle
+                 << std::dec;
+            for (const std::string_view string : strings) text << "  \"" << shown_text(latin1_text(string)) << "\"";
             text << "\n";
             found.push_back(entry);
         }

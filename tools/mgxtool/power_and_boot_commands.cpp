@@ -43,8 +43,9 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
                     return status;
             }
             document["changed"] = changed;
-            document["safe_mode"] = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
-            text << "safe power-off mode " << document["safe_mode"].get<std::string>() << "\n";
+            const char *shown = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
+            document["safe_mode"] = shown;
+            text << "safe power-off mode " << shown << "\n";
             return 0;
         });
     });

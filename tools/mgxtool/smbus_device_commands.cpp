@@ -25,22 +25,33 @@ using PacketRead = std::function<std::int32_t(std::uint8_t *)>;
 
 // What an answer packet holds: its count, status byte, echoed command and checksum have a
 // meaning of their own; the data belong to the device and are shown as they came.
-json decode_answer(const Packet &packet) {
+struct PacketAnswer {
+    std::size_t count;
+    std::uint8_t device_status, command, checksum;
+    std::string data, packet;  // in hex
+};
+
+PacketAnswer decode_answer(const Packet &packet) {
     const std::size_t count = packet[3];
     const std::size_t data_end = std::min<std::size_t>(3 + count, packet.size() - 1);
-    return {{"count", count},
-            {"device_status", packet[4]},
-            {"command", packet[5]},
-            {"data", text::to_hex(std::span(packet).subspan(6, data_end > 6 ? data_end - 6 : 0))},
-            {"checksum", packet[data_end]},
-            {"packet", text::to_hex(packet)}};
+    return {count,
+            packet[4],
+            packet[5],
+            packet[data_end],
+            text::to_hex(std::span(packet).subspan(6, data_end > 6 ? data_end - 6 : 0)),
+            text::to_hex(packet)};
 }
 
-std::string describe_answer(const json &answer) {
+json answer_json(const PacketAnswer &answer) {
+    return {{"count", answer.count}, {"device_status", answer.device_status}, {"command", answer.command},
+            {"data", answer.data},   {"checksum", answer.checksum},           {"packet", answer.packet}};
+}
+
+std::string describe_answer(const PacketAnswer &answer) {
     char head[96];
-    std::snprintf(head, sizeof head, "command 0x%02X, device status 0x%02X, count %d\n", answer["command"].get<int>(),
-                  answer["device_status"].get<int>(), answer["count"].get<int>());
-    return head + ("data    " + answer["data"].get<std::string>() + "\n");
+    std::snprintf(head, sizeof head, "command 0x%02X, device status 0x%02X, count %zu\n", answer.command, answer.device_status,
+                  answer.count);
+    return head + ("data    " + answer.data + "\n");
 }
 
 // What a failed exchange's status means, for the reader.
@@ -69,8 +80,9 @@ void report_packet(const OutputOptions &output, const std::string &title, const 
         Packet packet{};
         const std::int32_t status = read(packet.data());
         if (status != 0) return explained(status, document, text);
-        document["answer"] = decode_answer(packet);
-        text << title << "\n" << describe_answer(document["answer"]);
+        const PacketAnswer answer = decode_answer(packet);
+        document["answer"] = answer_json(answer);
+        text << title << "\n" << describe_answer(answer);
         return 0;
     });
 }
@@ -79,15 +91,16 @@ void list_rci_nodes(const OutputOptions &output) {
     with_unit(output, [](json &document, std::ostringstream &text) {
         Packet packet{};
         if (std::int32_t status = HCXGetSmbRCINumNode(packet.data())) return explained(status, document, text);
-        document["answer"] = decode_answer(packet);
+        document["answer"] = answer_json(decode_answer(packet));
         const int nodes = packet[3] > 3 ? packet[6] : 0;  // the first data byte: the number of nodes
         document["nodes"] = nodes;
         text << "RCI nodes: " << nodes << "\n";
         json devices = json::array();
         for (int node = 1; node <= nodes; ++node) {
             if (std::int32_t status = HCXGetSmbRciDevInfo(node, packet.data())) return explained(status, document, text);
-            devices.push_back({{"node", node}, {"answer", decode_answer(packet)}});
-            text << "node " << node << ": " << devices.back()["answer"]["data"].get<std::string>() << "\n";
+            const PacketAnswer answer = decode_answer(packet);
+            devices.push_back({{"node", node}, {"answer", answer_json(answer)}});
+            text << "node " << node << ": " << answer.data << "\n";
         }
         document["devices"] = devices;
         return 0;

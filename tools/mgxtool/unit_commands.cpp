@@ -30,11 +30,12 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
     app.add_subcommand("init", "initialise Halcore: machine family, back-end state and status")->callback([&options] {
         HalcoreSession session;
         json document = session_json(session);
-        document["free_status"] = session.shut_down();
+        const std::int32_t free_status = session.shut_down();
+        document["free_status"] = free_status;
         std::ostringstream text;
         text << "back-end state " << session.back_end_state() << ": " << describe_back_end(session.back_end_state()) << "\n"
              << "init status    " << session.init_status() << "\n"
-             << "free status    " << document["free_status"].get<int>() << "\n"
+             << "free status    " << free_status << "\n"
              << "usable         " << (session.usable() ? "yes" : "no") << "\n";
         report(options, document, text.str());
     });
