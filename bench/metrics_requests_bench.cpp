@@ -13,6 +13,7 @@
 #include <halcore/event_log_record.h>
 #include <halcore/halcore.h>
 #include <halcore/mgx_call.h>
+#include <halcore/sensor_types.h>
 
 #include "control_client.h"
 #include "win32/process_launcher.h"
@@ -41,7 +42,7 @@ void bare_reads() {
     mgx_call<CommandType::BootMonitoring>(boot);
     std::int32_t mode = 0;
     mgx_call<CommandType::SafeMode>(mode);
-    for (std::uint32_t type = 1; type <= 254; ++type) {
+    for (std::uint32_t type = sensor_type::first; type <= sensor_type::last; ++type) {
         std::int32_t count = 0;
         HCXGetSensorNumber(type, &count);
         for (std::int32_t index = 1; index <= count; ++index) {
