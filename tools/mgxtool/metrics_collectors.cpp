@@ -19,7 +19,7 @@
 #include "event_log_read.h"
 #include "halcore_session.h"
 #include "lifetime_store.h"
-#include "sensor_catalogue.h"
+#include "sensor_report.h"
 #include "severity.h"
 #include "text/hex.h"
 #include "wear_parts.h"
@@ -47,15 +47,16 @@ void collect_sensors(CollectedMetrics &out, const Budget &budget) {
     std::set<std::uint8_t> failed_owners;
     for (const CataloguedSensor &sensor : catalogue.sensors()) {
         const SensorInfoRecord &record = sensor.record;
-        const bool threshold = record.kind == SensorKind::Threshold;
-        const std::uint32_t reading_type = record.current_value_reading_type();
-        std::int32_t value = 0;
-        bool read = false;
+        std::optional<SensorReport> report;
         if (budget.left() && !failed_owners.contains(record.owner_id())) {
             const auto started = Budget::Clock::now();
-            read = HCXGetSensorCurrentVal(sensor.type, sensor.index, reading_type, &value) == query_result::ok;
-            if (!read && Budget::Clock::now() - started > transport_failure_time) failed_owners.insert(record.owner_id());
+            report = read_sensor(sensor);
+            if (report->value_status != query_result::ok && Budget::Clock::now() - started > transport_failure_time)
+                failed_owners.insert(record.owner_id());
         }
+        // A reading with a state: a threshold sensor's value, a discrete sensor that is scanning.
+        const bool read = report && report->state;
+        complete = complete && read;
         // Owner, LUN and the slot's own number tell every sensor apart, shared slots and owners
         // that number their sensors alike included: no two series are the same.
         MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
@@ -63,24 +64,16 @@ void collect_sensors(CollectedMetrics &out, const Budget &budget) {
                                {"lun", std::to_string(record.owner_lun())},
                                {"name", latin1_text(record.name_bytes())}};
         const SensorTypeFacts facts = sensor_type_facts(sensor.type);
+        const bool threshold = record.kind == SensorKind::Threshold;
         const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
         if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
             labels.emplace_back("type", std::to_string(sensor.type));
-        if (threshold) {
-            const bool readable = read && value != no_value;
-            complete = complete && readable;
-            out.gauge(family.value_name, family.value_help, labels, readable ? value / facts.scale.divisor : not_read);
-            out.gauge(family.state_name, state_help, labels,
-                      readable ? level(threshold_value_severity(record.kind_block.threshold, value)) : not_read);
-        } else {
-            const bool scanning = read && value != discrete_value::not_scanning;
-            complete = complete && scanning;
-            const Severity severity = discrete_states_severity(
-                static_cast<std::uint8_t>(reading_type), static_cast<std::uint8_t>(sensor.type), discrete_value::states(value));
-            out.gauge(family.state_name, state_help, labels, scanning ? level(severity) : not_read);
+        if (threshold)
+            out.gauge(family.value_name, family.value_help, labels, read ? report->value / facts.scale.divisor : not_read);
+        out.gauge(family.state_name, state_help, labels, read ? level(*report->state) : not_read);
+        if (!threshold)
             out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
-                      scanning ? discrete_value::states(value) : not_read);
-        }
+                      read ? discrete_value::states(report->value) : not_read);
     }
     out.up(sensors_collector, complete && budget.left());
 }
