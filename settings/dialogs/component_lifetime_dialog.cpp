@@ -7,7 +7,7 @@
 
 #include "data_exchange.h"
 #include "resource.h"
-#include "service_pipe.h"
+#include "lifetime_changes.h"
 #include "value_checks.h"
 #include "wear_parts.h"
 
@@ -68,8 +68,6 @@ constexpr UiMessage date_hint = {L"搭載日は\n「搭載日を今日にする�
                                  L"Change Setup date by the[Set today to install date] button or the key board"};
 constexpr UiMessage hours_hint = {L"稼働時間は\n「稼動時間を0にする」ボタンまたはキーボードからの入力で変更できます",
                                   L"Change running by the[Set 0 to running] button or the key board"};
-
-constexpr std::size_t parts_change_size = store::wear_part_count + 1;
 
 std::wstring widened(const char *text, std::size_t capacity) {
     const int length = static_cast<int>(strnlen(text, capacity));
@@ -160,39 +158,22 @@ bool ComponentLifetimeDialog::exchange(DataExchange &x) {
 
 void ComponentLifetimeDialog::on_ok() {
     if (!take_all()) return;
-    char message[parts_change_size];
-    std::memset(message, '0', store::wear_part_count);
-    message[store::wear_part_count] = '\0';
-
-    bool hours_changed[3] = {}, dates_changed[store::raid_card_count + 1] = {}, any_change = false, any_over_limit = false;
-    for (int counter = 0; counter < 3; ++counter) {
-        hours_changed[counter] = record_.running_hours[counter] != baseline_.running_hours[counter];
-        message[store::running_hours_part(counter).index] = hours_changed[counter] ? '1' : '0';
-        any_change |= hours_changed[counter];
-        any_over_limit |= hours_fields_[counter].alert();
-    }
+    bool any_over_limit = false;
+    for (const RunningHoursEdit &field : hours_fields_) any_over_limit |= field.alert();
     for (int row = 0; row <= store::raid_card_count; ++row) {
         narrowed_date(date_fields_[row].text(), record_.install_dates[row]);
-        dates_changed[row] = std::memcmp(record_.install_dates[row], baseline_.install_dates[row], store::date_size) != 0;
-        message[store::install_date_part(row + 1).index] = dates_changed[row] ? '1' : '0';
-        any_change |= dates_changed[row];
         any_over_limit |= date_fields_[row].alert();
     }
-    if (!any_change) {
+    const service::LifetimeChanges changes = service::changes_between(baseline_, record_);
+    if (!changes.any()) {
         end(IDOK);
         return;
     }
     if (show(confirm) != IDYES) return;
     if (any_over_limit) show(over_limit);
-    const LONG written =
-        store::WriteChangedRunningHours(record_, hours_changed) | store::WriteChangedInstallDates(record_, dates_changed);
-    if (written != 0) {
-        show(write_failed, static_cast<long>(written));
-        return;
-    }
-    char reply[128] = {};
-    if (!call_monitoring_service(parts_change_pipe, message, sizeof message, reply, sizeof reply)) {
-        show(write_failed, 0L);
+    const service::SaveResult saved = service::save_lifetime_changes(record_, changes);
+    if (saved.outcome != service::SaveOutcome::Saved) {
+        show(write_failed, static_cast<long>(saved.status));  // 0 when only the service was not told
         return;
     }
     end(IDOK);

@@ -12,8 +12,6 @@
 
 namespace mgx::settings {
 
-inline constexpr const char *parts_change_pipe = "\\\\.\\pipe\\OMRAPartsChange";
-
 class ComponentLifetimeDialog : public SettingsDialog, private LifetimeFieldHost {
 public:
     ComponentLifetimeDialog(HWND parent, LanguageIndex language);

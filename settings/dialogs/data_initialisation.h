@@ -8,8 +8,6 @@
 
 namespace mgx::settings {
 
-inline constexpr const char *command_pipe = "\\\\.\\pipe\\OMRA_PIPE";
-
 // Asks, asks the service, and resets the registry when the service does not answer; shows its
 // own messages on `owner`.
 void InitialiseAllData(HWND owner, LanguageIndex language);

@@ -87,11 +87,9 @@ void MainMenuDialog::hidden_function() { InitialiseAllData(window(), language())
 
 void MainMenuDialog::clear_memory_errors() {
     if (show(memory_clear_question) != IDYES) return;
-    hal::MgxMemoryMaintenance clear{};
-    clear.selector = 1;
-    for (std::uint8_t &byte : clear.memory_data) byte = 0xFF;
     hal::MgxMemoryMaintenance answer{};
-    const std::int32_t status = hal::mgx_call<hal::CommandType::SetMemoryMaintenance>(clear, answer);
+    const std::int32_t status =
+        hal::mgx_call<hal::CommandType::SetMemoryMaintenance>(hal::MgxMemoryMaintenance::errors_cleared(), answer);
     if (status != 0) show(memory_clear_failed, static_cast<long>(status));
 }
 

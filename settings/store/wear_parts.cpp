@@ -11,15 +11,15 @@ constexpr unsigned long battery_life_time = 17520;  // 730 days
 
 std::array<WearPart, wear_part_count> make_parts() {
     std::array<WearPart, wear_part_count> parts;
-    parts[CpuFan] = {CpuFan, "CPU_FAN", "CPU_FAN_DATE", "CPU_FAN", Aging::RunningHours, 0, 0, fan_life_time};
-    parts[PowerSupply] = {PowerSupply, "PSU", "PSU_DATE", "PSU", Aging::RunningHours, 1, 1, fan_life_time};
-    parts[ChassisFan] = {ChassisFan, "CAIS_FAN", "CAIS_FAN_DATE", "CAIS_FAN", Aging::RunningHours, 2, 2, fan_life_time};
-    parts[UpsBattery] = {UpsBattery, "UPS", "UPS_DATE", "UPS", Aging::InstallDate, raid_card_count, 3, battery_life_time};
+    parts[CpuFan] = {CpuFan, "cpu-fan", "CPU FAN", "CPU_FAN", "CPU_FAN_DATE", "CPU_FAN", Aging::RunningHours, 0, 0, fan_life_time};
+    parts[PowerSupply] = {PowerSupply, "power-supply", "PSU", "PSU", "PSU_DATE", "PSU", Aging::RunningHours, 1, 1, fan_life_time};
+    parts[ChassisFan] = {ChassisFan, "chassis-fan", "Housing FAN", "CAIS_FAN", "CAIS_FAN_DATE", "CAIS_FAN", Aging::RunningHours, 2, 2, fan_life_time};
+    parts[UpsBattery] = {UpsBattery, "ups-battery", "UPS(BBU)", "UPS", "UPS_DATE", "UPS", Aging::InstallDate, raid_card_count, 3, battery_life_time};
     for (int card = 1; card <= raid_card_count; ++card) {
         const auto index = static_cast<WearPartIndex>(RaidBattery1 + card - 1);
         // The wear part in the order of its fields.
         // clang-format off
-        parts[index] = {index,  numbered_name("RAID", card), numbered_name("RAID_DATE", card), "RAID", Aging::InstallDate,
+        parts[index] = {index,  numbered_name("raid-", card), "Battery(RAID Card#" + numbered_name("", card) + ")", numbered_name("RAID", card), numbered_name("RAID_DATE", card), "RAID", Aging::InstallDate,
                         card - 1, 4, battery_life_time};
         // clang-format on
     }
@@ -63,6 +63,12 @@ const WearPart &running_hours_part(int slot) {
 
 const WearPart &life_time_part(int slot) {
     return first_part([slot](const WearPart &part) { return part.life_time_slot == slot; });
+}
+
+const WearPart *wear_part_named(std::string_view name) {
+    for (const WearPart &part : wear_parts())
+        if (part.name == name) return &part;
+    return nullptr;
 }
 
 const WearPart &install_date_part(long number) {

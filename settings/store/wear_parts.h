@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace mgx::store {
 
@@ -25,6 +26,8 @@ enum class Aging { RunningHours, InstallDate };
 
 struct WearPart {
     WearPartIndex index;
+    std::string name;     // how people and scripts name it: "chassis-fan", "raid-03", "ups-battery"
+    std::string caption;  // the component lifetime dialog's English caption: "Housing FAN"
     std::string value_name;        // NotifyDone flag; Current counter or SetupDate install date
     std::string notify_date_name;  // NotifyDone date text
     std::string life_time_name;    // Limit value (one "RAID" for all cards)
@@ -47,6 +50,8 @@ const WearPart &running_hours_part(int slot);
 const WearPart &life_time_part(int slot);
 // Install date number 1 to 16: that RAID card's battery; any other number: the UPS battery.
 const WearPart &install_date_part(long number);
+// The part by its name; nullptr for a name no part has.
+const WearPart *wear_part_named(std::string_view name);
 
 // A numbered value name: the prefix and the number in two decimal digits ("RAID07").
 std::string numbered_name(const char *prefix, long number);

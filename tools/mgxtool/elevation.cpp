@@ -4,7 +4,7 @@
 
 #include <halcore/status_codes.h>
 
-#include "halcore_session.h"
+#include "output.h"
 #include "win32/unique_handle.h"
 
 namespace mgx::tool {

@@ -44,11 +44,6 @@ private:
 // "Intel, IMB request library" and the like, for a back-end state.
 std::string describe_back_end(std::int32_t state);
 
-// Thrown to end a subcommand with exit status 1 after its report.
-struct CommandFailed : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // Marks a report whose command succeeded but delivered less than was asked for: the run then
 // ends with exit status 1 after the report.
 void mark_incomplete(nlohmann::json &document, std::ostringstream &text, const std::string &what);

@@ -5,6 +5,7 @@
 #include "event_log_commands.h"
 #include "hardware_commands.h"
 #include "inventory_commands.h"
+#include "memory_clear_command.h"
 #include "metrics_command.h"
 #include "output.h"
 #include "platform_commands.h"
@@ -25,6 +26,7 @@ int main() {
     mgx::tool::add_unit_commands(app, options);
     mgx::tool::add_power_and_boot_commands(app, options);
     mgx::tool::add_unit_memory_commands(app, options);
+    mgx::tool::add_memory_clear_command(app, options);
     mgx::tool::add_hardware_commands(app, options);
     mgx::tool::add_event_log_commands(app, options);
     mgx::tool::add_smbus_device_commands(app, options);

@@ -22,6 +22,7 @@
 #include "sensor_report.h"
 #include "severity.h"
 #include "text/hex.h"
+#include "wear_part_status.h"
 #include "wear_parts.h"
 
 namespace mgx::tool {
@@ -149,20 +150,6 @@ bool write_event_log(Exposition &out, const EventLogRead *log) {
     return read;
 }
 
-// A stored install date: none (empty, or the zero date that stands for none), a day, or a text
-// that is no date at all (which the run could not read).
-struct InstallDate {
-    enum class State { None, Day, Impossible } state = State::None;
-    double seconds = 0;  // since 1970/01/01, for a day
-};
-InstallDate install_date_of(const char *date) {
-    const std::string text(date, strnlen(date, store::date_size));
-    if (text.empty() || text == "1899/12/30") return {InstallDate::State::None};
-    const std::optional<std::chrono::year_month_day> day = calendar_date(text);
-    if (!day) return {InstallDate::State::Impossible};
-    return {InstallDate::State::Day, std::chrono::duration<double>(std::chrono::sys_days(*day).time_since_epoch()).count()};
-}
-
 }  // namespace
 
 void collect_event_log(CollectedMetrics &out) {
@@ -177,30 +164,28 @@ void collect_wear_parts(CollectedMetrics &out) {
     bool complete = read;
     DWORD raid_cards = 0;
     store::ReadRaidCount(&raid_cards);
-    const double now = static_cast<double>(
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
-    for (const store::WearPart &part : store::wear_parts()) {
-        const MetricLabels labels = {{"part", part.value_name}};
-        const double life = read ? record.life_times[part.life_time_slot] * seconds_per_hour : not_read;
+    const double now = seconds_now();
+    for (const WearPartStatus &part : wear_part_statuses(record, raid_cards)) {
+        const MetricLabels labels = {{"part", part.part->value_name}, {"name", part.part->name}};
+        const double life = read ? part.life_hours * seconds_per_hour : not_read;
         out.gauge("wear_part_life_seconds", "the part's life time", labels, life);
-        if (part.aging == store::Aging::RunningHours) {
-            const double running = read ? record.running_hours[part.slot] * seconds_per_hour : not_read;
+        const std::optional<bool> due = part.due(now);
+        if (part.ages_by_hours()) {
+            const double running = read ? part.running_hours * seconds_per_hour : not_read;
             out.gauge("wear_part_running_seconds", "the part's running time since it was changed", labels, running);
             out.gauge("wear_part_remaining_seconds", "running time left until the part is due", labels, life - running);
-            out.gauge("wear_part_change_due", "1 when the part is due for change", labels,
-                      read ? (running >= life ? 1 : 0) : not_read);
+            out.gauge("wear_part_change_due", "1 when the part is due for change", labels, read ? (*due ? 1 : 0) : not_read);
             continue;
         }
-        if (part.index != store::UpsBattery && part.index - store::RaidBattery1 >= static_cast<int>(raid_cards)) continue;
-        const InstallDate installed = read ? install_date_of(record.install_dates[part.slot]) : InstallDate{};
-        if (read && installed.state == InstallDate::State::None) continue;  // no battery date to tell
-        const bool day = read && installed.state == InstallDate::State::Day;
+        if (!part.in_use) continue;
+        if (read && part.installed == WearPartStatus::Installed::None) continue;  // no battery date to tell
+        const bool day = read && part.installed == WearPartStatus::Installed::Day;
         complete = complete && day;
-        const double next = day ? installed.seconds + life : not_read;
         out.gauge("battery_install_timestamp_seconds", "when the battery was installed", labels,
-                  day ? installed.seconds : not_read);
-        out.gauge("battery_next_change_timestamp_seconds", "when the battery is due for change", labels, next);
-        out.gauge("wear_part_change_due", "1 when the part is due for change", labels, day ? (next < now ? 1 : 0) : not_read);
+                  day ? part.installed_seconds : not_read);
+        out.gauge("battery_next_change_timestamp_seconds", "when the battery is due for change", labels,
+                  day ? part.next_change_seconds() : not_read);
+        out.gauge("wear_part_change_due", "1 when the part is due for change", labels, day ? (*due ? 1 : 0) : not_read);
     }
     DWORD switches[2] = {0, 0};
     const bool notify_read = store::ReadNotificationSwitches(switches) == ERROR_SUCCESS;

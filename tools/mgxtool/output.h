@@ -1,6 +1,7 @@
 // How a subcommand reports (cli/report.h), and how it shows the 8-bit texts of the unit.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,11 @@ namespace mgx::tool {
 
 using cli::OutputOptions;
 using cli::report;
+
+// Thrown to end a subcommand with exit status 1 after its report (or with its message alone).
+struct CommandFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // Texts from the unit or a file (sensor names, FRU fields, LCD lines, system information) are
 // 8-bit bytes that need not be UTF-8. mgxtool shows each as its bytes read as Latin-1, so every

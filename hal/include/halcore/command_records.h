@@ -43,6 +43,15 @@ struct MgxMaintenanceInfo {
 struct MgxMemoryMaintenance {
     std::int32_t selector;  // input: 0 writes index 0, 1 indexes 0 and 1; never written on output
     std::uint8_t memory_data[8];
+
+    // What clears the memory-error information after a faulty module was replaced: both indexes,
+    // every data byte 0xFF.
+    static MgxMemoryMaintenance errors_cleared() {
+        MgxMemoryMaintenance clear{};
+        clear.selector = 1;
+        for (std::uint8_t &byte : clear.memory_data) byte = 0xFF;
+        return clear;
+    }
 };
 
 struct MgxDeviceIdentity {

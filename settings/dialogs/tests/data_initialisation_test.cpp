@@ -18,6 +18,7 @@
 #include "main_menu_dialog.h"
 #include "programs.h"
 #include "registry_defaults.h"
+#include "service_requests.h"
 #include "win32/pipe_server.h"
 #include "window_driver.h"
 
@@ -104,7 +105,7 @@ TEST_F(DataInitialisation, RunningServiceRefusesTheReset) {
 
 TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
     ASSERT_EQ(run_to_end(service("-remove")), 0);
-    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(service::command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
     const std::vector<std::wstring> shown = initialise_answering({IDYES});
     EXPECT_EQ(shown.size(), 1u) << "nothing shown after the question";
     EXPECT_EQ(cpu_fan_life_time(), 26000u);
@@ -116,9 +117,9 @@ TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
 // counts as failed, as when nobody serves the name.
 TEST_F(DataInitialisation, RogueServerOnTheCommandPipeIsSentNothing) {
     ASSERT_EQ(run_to_end(service("-remove")), 0);
-    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(service::command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
     std::atomic<int> received{0};
-    std::unique_ptr<win32::PipeServer> rogue = win32::serve_messages(command_pipe, [&](const std::string &) {
+    std::unique_ptr<win32::PipeServer> rogue = win32::serve_messages(service::command_pipe, [&](const std::string &) {
         ++received;
         return std::string("OK");
     });

@@ -39,7 +39,7 @@ std::map<std::string, std::string> metrics() {
 
 // The product key's defaults as mgxtool writes them, removed again with the App Paths they add.
 struct ProductKeyDefaults {
-    int written = run_program("mgxtool.exe", "defaults").exit_code;
+    int written = run_program("mgxtool.exe", "defaults --yes").exit_code;
     ~ProductKeyDefaults() {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora");
         for (const char *program : {"GK7T30UI.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE"})
@@ -96,14 +96,14 @@ TEST_F(MetricsSeriesTest, ValuesThatCannotBeReadTakeTheirCollectorDown) {
     const char impossible[16] = "2026/02/30";
     ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date, "UPS", REG_SZ, impossible, sizeof impossible), ERROR_SUCCESS);
     auto series = metrics();
-    EXPECT_EQ(series.at(R"(mgx_battery_install_timestamp_seconds{part="UPS"})"), "NaN");
+    EXPECT_EQ(series.at(R"(mgx_battery_install_timestamp_seconds{part="UPS",name="ups-battery"})"), "NaN");
     EXPECT_EQ(series.at(R"(mgx_up{collector="wear_parts"})"), "0");
 
     const char valid[16] = "2026/02/28";
     ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, setup_date, "UPS", REG_SZ, valid, sizeof valid), ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30\\LifeTime\\NotifyMethod", "LCD"), ERROR_SUCCESS);
     series = metrics();
-    EXPECT_EQ(series.at(R"(mgx_battery_install_timestamp_seconds{part="UPS"})"), "1772236800");
+    EXPECT_EQ(series.at(R"(mgx_battery_install_timestamp_seconds{part="UPS",name="ups-battery"})"), "1772236800");
     EXPECT_EQ(series.at(R"(mgx_notification_enabled{method="lcd"})"), "NaN");
     EXPECT_EQ(series.at(R"(mgx_up{collector="wear_parts"})"), "0");
 

@@ -2,12 +2,9 @@
 
 #include "win32/unique_handle.h"
 
-namespace mgx::settings {
+namespace mgx::service {
 
-namespace {
-
-// The process of the running monitoring service, 0 when it is not running.
-DWORD service_process_id() {
+DWORD monitoring_service_process() {
     const win32::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return 0;
     const win32::UniqueServiceHandle service(OpenServiceA(manager.get(), monitoring_service, SERVICE_QUERY_STATUS));
@@ -18,6 +15,8 @@ DWORD service_process_id() {
         return 0;
     return status.dwCurrentState == SERVICE_RUNNING ? status.dwProcessId : 0;
 }
+
+namespace {
 
 win32::UniqueHandle connect(const char *pipe) {
     for (;;) {
@@ -34,11 +33,11 @@ bool call_monitoring_service(const char *pipe, const void *message, DWORD size, 
     const win32::UniqueHandle client = connect(pipe);
     if (!client) return false;
     ULONG server = 0;
-    if (!GetNamedPipeServerProcessId(client.get(), &server) || server == 0 || server != service_process_id()) return false;
+    if (!GetNamedPipeServerProcessId(client.get(), &server) || server == 0 || server != monitoring_service_process()) return false;
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!SetNamedPipeHandleState(client.get(), &mode, nullptr, nullptr)) return false;
     DWORD read = 0;
     return TransactNamedPipe(client.get(), const_cast<void *>(message), size, reply, capacity, &read, nullptr) != FALSE;
 }
 
-}  // namespace mgx::settings
+}  // namespace mgx::service
