@@ -8,7 +8,7 @@
 # (generated when missing).
 set -Eeuo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-LOGS=$BUILD/logs
+LOGS=$BUILD/logs/$(basename "$WINEPREFIX")  # each prefix its own
 for part in steps packages build prefix display; do
     source "$(dirname "${BASH_SOURCE[0]}")/lib/$part.sh"
 done

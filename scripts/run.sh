@@ -8,7 +8,10 @@
 # With DISPLAY set the program's window opens on that display. Without one it runs on a
 # virtual display that a web browser on this machine reaches (the address is printed).
 # --check: start the program, print what its main menu shows, close it and end.
-# --screenshots: write the pictures of the program's windows (scripts/screenshots.sh) and end.
+# --screenshots: write the pictures of the program's windows (scripts/screenshots.sh, into
+# build/pictures) and end.
+# The product installed by an earlier run is kept with its data (or upgraded when the build is
+# newer); a profile resets the simulated unit, never the product's data.
 source "$(dirname "$0")/common.sh"
 profile= mode=interactive
 for argument in "$@"; do
@@ -24,6 +27,9 @@ setup_all
 if [ -n "$profile" ]; then
     step "switching the virtual server to profile $profile"
     mgxtb use "$profile" >/dev/null
+    echo "the simulated unit starts afresh as $profile: its memory (running hours, boot monitoring, safe power-off"
+    echo "mode, store area, FRU, LCD), event log, repository and faults; the product's data (wear parts, notification"
+    echo "method) stay as they are"
 fi
 step "mgxtb status"
 mgxtb status

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Pictures of the settings program's windows, in English and in Japanese: the product installed
 # by its setup program into the prefix, on a virtual display of its own, walked through its
-# windows by build/bin/settings_tour.exe. Writes docs/pictures/NAME-en.png and NAME-ja.png.
+# windows by build/bin/settings_tour.exe. Writes NAME-en.png and NAME-ja.png into build/pictures,
+# or into the folder given (docs/pictures to refresh the README's pictures).
 #
 #   scripts/screenshots.sh [OUTPUT_FOLDER]
 #
-# It works in a prefix of its own (build/screenshot-prefix), so the user's testbed is untouched.
-export MGX_PREFIX=screenshot-prefix
+# It works in a prefix of its own (build/screenshot-prefix unless MGX_PREFIX names another), so
+# the user's testbed is untouched; the product is installed there afresh.
+export MGX_PREFIX=${MGX_PREFIX:-screenshot-prefix}
 source "$(dirname "$0")/common.sh"
-output=${1:-$ROOT/docs/pictures}
+output=${1:-$BUILD/pictures}
 unset DISPLAY  # always our own display, so nothing else is on the pictures
 setup_all
 step "virtual display and Wine's X11 driver"
@@ -16,7 +18,7 @@ setup_display
 trap 'stop_virtual_display; wineserver -k 2>/dev/null || true' EXIT
 use_x11_desktop 800x600
 step "installing the product from its installer package"
-install_product
+install_product fresh
 mkdir -p "$output"
 for language in en ja; do
     step "pictures in $language"

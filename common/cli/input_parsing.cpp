@@ -29,8 +29,8 @@ CLI::Validator number_in(long long minimum, long long maximum) {
     return CLI::Validator(
         [minimum, maximum, range](std::string &text) -> std::string {
             const std::optional<long long> value = parse_whole_number(text);
-            if (!value) return "\"" + text + "\" is not a number (" + range + ")";
-            if (*value < minimum || *value > maximum) return text + " is out of range (" + range + ")";
+            if (!value) return "enter " + range + " (\"" + text + "\" is not a number)";
+            if (*value < minimum || *value > maximum) return "enter " + range + " (" + text + " is out of range)";
             text = std::to_string(*value);
             return {};
         },

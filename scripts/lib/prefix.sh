@@ -46,19 +46,31 @@ mgxtb() { wine "$BIN/mgxtb.exe" "$@"; }
 
 # Installs the product into C:\GK7T30 of the prefix from its installer package, silently, as an
 # administrator would; the setup program's log is C:\GK7T30\setup.log, the installer's
-# C:\GK7T30-install.log. The product installed by an earlier run is removed first (with the
-# package it came from, kept in the prefix), so every run starts from the installation defaults.
+# C:\GK7T30-install.log. A product installed from this very package is kept as it is, with the
+# data a person entered; one from another build is upgraded (which keeps the product key).
+# `install_product fresh` removes an installed product first, so the run starts from the
+# installation defaults (the pictures do that).
 install_product() {
-    local package kept=$WINEPREFIX/drive_c/mgx-installed.msi status=0
-    package=$(ls "$BUILD"/Uptiva-*-x64*.msi 2>/dev/null | head -1)
+    local package kept=$WINEPREFIX/drive_c/mgx-installed.msi status=0 installed=0
+    package=${MGX_PACKAGE_FILE:-$(ls "$BUILD"/Uptiva-*-x64*.msi 2>/dev/null | head -1)}  # a test may name another build
     [ -n "$package" ] || die "no installer package in $BUILD (the build makes it)"
-    if [ -f "$kept" ]; then wine msiexec /x 'C:\mgx-installed.msi' /qn >/dev/null 2>&1 || true; fi
+    wine reg query 'HKLM\SOFTWARE\Velmora\Uptiva' /v Version >/dev/null 2>&1 && [ -f "$kept" ] && installed=1
+    if [ "$installed" = 1 ] && [ "${1:-}" = fresh ]; then
+        wine msiexec /x 'C:\mgx-installed.msi' /qn >/dev/null 2>&1 || true
+        installed=0
+    fi
+    if [ "$installed" = 1 ] && cmp -s "$package" "$kept"; then
+        echo "the product is installed from $(basename "$package") already: kept as it is, with the data entered in it"
+        return
+    fi
+    local done_text="installed $(basename "$package") into C:\GK7T30"
+    [ "$installed" = 1 ] && done_text="upgraded the product in C:\\GK7T30 to the build $(basename "$package"); its data are kept"
     cp "$package" "$kept"
     wine msiexec /i 'C:\mgx-installed.msi' /qn 'INSTALLDIR=C:\GK7T30\' /l*v 'C:\GK7T30-install.log' || status=$?
     # Wine hands msiexec's exit code over cut to 8 bits: 1603 (the setup program failed) is 67,
     # 3010 (done; a file in use is replaced at the next start) is 194.
     case $status in
-    0 | 194) echo "installed $(basename "$package") into C:\GK7T30 (setup log: $WINEPREFIX/drive_c/GK7T30/setup.log)" ;;
+    0 | 194) echo "$done_text (setup log: $WINEPREFIX/drive_c/GK7T30/setup.log)" ;;
     67) die "the installation failed and was rolled back: the setup program found no usable management unit on this machine, or a step of it failed (see $WINEPREFIX/drive_c/GK7T30-install.log)" ;;
     *) die "msiexec failed with exit code $status (see $WINEPREFIX/drive_c/GK7T30-install.log)" ;;
     esac

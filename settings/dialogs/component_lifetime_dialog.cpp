@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "data_exchange.h"
-#include "resource.h"
 #include "lifetime_changes.h"
+#include "resource.h"
 #include "value_checks.h"
 #include "wear_parts.h"
 

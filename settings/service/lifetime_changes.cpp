@@ -19,7 +19,8 @@ PartsChangeMessage LifetimeChanges::message() const {
 
 LifetimeChanges changes_between(const store::LifetimeRecord &baseline, const store::LifetimeRecord &edited) {
     LifetimeChanges changes;
-    for (int counter = 0; counter < 3; ++counter) changes.hours[counter] = edited.running_hours[counter] != baseline.running_hours[counter];
+    for (int counter = 0; counter < 3; ++counter)
+        changes.hours[counter] = edited.running_hours[counter] != baseline.running_hours[counter];
     for (int row = 0; row <= store::raid_card_count; ++row)
         changes.dates[row] = std::memcmp(edited.install_dates[row], baseline.install_dates[row], store::date_size) != 0;
     return changes;

@@ -14,7 +14,7 @@
 namespace mgx::service {
 
 struct LifetimeChanges {
-    std::array<bool, 3> hours{};                         // by counter: CPU fan, power supply, chassis fan
+    std::array<bool, 3> hours{};                           // by counter: CPU fan, power supply, chassis fan
     std::array<bool, store::raid_card_count + 1> dates{};  // RAID cards 1 to 16, then the UPS
 
     bool any() const;

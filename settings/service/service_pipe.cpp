@@ -33,7 +33,8 @@ bool call_monitoring_service(const char *pipe, const void *message, DWORD size, 
     const win32::UniqueHandle client = connect(pipe);
     if (!client) return false;
     ULONG server = 0;
-    if (!GetNamedPipeServerProcessId(client.get(), &server) || server == 0 || server != monitoring_service_process()) return false;
+    if (!GetNamedPipeServerProcessId(client.get(), &server) || server == 0 || server != monitoring_service_process())
+        return false;
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!SetNamedPipeHandleState(client.get(), &mode, nullptr, nullptr)) return false;
     DWORD read = 0;

@@ -11,10 +11,14 @@ constexpr unsigned long battery_life_time = 17520;  // 730 days
 
 std::array<WearPart, wear_part_count> make_parts() {
     std::array<WearPart, wear_part_count> parts;
-    parts[CpuFan] = {CpuFan, "cpu-fan", "CPU FAN", "CPU_FAN", "CPU_FAN_DATE", "CPU_FAN", Aging::RunningHours, 0, 0, fan_life_time};
+    parts[CpuFan] = {CpuFan,    "cpu-fan",           "CPU FAN", "CPU_FAN", "CPU_FAN_DATE",
+                     "CPU_FAN", Aging::RunningHours, 0,         0,         fan_life_time};
     parts[PowerSupply] = {PowerSupply, "power-supply", "PSU", "PSU", "PSU_DATE", "PSU", Aging::RunningHours, 1, 1, fan_life_time};
-    parts[ChassisFan] = {ChassisFan, "chassis-fan", "Housing FAN", "CAIS_FAN", "CAIS_FAN_DATE", "CAIS_FAN", Aging::RunningHours, 2, 2, fan_life_time};
-    parts[UpsBattery] = {UpsBattery, "ups-battery", "UPS(BBU)", "UPS", "UPS_DATE", "UPS", Aging::InstallDate, raid_card_count, 3, battery_life_time};
+    parts[ChassisFan] = {
+        ChassisFan, "chassis-fan", "Housing FAN", "CAIS_FAN", "CAIS_FAN_DATE", "CAIS_FAN", Aging::RunningHours, 2,
+        2,          fan_life_time};
+    parts[UpsBattery] = {UpsBattery, "ups-battery",      "UPS(BBU)",      "UPS", "UPS_DATE",
+                         "UPS",      Aging::InstallDate, raid_card_count, 3,     battery_life_time};
     for (int card = 1; card <= raid_card_count; ++card) {
         const auto index = static_cast<WearPartIndex>(RaidBattery1 + card - 1);
         // The wear part in the order of its fields.

@@ -26,8 +26,8 @@ enum class Aging { RunningHours, InstallDate };
 
 struct WearPart {
     WearPartIndex index;
-    std::string name;     // how people and scripts name it: "chassis-fan", "raid-03", "ups-battery"
-    std::string caption;  // the component lifetime dialog's English caption: "Housing FAN"
+    std::string name;              // how people and scripts name it: "chassis-fan", "raid-03", "ups-battery"
+    std::string caption;           // the component lifetime dialog's English caption: "Housing FAN"
     std::string value_name;        // NotifyDone flag; Current counter or SetupDate install date
     std::string notify_date_name;  // NotifyDone date text
     std::string life_time_name;    // Limit value (one "RAID" for all cards)

@@ -91,6 +91,25 @@ file(WRITE ${work}/File.idt "${versioned}")
 run(msibuild ${PACKAGE} -i ${work}/File.idt)
 file(REMOVE ${work}/File.idt)
 
+# The Upgrade table: the same version counts as an earlier one (its maximum inclusive), so a
+# second build of one version (the release and the testbed package are such a pair) replaces the
+# first as an upgrade does, keeping the product key, instead of installing beside it. wixl's
+# MajorUpgrade has no attribute for it.
+execute_process(COMMAND msiinfo export ${PACKAGE} Upgrade OUTPUT_VARIABLE table RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "msiinfo could not read the Upgrade table of ${PACKAGE}")
+endif()
+string(REPLACE "\r\n" "\n" table "${table}")
+set(upgrade_attributes 513)  # migrate features (1), the maximum version inclusive (512)
+string(REGEX REPLACE "\t1\t\tWIX_UPGRADE_DETECTED" "\t${upgrade_attributes}\t\tWIX_UPGRADE_DETECTED" patched "${table}")
+if(patched STREQUAL table)
+    message(FATAL_ERROR "the Upgrade table of ${PACKAGE} has no upgrade row to make inclusive:\n${table}")
+endif()
+string(REPLACE "\n" "\r\n" patched "${patched}")
+file(WRITE ${work}/Upgrade.idt "${patched}")
+run(msibuild ${PACKAGE} -i ${work}/Upgrade.idt)
+file(REMOVE ${work}/Upgrade.idt)
+
 if(CERT)
     sign(${PACKAGE})
     message(STATUS "the package and every file in it are signed: ${PACKAGE}")

@@ -18,7 +18,8 @@ void report_changes(const std::vector<Change> &changes, bool check_only, nlohman
             text << change_line(change, check_only) << "\n";
         else
             ++unchanged;
-        list.push_back({{"what", change.what}, {"before", change.before}, {"after", change.after}, {"changed", change.differs()}});
+        list.push_back(
+            {{"what", change.what}, {"before", change.before}, {"after", change.after}, {"changed", change.differs()}});
         any |= change.differs();
     }
     if (unchanged) text << unchanged << (any ? " other" : "") << " values already hold, nothing written there\n";

@@ -49,7 +49,8 @@ LONG read_instead(HKEY key, const char *name, DWORD, DWORD type, const BYTE *dat
     std::string before = "none";
     BYTE stored[2048];
     DWORD stored_type = 0, stored_size = sizeof stored;
-    if (!current->missing.contains(key) && RegQueryValueExA(key, name, nullptr, &stored_type, stored, &stored_size) == ERROR_SUCCESS)
+    if (!current->missing.contains(key) &&
+        RegQueryValueExA(key, name, nullptr, &stored_type, stored, &stored_size) == ERROR_SUCCESS)
         before = shown_value(stored_type, stored, stored_size);
     current->changes.push_back({current->paths[key] + "\\" + value_name, before, shown_value(type, data, size)});
     return ERROR_SUCCESS;

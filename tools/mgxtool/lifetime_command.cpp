@@ -58,8 +58,9 @@ std::string status_line(const WearPartStatus &status, double now) {
 }
 
 json status_json(const WearPartStatus &status, double now) {
-    json part = {{"name", status.part->name},         {"caption", status.part->caption}, {"index", status.part->index},
-                 {"registry_name", status.part->value_name}, {"life_hours", status.life_hours}, {"in_use", status.in_use}};
+    json part = {{"name", status.part->name},       {"caption", status.part->caption},
+                 {"index", status.part->index},     {"registry_name", status.part->value_name},
+                 {"life_hours", status.life_hours}, {"in_use", status.in_use}};
     const std::optional<bool> due = status.due(now);
     part["due"] = due ? json(*due) : json(nullptr);
     if (status.ages_by_hours()) {
@@ -67,9 +68,8 @@ json status_json(const WearPartStatus &status, double now) {
         part["hours_left"] = status.hours_left();
     } else {
         put_outside_text(part, "install_date", status.date_text);
-        part["next_change"] = status.installed == WearPartStatus::Installed::Day
-                                  ? json(date_text_of(status.next_change_seconds()))
-                                  : json(nullptr);
+        part["next_change"] =
+            status.installed == WearPartStatus::Installed::Day ? json(date_text_of(status.next_change_seconds())) : json(nullptr);
     }
     return part;
 }
@@ -128,8 +128,8 @@ Edits edits_of(const LifetimeOptions &options) {
     }
     const bool by_hours = part->aging == Aging::RunningHours;
     if (by_hours ? !options.hours : !options.date_text)
-        throw CLI::ValidationError("--part " + part->name + ": give " + (by_hours ? "--hours" : "--date") + " (the part ages by its " +
-                                   (by_hours ? "running hours" : "install date") + ")");
+        throw CLI::ValidationError("--part " + part->name + ": give " + (by_hours ? "--hours" : "--date") +
+                                   " (the part ages by its " + (by_hours ? "running hours" : "install date") + ")");
     if (by_hours ? options.date_text.has_value() : options.hours.has_value())
         throw CLI::ValidationError("--part " + part->name + ": " + (by_hours ? "--date" : "--hours") + " does not apply to it");
     (by_hours ? edits.hours_part : edits.date_part) = part;
@@ -149,7 +149,8 @@ void run_lifetime(const OutputOptions &output, const LifetimeOptions &options) {
     std::vector<Change> changes;
     if (edits.hours_part) {
         std::int32_t &hours = edited.running_hours[edits.hours_part->slot];
-        changes.push_back({shown_name(*edits.hours_part) + " running hours", std::to_string(hours), std::to_string(*options.hours)});
+        changes.push_back(
+            {shown_name(*edits.hours_part) + " running hours", std::to_string(hours), std::to_string(*options.hours)});
         hours = *options.hours;
     }
     if (edits.date_part) {

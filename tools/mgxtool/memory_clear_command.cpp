@@ -23,7 +23,9 @@ struct MemoryClearOptions {
     bool check_only = false;
 };
 
-std::string english(const settings::UiMessageBox &box) { return text::utf8_of(std::wstring_view(box.text.in(settings::English))); }
+std::string english(const settings::UiMessageBox &box) {
+    return text::utf8_of(std::wstring_view(box.text.in(settings::English)));
+}
 
 void clear_memory_errors(const OutputOptions &output, const MemoryClearOptions &options) {
     const MgxMemoryMaintenance clear = MgxMemoryMaintenance::errors_cleared();

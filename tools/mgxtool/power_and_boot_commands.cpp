@@ -8,8 +8,11 @@
 #include <halcore/boot_monitoring.h>
 #include <halcore/mgx_call.h>
 
+#include "change_report.h"
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
+#include "message_catalogue.h"
+#include "text/utf8.h"
 
 namespace mgx::tool {
 
@@ -35,12 +38,19 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
             // Read first; write only what differs, then read back and compare.
             std::int32_t mode = -1;
             if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
+            const auto shown_mode = [](std::int32_t value) {
+                return value == 0   ? std::string("on")
+                       : value == 1 ? std::string("off")
+                                    : "unknown (" + std::to_string(value) + ")";
+            };
             bool changed = false;
             if (options->set) {
                 const std::int32_t wanted = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
+                const std::string before = shown_mode(mode);
                 if (std::int32_t status = write_when_different<CommandType::SetSafeMode, CommandType::SafeMode>(
                         mode, wanted, options->check_only, changed, "the unit kept another safe power-off mode"))
                     return status;
+                report_changes({{"the safe power-off mode", before, shown_mode(wanted)}}, options->check_only, document, text);
             }
             document["changed"] = changed;
             const char *shown = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
@@ -116,6 +126,34 @@ json describe_function(const char *name, std::uint16_t timeout, std::uint8_t ret
     return {{"on", timeout != 0}, {"timeout_s", timeout}, {"timeout_minutes", timeout / 60}, {"retries", retries}};
 }
 
+std::string function_text(std::uint16_t timeout, std::uint8_t retries) {
+    if (timeout == off) return "off";
+    return "on, " + std::to_string(timeout / seconds_per_minute) + " min, " + std::to_string(retries) + " retries";
+}
+
+std::string english(const settings::UiMessageBox &box) {
+    std::string text = text::utf8_of(std::wstring_view(box.text.in(settings::English)));
+    for (char &c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+// What the start monitoring dialog says of the values the unit holds that it cannot show.
+std::vector<std::string> dialog_verdicts(const BootMonitorSettings &read) {
+    namespace said = settings::messages::start_monitoring;
+    std::vector<std::string> verdicts;
+    const auto held = [&](const settings::UiMessageBox &box, const std::string &value) {
+        verdicts.push_back(english(box) + " (the unit holds " + value + ", which the start monitoring dialog does not accept)");
+    };
+    if (!usable_retry_method(read.retry_method))
+        held(said::bad_retry_method, "retry method " + std::to_string(read.retry_method));
+    if (!usable_timeout(read.post_timeout)) held(said::bad_post_time, std::to_string(read.post_timeout) + " s");
+    if (!usable_timeout(read.os_boot_timeout)) held(said::bad_os_boot_time, std::to_string(read.os_boot_timeout) + " s");
+    if (!usable_retries(read.post_retries)) held(said::bad_post_retries, std::to_string(read.post_retries) + " retries");
+    if (!usable_retries(read.os_boot_retries)) held(said::bad_os_boot_retries, std::to_string(read.os_boot_retries) + " retries");
+    return verdicts;
+}
+
 const char *method_name(std::int32_t method) {
     switch (method) {
     case PowerCycle: return "power-cycle";
@@ -139,6 +177,7 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
         with_unit_session(output, [&wanted](const HalcoreSession &session, json &document, std::ostringstream &text) {
             BootMonitorSettings settings{};
             if (std::int32_t status = mgx_call<CommandType::BootMonitoring>(settings)) return status;
+            const BootMonitorSettings before = settings;
             bool changed = false;
             if (wanted.changes()) {
                 BootMonitorSettings target = settings;
@@ -163,8 +202,17 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                         settings, target, wanted.check_only, changed,
                         "the unit kept other boot monitoring settings than were written", same_settings))
                     return status;
+                report_changes({{"POST monitoring", function_text(before.post_timeout, before.post_retries),
+                                 function_text(target.post_timeout, target.post_retries)},
+                                {"OS-boot monitoring", function_text(before.os_boot_timeout, before.os_boot_retries),
+                                 function_text(target.os_boot_timeout, target.os_boot_retries)},
+                                {"the retry method", method_name(before.retry_method), method_name(target.retry_method)}},
+                               wanted.check_only, document, text, false);
             }
             document["changed"] = changed;
+            const std::vector<std::string> verdicts = dialog_verdicts(wanted.changes() && !wanted.check_only ? settings : before);
+            document["dialog_verdicts"] = verdicts;
+            for (const std::string &verdict : verdicts) text << verdict << "\n";
             const std::int32_t method = settings.retry_method;
             document["post"] = describe_function("POST     ", settings.post_timeout, settings.post_retries, text);
             document["os_boot"] = describe_function("OS boot  ", settings.os_boot_timeout, settings.os_boot_retries, text);

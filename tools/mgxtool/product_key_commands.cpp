@@ -12,11 +12,11 @@
 #include "elevation.h"
 #include "halcore_session.h"
 #include "lifetime_command.h"
+#include "lifetime_store.h"
 #include "message_catalogue.h"
 #include "product_key_reset.h"
 #include "registry_defaults.h"
 #include "service_pipe.h"
-#include "lifetime_store.h"
 #include "text/utf8.h"
 #include "win32/program_directory.h"
 
@@ -33,7 +33,9 @@ bool lcd_panel_present() {
     return hal::mgx_call<hal::CommandType::PanelRead>(state) == 0 && state.is_set(hal::PanelFlag::LcdPresent);
 }
 
-std::string english(const settings::UiMessageBox &box) { return text::utf8_of(std::wstring_view(box.text.in(settings::English))); }
+std::string english(const settings::UiMessageBox &box) {
+    return text::utf8_of(std::wstring_view(box.text.in(settings::English)));
+}
 
 struct DefaultsOptions {
     std::string variant = "settings";
@@ -50,7 +52,8 @@ void write_defaults(const OutputOptions &output, const DefaultsOptions &options)
     DefaultsContext context = defaults_for(writer, win32::program_directory());
     if (writer == Writer::SetupProgram) {
         session.emplace();
-        if (!session->usable()) throw CommandFailed("defaults --variant setup: MGX Error. MGX does not exist or invalid MGX type.");
+        if (!session->usable())
+            throw CommandFailed("defaults --variant setup: MGX Error. MGX does not exist or invalid MGX type.");
         context.lcd_panel_present = lcd_panel_present;
     }
     const std::vector<Change> changes = preview_defaults(context);
@@ -72,7 +75,8 @@ void write_defaults(const OutputOptions &output, const DefaultsOptions &options)
     LONG status = 0;
     if (writer == Writer::SettingsProgram) {
         const service::ResetResult result = service::reset_product_key(context, asked);
-        if (result.outcome == service::ResetOutcome::Declined) throw CommandFailed("defaults: not confirmed, nothing was written");
+        if (result.outcome == service::ResetOutcome::Declined)
+            throw CommandFailed("defaults: not confirmed, nothing was written");
         if (result.outcome == service::ResetOutcome::ServiceRunning)
             throw CommandFailed("defaults: " + english(settings::messages::data_initialisation::service_running) +
                                 " (the monitoring service " + service::monitoring_service +

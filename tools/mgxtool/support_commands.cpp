@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "change_report.h"
 #include "cli/input_parsing.h"
 #include "omra_logging.h"
 #include "omrareg_ctl.h"
@@ -22,7 +23,7 @@ namespace {
 
 void show_log(const OutputOptions &options, const std::string &path) {
     std::ifstream file(text::path_of(path), std::ios::binary);
-    if (!file) throw std::runtime_error("cannot open " + path);
+    if (!file) throw CommandFailed("cannot open " + path);
     json records = json::array();
     std::ostringstream text;
     std::string record(logging::record_size, '\0');
@@ -47,36 +48,57 @@ std::string describe_type(DWORD type) {
     }
 }
 
-// `key` and `name` as typed (UTF-8); the registry library takes them in the ANSI code page.
-void get_value(const OutputOptions &options, const std::string &key, const std::string &name) {
-    const std::string ansi_key = ansi_text(key, "the key"), ansi_name = ansi_text(name, "the value name");
-    // The type comes from the registry itself; the library reads values whatever their type.
-    DWORD type = REG_NONE, size = 0;
-    RegGetValueA(HKEY_LOCAL_MACHINE, ansi_key.c_str(), ansi_name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size);
-    std::vector<std::uint8_t> data(std::max<DWORD>(size, 4) + 1, 0);
-    LONG status = GetRegVal_DL(ansi_key.c_str(), ansi_name.c_str(), type, data.data(), static_cast<DWORD>(data.size() - 1));
-    json document = {{"status", status}, {"key", key}, {"name", name}, {"type", describe_type(type)}};
+// A value as the registry library reads it, shown as text.
+struct StoredValue {
+    LONG status = 0;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    json value;
     std::string shown;
-    if (status == ERROR_SUCCESS) {
-        data.resize(size);
-        if (type == REG_DWORD && size == 4) {
-            DWORD value;
-            std::memcpy(&value, data.data(), 4);
-            document["value"] = value;
-            shown = std::to_string(value);
-        } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
-            shown = std::string(reinterpret_cast<const char *>(data.data()),
-                                strnlen(reinterpret_cast<const char *>(data.data()), size));
-            document["value"] = shown;
-        } else {
-            shown = text::to_hex(data);
-            document["value"] = shown;
-        }
-        document["size"] = size;
+};
+
+// `key` and `name` in the ANSI code page, as the registry library takes them.
+StoredValue read_value(const std::string &ansi_key, const std::string &ansi_name) {
+    StoredValue stored;
+    // The type comes from the registry itself; the library reads values whatever their type.
+    RegGetValueA(HKEY_LOCAL_MACHINE, ansi_key.c_str(), ansi_name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &stored.type, nullptr,
+                 &stored.size);
+    std::vector<std::uint8_t> data(std::max<DWORD>(stored.size, 4) + 1, 0);
+    stored.status =
+        GetRegVal_DL(ansi_key.c_str(), ansi_name.c_str(), stored.type, data.data(), static_cast<DWORD>(data.size() - 1));
+    if (stored.status != ERROR_SUCCESS) {
+        stored.shown = "none";
+        return stored;
+    }
+    data.resize(stored.size);
+    if (stored.type == REG_DWORD && stored.size == 4) {
+        DWORD value;
+        std::memcpy(&value, data.data(), 4);
+        stored.value = value;
+        stored.shown = std::to_string(value);
+    } else if (stored.type == REG_SZ || stored.type == REG_EXPAND_SZ) {
+        stored.shown = std::string(reinterpret_cast<const char *>(data.data()),
+                                   strnlen(reinterpret_cast<const char *>(data.data()), stored.size));
+        stored.value = stored.shown;
+    } else {
+        stored.shown = text::to_hex(data);
+        stored.value = stored.shown;
+    }
+    return stored;
+}
+
+// `key` and `name` as typed (UTF-8).
+void get_value(const OutputOptions &options, const std::string &key, const std::string &name) {
+    const StoredValue stored = read_value(ansi_text(key, "the key"), ansi_text(name, "the value name"));
+    json document = {{"status", stored.status}, {"key", key}, {"name", name}, {"type", describe_type(stored.type)}};
+    if (stored.status == ERROR_SUCCESS) {
+        document["value"] = stored.value;
+        document["size"] = stored.size;
     }
     report(options, document,
-           status == ERROR_SUCCESS ? describe_type(type) + " " + shown + "\n" : "status " + std::to_string(status) + "\n");
-    if (status != ERROR_SUCCESS) throw std::runtime_error("reading the value failed");
+           stored.status == ERROR_SUCCESS ? describe_type(stored.type) + " " + stored.shown + "\n"
+                                          : "status " + std::to_string(stored.status) + "\n");
+    if (stored.status != ERROR_SUCCESS) throw CommandFailed("reading the value failed");
 }
 
 struct LogOptions {
@@ -102,7 +124,7 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
                           message = ansi_text(log_options->message, "the line");
         int written = OMRALogging(path.c_str(), message.c_str());
         report(options, {{"written", written == 1}}, written == 1 ? "written\n" : "the log file cannot be opened\n");
-        if (written != 1) throw std::runtime_error("logging failed");
+        if (written != 1) throw CommandFailed("logging failed");
     });
     CLI::App *show = log->add_subcommand("show", "print a log file, newest line first");
     show->add_option("file", log_options->path, "log file path")->required();
@@ -125,11 +147,21 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
         if (dword->count() == 0 && text->count() == 0) throw CLI::ValidationError("give --dword or --text");
         const std::string key = ansi_text(value->key, "the key"), name = ansi_text(value->name, "the value name"),
                           text_value = ansi_text(value->text, "the text");
-        LONG status = value->number ? SetRegVal_DL(key.c_str(), name.c_str(), REG_DWORD, &*value->number, 4)
-                                    : SetRegVal_DL(key.c_str(), name.c_str(), REG_SZ, text_value.c_str(),
-                                                   static_cast<DWORD>(text_value.size() + 1));
-        report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
-        if (status != ERROR_SUCCESS) throw std::runtime_error("writing the value failed");
+        const StoredValue before = read_value(key, name);
+        const bool holds = before.status == ERROR_SUCCESS &&
+                           (value->number ? before.type == REG_DWORD && before.shown == std::to_string(*value->number)
+                                          : before.type == REG_SZ && before.shown == text_value);
+        LONG status = holds           ? ERROR_SUCCESS
+                      : value->number ? SetRegVal_DL(key.c_str(), name.c_str(), REG_DWORD, &*value->number, 4)
+                                      : SetRegVal_DL(key.c_str(), name.c_str(), REG_SZ, text_value.c_str(),
+                                                     static_cast<DWORD>(text_value.size() + 1));
+        json document = {{"status", status}};
+        std::ostringstream said;
+        if (status == ERROR_SUCCESS)
+            report_changes({{value->key + "\\" + value->name, before.shown, read_value(key, name).shown}}, false, document, said);
+        said << "status " << status << "\n";
+        report(options, document, said.str());
+        if (status != ERROR_SUCCESS) throw CommandFailed("writing the value failed");
     });
 }
 

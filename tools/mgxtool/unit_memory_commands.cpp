@@ -6,6 +6,7 @@
 
 #include <halcore/mgx_call.h>
 
+#include "change_report.h"
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
 #include "text/hex.h"
@@ -39,8 +40,9 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
             changes.emplace_back(entry[0] - '0', std::move(text));
         }
         with_unit(output, [&changes](json &document, std::ostringstream &text) {
-            MgxSystemInformation info{};
+            MgxSystemInformation info{}, before{};
             if (!changes.empty()) {
+                if (std::int32_t status = mgx_call<CommandType::SystemInformation>(before)) return status;
                 for (const auto &[number, value] : changes) {
                     SystemInformationEntry &entry = info.entries[system_information_slot[number]];
                     entry.length = static_cast<std::uint8_t>(value.size());
@@ -54,6 +56,17 @@ void add_system_information(CLI::App &app, const OutputOptions &output) {
                 const SystemInformationEntry &entry = info.entries[system_information_slot[number]];
                 entries.emplace_back(entry.text, std::min<std::size_t>(entry.length, sizeof entry.text));
                 text << "entry " << number << "  " << shown_text(latin1_text(entries.back())) << "\n";
+            }
+            if (!changes.empty()) {
+                std::vector<Change> said;
+                for (const auto &[number, value] : changes) {
+                    const SystemInformationEntry &old = before.entries[system_information_slot[number]];
+                    const std::string_view old_text(old.text, std::min<std::size_t>(old.length, sizeof old.text));
+                    said.push_back({"system information entry " + std::to_string(number),
+                                    "\"" + shown_text(latin1_text(old_text)) + "\"",
+                                    "\"" + shown_text(latin1_text(entries[number])) + "\""});
+                }
+                report_changes(said, false, document, text);
             }
             put_outside_texts(document, "entries", entries);
             put_outside_text(document, "check_code", std::string_view(info.check_code, 2));
@@ -101,11 +114,24 @@ void add_store_area(CLI::App &app, const OutputOptions &output) {
         const std::uint16_t offset = options->offset;
         if (offset + data.size() > store_area_size) throw CLI::ValidationError("offset + length may not exceed 506");
         with_unit(output, [&data, offset](json &document, std::ostringstream &text) {
+            // What the range held, to say what the write changed.
+            const auto range = [&](std::string &shown) {
+                MgxStoreBlock asked{offset, static_cast<std::uint16_t>(data.size()), {}}, got{};
+                const std::int32_t status = mgx_call<CommandType::ReadStoreArea>(asked, got);
+                shown = status == 0 ? text::to_hex(std::span(got.data, std::min<std::size_t>(got.length, data.size())))
+                                    : "unreadable (status " + std::to_string(status) + ")";
+            };
+            std::string before, after;
+            range(before);
             MgxStoreBlock in{offset, static_cast<std::uint16_t>(data.size()), {}};
             std::memcpy(in.data + offset, data.data(), data.size());  // indexed by store position
             std::uint16_t written = 0;
             if (std::int32_t status = mgx_call<CommandType::WriteStoreArea>(in, written)) return status;
             document["written"] = written;
+            range(after);
+            report_changes({{"store area bytes " + std::to_string(offset) + " to " + std::to_string(offset + data.size() - 1),
+                             before, after}},
+                           false, document, text);
             text << written << " bytes written\n";
             if (written != data.size())
                 mark_incomplete(document, text,

@@ -45,7 +45,8 @@ double seconds_now() {
 }
 
 std::string date_text_of(double seconds) {
-    const auto day = std::chrono::floor<std::chrono::days>(std::chrono::sys_seconds(std::chrono::seconds(static_cast<long long>(seconds))));
+    const auto day =
+        std::chrono::floor<std::chrono::days>(std::chrono::sys_seconds(std::chrono::seconds(static_cast<long long>(seconds))));
     const std::chrono::year_month_day date(day);
     char text[16];
     std::snprintf(text, sizeof text, "%04d/%02u/%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),

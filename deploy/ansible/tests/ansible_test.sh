@@ -32,7 +32,8 @@ for machine in "${machines[@]}"; do
     trap stop_servers EXIT
     install_testbed >/dev/null
     wine "$BIN/mgxtb.exe" use "$machine" >/dev/null
-    wine "$BIN/mgxtool.exe" defaults >/dev/null   # the product key, as the setup program leaves it
+    wine "$BIN/mgxtool.exe" defaults --yes >/dev/null   # the product key, as the setup program leaves it
+    wine "$BIN/GK7T30SV.EXE" -install >/dev/null        # the monitoring service, told of wear-part changes
 done
 {
     echo "units:"
@@ -47,7 +48,7 @@ cat >"$work/settings.yml" <<'SETTINGS'
 mgx_boot_monitoring: {os_boot_retries: 3, method: reboot}
 mgx_safe_mode: "on"
 mgx_notification: {screen: "on"}
-mgx_running_hours: {1: 1234}
+mgx_running_hours: {power-supply: 1234}
 mgx_install_dates: {17: "2024/05/06"}
 SETTINGS
 playbook() {  # RUN [SETTINGS [ansible-playbook options]]
@@ -58,20 +59,27 @@ playbook() {  # RUN [SETTINGS [ansible-playbook options]]
         >"$work/$run.log" 2>&1 || true
 }
 in_prefix() { env MGX_PREFIX=ansible-test-$1 "$ROOT/scripts/in-prefix.sh" "${@:2}"; }
+service_log() { cat "$BUILD/ansible-test-$1/drive_c/ProgramData/MgxTestbed/GK7T30SV.log" 2>/dev/null || true; }
+forget_service_log() { rm -f "$BUILD/ansible-test-$1/drive_c/ProgramData/MgxTestbed/GK7T30SV.log"; }
 recap() { grep -E "^$1 +:" "$work/$2.log" | sed -E 's/ +/ /g'; }  # recap HOST RUN
 counted() { recap "$1" "$2" | grep -o "$3=[0-9]*" | cut -d= -f2; }
 
 # Check mode asks everything and writes nothing: each host says what would change.
 holds_no_install_date() { ! in_prefix "$1" mgxtool --json lifetime | grep -q 2024/05/06; }
 playbook check settings --check --diff
+check "--diff shows a value before and after" grep -q 'UPS(BBU) (ups-battery) install date: none -> 2024/05/06' "$work/check.log"
 for machine in "${machines[@]}"; do
     check "check mode on $machine: no failure" [ "$(counted "server-$machine" check failed)" = 0 ]
     check "check mode on $machine: changes foreseen" [ "$(counted "server-$machine" check changed)" -gt 0 ]
     check "check mode on $machine: nothing written" holds_no_install_date "$machine"
 done
 
+for machine in "${machines[@]}"; do forget_service_log "$machine"; done
 playbook first
 for machine in "${machines[@]}"; do
+    check "first run on $machine: the service heard of the power supply" bash -c "grep -q 'OMRAPartsChange 21 bytes: 00000000000000000010' <<<'$(service_log "$machine")'"
+    check "first run on $machine: and of the UPS battery" bash -c "grep -q 'OMRAPartsChange 21 bytes: 00000000000000000100' <<<'$(service_log "$machine")'"
+    forget_service_log "$machine"
     check "first run on $machine: no failure" [ "$(counted "server-$machine" first failed)" = 0 ]
     check "first run on $machine: changes" [ "$(counted "server-$machine" first changed)" -gt 0 ]
     check "$machine holds the safe power-off mode" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json safe-mode | grep -q '\"safe_mode\": \"on\"'"
@@ -80,6 +88,7 @@ for machine in "${machines[@]}"; do
 done
 playbook second
 for machine in "${machines[@]}"; do
+    check "second run on $machine: the service heard nothing" [ -z "$(service_log "$machine")" ]
     check "second run on $machine: nothing changed" [ "$(counted "server-$machine" second changed)" = 0 ]
     check "second run on $machine: no failure" [ "$(counted "server-$machine" second failed)" = 0 ]
 done
@@ -93,12 +102,24 @@ cat >"$work/smuggled.yml" <<'SETTINGS'
 mgx_safe_mode: "off"
 mgx_notification: {screen: "on --lcd on"}
 SETTINGS
+cat >"$work/misshapen.yml" <<'SETTINGS'
+mgx_safe_mode: "off"
+mgx_running_hours: [1, 2]
+SETTINGS
 acer_keeps_safe_mode_on() { in_prefix acer mgxtool --json safe-mode | grep -q '"safe_mode": "on"'; }
-for settings in refused smuggled; do
+for settings in refused smuggled misshapen; do
     playbook "$settings" "$settings" --limit server-acer
     check "$settings settings fail the host" [ "$(counted server-acer "$settings" failed)" = 1 ]
     check "and nothing was written" acer_keeps_safe_mode_on
 done
+
+check "a misshapen variable is named" grep -q 'mgx_running_hours: a mapping of wear part' "$work/misshapen.log"
+
+# Clearing the memory errors is an action asked for once: the main menu's two requests reach the unit.
+in_prefix acer mgxtb clear-log >/dev/null
+playbook memory settings --limit server-acer -e '{"mgx_clear_memory_errors": true}'
+check "the memory clear changes the host" [ "$(counted server-acer memory changed)" -gt 0 ]
+check "the main menu's requests reached the unit" bash -c "[ \"\$(env MGX_PREFIX=ansible-test-acer '$ROOT/scripts/in-prefix.sh' mgxtb --json log | grep -c '\"command\": 53')\" -ge 2 ]"
 
 in_prefix velmora mgxtb unit --silent true >/dev/null
 playbook third

@@ -36,9 +36,7 @@ std::string service_log() {
     return contents.str();
 }
 
-int service(const char *argument) {
-    return run_to_end("\"" + beside_this_program("GK7T30SV.EXE").string() + "\" " + argument);
-}
+int service(const char *argument) { return run_to_end("\"" + beside_this_program("GK7T30SV.EXE").string() + "\" " + argument); }
 
 DWORD cpu_fan_life_time() {
     DWORD value = 0, size = sizeof value;
@@ -66,7 +64,8 @@ protected:
     }
     static void stop_service() {
         ASSERT_EQ(service("-remove"), 0);
-        ASSERT_TRUE(eventually([] { return !WaitNamedPipeA("\\\\.\\pipe\\OMRA_PIPE", 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+        ASSERT_TRUE(
+            eventually([] { return !WaitNamedPipeA("\\\\.\\pipe\\OMRA_PIPE", 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
     }
 };
 
@@ -85,7 +84,8 @@ TEST_F(ProductKeyRules, TheResetAsksAndIsRefusedWhileTheServiceRuns) {
         {true, "defaults --yes", 1, false, "GK7T30-Service is running. so can not initialize data."},
         {true, "defaults", 1, false, "nobody can answer here (no console)"},
         {true, "--json defaults", 1, false, "nobody can answer here (--json)"},
-        {true, "defaults --check", 0, false, "would change HKLM\\SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit\\CPU_FAN from 30000 to 26000"},
+        {true, "defaults --check", 0, false,
+         "would change HKLM\\SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit\\CPU_FAN from 30000 to 26000"},
         {true, "defaults --variant setup", 1, false, "nobody can answer here"},
         {true, "defaults --variant setup --yes", 0, true, "changed HKLM\\SOFTWARE\\Velmora\\GK7T30\\LifeTime\\Limit\\CPU_FAN"},
         {false, "defaults", 1, false, "give --yes"},
