@@ -208,6 +208,22 @@ std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw) 
     return clamped(combined(x * sensor.multiplier + sensor.offset, sensor));
 }
 
+namespace {
+
+// The name as far as the record really holds it: a type/length byte may claim more bytes than
+// were read (or than the compact layout it was decoded in holds), and those are not the name's.
+SensorDescription cut_name(SensorDescription sensor, std::size_t name_at, std::size_t record_size,
+                           std::size_t layout_holds = 63) {
+    const std::size_t present = std::min(record_size > name_at ? record_size - name_at : 0, layout_holds);
+    if (sensor.name_length > present) {
+        std::fill(sensor.name.begin() + static_cast<std::ptrdiff_t>(present), sensor.name.end(), '\0');
+        sensor.name_length = static_cast<std::uint8_t>(present);
+    }
+    return sensor;
+}
+
+}  // namespace
+
 std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> bytes) {
     const RecordBytes record(bytes);
     const std::uint8_t code = record[sdr::reading_type];
@@ -222,16 +238,18 @@ std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8
         threshold = type == sdr::full_sensor;
     else
         return std::nullopt;
-    if (threshold) return decode_threshold(record);
+    const std::size_t size = bytes.size();
+    constexpr std::size_t compact_name = compact::id_string_end + 1 - compact::id_string;
+    if (threshold) return cut_name(decode_threshold(record), full::id_string, size);
     if (type == sdr::full_sensor) {
         const auto compact = rearranged(record);
-        return decode_discrete(RecordBytes(compact));
+        return cut_name(decode_discrete(RecordBytes(compact)), full::id_string, size, compact_name);
     }
     if (type == sdr::compact_sensor && record[sdr::version] == sdr::version_ipmi_1_5) {
         const auto compact = from_ipmi_1_5_compact(record);
-        return decode_discrete(RecordBytes(compact));
+        return cut_name(decode_discrete(RecordBytes(compact)), compact_ipmi_1_5::id_type_length + 1, size, compact_name);
     }
-    return decode_discrete(record);
+    return cut_name(decode_discrete(record), compact::id_string, size, compact_name);
 }
 
 void fill_sensor_info(const SensorDescription &sensor, SensorInfoRecord &record) {

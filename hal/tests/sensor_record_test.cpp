@@ -102,6 +102,31 @@ TEST(SensorRecord, CompactRecordsOfVersion51KeepTheirNameAndSharing) {
     EXPECT_EQ(decoded(record).name_length, 0);
 }
 
+// A type/length byte that claims more than the record holds: the name ends with the record,
+// for each layout the name is read in.
+TEST(SensorRecord, ANameEndsWhereTheRecordEnds) {
+    struct Case {
+        const char *layout;
+        Bytes record;
+        std::size_t name_at;
+    };
+    Bytes discrete_full = full_record();
+    discrete_full[sdr::reading_type] = 0x6F;
+    const Case cases[] = {{"full threshold", full_record(), sdr::full::id_string},
+                          {"full discrete", discrete_full, sdr::full::id_string},
+                          {"compact", compact_record(0, 0x30, 1), sdr::compact::id_string}};
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.layout);
+        Bytes record = test.record;
+        record[test.name_at - 1] = 0xC0 | 63;
+        record.resize(test.name_at);
+        record.insert(record.end(), {'V', 'c', 'o', 'r', 'e', '2'});
+        const SensorDescription sensor = decoded(record);
+        EXPECT_EQ(std::string(sensor.name.data(), sensor.name_length), "Vcore2");
+        EXPECT_EQ(sensor.name[6], '\0');
+    }
+}
+
 TEST(SensorRecord, FactorsAreTenBitAndFourBitTwosComplement) {
     Bytes record = full_record();
     record[21] = 0;
