@@ -14,3 +14,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # Never offer to install Mono or Gecko; never let Wine's menu builder write menu entries and
 # desktop files into the home folder (the setup program makes a Start-menu shortcut).
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine maps file names through the Unix locale's character set: under one that is not UTF-8 (C,
+# POSIX, or none at all, as in a minimal container or a CI runner) a name such as "Tü" cannot be
+# made. The programs then run under C.UTF-8, which every Debian system has.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,27 @@ std::vector<std::string> typed_arguments() {
     return arguments;
 }
 
+// The first word that is not an option, when the program has no command of that name: CLI11
+// would only say that a command is required.
+std::optional<std::string> unknown_command(const CLI::App &app, const std::vector<std::string> &last_first) {
+    for (auto argument = last_first.rbegin(); argument != last_first.rend(); ++argument) {
+        if (argument->starts_with("-")) continue;
+        const auto named = app.get_subcommands([&](const CLI::App *command) { return command->check_name(*argument); });
+        if (named.empty()) return *argument;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int run_program(CLI::App &app) {
     try {
         std::vector<std::string> arguments = typed_arguments();
+        if (const std::optional<std::string> word = unknown_command(app, arguments)) {
+            std::fprintf(stderr, "%s: no command is called \"%s\" (see --help)\n", app.get_name().c_str(), word->c_str());
+            return 109;  // CLI11's code for an argument it did not expect
+        }
         app.parse(arguments);
     } catch (const CLI::ParseError &error) {
         return app.exit(error);

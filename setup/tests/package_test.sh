@@ -160,6 +160,8 @@ before=$(product_traces)
 check "install there: exit code" [ "$(msi install.log /i "$(winepath -w "$package")" "INSTALLDIR=$chosen")" = 0 ]
 check "install there: the files" bash -c "[ -f '$installed/GK7T30UI.EXE' ] && [ ! -e '$default' ]"
 check "install there: App Paths and the service name the folder" names_chosen_folder
+check "the settings program's main menu from the chosen folder" \
+    bash -c "wine '$BIN/settings_tour.exe' 'C:\\Tools\\Up tiva ö' --check | grep -q 'closed with Escape'"
 # Wine keeps no access list on folders (it reads back a default made from the Unix mode), so
 # what can be seen is the package's action giving the folder its own, and succeeding.
 check "the folder's own permissions were set" \

@@ -147,8 +147,14 @@ void ControlSide::update_lcd_panel(const nlohmann::json &fields) {
 }
 
 void ControlSide::advance_clock(std::int64_t ms) {
+    // As far as a unit's 32-bit clock of seconds reaches and well short of overflowing the offset.
+    constexpr std::int64_t farthest_ms = std::int64_t{1} << 42;  // about 139 years
     if (ms < 0) throw std::runtime_error("the clock only moves forward");
     VirtualServer::Hold hold(server_);
+    if (ms > farthest_ms - hold.clock().offset_ms())
+        throw std::runtime_error("the clock is advanced by " + std::to_string(hold.clock().offset_ms()) +
+                                 " ms already and moves at most " + std::to_string(farthest_ms) + " ms ahead in all; " +
+                                 std::to_string(ms) + " ms is too far");
     hold.clock().advance(ms);
     hold.remember();
 }

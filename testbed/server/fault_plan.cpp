@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "control_protocol.h"
+#include "lcd_panel_controller.h"
 
 namespace mgx::testbed {
 
@@ -96,6 +97,18 @@ Fault parse_fault(const nlohmann::json &node) {
     }
     if (fault.kind == FaultKind::CompletionCode && !node.contains(key::code))
         throw std::runtime_error("a completion-code fault needs \"code\"");
+    // What no request of the fault's kind carries would never let it fire.
+    const std::string named = "a " + kind + " fault";
+    if (fault.kind != FaultKind::CompletionCode && node.contains(key::code) && !node[key::code].is_null())
+        throw std::runtime_error(named + " takes no \"code\" (only completion-code faults answer with one)");
+    if (fault.kind != FaultKind::Delay && node.contains(key::ms) && !node[key::ms].is_null())
+        throw std::runtime_error(named + " takes no \"ms\" (only delay faults hold answers back)");
+    if (fault.kind == FaultKind::DriverStartFailure && (fault.network_function || fault.command || fault.address))
+        throw std::runtime_error(named + " matches the driver's start alone: it takes no \"netfn\", \"command\" or \"address\"");
+    if (fault.address == lcd::device_address && fault.network_function)
+        throw std::runtime_error(
+            "the LCD panel controller (address 0x18) speaks its own commands, which have no network "
+            "function: give \"command\" alone");
     if (fault.kind == FaultKind::Delay) {
         if (!node.contains(key::ms) || !node[key::ms].is_number_integer() || node[key::ms].get<long long>() < 1 ||
             node[key::ms].get<long long>() > longest_delay_ms)

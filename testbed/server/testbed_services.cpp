@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "win32/unique_handle.h"
@@ -33,14 +34,23 @@ bool wait_for_state(SC_HANDLE service, DWORD wanted) {
     return false;
 }
 
+// The start failures that come from load, not from the service: right after a prefix is made or
+// booted, the manager holds its start-up lock while it starts the automatic services and refuses
+// other starts meanwhile; a first start of a new program can outlast its wait for the service to
+// report; and on a busy machine Wine's driver host can fail a driver's start outright (1359).
+bool start_failed_for_load(DWORD error) {
+    return error == ERROR_SERVICE_DATABASE_LOCKED || error == ERROR_SERVICE_REQUEST_TIMEOUT || error == ERROR_INTERNAL_ERROR;
+}
+
 void start(SC_HANDLE service, const std::string &name) {
-    // Right after a prefix is made or booted, the manager holds its start-up lock while it
-    // starts the automatic services and refuses other starts meanwhile, and a first start of a
-    // new program can outlast its wait for the service to report: try again for up to 60 s.
+    // Such failures are tried again, for up to 60 s, and said on stderr.
     BOOL started = StartServiceA(service, 0, nullptr);
     for (int i = 0; !started && i < 120; ++i) {
         const DWORD error = GetLastError();
-        if (error != ERROR_SERVICE_DATABASE_LOCKED && error != ERROR_SERVICE_REQUEST_TIMEOUT) break;
+        if (!start_failed_for_load(error)) break;
+        if (i == 0)
+            std::fprintf(stderr, "vserver: starting %s failed with error %lu; trying again for up to 60 s\n", name.c_str(),
+                         error);
         Sleep(500);
         started = StartServiceA(service, 0, nullptr);
     }

@@ -11,9 +11,12 @@
 // message it shows instead), closes it and ends: 0 when the main menu came up.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <string>
 
 #include "control_client.h"
 #include "tour.h"
@@ -21,16 +24,20 @@
 
 namespace control_key = mgx::testbed::control::key;
 
-int main(int argc, char **argv) {
+int main() {
     using namespace mgx::tour;
-    if (argc != 3) {
+    // The wide command line: an install folder outside the ANSI code page arrives whole.
+    int argc = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
+    if (!argv || argc != 3) {
         std::fprintf(stderr, "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check\n");
         return 2;
     }
     Tour tour;
-    tour.install_folder = std::wstring(argv[1], argv[1] + std::strlen(argv[1]));
-    if (std::strcmp(argv[2], "--check") == 0) return check(tour.install_folder);
-    tour.language = std::strtoul(argv[2], nullptr, 10);
+    tour.install_folder = argv.get()[1];
+    const std::wstring second = argv.get()[2];
+    if (second == L"--check") return check(tour.install_folder);
+    tour.language = std::wcstoul(second.c_str(), nullptr, 10);
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &tour.language, sizeof tour.language);
     mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});
     mgx::testbed::control_request(

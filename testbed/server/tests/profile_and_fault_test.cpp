@@ -191,7 +191,13 @@ TEST(FaultParsing, BadFaultsAreRefused) {
           nlohmann::json{{key::kind, "silence"}, {key::count, 0}}, nlohmann::json{{key::kind, "silence"}, {key::netfn, 300}},
           nlohmann::json{{key::kind, "silence"}, {key::device, "floppy"}}, nlohmann::json::array(),
           nlohmann::json{{key::kind, "delay"}}, nlohmann::json{{key::kind, "delay"}, {key::ms, 0}},
-          nlohmann::json{{key::kind, "silence"}, {key::device, "bmc"}, {key::address, 0x11}}}) {
+          nlohmann::json{{key::kind, "silence"}, {key::device, "bmc"}, {key::address, 0x11}},
+          // What no request of the kind carries, so the fault could never fire.
+          nlohmann::json{{key::kind, "fail-read"}, {key::address, 0x18}, {key::netfn, 6}},
+          nlohmann::json{{key::kind, "bad-status"}, {key::address, 0x18}, {key::netfn, 6}},
+          nlohmann::json{{key::kind, "driver-start-failure"}, {key::address, 0x11}},
+          nlohmann::json{{key::kind, "driver-start-failure"}, {key::netfn, 0x3A}},
+          nlohmann::json{{key::kind, "silence"}, {key::ms, 5}}, nlohmann::json{{key::kind, "silence"}, {key::code, 0xC1}}}) {
         SCOPED_TRACE(bad.dump());
         EXPECT_THROW(parse_fault(bad), std::runtime_error);
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -213,6 +215,16 @@ TEST_F(VirtualServerTest, RunningHoursAdvanceWithTheClockUnlessFixed) {
     server->control.update_unit({{key::running_hours, 10}, {key::running_hours_fixed, true}});
     server->control.advance_clock(3 * 3600 * 1000);
     EXPECT_EQ(running_time_over_imb(*server).output, (Bytes{0x00, 10, 0, 0, 0}));
+}
+
+// The clock never wraps round to the past: an advance its offset cannot hold is refused whole.
+TEST_F(VirtualServerTest, AnAdvanceTooFarIsRefusedAndTheClockStays) {
+    auto server = start();
+    EXPECT_THROW(server->control.advance_clock(std::numeric_limits<std::int64_t>::max()), std::runtime_error);
+    server->control.advance_clock(3600 * 1000);
+    const std::uint32_t hours = server->control.status()[key::unit][key::running_hours];
+    EXPECT_THROW(server->control.advance_clock(std::numeric_limits<std::int64_t>::max() - 500), std::runtime_error);
+    EXPECT_EQ(server->control.status()[key::unit][key::running_hours], hours);
 }
 
 TEST_F(VirtualServerTest, HardwareTheMachineLacksDoesNotExist) {
