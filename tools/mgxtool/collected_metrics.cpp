@@ -26,13 +26,21 @@ void CollectedMetrics::publish(const char *collector, const Exposition &series, 
     out_.gauge("up", up_help, {{"collector", collector}}, read ? 1 : 0);
 }
 
+void CollectedMetrics::expect(const char *collector, Exposition not_read) {
+    const std::lock_guard lock(mutex_);
+    if (!closed_) expected_.insert_or_assign(collector, std::move(not_read));
+}
+
 std::string CollectedMetrics::close(std::initializer_list<const char *> collectors,
                                     const std::function<void(Exposition &, const char *collector)> &not_read) {
     const std::lock_guard lock(mutex_);
     if (!closed_)
         for (const char *collector : collectors)
             if (reported_.insert(collector).second) {
-                not_read(out_, collector);
+                if (const auto expected = expected_.find(collector); expected != expected_.end())
+                    out_.merge(expected->second);
+                else
+                    not_read(out_, collector);
                 out_.gauge("up", up_help, {{"collector", collector}}, 0);
             }
     closed_ = true;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,8 +24,11 @@ public:
     // A source's series all at once, with its mgx_up: a source is in the collection whole or not
     // at all.
     void publish(const char *collector, const Exposition &series, bool read);
-    // Closes the collection: each of `collectors` that has not reported gets the series
-    // `not_read` writes for it, and is down. The text.
+    // The series a source stands for when it does not report in time (all NaN), for a source
+    // whose series are known only once it has begun (the sensors, from their catalogue).
+    void expect(const char *collector, Exposition not_read);
+    // Closes the collection: each of `collectors` that has not reported gets the series it is
+    // expected with, or else those `not_read` writes for it, and is down. The text.
     std::string close(std::initializer_list<const char *> collectors,
                       const std::function<void(Exposition &, const char *collector)> &not_read);
 
@@ -32,6 +36,7 @@ private:
     std::mutex mutex_;
     Exposition out_{metric_prefix};
     std::set<std::string> reported_;
+    std::map<std::string, Exposition> expected_;
     bool closed_ = false;
 };
 

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include <halcore/boot_monitoring.h>
 #include <halcore/halcore.h>
@@ -42,41 +44,65 @@ constexpr const char *state_help =
     "sensor state: 0 nominal, 1 warning, 2 critical (past a non-critical or a critical threshold; for a discrete sensor "
     "the worst state it asserts)";
 
+// One sensor's series: its value (threshold sensors), its state and, for a discrete sensor, its
+// state bits; NaN for what `report` did not read (nullopt: not asked).
+bool write_sensor(Exposition &out, const CataloguedSensor &sensor, const std::optional<SensorReport> &report) {
+    const SensorInfoRecord &record = sensor.record;
+    // A reading with a state: a threshold sensor's value, a discrete sensor that is scanning.
+    const bool read = report && report->state;
+    // Owner, LUN and the slot's own number tell every sensor apart, shared slots and owners
+    // that number their sensors alike included: no two series are the same.
+    MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
+                           {"owner", std::to_string(record.owner_id())},
+                           {"lun", std::to_string(record.owner_lun())},
+                           {"name", latin1_text(record.name_bytes())}};
+    const SensorTypeFacts facts = sensor_type_facts(sensor.type);
+    const bool threshold = record.kind == SensorKind::Threshold;
+    const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
+    if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
+        labels.emplace_back("type", std::to_string(sensor.type));
+    if (threshold) out.gauge(family.value_name, family.value_help, labels, read ? report->value / facts.scale.divisor : not_read);
+    out.gauge(family.state_name, state_help, labels, read ? level(*report->state) : not_read);
+    if (!threshold)
+        out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
+                  read ? discrete_value::states(report->value) : not_read);
+    return read;
+}
+
+// The catalogue's sensors, each once: a repository may list one sensor (owner, LUN, number)
+// twice, and it has one series.
+std::vector<const CataloguedSensor *> distinct_sensors(const SensorCatalogue &catalogue) {
+    std::set<std::tuple<std::uint8_t, std::uint8_t, std::uint32_t>> seen;
+    std::vector<const CataloguedSensor *> sensors;
+    for (const CataloguedSensor &sensor : catalogue.sensors())
+        if (seen.insert({sensor.record.owner_id(), sensor.record.owner_lun(), sensor.record.sensor_number()}).second)
+            sensors.push_back(&sensor);
+    return sensors;
+}
+
+// Every catalogued sensor has its series in every run: the catalogue's NaN series stand for the
+// source until its readings are published whole, so a deadline in the middle leaves none out.
 void collect_sensors(CollectedMetrics &out, const Budget &budget) {
     const SensorCatalogue catalogue = SensorCatalogue::read();
+    const std::vector<const CataloguedSensor *> sensors = distinct_sensors(catalogue);
+    Exposition not_read_yet(metric_prefix);
+    for (const CataloguedSensor *sensor : sensors) write_sensor(not_read_yet, *sensor, std::nullopt);
+    out.expect(sensors_collector, std::move(not_read_yet));
+
     bool complete = catalogue.status() == query_result::ok;
     std::set<std::uint8_t> failed_owners;
-    for (const CataloguedSensor &sensor : catalogue.sensors()) {
-        const SensorInfoRecord &record = sensor.record;
+    Exposition readings(metric_prefix);
+    for (const CataloguedSensor *sensor : sensors) {
         std::optional<SensorReport> report;
-        if (budget.left() && !failed_owners.contains(record.owner_id())) {
+        if (budget.left() && !failed_owners.contains(sensor->record.owner_id())) {
             const auto started = Budget::Clock::now();
-            report = read_sensor(sensor);
+            report = read_sensor(*sensor);
             if (report->value_status != query_result::ok && Budget::Clock::now() - started > transport_failure_time)
-                failed_owners.insert(record.owner_id());
+                failed_owners.insert(sensor->record.owner_id());
         }
-        // A reading with a state: a threshold sensor's value, a discrete sensor that is scanning.
-        const bool read = report && report->state;
-        complete = complete && read;
-        // Owner, LUN and the slot's own number tell every sensor apart, shared slots and owners
-        // that number their sensors alike included: no two series are the same.
-        MetricLabels labels = {{"id", std::to_string(record.sensor_number())},
-                               {"owner", std::to_string(record.owner_id())},
-                               {"lun", std::to_string(record.owner_lun())},
-                               {"name", latin1_text(record.name_bytes())}};
-        const SensorTypeFacts facts = sensor_type_facts(sensor.type);
-        const bool threshold = record.kind == SensorKind::Threshold;
-        const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
-        if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
-            labels.emplace_back("type", std::to_string(sensor.type));
-        if (threshold)
-            out.gauge(family.value_name, family.value_help, labels, read ? report->value / facts.scale.divisor : not_read);
-        out.gauge(family.state_name, state_help, labels, read ? level(*report->state) : not_read);
-        if (!threshold)
-            out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
-                      read ? discrete_value::states(report->value) : not_read);
+        complete = write_sensor(readings, *sensor, report) && complete;
     }
-    out.up(sensors_collector, complete && budget.left());
+    out.publish(sensors_collector, readings, complete && budget.left());
 }
 
 // The FRU inventory's record count, asked of the library when `ask`; NaN otherwise.

@@ -13,6 +13,8 @@
 #include "device_client.h"
 #include "programs.h"
 
+namespace control_key = mgx::testbed::control::key;
+
 namespace mgx::testbed::testing {
 namespace {
 
@@ -54,13 +56,16 @@ protected:
 };
 
 // Two owners that both number a sensor 1 "Temp", and four slots of one shared record: each is a
-// series of its own, so the second owner's critical reading reaches the alert.
+// series of its own, so the second owner's critical reading reaches the alert; a sensor the
+// repository lists twice is one series.
 TEST_F(MetricsSeriesTest, OwnersAndSharedSlotsEachHaveASeries) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
     const std::filesystem::path source = folder / "metrics-owners.sdr.json", dump = folder / "metrics-owners.sdr";
     {
         std::ofstream file(source);
         file << R"({"records": [
+  {"kind": "full", "name": "Temp", "owner": 32, "number": 1, "entity": 3, "instance": 1, "sensor_type": 1,
+   "base_unit": 1, "m": 1, "readable": 16, "thresholds": [0, 90, 0, 0, 0, 0]},
   {"kind": "full", "name": "Temp", "owner": 32, "number": 1, "entity": 3, "instance": 1, "sensor_type": 1,
    "base_unit": 1, "m": 1, "readable": 16, "thresholds": [0, 90, 0, 0, 0, 0]},
   {"kind": "full", "name": "Temp", "owner": 44, "number": 1, "entity": 10, "instance": 1, "sensor_type": 1,
@@ -83,6 +88,26 @@ TEST_F(MetricsSeriesTest, OwnersAndSharedSlotsEachHaveASeries) {
             series.contains("mgx_sensor_state{id=\"" + std::string(slot) + R"(",owner="32",lun="0",name="DIMM",type="12"})"))
             << "slot " << slot;
     EXPECT_EQ(series.at(R"(mgx_up{collector="sensors"})"), "1");
+}
+
+// An owner that answers too slowly for the budget: the sensors not reached are NaN, every
+// catalogued sensor still has its series, and the sensors are not up.
+TEST_F(MetricsSeriesTest, SensorsNotReachedInTimeAreNaNNotAbsent) {
+    std::map<std::string, std::string> complete;
+    for (const auto &[name, value] : metrics())
+        if (name.find("owner=") != std::string::npos) complete.emplace(name, value);
+    ASSERT_FALSE(complete.empty());
+    add_fault({{control_key::kind, "delay"}, {control_key::ms, 3000}, {control_key::address, 0x16}});
+    const ProgramRun run = run_program("mgxtool.exe", "metrics --timeout 5");
+    EXPECT_EQ(run.exit_code, 0);
+    const auto late = series_of(run.output);
+    std::size_t not_read = 0;
+    for (const auto &[name, value] : complete) {
+        ASSERT_TRUE(late.contains(name)) << name << " is missing";
+        not_read += late.at(name) == "NaN" && value != "NaN";
+    }
+    EXPECT_GT(not_read, 0u) << "the slow owner's sensors were not read";
+    EXPECT_EQ(late.at(R"(mgx_up{collector="sensors"})"), "0");
 }
 
 // A setting missing from the product key, a stored date that is no date and a sensor that is not
