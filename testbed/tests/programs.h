@@ -35,6 +35,8 @@ public:
     ~RunningProgram();
     // Reads the output to its end, waits for the program and returns both.
     ProgramRun finish();
+    // The program has not ended yet.
+    bool running() const { return started_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
     // Reads what the program writes until `text` has appeared (true) or `limit_ms` ran out.
     bool wait_for_output(const std::string &text, DWORD limit_ms = 60'000);
 

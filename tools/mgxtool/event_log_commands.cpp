@@ -20,10 +20,17 @@ struct EventLogOptions {
 };
 
 void list_event_log(const OutputOptions &output, const EventLogOptions &options) {
-    // The sensors' names and conversions come from the library's sensor queries; without a
-    // usable unit the records are shown without them.
-    HalcoreSession session;
-    const SensorCatalogue sensors = session.usable() && !options.raw ? SensorCatalogue::read() : SensorCatalogue{};
+    // The sensors' names and conversions come from the library's sensor queries (without a
+    // usable unit the records are shown without them); they are taken before the log is read,
+    // and the unit is free again for other runs while the event log library reads the log.
+    SensorCatalogue sensors;
+    if (!options.raw) {
+        const HalcoreSession session;
+        if (session.usable()) {
+            sensors = SensorCatalogue::read();
+            sensors.keep_conversions();
+        }
+    }
     const EventLogRead log = read_event_log();
     const std::size_t shown = options.last ? std::min<std::size_t>(options.last, log.records.size()) : log.records.size();
     nlohmann::json records = nlohmann::json::array();

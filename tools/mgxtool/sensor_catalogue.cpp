@@ -1,5 +1,8 @@
 #include "sensor_catalogue.h"
 
+#include <cmath>
+#include <limits>
+
 #include <halcore/halcore.h>
 #include <halcore/sensor_types.h>
 
@@ -41,12 +44,32 @@ const CataloguedSensor *SensorCatalogue::find(std::uint8_t owner_id, std::uint8_
     return nullptr;
 }
 
-std::optional<double> SensorCatalogue::real_value(const CataloguedSensor &sensor, std::uint8_t raw) {
+namespace {
+
+std::optional<double> converted(const CataloguedSensor &sensor, std::uint8_t raw) {
     std::int32_t scaled = 0;
     if (sensor.record.kind != SensorKind::Threshold ||
         HCXConvertSensorReading(sensor.type, sensor.index, raw, &scaled) != query_result::ok)
         return std::nullopt;
     return scaled / sensor_type_facts(sensor.type).scale.divisor;
+}
+
+}  // namespace
+
+std::optional<double> SensorCatalogue::real_value(const CataloguedSensor &sensor, std::uint8_t raw) {
+    if (sensor.conversions.empty()) return converted(sensor, raw);
+    const double value = sensor.conversions[raw];
+    return std::isnan(value) ? std::nullopt : std::optional<double>(value);
+}
+
+void SensorCatalogue::keep_conversions() {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    for (CataloguedSensor &sensor : sensors_) {
+        sensor.conversions.assign(256, none);
+        if (sensor.record.kind != SensorKind::Threshold || !converted(sensor, 0)) continue;  // the library converts none of it
+        for (int raw = 0; raw < 256; ++raw)
+            sensor.conversions[raw] = converted(sensor, static_cast<std::uint8_t>(raw)).value_or(none);
+    }
 }
 
 }  // namespace mgx::tool

@@ -15,6 +15,9 @@ struct CataloguedSensor {
     std::uint32_t type;
     std::uint32_t index;  // 1-based within its type
     hal::SensorInfoRecord record;
+    // The real value of each raw reading 0 to 255 (NaN where the library cannot convert it),
+    // when the catalogue kept them (keep_conversions); empty otherwise.
+    std::vector<double> conversions{};
 };
 
 class SensorCatalogue {
@@ -37,8 +40,12 @@ public:
 
     const CataloguedSensor *find(std::uint8_t owner_id, std::uint8_t sensor_number) const;
     // A threshold sensor's raw reading in its real units (its type's unit); nullopt where the
-    // library cannot convert it.
+    // library cannot convert it. From the kept conversions where there are any, so it needs no
+    // library once the catalogue has kept them.
     static std::optional<double> real_value(const CataloguedSensor &sensor, std::uint8_t raw);
+    // Converts every raw reading of every threshold sensor now, while the library runs, for
+    // readers that go on without it (the event log, read after the unit is free again).
+    void keep_conversions();
 
 private:
     std::int32_t status_ = hal::query_result::ok;

@@ -60,6 +60,20 @@ protected:
     void SetUp() override { use("acer"); }
 };
 
+// A machine like acer whose event log holds `records` records (its own repeated), as profile
+// `name` beside the shipped ones.
+void use_long_event_log(const char *name, std::size_t records) {
+    const std::filesystem::path folder = "C:\\mgxtestbed\\profiles";
+    json profile = json::parse(std::ifstream(folder / "acer.json"));
+    const json own = profile["unit"]["event_log"];
+    json log = json::array();
+    while (log.size() < records) log.push_back(own[log.size() % own.size()]);
+    profile["name"] = name;
+    profile["unit"]["event_log"] = log;
+    std::ofstream(folder / (std::string(name) + ".json")) << profile.dump();
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, name}});
+}
+
 Bytes store_pattern() {
     Bytes pattern(506);
     for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7 + 3);
@@ -95,6 +109,24 @@ TEST_F(MgxtoolTest, ConcurrentRunsOnTheSmbusMachineEachGetTheirOwnAnswers) {
         if (order.empty() || order.back() != entry[control_key::process_id]) order.push_back(entry[control_key::process_id]);
     EXPECT_EQ(order.size(), static_cast<std::size_t>(runs)) << "runs interleaved";
     EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
+}
+
+// Reading a long event log leaves the unit to other runs: the sensors are named first, then the
+// session ends, so a metrics run meanwhile reads the unit and keeps to its budget.
+TEST_F(MgxtoolTest, ReadingTheEventLogLeavesTheUnitToOtherRuns) {
+    use_long_event_log("sel-long", 20000);
+    RunningProgram sel(L"\"" + beside_this_program("mgxtool.exe").wstring() + L"\" sel --last 1");
+    const auto started = std::chrono::steady_clock::now();
+    const ProgramRun metrics = run_program("mgxtool.exe", "metrics --timeout 10");
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(sel.running()) << "the event log was still being read";
+    EXPECT_NE(metrics.output.find("mgx_up{collector=\"unit\"} 1"), std::string::npos) << metrics.output;
+    EXPECT_NE(metrics.output.find("mgx_up{collector=\"sensors\"} 1"), std::string::npos);
+    EXPECT_LT(took, std::chrono::seconds(10 + 30)) << "the budget of 10 s and a margin for a busy machine";
+    const ProgramRun listed = sel.finish();
+    EXPECT_EQ(listed.exit_code, 0);
+    EXPECT_NE(listed.output.find("20000 |"), std::string::npos) << listed.output;
+    use("acer");
 }
 
 // A run in another logon session holds the machine-wide mutex: this run waits for it, saying
