@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "product_key.h"
 #include "win32/machine_wide_mutex.h"
 
 namespace mgx::settings {
 
-// Held machine-wide as "Global\Gk7t30UI_EXE", and in the session under its bare name.
-inline constexpr const wchar_t *single_instance_mutex = L"Gk7t30UI_EXE";
+inline constexpr const wchar_t *single_instance_mutex = store::settings_program_guard;
 
 class SettingsApp {
 public:

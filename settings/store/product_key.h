@@ -15,6 +15,10 @@ inline constexpr const char *app_paths_key = "SOFTWARE\\Microsoft\\Windows\\Curr
 // The programs registered under App Paths.
 inline constexpr const char *registered_programs[] = {"GK7T30UI.EXE", "GK7T30SV.EXE", "GK7T30MS.EXE"};
 
+// The settings program's single-instance guard: held machine-wide as "Global\Gk7t30UI_EXE", and
+// in the session under its bare name, while the program runs.
+inline constexpr const wchar_t *settings_program_guard = L"Gk7t30UI_EXE";
+
 inline constexpr unsigned long date_size = 16;  // "%Y/%m/%d" texts in a 16-byte REG_SZ
 
 }  // namespace mgx::store

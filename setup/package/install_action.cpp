@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "install_undo.h"
+#include "product_key.h"
 #include "win32/process_launcher.h"
 
 namespace {
@@ -132,6 +133,24 @@ extern "C" __declspec(dllexport) UINT __stdcall RefuseDowngrade(MSIHANDLE instal
         const std::wstring text = L"A newer version of Uptiva (" + version + L") is already installed; this package (" + own +
                                   L") does not replace it. Remove the newer version first to install this one.";
         MsiRecordSetStringW(record, 0, text.c_str());
+        MsiProcessMessage(install, INSTALLMESSAGE_ERROR, record);
+        return ERROR_INSTALL_FAILURE;
+    }
+    return ERROR_SUCCESS;
+}
+
+// Removal while the settings program runs from the install folder would leave its files (and
+// the libraries it holds) behind for good: refused, saying why, until the program has ended.
+extern "C" __declspec(dllexport) UINT __stdcall RefuseRemovalWhileSettingsProgramRuns(MSIHANDLE install) {
+    const std::wstring guard = mgx::store::settings_program_guard;
+    for (const std::wstring &name : {L"Global\\" + guard, guard}) {
+        const HANDLE held = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+        if (!held) continue;
+        CloseHandle(held);
+        PMSIHANDLE record = MsiCreateRecord(0);
+        MsiRecordSetStringW(record, 0,
+                            L"The settings program GK7T30UI is running; Uptiva cannot be removed while it runs. End it "
+                            L"(its \"End /Exit\" button) and remove Uptiva again.");
         MsiProcessMessage(install, INSTALLMESSAGE_ERROR, record);
         return ERROR_INSTALL_FAILURE;
     }

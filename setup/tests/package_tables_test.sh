@@ -31,6 +31,8 @@ done
 
 check "a downgrade is refused after the related products are found, before anything changes" \
     bash -c "(( ${sequence[FindRelatedProducts]} < ${sequence[RefuseDowngrade]} && ${sequence[RefuseDowngrade]} < ${sequence[InstallInitialize]} ))"
+check "the removal is refused before anything changes" \
+    bash -c "(( ${sequence[RefuseRemovalWhileSettingsProgramRuns]} < ${sequence[InstallInitialize]} ))"
 
 check "the install folder gets its permissions once its files are in, inside the script" \
     bash -c "(( ${sequence[InstallFiles]} < ${sequence[LockInstallFolder]} && ${sequence[LockInstallFolder]} < ${sequence[InstallFinalize]} )) && (( ${type[LockInstallFolder]} & 0x400 ))"
@@ -70,7 +72,7 @@ declare -A meant=(
     [PassFolderToLock]="install upgrade repair" [LockInstallFolder]="install upgrade repair"
     [PassInstallFolder]="install" [RunInstallActions]="install"
     [UnregisterServiceForUpgrade]="upgrade" [RegisterServiceAfterUpgrade]="upgrade"
-    [PassRemovalData]="removal" [RemoveInstallActions]="removal"
+    [PassRemovalData]="removal" [RemoveInstallActions]="removal" [RefuseRemovalWhileSettingsProgramRuns]="removal"
 )
 for action in "${!type[@]}"; do
     check "$action has a stated purpose" [ -n "${meant[$action]:-}" ]

@@ -21,7 +21,7 @@ absent() { [ ! -e "$1" ]; }
 product_traces() {  # what of the product the prefix holds: registry lines and files
     wine reg export 'HKLM\SOFTWARE' "C:\\hklm.reg" /y >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hklm.reg" | tr -d '\r' | grep -i -E 'uptiva|gk7t30|velmora' | sort || true
-    (cd "$WINEPREFIX/drive_c" && find . -iname '*uptiva*' -o -iname '*gk7t30*' -o -iname 'ユプティバ*') | sort
+    (cd "$WINEPREFIX/drive_c" && find . -path ./ProgramData/MgxTestbed -prune -o \( -iname '*uptiva*' -o -iname '*gk7t30*' -o -iname 'ユプティバ*' \) -print) | sort  # the testbed's service stand-in logs in its own folder
 }
 fresh_prefix() {  # fresh_prefix NAME [MACHINE]
     wineserver -k 2>/dev/null || true
@@ -98,6 +98,19 @@ check "no downgrade: the edited data stay" bash -c "wine '$BIN/mgxtool.exe' --js
 rm "$installed/GK7T30UI.EXE"
 check "repair exit code" [ "$(msi repair.log /i "$(winepath -w "$upgrade")" REINSTALL=ALL REINSTALLMODE=amus)" = 0 ]
 check "repair brings a deleted program back" [ -f "$installed/GK7T30UI.EXE" ]
+
+# The settings program running from the folder: its removal is refused, saying why, and nothing goes.
+coproc HELD { wine "$BIN/settings_tour.exe" 'C:\Program Files\Uptiva' --hold 2>/dev/null; }
+held_up=0
+while IFS= read -r line <&"${HELD[0]}"; do
+    case $line in holding*) held_up=1 && break ;; esac
+done
+check "the settings program runs" [ "$held_up" = 1 ]
+check "removal while it runs fails" [ "$(msi remove-refused.log /x "$(winepath -w "$upgrade")")" != 0 ]
+check "saying why" grep -a -q 'The settings program GK7T30UI is running' "$WINEPREFIX/drive_c/remove-refused.log"
+check "and its files stay" bash -c "[ -f '$installed/GK7T30UI.EXE' ] && [ -f '$installed/Halcore.dll' ]"
+echo >&"${HELD[1]}"
+wait "$HELD_PID" || true
 
 check "remove exit code" [ "$(msi remove.log /x "$(winepath -w "$upgrade")")" = 0 ]
 check "the install folder is gone" absent "$installed"

@@ -37,22 +37,30 @@ private:
 
 }  // namespace
 
-EventLogRead read_event_log() {
-    constexpr std::int32_t no_such_record = 1;  // the library's answer past the end or for an empty log
-    EventLogRead log;
-    hal::EventLogRequest request{0, 0, {}};
-    {
+EventLogEntryRead read_event_log_entry(std::uint16_t record_id) {
+    hal::EventLogRequest request{record_id, 0, {}};
+    EventLogEntryRead entry;
+    if (record_id == 0) {
         const WorkingFolderScope library_folder(win32::program_directory_wide());
-        log.status = HCXGetCompleteSELInfo(&request, nullptr);
+        entry.status = HCXGetCompleteSELInfo(&request, nullptr);
+    } else {
+        entry.status = HCXGetCompleteSELInfo(&request, nullptr);
     }
-    while (log.status == 0) {
-        log.records.emplace_back();
-        std::copy(std::begin(request.record), std::end(request.record), log.records.back().begin());
+    std::copy(std::begin(request.record), std::end(request.record), entry.record.begin());
+    entry.next_id = request.next_record_id;
+    return entry;
+}
+
+EventLogRead read_event_log() {
+    EventLogRead log;
+    EventLogEntryRead entry = read_event_log_entry(0);
+    while (entry.status == 0) {
+        log.records.push_back(entry.record);
         // A log holds at most 0xFFFE records: a chain of IDs that goes on is not followed further.
-        if (request.next_record_id == hal::event_log_last_record || log.records.size() > 0xFFFF) break;
-        request.record_id = request.next_record_id;
-        log.status = HCXGetCompleteSELInfo(&request, nullptr);
+        if (entry.next_id == hal::event_log_last_record || log.records.size() > 0xFFFF) break;
+        entry = read_event_log_entry(entry.next_id);
     }
+    log.status = entry.status;
     if (log.status == no_such_record && log.records.empty()) log.status = 0;  // an empty log
     return log;
 }

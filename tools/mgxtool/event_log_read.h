@@ -14,8 +14,23 @@ struct EventLogRead {
     std::int32_t status = 0;
 };
 
-// Halcore loads the library from the current folder, so the first read runs in mgxtool's own
-// folder; the folder the run was started in is back before anything else is read.
+// The library's answer for an ID past the end or for an empty log.
+inline constexpr std::int32_t no_such_record = 1;
+
+// One record: the read's status, its bytes and the ID of the record after it (0xFFFF after the
+// last).
+struct EventLogEntryRead {
+    std::int32_t status = 0;
+    std::array<std::uint8_t, 16> record{};
+    std::uint16_t next_id = 0;
+};
+
+// Halcore loads the library from the current folder when ID 0 (the first record) is asked for,
+// so that read runs in mgxtool's own folder; the folder the run was started in is back before
+// anything else is read. Other IDs are those the records before them named.
+EventLogEntryRead read_event_log_entry(std::uint16_t record_id);
+
+// The whole log, from record ID 0 on.
 EventLogRead read_event_log();
 
 }  // namespace mgx::tool

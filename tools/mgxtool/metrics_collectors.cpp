@@ -19,6 +19,7 @@
 #include "cli/input_parsing.h"
 #include "event_log_entries.h"
 #include "event_log_read.h"
+#include "event_log_tally.h"
 #include "halcore_session.h"
 #include "lifetime_store.h"
 #include "sensor_report.h"
@@ -156,32 +157,34 @@ bool write_unit(Exposition &out, const HalcoreSession *session) {
     return unit_read && boot_read && mode_read;
 }
 
-// The event log's counts, from `log` (NaN without one, or when it could not be read).
-bool write_event_log(Exposition &out, const EventLogRead *log) {
-    const bool read = log && log->status == 0;
-    out.gauge("sel_entries", "entries of the system event log", {}, read ? static_cast<double>(log->records.size()) : not_read);
-    std::array<double, 3> by_severity{};
-    double latest = 0;
-    for (const auto &data : read ? log->records : decltype(log->records){}) {
-        const EventRecord record = *decode_event_record(data);
-        if (record.kind == EventRecordKind::SystemEvent) ++by_severity[level(event_severity(record.event))];
-        if (const auto date = event_date(record)) latest = std::max<double>(latest, *date);
-    }
+// The event log's counts, from `tally` (NaN without one, or when it was not counted to its end),
+// and how many records the run read (NaN when it read none).
+bool write_event_log(Exposition &out, const EventLogTally *tally, std::optional<std::uint32_t> records_read = std::nullopt) {
+    const bool read = tally && tally->complete;
+    out.gauge("sel_records_read", "records of the event log this run read: those added since the last run, or all", {},
+              records_read ? *records_read : not_read);
+    out.gauge("sel_entries", "entries of the system event log", {}, read ? tally->entries : not_read);
     for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
         out.gauge("sel_events_count_by_state",
                   "system events of the event log by how bad they are, as the standard tools rate them",
-                  {{"state", std::string(severity_name(severity))}}, read ? by_severity[level(severity)] : not_read);
+                  {{"state", std::string(severity_name(severity))}}, read ? tally->by_severity[level(severity)] : not_read);
     out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
-              read ? latest : not_read);
+              read ? tally->latest : not_read);
     return read;
 }
 
+// What a run leaves itself for writing its file once the event log has taken its share.
+constexpr DWORD reserve_ms = 1000;
+
 }  // namespace
 
-void collect_event_log(CollectedMetrics &out) {
-    const EventLogRead log = read_event_log();
+void collect_event_log(CollectedMetrics &out, const Budget &budget, const std::optional<std::filesystem::path> &state) {
+    EventLogTally tally = state ? load_tally(*state).value_or(EventLogTally{}) : EventLogTally{};
+    const TallyRead counted = update_tally(tally, [&budget] { return budget.left_ms() > reserve_ms; });
+    if (state && counted.status == 0) save_tally(*state, tally);
     Exposition part(metric_prefix);
-    out.publish(sel_collector, part, write_event_log(part, &log));
+    const bool read = counted.status == 0 && tally.complete;
+    out.publish(sel_collector, part, write_event_log(part, read ? &tally : nullptr, counted.read));
 }
 
 void collect_wear_parts(CollectedMetrics &out) {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 
 #include "collected_metrics.h"
 
@@ -36,7 +38,10 @@ void collect_from_unit(CollectedMetrics &out, const Budget &budget);
 // The series of a source that was not read (all NaN), for the sources whose series are known
 // before they are read: the unit, the FRU inventory, the event log.
 void write_not_read(Exposition &out, const char *collector);
-void collect_event_log(CollectedMetrics &out);
+// The event log, counted on from the tally kept in `state` (a file of the collector's own) when
+// one is given, within the budget: a log not counted to its end this run is NaN, and the next
+// run goes on where this one stopped.
+void collect_event_log(CollectedMetrics &out, const Budget &budget, const std::optional<std::filesystem::path> &state);
 void collect_wear_parts(CollectedMetrics &out);
 
 }  // namespace mgx::tool

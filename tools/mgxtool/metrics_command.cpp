@@ -12,6 +12,7 @@
 #include <fstream>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -97,9 +98,12 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
         // library does (a slow start, a reading that hangs, a long wait for the bus) keeps the run
         // past its budget. The thread owns what it uses (the collection shared, the budget
         // copied), so a thread still asking when the time is up touches nothing that is gone.
-        std::packaged_task<void()> ask_the_unit([out, budget] {
+        // The event log's tally is kept beside the output file, where the exporter reads only *.prom.
+        std::optional<std::filesystem::path> tally;
+        if (!options->output.empty()) tally = text::path_of(options->output + ".sel-tally");
+        std::packaged_task<void()> ask_the_unit([out, budget, tally] {
             collect_from_unit(*out, budget);
-            collect_event_log(*out);
+            collect_event_log(*out, budget, tally);
         });
         std::future<void> asked = ask_the_unit.get_future();
         std::thread(std::move(ask_the_unit)).detach();

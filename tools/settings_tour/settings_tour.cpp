@@ -8,7 +8,8 @@
 // settings_tour INSTALL_FOLDER --check
 //
 // Starts the settings program on the current machine, prints what its main menu shows (or the
-// message it shows instead), closes it and ends: 0 when the main menu came up.
+// message it shows instead), closes it and ends: 0 when the main menu came up. With --hold in
+// place of --check the main menu stays open until a line arrives on standard input.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -30,13 +31,13 @@ int main() {
     int argc = 0;
     const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
     if (!argv || argc != 3) {
-        std::fprintf(stderr, "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check\n");
+        std::fprintf(stderr, "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check|--hold\n");
         return 2;
     }
     Tour tour;
     tour.install_folder = argv.get()[1];
     const std::wstring second = argv.get()[2];
-    if (second == L"--check") return check(tour.install_folder);
+    if (second == L"--check" || second == L"--hold") return check(tour.install_folder, second == L"--hold");
     tour.language = std::wcstoul(second.c_str(), nullptr, 10);
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\GK7T30", "Language", REG_DWORD, &tour.language, sizeof tour.language);
     mgx::testbed::control_request(mgx::testbed::control::use_profile, {{control_key::profile, "acer"}});

@@ -57,6 +57,7 @@ void guard_refused(Tour &tour);
 
 // Starts the program on the current machine, prints what its main menu shows (or the message it
 // shows instead) and closes it: 0 when the main menu came up.
-int check(const std::wstring &install_folder);
+// With `hold` the main menu stays open until a line arrives on standard input.
+int check(const std::wstring &install_folder, bool hold = false);
 
 }  // namespace mgx::tour

@@ -17,7 +17,7 @@ void print(const std::wstring &label, const std::wstring &text) {
 
 }  // namespace
 
-int check(const std::wstring &install_folder) {
+int check(const std::wstring &install_folder, bool hold) {
     Program program = start_program(install_folder);
     HWND menu = nullptr, box = nullptr;
     eventually(
@@ -41,6 +41,12 @@ int check(const std::wstring &install_folder) {
     print(L"window", text_of(menu));
     for (int id : {1003, 1001, 1002, 1004, 1125, 1}) print(L"button", item_text(menu, id));
     print(L"running hours", item_text(menu, 1111));
+    if (hold) {
+        std::printf("holding the main menu open until a line arrives\n");
+        std::fflush(stdout);
+        char line[16];
+        std::fgets(line, sizeof line, stdin);
+    }
     press_key(menu, VK_ESCAPE);
     const bool ended = WaitForSingleObject(program.process.get(), 10'000) == WAIT_OBJECT_0;
     std::printf("%s\n", ended ? "closed with Escape; the program ended" : "the program did not end");

@@ -1,0 +1,151 @@
+#include "event_log_tally.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+#include <halcore/event_log_record.h>
+
+#include "event_log_entries.h"
+#include "event_log_read.h"
+#include "event_record.h"
+
+namespace mgx::tool {
+
+namespace {
+
+constexpr std::uint32_t most_records = 0xFFFE;  // a log holds no more
+
+// The state file, as laid out on disk.
+#pragma pack(push, 1)
+struct TallyFile {
+    char magic[8];
+    std::uint32_t version;
+    std::uint32_t entries;
+    std::uint32_t by_severity[3];
+    std::uint32_t latest;
+    std::uint8_t first[16];
+    std::uint8_t last[16];
+    std::uint16_t last_id;
+    std::uint16_t next_id;
+    std::uint8_t complete;
+    std::uint32_t checksum;  // FNV-1a of every byte before it
+};
+#pragma pack(pop)
+static_assert(sizeof(TallyFile) == 73 && offsetof(TallyFile, checksum) == 69, "TallyFile layout");
+
+constexpr std::string_view file_magic = "MGXSELT1";
+constexpr std::uint32_t file_version = 1;
+
+std::uint32_t checksum_of(const TallyFile &file) {
+    std::uint32_t hash = 2166136261u;
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(&file);
+    for (std::size_t at = 0; at < offsetof(TallyFile, checksum); ++at) hash = (hash ^ bytes[at]) * 16777619u;
+    return hash;
+}
+
+int level(hal::Severity severity) { return static_cast<int>(severity); }
+
+}  // namespace
+
+void EventLogTally::add(const EventLogRecordBytes &record, std::uint16_t read_with, std::uint16_t next) {
+    if (entries == 0) first = record;
+    ++entries;
+    if (const std::optional<hal::EventRecord> decoded = hal::decode_event_record(record)) {
+        if (decoded->kind == hal::EventRecordKind::SystemEvent) ++by_severity[level(hal::event_severity(decoded->event))];
+        if (const auto date = event_date(*decoded)) latest = std::max(latest, *date);
+    }
+    last = record;
+    last_id = read_with;
+    next_id = next;
+}
+
+TallyRead update_tally(EventLogTally &tally, const std::function<bool()> &time_left) {
+    TallyRead outcome;
+    const EventLogEntryRead first = read_event_log_entry(0);  // loads the library, and tells a log begun anew
+    if (first.status == no_such_record) {                     // an empty log
+        tally = EventLogTally{};
+        tally.complete = true;
+        return outcome;
+    }
+    if (first.status != 0) {
+        outcome.status = first.status;
+        return outcome;
+    }
+    bool resumed = false;
+    if (tally.entries > 0 && tally.first == first.record) {
+        const EventLogEntryRead last = tally.last_id == 0 ? first : read_event_log_entry(tally.last_id);
+        resumed = last.status == 0 && last.record == tally.last;
+        if (resumed) tally.next_id = last.next_id;  // records may have been added behind it
+    }
+    if (!resumed) {
+        tally = EventLogTally{};
+        tally.add(first.record, 0, first.next_id);
+        ++outcome.read;
+    }
+    outcome.resumed = resumed;
+    while (tally.next_id != hal::event_log_last_record && tally.entries < most_records && time_left()) {
+        const std::uint16_t id = tally.next_id;
+        const EventLogEntryRead entry = read_event_log_entry(id);
+        if (entry.status != 0) {
+            outcome.status = entry.status;
+            break;
+        }
+        tally.add(entry.record, id, entry.next_id);
+        ++outcome.read;
+    }
+    tally.complete = outcome.status == 0 && (tally.next_id == hal::event_log_last_record || tally.entries >= most_records);
+    return outcome;
+}
+
+std::optional<EventLogTally> load_tally(const std::filesystem::path &path) {
+    std::ifstream file(path, std::ios::binary);
+    TallyFile stored{};
+    if (!file.read(reinterpret_cast<char *>(&stored), sizeof stored) || file.peek() != std::char_traits<char>::eof())
+        return std::nullopt;
+    if (std::string_view(stored.magic, sizeof stored.magic) != file_magic || stored.version != file_version ||
+        stored.checksum != checksum_of(stored) || stored.entries == 0 || stored.entries > most_records || stored.complete > 1)
+        return std::nullopt;
+    const std::uint64_t events = std::uint64_t{stored.by_severity[0]} + stored.by_severity[1] + stored.by_severity[2];
+    if (events > stored.entries) return std::nullopt;
+    EventLogTally tally;
+    tally.entries = stored.entries;
+    std::memcpy(tally.by_severity.data(), stored.by_severity, sizeof stored.by_severity);
+    tally.latest = stored.latest;
+    std::memcpy(tally.first.data(), stored.first, 16);
+    std::memcpy(tally.last.data(), stored.last, 16);
+    tally.last_id = stored.last_id;
+    tally.next_id = stored.next_id;
+    tally.complete = stored.complete != 0;
+    return tally;
+}
+
+bool save_tally(const std::filesystem::path &path, const EventLogTally &tally) {
+    TallyFile stored{};
+    std::memcpy(stored.magic, file_magic.data(), sizeof stored.magic);
+    stored.version = file_version;
+    stored.entries = tally.entries;
+    std::memcpy(stored.by_severity, tally.by_severity.data(), sizeof stored.by_severity);
+    stored.latest = tally.latest;
+    std::memcpy(stored.first, tally.first.data(), 16);
+    std::memcpy(stored.last, tally.last.data(), 16);
+    stored.last_id = tally.last_id;
+    stored.next_id = tally.next_id;
+    stored.complete = tally.complete ? 1 : 0;
+    stored.checksum = checksum_of(stored);
+    std::filesystem::path temporary = path;
+    temporary += ".tmp-" + std::to_string(GetCurrentProcessId());
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file.write(reinterpret_cast<const char *>(&stored), sizeof stored) || !file.flush()) return false;
+    }
+    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
+}
+
+}  // namespace mgx::tool
