@@ -22,6 +22,13 @@ std::wstring quoted_argument(const std::wstring &argument) {
 
 CommandLine::CommandLine(std::wstring program) : program_(std::move(program)), text_(L"\"" + program_ + L"\"") {}
 
+CommandLine CommandLine::with_bare_name(std::wstring program) {
+    CommandLine command(std::move(program));
+    const std::size_t slash = command.program_.find_last_of(L"\\/");
+    command.text_ = slash == std::wstring::npos ? command.program_ : command.program_.substr(slash + 1);
+    return command;
+}
+
 CommandLine &CommandLine::argument(const std::wstring &argument) { return verbatim(quoted_argument(argument)); }
 
 CommandLine &CommandLine::verbatim(const std::wstring &text) {

@@ -20,6 +20,10 @@ std::wstring quoted_argument(const std::wstring &argument);
 class CommandLine {
 public:
     explicit CommandLine(std::wstring program);
+    // The program by its full path, but its command line begins with the bare file name: for a
+    // program that searches its own command line for an option, which a folder's name must not
+    // bring in.
+    static CommandLine with_bare_name(std::wstring program);
     // A separate argument, quoted where it needs to be.
     CommandLine &argument(const std::wstring &argument);
     // Text appended as it stands, for a program that reads its own command line raw (the setup

@@ -42,8 +42,8 @@ std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw);
 
 // A threshold (type 0x01) or discrete (type 0x01 or 0x02) record from its first byte on; nullopt
 // for a record the event/reading type and record type leave undecoded. Bytes past the end of
-// `record` read as 0, except in the name, which ends where the record does. Compact records of version 0x51 are read in the IPMI 1.5 and 2.0 layout,
-// those of other versions in Halcore's own (the IPMI 1.0 layout).
+// `record` read as 0, except in the name, which ends where the record does. Compact records of version 0x51 are read in the
+// IPMI 1.5 and 2.0 layout, those of other versions in Halcore's own (the IPMI 1.0 layout).
 std::optional<SensorDescription> decode_sensor_record(std::span<const std::uint8_t> record);
 
 // The sensor-info record: only name-length bytes of the name, and for discrete sensors only the

@@ -70,8 +70,24 @@ HMODULE this_library() {
 extern "C" __declspec(dllexport) UINT __stdcall RunInstallActions(MSIHANDLE install) {
     const std::wstring folder = action_data(install);
     const std::wstring log = folder + L"setup.log";
-    // The setup program reads everything after "-f2" as its log path: given as it stands, unquoted.
-    const long exit_code = run_and_wait(mgx::win32::CommandLine(folder + L"GK7T30U2.EXE").verbatim(L"-f2" + log), folder);
+    // The setup program takes its narrow command line, in the ANSI code page: a folder that code
+    // page cannot hold would reach it as another path.
+    BOOL lossy = FALSE;
+    const int narrow = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, log.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (narrow == 0 || lossy) {
+        PMSIHANDLE record = MsiCreateRecord(0);
+        MsiRecordSetStringW(record, 0,
+                            (L"Uptiva cannot be installed into " + folder +
+                             L": its setup program takes the folder in this system's ANSI code page, which cannot hold "
+                             L"every character of that name. Choose a folder named in that code page.")
+                                .c_str());
+        MsiProcessMessage(install, INSTALLMESSAGE_ERROR, record);
+        return ERROR_INSTALL_FAILURE;
+    }
+    // The setup program reads everything after the first "-f2" as its log path: given as it
+    // stands, unquoted, behind the program's bare name, so the folder's name cannot come first.
+    const long exit_code =
+        run_and_wait(mgx::win32::CommandLine::with_bare_name(folder + L"GK7T30U2.EXE").verbatim(L"-f2" + log), folder);
     if (exit_code == 0) return ERROR_SUCCESS;
 
     log_line(install,

@@ -46,6 +46,7 @@ check "which upgrades" grep -q 'upgraded the product' "$LOGS/main-job-$((runs - 
 check "and keeps the date" keeps_date
 check "one product" [ "$(products)" = 1 ]
 check "the setup program ran once" [ "$(setup_runs)" = 1 ]
+check "the monitoring service runs again" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
 rm -f "$second" "$BUILD/main-job-test-Property.idt"
 wineserver -k 2>/dev/null || true
 checks_done

@@ -45,14 +45,14 @@ declare -A situations=(
     [removal]="Installed=1 REMOVE=ALL"
     [removal-by-upgrade]="Installed=1 REMOVE=ALL UPGRADINGPRODUCTCODE=1"
 )
-# Whether a condition of the package's kind (terms joined by AND, each NAME or NAME="VALUE",
-# either of them after NOT) holds with the given properties.
-holds() {  # holds CONDITION PROPERTIES...
+# Whether a condition of the package's kind holds with the given properties: alternatives
+# joined by OR, each of terms joined by AND (which binds closer, as in Windows Installer), each
+# term NAME or NAME="VALUE", either of them after NOT.
+holds_all() {  # holds_all TERMS PROPERTIES...: every term of an AND chain holds
     local condition=$1 term name value negated truth
     shift
     declare -A set=()
     for property in "$@"; do set[${property%%=*}]=${property#*=}; done
-    [ -n "$condition" ] || return 0
     while IFS= read -r term; do
         term=$(echo "$term" | sed 's/^ *//; s/ *$//')
         negated=no
@@ -66,12 +66,21 @@ holds() {  # holds CONDITION PROPERTIES...
         [ "$truth" != "$negated" ] || return 1
     done < <(echo "$condition" | sed 's/ AND /\n/g')
 }
+holds() {  # holds CONDITION PROPERTIES...
+    local condition=$1 alternative
+    shift
+    [ -n "$condition" ] || return 0
+    while IFS= read -r alternative; do
+        holds_all "$alternative" "$@" && return 0
+    done < <(echo "$condition" | sed 's/ OR /\n/g')
+    return 1
+}
 # Where each custom action is meant to run.
 declare -A meant=(
     [RefuseDowngrade]="install upgrade"
     [PassFolderToLock]="install upgrade repair" [LockInstallFolder]="install upgrade repair"
     [PassInstallFolder]="install" [RunInstallActions]="install"
-    [UnregisterServiceForUpgrade]="upgrade" [RegisterServiceAfterUpgrade]="upgrade"
+    [UnregisterServiceForUpgrade]="upgrade repair" [RegisterServiceAfterUpgrade]="upgrade repair"
     [PassRemovalData]="removal" [RemoveInstallActions]="removal" [RefuseRemovalWhileSettingsProgramRuns]="removal"
 )
 for action in "${!type[@]}"; do

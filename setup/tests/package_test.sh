@@ -9,7 +9,8 @@
 #   4. a removal after the monitoring service program was deleted from the install folder still
 #      leaves nothing: its work needs none of the installed files;
 #   5. a folder of the administrator's choice (INSTALLDIR, with blanks and a non-ASCII letter) is
-#      kept by the upgrade and the repair, removed whole, and belongs to the product.
+#      kept by the upgrade and the repair, removed whole, and belongs to the product;
+#   6. a folder named with "-f2" installs, one outside the ANSI code page is refused and leaves nothing.
 #   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
 set -Eeuo pipefail
 package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
@@ -98,6 +99,7 @@ check "no downgrade: the edited data stay" bash -c "wine '$BIN/mgxtool.exe' --js
 rm "$installed/GK7T30UI.EXE"
 check "repair exit code" [ "$(msi repair.log /i "$(winepath -w "$upgrade")" REINSTALL=ALL REINSTALLMODE=amus)" = 0 ]
 check "repair brings a deleted program back" [ -f "$installed/GK7T30UI.EXE" ]
+check "service running after the repair" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
 
 # The settings program running from the folder: its removal is refused, saying why, and nothing goes.
 coproc HELD { wine "$BIN/settings_tour.exe" 'C:\Program Files\Uptiva' --hold 2>/dev/null; }
@@ -190,6 +192,20 @@ check "remove there: exit code" [ "$(msi remove.log /x "$(winepath -w "$upgrade"
 check "remove there: the folder is gone" absent "$installed"
 after=$(product_traces)
 check "remove there: nothing of the product is left" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+
+echo "== 6. folders the setup program's command line must carry"
+fresh_prefix package-test-6
+before=$(product_traces)
+check "a folder named with -f2: installs" [ "$(msi install-f2.log /i "$(winepath -w "$package")" 'INSTALLDIR=C:\Apps-f2\Uptiva\')" = 0 ]
+check "and the setup log lies in it" grep -q 'GK7T30U2.EXE complete.' "$WINEPREFIX/drive_c/Apps-f2/Uptiva/setup.log"
+check "and no stray folder beside it" absent "$WINEPREFIX/drive_c/Uptiva"
+check "remove it" [ "$(msi remove-f2.log /x "$(winepath -w "$package")")" = 0 ]
+check "a folder outside the ANSI code page is refused" \
+    [ "$(msi install-ja.log /i "$(winepath -w "$package")" 'INSTALLDIR=C:\ツール\Uptiva\')" != 0 ]
+check "saying why" grep -a -q "takes the folder in this system's ANSI code page" "$WINEPREFIX/drive_c/install-ja.log"
+after=$(product_traces)
+check "and nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
 
 wineserver -k 2>/dev/null || true

@@ -6,6 +6,7 @@
 
 #include <halcore/mgx_call.h>
 
+#include "change_report.h"
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
 #include "text/hex.h"
@@ -75,11 +76,25 @@ void add_fru(CLI::App &app, const OutputOptions &output) {
     write->callback([&output, options] {
         const std::vector<std::uint8_t> payload = parse_hex(options->bytes, 24, "the bytes");
         with_unit(output, [&options, &payload](json &document, std::ostringstream &text) {
+            // What the range held, to say what the write changed.
+            const auto range = [&] {
+                const MgxFruRequest request{options->source(), options->device, options->offset,
+                                            static_cast<std::uint8_t>(payload.size())};
+                MgxFruData held{};
+                const std::int32_t status = mgx_call<CommandType::ReadFru>(request, held);
+                return status == 0 ? text::to_hex(std::span(held.data, std::min<std::size_t>(held.count, payload.size())))
+                                   : "unreadable (status " + std::to_string(status) + ")";
+            };
+            const std::string before = range();
             MgxFruData data{options->source(), options->device, options->offset, static_cast<std::uint8_t>(payload.size()), {}};
             std::memcpy(data.data, payload.data(), payload.size());
             std::uint8_t written = 0;
             if (std::int32_t status = mgx_call<CommandType::WriteFru>(data, written)) return status;
             document["written"] = written;
+            report_changes(
+                {{"FRU bytes " + std::to_string(options->offset) + " to " + std::to_string(options->offset + payload.size() - 1),
+                  before, range()}},
+                false, document, text);
             text << int(written) << " bytes written\n";
             return 0;
         });
@@ -104,7 +119,10 @@ void add_fans(CLI::App &app, const OutputOptions &output) {
             std::uint8_t code = 0;
             std::int32_t status = mgx_call<CommandType::FanControl>(control, code);
             document["completion_code"] = code;
-            if (status == 0) text << "fan " << int(options->number) << " set to " << options->value << "\n";
+            document["changed"] = status == 0;
+            if (status == 0)
+                text << "changed fan " << int(options->number) << "'s control value to " << options->value
+                     << " (the unit does not tell the value it had)\n";
             return status;
         });
     });
@@ -177,9 +195,20 @@ void add_panel(CLI::App &app, const OutputOptions &output) {
         control.row = static_cast<std::uint8_t>(options->row);
         control.column = static_cast<std::uint8_t>(options->column);
         std::memcpy(control.text, line.data(), line.size());
-        with_unit(output, [&control](json &, std::ostringstream &text) {
+        with_unit(output, [&control](json &document, std::ostringstream &text) {
+            // The lines and LEDs as the panel shows them, before and after.
+            const auto shown = [] {
+                MgxPanelState state{};
+                if (const std::int32_t status = mgx_call<CommandType::PanelRead>(state))
+                    return "unreadable (status " + std::to_string(status) + ")";
+                return "[" + shown_text(latin1_text(std::string_view(state.line[0], 16))) + "] [" +
+                       shown_text(latin1_text(std::string_view(state.line[1], 16))) + "] LEDs " +
+                       std::to_string(state.is_set(PanelFlag::Led0)) + std::to_string(state.is_set(PanelFlag::Led1)) +
+                       std::to_string(state.is_set(PanelFlag::Led2));
+            };
+            const std::string before = shown();
             std::int32_t status = mgx_call<CommandType::PanelControl>(control);
-            if (status == 0) text << "panel set\n";
+            if (status == 0) report_changes({{"the front panel", before, shown()}}, false, document, text);
             return status;
         });
     });

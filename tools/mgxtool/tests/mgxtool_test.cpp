@@ -129,6 +129,35 @@ TEST_F(MgxtoolTest, ReadingTheEventLogLeavesTheUnitToOtherRuns) {
     use("acer");
 }
 
+// Every writing command says what it did in words: what it changed from what to what, that a
+// value already held, or with --check what it would change; a refused number names its field.
+TEST_F(MgxtoolTest, WritingCommandsSayWhatTheyChanged) {
+    const struct {
+        const char *line;
+        const char *said;
+    } runs[] = {
+        {"safe-mode --set on", "the safe power-off mode"},
+        {"safe-mode --set off", "changed the safe power-off mode from on to off"},
+        {"safe-mode --set off", "the safe power-off mode already off, nothing written"},
+        {"safe-mode --set on --check", "would change the safe power-off mode from off to on"},
+        {"boot-monitoring --post on --post-timeout 30 --check",
+         "would change POST monitoring from on, 10 min, 1 retries to on, 30 min, 1 retries"},
+        {"boot-monitoring", "POST monitoring time is abnormal. Set initial value. (the unit holds 600 s"},
+        {"system-info --set 1=Rack4", "changed system information entry 1 from"},
+        {"store write 2 \"01 02\"", "changed store area bytes 2 to 3 from"},
+        {"fru --unit write 0 4 \"aa bb\"", "changed FRU bytes 4 to 5 from"},
+        {"panel set --text Hello", "changed the front panel from"},
+    };
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.line);
+        const ProgramRun result = run_program("mgxtool.exe", run.line);
+        EXPECT_EQ(result.exit_code, 0) << result.output;
+        EXPECT_NE(result.output.find(run.said), std::string::npos) << result.output;
+    }
+    const ProgramRun refused = run_program("mgxtool.exe", "boot-monitoring --os-boot-retries 7", Captured::OutputAndErrors);
+    EXPECT_NE(refused.output.find("--os-boot-retries: enter 1 to 5 (7 is out of range)"), std::string::npos) << refused.output;
+}
+
 // A run in another logon session holds the machine-wide mutex: this run waits for it, saying
 // so, and sends nothing meanwhile; metrics keeps to its time budget with every unit value NaN.
 TEST_F(MgxtoolTest, RunsInOtherSessionsKeepTheUnitMachineWide) {
