@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -43,14 +44,14 @@ std::filesystem::path write_full_profile(const std::filesystem::path &folder) {
     return file;
 }
 
-// Milliseconds of one `mgxtool --json sel [EXTRA]`, its output thrown away.
-double run_sel(const wchar_t *extra) {
+// Milliseconds of one `mgxtool --json sel EXTRA...`, its output thrown away.
+double run_sel(std::initializer_list<const wchar_t *> extra) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const mgx::win32::UniqueHandle nul(
         CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr));
     mgx::win32::CommandLine command(mgx::win32::program_directory_wide() + L"mgxtool.exe");
     command.argument(L"--json").argument(L"sel");
-    if (*extra) command.argument(extra);
+    for (const wchar_t *argument : extra) command.argument(argument);
     mgx::win32::LaunchOptions options;
     options.output = nul.get();
     const auto started = std::chrono::steady_clock::now();
@@ -71,8 +72,8 @@ int main(int argc, char **argv) {
     control_request(control::use_profile, {{control_key::profile, "sel-full"}});
     double raw = 1e300, decoded = 1e300;
     for (int round = 0; round < 2; ++round) {
-        raw = std::min(raw, run_sel(L"--raw"));
-        decoded = std::min(decoded, run_sel(L""));
+        raw = std::min(raw, run_sel({L"--raw", L"--fresh"}));
+        decoded = std::min(decoded, run_sel({L"--fresh"}));
     }
     control_request(control::use_profile, {{control_key::profile, "acer"}});
     std::filesystem::remove(profile);

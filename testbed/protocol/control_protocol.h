@@ -44,14 +44,15 @@ inline constexpr const char *profiles = "profiles", *name = "name", *description
 
 // The status: the machine's profile (name, description, devices, the baseboard's manufacturer
 // and product), whether it has SMBIOS, the unit, its device ID, the platform side, the SMBus
-// lock (owner, expires_in_ms), the LCD panel, the faults, the log (entries, next_sequence), the
+// lock (owner, expires_in_ms), the LCD panel, the faults, the log (entries, next_sequence), how
+// many event log records were read through the control pipe since the machine was taken, the
 // state file, and what was wrong with a remembered state that could not be used (problem, file,
 // kept_as).
 inline constexpr const char *smbios = "smbios", *devices = "devices", *baseboard = "baseboard", *manufacturer = "manufacturer",
                             *product = "product", *device_id = "device_id", *platform = "platform", *smbus = "smbus",
                             *lock = "lock", *expires_in_ms = "expires_in_ms", *log = "log", *next_sequence = "next_sequence",
                             *state_file = "state_file", *unusable_state = "unusable_state", *problem = "problem", *file = "file",
-                            *kept_as = "kept_as";
+                            *kept_as = "kept_as", *event_log_reads = "event_log_reads";
 
 // The platform side in the status.
 inline constexpr const char *repository_records = "repository_records", *repository_loaded = "repository_loaded",

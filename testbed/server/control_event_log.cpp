@@ -21,6 +21,7 @@ void set_record_id(std::vector<std::uint8_t> &record, std::size_t id) {
 
 nlohmann::json ControlSide::event_log_entry(std::uint16_t record_id) {
     VirtualServer::Hold hold(server_);
+    ++hold.machine().event_log_reads;
     const auto &records = hold.machine().unit.memory.event_log;
     const std::size_t position = record_id == 0 ? 0 : record_id - 1u;
     if (position >= records.size()) return {{key::found, false}};

@@ -48,6 +48,7 @@ nlohmann::json ControlSide::status() {
             {key::lcd_panel, machine.smbus.panel().to_json()},
             {key::faults, fault_list(machine.faults)},
             {key::log, {{key::entries, machine.log.size()}, {key::next_sequence, machine.log.next_sequence()}}},
+            {key::event_log_reads, machine.event_log_reads},
             {key::state_file, hold.state_file().string()},
             {key::unusable_state, hold.unusable_state()}};
 }

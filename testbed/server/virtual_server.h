@@ -4,6 +4,7 @@
 // control_side.h); both reach the state only through a Hold, which takes the one lock.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -30,6 +31,7 @@ struct MachineState {
     FaultPlan faults;
     SmbusController smbus;
     ExchangeLog log;
+    std::uint64_t event_log_reads = 0;  // records read by the event log library, for tests to see what a reader asked
 };
 
 class VirtualServer {

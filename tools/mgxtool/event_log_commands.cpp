@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/input_parsing.h"
+#include "event_log_cache.h"
 #include "event_log_entries.h"
 #include "event_log_read.h"
 #include "halcore_session.h"
@@ -17,6 +18,7 @@ namespace {
 struct EventLogOptions {
     int last = 0;  // 0: every record
     bool raw = false;
+    bool fresh = false;
 };
 
 void list_event_log(const OutputOptions &output, const EventLogOptions &options) {
@@ -31,7 +33,7 @@ void list_event_log(const OutputOptions &output, const EventLogOptions &options)
             sensors.keep_conversions();
         }
     }
-    const EventLogRead log = read_event_log();
+    const EventLogRead log = read_event_log_kept(options.fresh);
     const std::size_t shown = options.last ? std::min<std::size_t>(options.last, log.records.size()) : log.records.size();
     nlohmann::json records = nlohmann::json::array();
     std::ostringstream text;
@@ -60,6 +62,7 @@ void add_event_log_commands(CLI::App &app, const OutputOptions &output) {
     CLI::App *command = app.add_subcommand("sel", "the system event log, one line a record, from record ID 0 on");
     cli::add_number(command, "--last", options->last, "show only the newest N records", 1, 0xFFFF);
     command->add_flag("--raw", options->raw, "each record's 16 bytes, undecoded");
+    command->add_flag("--fresh", options->fresh, "read the whole log from its start, not on from the copy the last listing kept");
     command->callback([&output, options] { list_event_log(output, *options); });
 }
 

@@ -7,17 +7,12 @@
 #include <fstream>
 #include <string_view>
 
-#include <halcore/event_log_record.h>
-
 #include "event_log_entries.h"
-#include "event_log_read.h"
 #include "event_record.h"
 
 namespace mgx::tool {
 
 namespace {
-
-constexpr std::uint32_t most_records = 0xFFFE;  // a log holds no more
 
 // The state file, as laid out on disk.
 #pragma pack(push, 1)
@@ -51,53 +46,22 @@ int level(hal::Severity severity) { return static_cast<int>(severity); }
 
 }  // namespace
 
-void EventLogTally::add(const EventLogRecordBytes &record, std::uint16_t read_with, std::uint16_t next) {
-    if (entries == 0) first = record;
-    ++entries;
+void EventLogTally::add(const EventLogRecordBytes &record) {
     if (const std::optional<hal::EventRecord> decoded = hal::decode_event_record(record)) {
         if (decoded->kind == hal::EventRecordKind::SystemEvent) ++by_severity[level(hal::event_severity(decoded->event))];
         if (const auto date = event_date(*decoded)) latest = std::max(latest, *date);
     }
-    last = record;
-    last_id = read_with;
-    next_id = next;
 }
 
-TallyRead update_tally(EventLogTally &tally, const std::function<bool()> &time_left) {
-    TallyRead outcome;
-    const EventLogEntryRead first = read_event_log_entry(0);  // loads the library, and tells a log begun anew
-    if (first.status == no_such_record) {                     // an empty log
-        tally = EventLogTally{};
-        tally.complete = true;
-        return outcome;
-    }
-    if (first.status != 0) {
-        outcome.status = first.status;
-        return outcome;
-    }
-    bool resumed = false;
-    if (tally.entries > 0 && tally.first == first.record) {
-        const EventLogEntryRead last = tally.last_id == 0 ? first : read_event_log_entry(tally.last_id);
-        resumed = last.status == 0 && last.record == tally.last;
-        if (resumed) tally.next_id = last.next_id;  // records may have been added behind it
-    }
-    if (!resumed) {
-        tally = EventLogTally{};
-        tally.add(first.record, 0, first.next_id);
-        ++outcome.read;
-    }
-    outcome.resumed = resumed;
-    while (tally.next_id != hal::event_log_last_record && tally.entries < most_records && time_left()) {
-        const std::uint16_t id = tally.next_id;
-        const EventLogEntryRead entry = read_event_log_entry(id);
-        if (entry.status != 0) {
-            outcome.status = entry.status;
-            break;
-        }
-        tally.add(entry.record, id, entry.next_id);
-        ++outcome.read;
-    }
-    tally.complete = outcome.status == 0 && (tally.next_id == hal::event_log_last_record || tally.entries >= most_records);
+WalkOutcome update_tally(EventLogTally &tally, const std::function<bool()> &time_left) {
+    const WalkOutcome outcome = walk_event_log(
+        tally.position,
+        [&tally] {
+            tally.by_severity = {};
+            tally.latest = 0;
+        },
+        [&tally](const EventLogRecordBytes &record) { tally.add(record); }, time_left);
+    tally.complete = outcome.complete;
     return outcome;
 }
 
@@ -107,18 +71,19 @@ std::optional<EventLogTally> load_tally(const std::filesystem::path &path) {
     if (!file.read(reinterpret_cast<char *>(&stored), sizeof stored) || file.peek() != std::char_traits<char>::eof())
         return std::nullopt;
     if (std::string_view(stored.magic, sizeof stored.magic) != file_magic || stored.version != file_version ||
-        stored.checksum != checksum_of(stored) || stored.entries == 0 || stored.entries > most_records || stored.complete > 1)
+        stored.checksum != checksum_of(stored) || stored.entries == 0 || stored.entries > event_log_capacity ||
+        stored.complete > 1)
         return std::nullopt;
     const std::uint64_t events = std::uint64_t{stored.by_severity[0]} + stored.by_severity[1] + stored.by_severity[2];
     if (events > stored.entries) return std::nullopt;
     EventLogTally tally;
-    tally.entries = stored.entries;
+    tally.position.taken = stored.entries;
     std::memcpy(tally.by_severity.data(), stored.by_severity, sizeof stored.by_severity);
     tally.latest = stored.latest;
-    std::memcpy(tally.first.data(), stored.first, 16);
-    std::memcpy(tally.last.data(), stored.last, 16);
-    tally.last_id = stored.last_id;
-    tally.next_id = stored.next_id;
+    std::memcpy(tally.position.first.data(), stored.first, 16);
+    std::memcpy(tally.position.last.data(), stored.last, 16);
+    tally.position.last_id = stored.last_id;
+    tally.position.next_id = stored.next_id;
     tally.complete = stored.complete != 0;
     return tally;
 }
@@ -127,13 +92,13 @@ bool save_tally(const std::filesystem::path &path, const EventLogTally &tally) {
     TallyFile stored{};
     std::memcpy(stored.magic, file_magic.data(), sizeof stored.magic);
     stored.version = file_version;
-    stored.entries = tally.entries;
+    stored.entries = tally.entries();
     std::memcpy(stored.by_severity, tally.by_severity.data(), sizeof stored.by_severity);
     stored.latest = tally.latest;
-    std::memcpy(stored.first, tally.first.data(), 16);
-    std::memcpy(stored.last, tally.last.data(), 16);
-    stored.last_id = tally.last_id;
-    stored.next_id = tally.next_id;
+    std::memcpy(stored.first, tally.position.first.data(), 16);
+    std::memcpy(stored.last, tally.position.last.data(), 16);
+    stored.last_id = tally.position.last_id;
+    stored.next_id = tally.position.next_id;
     stored.complete = tally.complete ? 1 : 0;
     stored.checksum = checksum_of(stored);
     std::filesystem::path temporary = path;

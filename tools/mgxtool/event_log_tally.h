@@ -11,32 +11,23 @@
 #include <functional>
 #include <optional>
 
+#include "event_log_walk.h"
+
 namespace mgx::tool {
 
-using EventLogRecordBytes = std::array<std::uint8_t, 16>;
-
 struct EventLogTally {
-    std::uint32_t entries = 0;
     std::array<std::uint32_t, 3> by_severity{};  // system events: nominal, warning, critical
     std::uint32_t latest = 0;                    // the newest date a record carries; 0 when none
-    EventLogRecordBytes first{}, last{};         // the log's first record and the last one counted
-    std::uint16_t last_id = 0;                   // the ID `last` was read with
-    std::uint16_t next_id = 0;                   // the ID after it, 0xFFFF when it was the last
+    LogPosition position;                        // where the count ended; its records taken are the entries
     bool complete = false;                       // counted to the log's end
 
-    void add(const EventLogRecordBytes &record, std::uint16_t read_with, std::uint16_t next);
+    std::uint32_t entries() const { return position.taken; }
+    void add(const EventLogRecordBytes &record);
 };
 
-// The outcome of bringing a tally up to date.
-struct TallyRead {
-    std::int32_t status = 0;  // of the read that failed, 0 when none did
-    std::uint32_t read = 0;   // records read this time
-    bool resumed = false;     // the kept tally was sound and went on from where it ended
-};
-
-// Brings `tally` up to the log's end as far as `time_left` allows (asked before each record):
-// resumed from it when the log still begins and goes on as it counted, else counted afresh.
-TallyRead update_tally(EventLogTally &tally, const std::function<bool()> &time_left);
+// Brings `tally` up to the log's end as far as `time_left` allows, going on from where it ended
+// when the log still goes on from there, else counting afresh.
+WalkOutcome update_tally(EventLogTally &tally, const std::function<bool()> &time_left);
 
 // The tally kept in `file`, or nullopt for a file that is missing, of another size or version,
 // damaged, or whose counts cannot be.

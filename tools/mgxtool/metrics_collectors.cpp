@@ -163,7 +163,7 @@ bool write_event_log(Exposition &out, const EventLogTally *tally, std::optional<
     const bool read = tally && tally->complete;
     out.gauge("sel_records_read", "records of the event log this run read: those added since the last run, or all", {},
               records_read ? *records_read : not_read);
-    out.gauge("sel_entries", "entries of the system event log", {}, read ? tally->entries : not_read);
+    out.gauge("sel_entries", "entries of the system event log", {}, read ? tally->entries() : not_read);
     for (const Severity severity : {Severity::Nominal, Severity::Warning, Severity::Critical})
         out.gauge("sel_events_count_by_state",
                   "system events of the event log by how bad they are, as the standard tools rate them",
@@ -180,7 +180,7 @@ constexpr DWORD reserve_ms = 1000;
 
 void collect_event_log(CollectedMetrics &out, const Budget &budget, const std::optional<std::filesystem::path> &state) {
     EventLogTally tally = state ? load_tally(*state).value_or(EventLogTally{}) : EventLogTally{};
-    const TallyRead counted = update_tally(tally, [&budget] { return budget.left_ms() > reserve_ms; });
+    const WalkOutcome counted = update_tally(tally, [&budget] { return budget.left_ms() > reserve_ms; });
     if (state && counted.status == 0) save_tally(*state, tally);
     Exposition part(metric_prefix);
     const bool read = counted.status == 0 && tally.complete;

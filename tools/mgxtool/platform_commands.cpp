@@ -131,7 +131,7 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
                     " is left in place; its use counter counts this start (\"mgxtool driver stop " + named + "\" ends it)\n";
         }
         report(options, document, text);
-        if (status != 0) throw std::runtime_error("driver start failed");
+        if (status != 0) throw CommandFailed("driver start failed");
     });
     CLI::App *stop = driver->add_subcommand("stop", "end one use; the last one stops (and removes what was created)");
     stop->add_option("service", driver_options->service, "service name")->required();
@@ -141,8 +141,10 @@ void add_platform_commands(CLI::App &app, const OutputOptions &options) {
         const std::string service = ansi_text(driver_options->service, "the service name");
         const UnitAccessLock lock;
         std::int32_t status = HCXDynamicDriverStop(service.c_str(), driver_options->stop_type);
-        report(options, {{"status", status}}, "status " + std::to_string(status) + "\n");
-        if (status != 0) throw std::runtime_error("driver stop failed");
+        report(options, {{"status", status}, {"changed", status == 0}},
+               status == 0 ? "ended one use of the driver service " + driver_options->service + "\n"
+                           : "status " + std::to_string(status) + "\n");
+        if (status != 0) throw CommandFailed("driver stop failed");
     });
 }
 

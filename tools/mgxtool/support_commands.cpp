@@ -123,7 +123,8 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
         const std::string path = ansi_text(log_options->path, "the log file's path"),
                           message = ansi_text(log_options->message, "the line");
         int written = OMRALogging(path.c_str(), message.c_str());
-        report(options, {{"written", written == 1}}, written == 1 ? "written\n" : "the log file cannot be opened\n");
+        report(options, {{"written", written == 1}, {"changed", written == 1}},
+               written == 1 ? "added a line at the top of " + log_options->path + "\n" : "the log file cannot be opened\n");
         if (written != 1) throw CommandFailed("logging failed");
     });
     CLI::App *show = log->add_subcommand("show", "print a log file, newest line first");

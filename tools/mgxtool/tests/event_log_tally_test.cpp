@@ -60,7 +60,10 @@ TEST_F(EventLogTallyTest, RunsReadWhatWasAddedAndCountAfreshWhatChanged) {
     const std::string critical_before = series.at(critical);
 
     add_record("00 00 02 00 00 00 00 20 00 04 01 01 01 59 5c 5a");  // a critical threshold event
+    const auto reads = [] { return control_request(control::status)[control_key::event_log_reads].get<std::uint64_t>(); };
+    const std::uint64_t reads_before = reads();
     series = sel_series();
+    EXPECT_EQ(reads() - reads_before, 3u) << "the first record, the last one counted, the new one";
     EXPECT_EQ(series.at(entries), "16");
     EXPECT_EQ(series.at(records_read), "1") << "only the new record";
     EXPECT_EQ(std::stoi(series.at(critical)), std::stoi(critical_before) + 1);

@@ -126,6 +126,32 @@ TEST_F(MgxtoolTest, ReadingTheEventLogLeavesTheUnitToOtherRuns) {
     const ProgramRun listed = sel.finish();
     EXPECT_EQ(listed.exit_code, 0);
     EXPECT_NE(listed.output.find("20000 |"), std::string::npos) << listed.output;
+
+    // The next listing goes on from the copy the first one kept: the first and the last record
+    // are read to see that the log still goes on from it, then only what was added.
+    const auto reads = [] {
+        return control_request(mgx::testbed::control::status)[control_key::event_log_reads].get<std::uint64_t>();
+    };
+    const struct {
+        const char *line;
+        std::uint64_t records_read;
+        const char *newest;
+    } listings[] = {{"sel --last 1", 2, "20000 |"},
+                    {"mgxtb sel add", 0, nullptr},
+                    {"sel --last 1", 3, "20001 |"},
+                    {"sel --last 1 --fresh", 20001, "20001 |"}};
+    for (const auto &listing : listings) {
+        SCOPED_TRACE(listing.line);
+        if (!listing.newest) {
+            control_request(mgx::testbed::control::add_sel,
+                            {{control_key::data, "00 00 02 00 00 00 00 20 00 04 01 01 01 59 5c 5a"}});
+            continue;
+        }
+        const std::uint64_t before = reads();
+        const ProgramRun again = run_program("mgxtool.exe", listing.line);
+        EXPECT_EQ(reads() - before, listing.records_read);
+        EXPECT_NE(again.output.find(listing.newest), std::string::npos) << again.output;
+    }
     use("acer");
 }
 
