@@ -2,8 +2,8 @@
 // sensor-info record. The name must be bytes of the input, never bytes past its end.
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 #include "sensor_record.h"

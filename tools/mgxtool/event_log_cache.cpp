@@ -8,7 +8,10 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <string_view>
+
+#include "replaced_file.h"
 
 namespace mgx::tool {
 
@@ -70,19 +73,10 @@ bool save_cached_log(const std::filesystem::path &path, const CachedEventLog &lo
     header.checksum = checksum_of(header, log.records);
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp-" + std::to_string(GetCurrentProcessId());
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char *>(&header), sizeof header);
-        if (!log.records.empty())
-            file.write(reinterpret_cast<const char *>(log.records.data()),
-                       static_cast<std::streamsize>(log.records.size() * sizeof(EventLogRecordBytes)));
-        if (!file.flush()) return false;
-    }
-    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    std::filesystem::remove(temporary, ignored);
-    return false;
+    std::string contents(reinterpret_cast<const char *>(&header), sizeof header);
+    if (!log.records.empty())
+        contents.append(reinterpret_cast<const char *>(log.records.data()), log.records.size() * sizeof(EventLogRecordBytes));
+    return replace_file(path, contents) == 0;
 }
 
 std::optional<std::filesystem::path> cached_log_file() {

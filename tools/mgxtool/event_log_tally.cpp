@@ -9,6 +9,7 @@
 
 #include "event_log_entries.h"
 #include "event_record.h"
+#include "replaced_file.h"
 
 namespace mgx::tool {
 
@@ -101,16 +102,7 @@ bool save_tally(const std::filesystem::path &path, const EventLogTally &tally) {
     stored.next_id = tally.position.next_id;
     stored.complete = tally.complete ? 1 : 0;
     stored.checksum = checksum_of(stored);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp-" + std::to_string(GetCurrentProcessId());
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file.write(reinterpret_cast<const char *>(&stored), sizeof stored) || !file.flush()) return false;
-    }
-    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return false;
+    return replace_file(path, std::string_view(reinterpret_cast<const char *>(&stored), sizeof stored)) == 0;
 }
 
 }  // namespace mgx::tool

@@ -19,6 +19,7 @@
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
 #include "metrics_collectors.h"
+#include "replaced_file.h"
 #include "text/utf8.h"
 
 namespace mgx::tool {
@@ -38,19 +39,8 @@ void write_atomically(const std::string &path, const std::string &contents) {
     const std::filesystem::path target = text::path_of(path);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     if (!std::filesystem::is_directory(folder)) throw CommandFailed("the folder " + text::utf8_of(folder) + " does not exist");
-    std::filesystem::path temporary = target;
-    temporary += ".tmp-" + std::to_string(GetCurrentProcessId());
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) throw CommandFailed("cannot write into " + text::utf8_of(folder));
-        file << contents;
-        if (!file.flush()) throw CommandFailed("cannot write " + text::utf8_of(temporary));
-    }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        std::filesystem::remove(temporary);
+    if (const DWORD error = replace_file(target, contents))
         throw CommandFailed("cannot replace " + path + " (error " + std::to_string(error) + ")");
-    }
 }
 
 // Writes the exposition where the options say: standard output, or the file.
