@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fnv_checksum.h"
 #include "replaced_file.h"
 
 namespace mgx::tool {
@@ -33,15 +34,9 @@ static_assert(sizeof(CacheHeader) == 24 && offsetof(CacheHeader, checksum) == 20
 constexpr std::string_view cache_magic = "MGXSELC1";
 constexpr std::uint32_t cache_version = 1;
 
-std::uint32_t fnv(std::uint32_t hash, const void *data, std::size_t size) {
-    const auto *bytes = static_cast<const std::uint8_t *>(data);
-    for (std::size_t at = 0; at < size; ++at) hash = (hash ^ bytes[at]) * 16777619u;
-    return hash;
-}
-
 std::uint32_t checksum_of(const CacheHeader &header, const std::vector<EventLogRecordBytes> &records) {
-    std::uint32_t hash = fnv(2166136261u, &header, offsetof(CacheHeader, checksum));
-    return records.empty() ? hash : fnv(hash, records.data(), records.size() * sizeof(EventLogRecordBytes));
+    const std::uint32_t hash = fnv1a(fnv_start, &header, offsetof(CacheHeader, checksum));
+    return fnv1a(hash, records.data(), records.size() * sizeof(EventLogRecordBytes));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "event_log_entries.h"
 #include "event_record.h"
+#include "fnv_checksum.h"
 #include "replaced_file.h"
 
 namespace mgx::tool {
@@ -36,12 +37,7 @@ static_assert(sizeof(TallyFile) == 73 && offsetof(TallyFile, checksum) == 69, "T
 constexpr std::string_view file_magic = "MGXSELT1";
 constexpr std::uint32_t file_version = 1;
 
-std::uint32_t checksum_of(const TallyFile &file) {
-    std::uint32_t hash = 2166136261u;
-    const auto *bytes = reinterpret_cast<const std::uint8_t *>(&file);
-    for (std::size_t at = 0; at < offsetof(TallyFile, checksum); ++at) hash = (hash ^ bytes[at]) * 16777619u;
-    return hash;
-}
+std::uint32_t checksum_of(const TallyFile &file) { return fnv1a(fnv_start, &file, offsetof(TallyFile, checksum)); }
 
 int level(hal::Severity severity) { return static_cast<int>(severity); }
 

@@ -6,10 +6,9 @@
 #include <halcore/mgx_call.h>
 
 #include "confirmation.h"
+#include "dialog_texts.h"
 #include "halcore_session.h"
-#include "message_catalogue.h"
 #include "text/hex.h"
-#include "text/utf8.h"
 
 namespace mgx::tool {
 
@@ -23,10 +22,6 @@ struct MemoryClearOptions {
     bool check_only = false;
 };
 
-std::string english(const settings::UiMessageBox &box) {
-    return text::utf8_of(std::wstring_view(box.text.in(settings::English)));
-}
-
 void clear_memory_errors(const OutputOptions &output, const MemoryClearOptions &options) {
     const MgxMemoryMaintenance clear = MgxMemoryMaintenance::errors_cleared();
     const std::string data = text::to_hex(std::span(clear.memory_data));
@@ -36,7 +31,7 @@ void clear_memory_errors(const OutputOptions &output, const MemoryClearOptions &
                "would clear " + what + "; nothing was sent\n");
         return;
     }
-    if (!confirmed(output, options.yes, english(settings::messages::main_menu::memory_clear_question), "memory-clear"))
+    if (!confirmed(output, options.yes, dialog_text(settings::messages::main_menu::memory_clear_question), "memory-clear"))
         throw CommandFailed("memory-clear: not confirmed, nothing was sent");
     with_unit(output, [&](json &document, std::ostringstream &text) {
         MgxMemoryMaintenance answer{};

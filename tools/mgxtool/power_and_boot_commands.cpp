@@ -10,9 +10,8 @@
 
 #include "change_report.h"
 #include "cli/input_parsing.h"
+#include "dialog_texts.h"
 #include "halcore_session.h"
-#include "message_catalogue.h"
-#include "text/utf8.h"
 
 namespace mgx::tool {
 
@@ -131,19 +130,13 @@ std::string function_text(std::uint16_t timeout, std::uint8_t retries) {
     return "on, " + std::to_string(timeout / seconds_per_minute) + " min, " + std::to_string(retries) + " retries";
 }
 
-std::string english(const settings::UiMessageBox &box) {
-    std::string text = text::utf8_of(std::wstring_view(box.text.in(settings::English)));
-    for (char &c : text)
-        if (c == '\n') c = ' ';
-    return text;
-}
-
 // What the start monitoring dialog says of the values the unit holds that it cannot show.
 std::vector<std::string> dialog_verdicts(const BootMonitorSettings &read) {
     namespace said = settings::messages::start_monitoring;
     std::vector<std::string> verdicts;
     const auto held = [&](const settings::UiMessageBox &box, const std::string &value) {
-        verdicts.push_back(english(box) + " (the unit holds " + value + ", which the start monitoring dialog does not accept)");
+        verdicts.push_back(dialog_text(box, true) + " (the unit holds " + value +
+                           ", which the start monitoring dialog does not accept)");
     };
     if (!usable_retry_method(read.retry_method))
         held(said::bad_retry_method, "retry method " + std::to_string(read.retry_method));

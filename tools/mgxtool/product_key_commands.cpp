@@ -9,15 +9,14 @@
 #include "change_report.h"
 #include "confirmation.h"
 #include "defaults_preview.h"
+#include "dialog_texts.h"
 #include "elevation.h"
 #include "halcore_session.h"
 #include "lifetime_command.h"
 #include "lifetime_store.h"
-#include "message_catalogue.h"
 #include "product_key_reset.h"
 #include "registry_defaults.h"
 #include "service_pipe.h"
-#include "text/utf8.h"
 #include "win32/program_directory.h"
 
 namespace mgx::tool {
@@ -31,10 +30,6 @@ namespace {
 bool lcd_panel_present() {
     hal::MgxPanelState state{};
     return hal::mgx_call<hal::CommandType::PanelRead>(state) == 0 && state.is_set(hal::PanelFlag::LcdPresent);
-}
-
-std::string english(const settings::UiMessageBox &box) {
-    return text::utf8_of(std::wstring_view(box.text.in(settings::English)));
 }
 
 struct DefaultsOptions {
@@ -64,12 +59,12 @@ void write_defaults(const OutputOptions &output, const DefaultsOptions &options)
         report_changes(changes, true, document, text, false);
         document["service_running"] = service_running;
         if (writer == Writer::SettingsProgram && service_running)
-            text << "(refused now: " << english(settings::messages::data_initialisation::service_running) << ")\n";
+            text << "(refused now: " << dialog_text(settings::messages::data_initialisation::service_running) << ")\n";
         report(output, document, text.str());
         return;
     }
     const auto asked = [&] {
-        return confirmed(output, options.yes, english(settings::messages::data_initialisation::question),
+        return confirmed(output, options.yes, dialog_text(settings::messages::data_initialisation::question),
                          "defaults (every value of the product key back to its default)");
     };
     LONG status = 0;
@@ -78,7 +73,7 @@ void write_defaults(const OutputOptions &output, const DefaultsOptions &options)
         if (result.outcome == service::ResetOutcome::Declined)
             throw CommandFailed("defaults: not confirmed, nothing was written");
         if (result.outcome == service::ResetOutcome::ServiceRunning)
-            throw CommandFailed("defaults: " + english(settings::messages::data_initialisation::service_running) +
+            throw CommandFailed("defaults: " + dialog_text(settings::messages::data_initialisation::service_running) +
                                 " (the monitoring service " + service::monitoring_service +
                                 " answers on \\\\.\\pipe\\OMRA_PIPE; stop it first); nothing was written");
         status = result.status;
