@@ -1,8 +1,10 @@
 #include "win32/machine_wide_mutex.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <memory>
+#include <vector>
 
 namespace mgx::win32 {
 
@@ -16,6 +18,39 @@ struct LocalMemory {
 };
 
 bool acquired(DWORD result) { return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED; }
+
+// One piece of this process's token (TokenUser, TokenOwner), whose SID comes first.
+std::vector<BYTE> token_part(TOKEN_INFORMATION_CLASS part) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    const UniqueHandle owned(token);
+    DWORD size = 0;
+    GetTokenInformation(token, part, nullptr, 0, &size);
+    std::vector<BYTE> bytes(size);
+    if (size == 0 || !GetTokenInformation(token, part, bytes.data(), size, &size)) return {};
+    return bytes;
+}
+
+bool is_own_account(PSID owner) {
+    for (const TOKEN_INFORMATION_CLASS part : {TokenUser, TokenOwner}) {
+        const std::vector<BYTE> bytes = token_part(part);
+        // TOKEN_USER and TOKEN_OWNER both begin with the SID's pointer.
+        if (!bytes.empty() && EqualSid(owner, *reinterpret_cast<PSID const *>(bytes.data()))) return true;
+    }
+    return false;
+}
+
+bool is_trusted_owner(PSID owner) {
+    return IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+           is_own_account(owner);
+}
+
+std::wstring sid_text(PSID sid) {
+    wchar_t *text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return L"(unknown)";
+    const std::unique_ptr<void, LocalMemory> owned(text);
+    return text;
+}
 
 }  // namespace
 
@@ -33,12 +68,29 @@ MachineWideMutex::MachineWideMutex(const std::wstring &name) : global_name_(L"Gl
         return;
     }
     existed_ = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!accept(global_)) return;
     session_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
     if (!session_) {
         error_ = GetLastError();
         return;
     }
     existed_ = existed_ || GetLastError() == ERROR_ALREADY_EXISTS;
+    accept(session_);
+}
+
+bool MachineWideMutex::accept(UniqueHandle &mutex) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status =
+        GetSecurityInfo(mutex.get(), SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor);
+    const std::unique_ptr<void, LocalMemory> owned_descriptor(descriptor);
+    // Windows gives every named object an owner; an object without one (Wine leaves the owner
+    // out of a default descriptor) names no other account.
+    if (status == ERROR_SUCCESS && (!owner || is_trusted_owner(owner))) return true;
+    error_ = status == ERROR_SUCCESS ? ERROR_INVALID_OWNER : status;
+    if (owner) foreign_owner_ = sid_text(owner);
+    mutex.reset();
+    return false;
 }
 
 MachineWideMutex::Wait MachineWideMutex::acquire(DWORD limit_ms) {

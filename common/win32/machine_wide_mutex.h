@@ -6,6 +6,10 @@
 // An older program of the product family that still uses the bare name is kept out too: the
 // session's "NAME" is held beside the global one (the global one first, so two holders of both
 // never wait on each other).
+//
+// Any program may create a named mutex first. One whose owner is neither SYSTEM, the
+// Administrators nor this program's own account was planted by somebody else, who could hold it
+// for ever: it is refused (ERROR_INVALID_OWNER) instead of waited on.
 #pragma once
 
 #include <windows.h>
@@ -24,8 +28,11 @@ public:
     MachineWideMutex &operator=(const MachineWideMutex &) = delete;
     ~MachineWideMutex() { release(); }
 
-    // 0 when both could be had, else the Win32 error (5: this account may not use the global one).
+    // 0 when both could be had, else the Win32 error (5: this account may not use the global one;
+    // ERROR_INVALID_OWNER: one was created by another account, named by foreign_owner()).
     DWORD error() const { return error_; }
+    // The owner (as "S-1-5-19") of a mutex refused for its owner, else empty.
+    const std::wstring &foreign_owner() const { return foreign_owner_; }
     // Either mutex existed already: another holder of the name is running.
     bool existed() const { return existed_; }
     const std::wstring &global_name() const { return global_name_; }
@@ -37,7 +44,11 @@ public:
     void release();
 
 private:
+    // Keeps `mutex` when it may be used, else sets the error (and says why) and returns false.
+    bool accept(UniqueHandle &mutex);
+
     const std::wstring global_name_;
+    std::wstring foreign_owner_;
     UniqueHandle global_, session_;
     DWORD error_ = 0;
     bool existed_ = false;

@@ -91,9 +91,17 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
         // The event log's tally is kept beside the output file, where the exporter reads only *.prom.
         std::optional<std::filesystem::path> tally;
         if (!options->output.empty()) tally = text::path_of(options->output + ".sel-tally");
+        // The event log needs no lock: a unit refused (its mutex planted by another account) still
+        // leaves it to be read, and the failure is the run's after the file is written.
         std::packaged_task<void()> ask_the_unit([out, budget, tally] {
-            collect_from_unit(*out, budget);
+            std::exception_ptr unit_failure;
+            try {
+                collect_from_unit(*out, budget);
+            } catch (...) {
+                unit_failure = std::current_exception();
+            }
             collect_event_log(*out, budget, tally);
+            if (unit_failure) std::rethrow_exception(unit_failure);
         });
         std::future<void> asked = ask_the_unit.get_future();
         std::thread(std::move(ask_the_unit)).detach();
@@ -101,8 +109,10 @@ void add_metrics_command(CLI::App &app, const OutputOptions &) {
         const std::string exposition =
             out->close({unit_collector, sensors_collector, fru_collector, sel_collector, wear_parts_collector}, write_not_read);
         if (!in_time) end_out_of_time(*options, exposition);
-        asked.get();  // a failure of the thread is the run's
+        // What was not read is NaN with its source down, also when the unit was refused: an old
+        // file saying up must not stay behind. The thread's failure is then the run's.
         write_out(*options, exposition);
+        asked.get();
     });
 }
 

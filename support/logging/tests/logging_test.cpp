@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -126,6 +128,24 @@ TEST_F(LoggingTest, WriterWaitsWhileAnotherSessionHoldsTheMachineWideMutex) {
     ReleaseMutex(other_session.get());
     EXPECT_EQ(waiting.finish().exit_code, 0);
     EXPECT_EQ(message_of(records_of(read_file(log)).at(0)), "held 1");
+}
+
+// A mutex of the name that another account (LocalService) created first is not waited on: the
+// line is refused at once, saying why, and nothing is written.
+TEST_F(LoggingTest, AMutexPlantedByAnotherAccountIsRefusedWithoutWaiting) {
+    PSECURITY_DESCRIPTOR planted_by_local_service = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:LSD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                     &planted_by_local_service, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, planted_by_local_service, FALSE};
+    mgx::win32::UniqueHandle planted(CreateMutexW(&attributes, TRUE, L"Global\\OMRA00RMLogging"));
+    LocalFree(planted_by_local_service);
+    ASSERT_TRUE(planted);
+    const std::filesystem::path writer = mgx::testbed::testing::beside_this_program("log_writer.exe");
+    mgx::testbed::testing::RunningProgram refused(L"\"" + writer.wstring() + L"\" \"" + log.wstring() + L"\" planted 1");
+    EXPECT_NE(refused.finish().exit_code, 0) << "ended while the planted mutex is still held";
+    EXPECT_EQ(write("planted"), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_OWNER));
+    EXPECT_FALSE(std::filesystem::exists(log));
 }
 
 // Several processes at once: every record whole, each writer's lines newest first.

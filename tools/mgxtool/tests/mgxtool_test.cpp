@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -205,6 +207,38 @@ TEST_F(MgxtoolTest, RunsInOtherSessionsKeepTheUnitMachineWide) {
     ReleaseMutex(other_session.get());
     EXPECT_EQ(waiting.finish().exit_code, 0);
     EXPECT_FALSE(unit_requests(log()).empty());
+}
+
+// Another account (LocalService here) created the machine-wide mutex first, open to everyone: a
+// run refuses it at once instead of waiting on whoever holds it, and metrics still replaces its
+// file, the unit down and its values NaN, the event log read all the same.
+TEST_F(MgxtoolTest, AMutexPlantedByAnotherAccountIsRefusedAtOnce) {
+    PSECURITY_DESCRIPTOR planted_by_local_service = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:LSD:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                     &planted_by_local_service, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, planted_by_local_service, FALSE};
+    win32::UniqueHandle planted(CreateMutexW(&attributes, TRUE, L"Global\\MgxToolUnitAccess"));
+    LocalFree(planted_by_local_service);
+    ASSERT_TRUE(planted);
+    const auto started = std::chrono::steady_clock::now();
+    const ProgramRun refused = run_program("mgxtool.exe", "running-hours", Captured::OutputAndErrors);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "no wait on the planted mutex";
+    EXPECT_NE(refused.exit_code, 0);
+    EXPECT_NE(refused.output.find("created by another account (owner S-1-5-19)"), std::string::npos) << refused.output;
+
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("planted-" + std::to_string(GetCurrentProcessId()) + ".prom");
+    std::ofstream(file) << "mgx_up{collector=\"unit\"} 1\n";
+    const ProgramRun metrics = run_program("mgxtool.exe", "metrics --output \"" + file.string() + "\"");
+    EXPECT_NE(metrics.exit_code, 0);
+    std::ifstream written(file);
+    const std::string text{std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()};
+    written.close();
+    EXPECT_NE(text.find("mgx_up{collector=\"unit\"} 0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("mgx_server_running_seconds NaN\n"), std::string::npos);
+    EXPECT_NE(text.find("mgx_sel_entries 15\n"), std::string::npos) << "the event log needs no lock";
+    std::filesystem::remove(file);
+    std::filesystem::remove(file.string() + ".sel-tally");
 }
 
 // Every value a subcommand takes, given empty, negative, not a number or out of its range, is
