@@ -16,11 +16,11 @@ char *no_string(const char *, int, int) { return nullptr; }
 
 }  // namespace
 
-// Bound by ordinal at the first use, from the program's folder or System32 only: a load-time
+// Bound by ordinal at the first use, from System32 only: a load-time
 // import would be resolved before any program could keep the current directory out of the
 // search. Without the library (or one of its entries) the machine has no SMBIOS table.
 SmbiosInformation imported_smbios_information() {
-    const HMODULE library = win32::load_installed_library("DMIINFO.dll");
+    const HMODULE library = win32::load_system_library("DMIINFO.dll");
     if (!library) return {&no_table, &no_structures, &no_string};
     const SmbiosInformation bound = {
         win32::entry_point<int (*)()>(library, MAKEINTRESOURCEA(1)),

@@ -33,7 +33,7 @@ std::int32_t start_imb_back_end() {
     probe_imb_unit();
     if (is_product_program(driver.executable_name)) return status::ok;
 
-    inventory.sensor_library = win32::load_installed_library("sensor.dll");  // never from the current directory
+    inventory.sensor_library = win32::load_system_library("sensor.dll");  // System32 only
     if (!inventory.sensor_library) {
         GetLastError();  // read and discarded
         return status::library_load_failed;

@@ -193,23 +193,33 @@ struct MovedAway {
     const bool done = MoveFileExA(original.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING);
 };
 
-// The probe's current directory (this test's folder) holds a sensor.dll too, as a planted one
-// would: it is never loaded, whether System32 has the library or not.
-TEST_F(DriverServicesOnTheTestbed, SensorLibraryComesFromSystem32NeverFromTheCurrentDirectory) {
+// Decoys of the outside libraries lie beside the program that holds Halcore, and its current
+// directory (this test's folder) holds copies of them too: they come from System32 alone, and
+// without the system's sensor.dll the start fails.
+TEST_F(DriverServicesOnTheTestbed, OutsideLibrariesComeFromSystem32Only) {
     ASSERT_NE(GetFileAttributesW(testbed::testing::beside_this_program("sensor.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::vector<std::string> decoys = {"Imbapi.dll", "sensor.dll", "DMIINFO.dll"};
     control_request(mgx::testbed::control::use_profile, {{control_key::profile, "intel"}});
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    {
-        const MovedAway system_copy(std::string(system) + "\\sensor.dll");
-        ASSERT_TRUE(system_copy.done);
-        nlohmann::json planted_only = run_copy_named("halcore_probe.exe", "monitor.exe");
-        EXPECT_EQ(planted_only["status"], status::library_load_failed);
-        EXPECT_EQ(planted_only["query_table"], false);
-    }
-    nlohmann::json installed = run_copy_named("halcore_probe.exe", "monitor.exe");
+    nlohmann::json installed = run_copy_named("halcore_probe.exe", "monitor.exe", "", decoys);
     EXPECT_EQ(installed["status"], 0);
     EXPECT_EQ(installed["query_table"], true);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    const MovedAway system_copy(std::string(system) + "\\sensor.dll");
+    ASSERT_TRUE(system_copy.done);
+    nlohmann::json planted_only = run_copy_named("halcore_probe.exe", "monitor.exe", "", decoys);
+    EXPECT_EQ(planted_only["status"], status::library_load_failed);
+    EXPECT_EQ(planted_only["query_table"], false);
+}
+
+// Another program, in a folder of its own with a decoy Bmc.dll beside it, loads the installed
+// Halcore.dll by its full path: Halcore takes Bmc.dll from its own folder.
+TEST_F(DriverServicesOnTheTestbed, HalcoreLoadsBmcFromItsOwnFolderWhoeverHostsIt) {
+    control_request(mgx::testbed::control::use_profile, {{control_key::profile, "velmora"}});
+    const std::string halcore = "\"" + testbed::testing::beside_this_program("Halcore.dll").string() + "\"";
+    nlohmann::json hosted = run_copy_named("halcore_host.exe", "monitor.exe", halcore, {"Bmc.dll"});
+    EXPECT_EQ(hosted["status"], 0);
+    EXPECT_EQ(hosted["type"], 6);
 }
 
 TEST_F(DriverServicesOnTheTestbed, OnlyTavoFallsBackToTheCurrentDirectoryForAMissingDriverFile) {

@@ -90,16 +90,20 @@ ProgramRun run_program(const std::string &program, const std::string &arguments,
     return RunningProgram(command, {}, captured).finish();
 }
 
-nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments) {
+nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments,
+                              const std::vector<std::string> &planted) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("program-copies-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path copy = folder / name;
     std::filesystem::copy_file(own_directory() / program, copy, std::filesystem::copy_options::overwrite_existing);
-    // The system's library that Halcore loads by name lies beside the copy, as the installed
-    // programs have it; the current directory (this test's folder) is never searched for it.
+    // Halcore is part of the probes: the product's Bmc.dll lies beside the copy, as beside the
+    // installed Halcore.dll.
     std::filesystem::copy_file(own_directory() / "Bmc.dll", folder / "Bmc.dll",
                                std::filesystem::copy_options::overwrite_existing);
+    for (const std::string &decoy : planted)
+        std::filesystem::copy_file(own_directory() / "OMRALogging.dll", folder / decoy,
+                                   std::filesystem::copy_options::overwrite_existing);
     const std::wstring command = L"\"" + copy.wstring() + L"\" " + std::filesystem::path(arguments).wstring();
     const ProgramRun run = RunningProgram(command, own_directory().wstring()).finish();
     std::error_code ignored;

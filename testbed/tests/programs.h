@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -54,9 +55,11 @@ std::filesystem::path beside_this_program(const std::filesystem::path &file);
 ProgramRun run_program(const std::string &program, const std::string &arguments, Captured captured = Captured::Output);
 
 // Copies `program` (beside this test) to a temporary folder as `name`, with the bmc library
-// beside it, runs it with `arguments` in this test's folder and returns what it printed, parsed
-// as JSON (null when it printed no JSON).
-nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "");
+// beside it, runs it with `arguments` in this test's folder (where the product's libraries are)
+// and returns what it printed, parsed as JSON (null when it printed no JSON). Each of `planted` is put beside the copy as a decoy: a
+// library of that name without the entries the real one has.
+nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "",
+                              const std::vector<std::string> &planted = {});
 
 // Runs a command line to its end; its exit code, or -1 when it could not be started.
 int run_to_end(const std::string &command_line);

@@ -34,7 +34,7 @@ const char *type_name(std::uint32_t type) {
 // Bmc.dll, loaded only for the subcommand that reads the SMBIOS table: loading it opens the BMC
 // driver and maps the firmware's table, which no other subcommand may cause.
 struct BmcLibrary {
-    win32::UniqueModule module{win32::load_installed_library("Bmc.dll")};
+    win32::UniqueModule module{win32::load_library_beside_this_module(L"Bmc.dll")};
     decltype(&GetNthString) nth_string = nullptr;
     decltype(&GetSMBIOSStructure) structure = nullptr;
 
