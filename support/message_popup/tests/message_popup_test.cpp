@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "popup.h"
 #include "win32/unique_handle.h"
@@ -73,45 +76,53 @@ TEST(MessagePopup, WithoutArgumentShowsNothingAndEnds) {
     EXPECT_EQ(FindWindowA("#32770", "GK7T30SV"), nullptr);
 }
 
-// Where the text goes, by the session the program runs in (the seam stands in for the
-// platform: under Wine every process is in one session).
+// Where the text goes, by the session the program runs in and the sessions there are (the seam
+// stands in for the platform: under Wine every process is in one session).
 struct Delivered {
-    std::string boxed, sent;
-    DWORD sent_to = 0;
+    std::string boxed;
+    std::set<DWORD> sent_to;
 };
 Delivered delivered;
-DWORD own_session = 0, console_session = 0;
+std::mutex delivering;
+DWORD own_session = 0;
+std::vector<mgx::popup::Session> sessions;
 
 void deliver(const char *text, DWORD session) {
     const mgx::popup::PopupWays ways = {[] { return own_session; }, [](const char *shown) { delivered.boxed = shown; },
                                         [](const char *shown, DWORD to) {
-                                            delivered.sent = shown;
-                                            delivered.sent_to = to;
+                                            const std::lock_guard lock(delivering);
+                                            EXPECT_STREQ(shown, "fan failed");
+                                            delivered.sent_to.insert(to);
                                             return true;
                                         },
-                                        [] { return console_session; }};
+                                        [] { return sessions; }};
     delivered = {};
     own_session = session;
     mgx::popup::show_popup(text, ways);
 }
 
-TEST(MessagePopup, InTheServicesSessionTheTextGoesToTheConsoleSession) {
+TEST(MessagePopup, InTheServicesSessionTheTextGoesToEveryConnectedSession) {
+    using mgx::popup::Session;
+    const Session services{0, WTSDisconnected}, console{1, WTSActive}, left_console{1, WTSDisconnected},
+        remote{2, WTSActive}, second_remote{3, WTSActive}, listener{65536, WTSListen};
     const struct {
-        DWORD own, console;
-        const char *boxed, *sent;
-        DWORD sent_to;
+        DWORD own;
+        std::vector<Session> there;
+        const char *boxed;
+        std::set<DWORD> sent_to;
     } cases[] = {
-        {1, 1, "fan failed", "", 0},                              // a person's session: the box there
-        {2, 1, "fan failed", "", 0},                              // a remote desktop's: there too
-        {0, 1, "", "fan failed", 1},                              // started by the service: to whoever sits at the console
-        {0, 3, "", "fan failed", 3}, {0, 0xFFFFFFFF, "", "", 0},  // nobody at the console: no box that would wait for ever
+        {1, {services, console}, "fan failed", {}},                     // a person's session: the box there
+        {2, {services, console, remote}, "fan failed", {}},             // a remote desktop's: there too
+        {0, {services, console, listener}, "", {1}},                    // started by the service: to the console
+        {0, {services, left_console, remote}, "", {2}},                 // the console left, a remote desktop in use
+        {0, {services, console, remote, second_remote}, "", {1, 2, 3}},  // everybody connected
+        {0, {services, left_console, listener}, "", {}},                // nobody: no box that would wait for ever
     };
     for (const auto &when : cases) {
-        SCOPED_TRACE(std::to_string(when.own) + " " + std::to_string(when.console));
-        console_session = when.console;
+        SCOPED_TRACE(std::to_string(when.own) + " with " + std::to_string(when.there.size()) + " sessions");
+        sessions = when.there;
         deliver("fan failed", when.own);
         EXPECT_EQ(delivered.boxed, when.boxed);
-        EXPECT_EQ(delivered.sent, when.sent);
         EXPECT_EQ(delivered.sent_to, when.sent_to);
     }
 }
