@@ -24,7 +24,8 @@ inline HMODULE load_system_library(const char *name) { return LoadLibraryExA(nam
 inline HMODULE load_library_beside_this_module(const wchar_t *name) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return nullptr;
         if (length < path.size()) {
             path.resize(length);

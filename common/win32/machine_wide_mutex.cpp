@@ -81,8 +81,8 @@ MachineWideMutex::MachineWideMutex(const std::wstring &name) : global_name_(L"Gl
 bool MachineWideMutex::accept(UniqueHandle &mutex) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status =
-        GetSecurityInfo(mutex.get(), SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor);
+    const DWORD status = GetSecurityInfo(mutex.get(), SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                         nullptr, &descriptor);
     const std::unique_ptr<void, LocalMemory> owned_descriptor(descriptor);
     // Windows gives every named object an owner; an object without one (Wine leaves the owner
     // out of a default descriptor) names no other account.

@@ -32,8 +32,8 @@ const char *library_path(const char *file, char *directory, std::size_t capacity
 // which of the two failed. A path given by the caller is loaded as it is; without one the file
 // comes from where `by_name` looks.
 template <typename Function>
-std::int32_t bind(const char *file, HMODULE (*by_name)(const char *), const char *entry, char *directory,
-                  std::size_t capacity, Function &slot, std::int32_t load_failed, std::int32_t entry_missing) {
+std::int32_t bind(const char *file, HMODULE (*by_name)(const char *), const char *entry, char *directory, std::size_t capacity,
+                  Function &slot, std::int32_t load_failed, std::int32_t entry_missing) {
     HMODULE library = directory && capacity ? LoadLibraryA(library_path(file, directory, capacity)) : by_name(file);
     slot = library ? win32::entry_point<Function>(library, entry) : nullptr;
     if (!library) return load_failed;
@@ -46,8 +46,8 @@ HMODULE load_bmc_library(const char *) { return win32::load_library_beside_this_
 }  // namespace
 
 std::int32_t LoadImbApi(char *directory, std::size_t capacity) {
-    return bind("Imbapi.dll", win32::load_system_library, "SendTimedImbpRequest", directory, capacity, process_state().send_timed_imbp_request,
-                status::library_load_failed, status::entry_point_missing);
+    return bind("Imbapi.dll", win32::load_system_library, "SendTimedImbpRequest", directory, capacity,
+                process_state().send_timed_imbp_request, status::library_load_failed, status::entry_point_missing);
 }
 
 std::int32_t LoadBmcLibrary(char *directory, std::size_t capacity) {

@@ -23,8 +23,7 @@ bool send_to_session(const char *text, DWORD session) {
     DWORD response = 0;
     return WTSSendMessageA(WTS_CURRENT_SERVER_HANDLE, session, const_cast<char *>(caption),
                            static_cast<DWORD>(std::strlen(caption)), const_cast<char *>(text),
-                           static_cast<DWORD>(std::strlen(text)), session_style, session_wait_seconds, &response,
-                           TRUE) != FALSE;
+                           static_cast<DWORD>(std::strlen(text)), session_style, session_wait_seconds, &response, TRUE) != FALSE;
 }
 
 std::vector<Session> sessions_of_this_server() {

@@ -56,8 +56,8 @@ ProgramRun run_program(const std::string &program, const std::string &arguments,
 
 // Copies `program` (beside this test) to a temporary folder as `name`, with the bmc library
 // beside it, runs it with `arguments` in this test's folder (where the product's libraries are)
-// and returns what it printed, parsed as JSON (null when it printed no JSON). Each of `planted` is put beside the copy as a decoy: a
-// library of that name without the entries the real one has.
+// and returns what it printed, parsed as JSON (null when it printed no JSON). Each of `planted` is put beside the copy as a
+// decoy: a library of that name without the entries the real one has.
 nlohmann::json run_copy_named(const std::string &program, const std::string &name, const std::string &arguments = "",
                               const std::vector<std::string> &planted = {});
 

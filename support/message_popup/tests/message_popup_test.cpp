@@ -103,20 +103,20 @@ void deliver(const char *text, DWORD session) {
 
 TEST(MessagePopup, InTheServicesSessionTheTextGoesToEveryConnectedSession) {
     using mgx::popup::Session;
-    const Session services{0, WTSDisconnected}, console{1, WTSActive}, left_console{1, WTSDisconnected},
-        remote{2, WTSActive}, second_remote{3, WTSActive}, listener{65536, WTSListen};
+    const Session services{0, WTSDisconnected}, console{1, WTSActive}, left_console{1, WTSDisconnected}, remote{2, WTSActive},
+        second_remote{3, WTSActive}, listener{65536, WTSListen};
     const struct {
         DWORD own;
         std::vector<Session> there;
         const char *boxed;
         std::set<DWORD> sent_to;
     } cases[] = {
-        {1, {services, console}, "fan failed", {}},                     // a person's session: the box there
-        {2, {services, console, remote}, "fan failed", {}},             // a remote desktop's: there too
-        {0, {services, console, listener}, "", {1}},                    // started by the service: to the console
-        {0, {services, left_console, remote}, "", {2}},                 // the console left, a remote desktop in use
+        {1, {services, console}, "fan failed", {}},                      // a person's session: the box there
+        {2, {services, console, remote}, "fan failed", {}},              // a remote desktop's: there too
+        {0, {services, console, listener}, "", {1}},                     // started by the service: to the console
+        {0, {services, left_console, remote}, "", {2}},                  // the console left, a remote desktop in use
         {0, {services, console, remote, second_remote}, "", {1, 2, 3}},  // everybody connected
-        {0, {services, left_console, listener}, "", {}},                // nobody: no box that would wait for ever
+        {0, {services, left_console, listener}, "", {}},                 // nobody: no box that would wait for ever
     };
     for (const auto &when : cases) {
         SCOPED_TRACE(std::to_string(when.own) + " with " + std::to_string(when.there.size()) + " sessions");
