@@ -6,7 +6,8 @@
 #   2. with a certificate (CERT and KEY, PEM; TIMESTAMP_URL optional) each of them is
 #      Authenticode-signed (SHA-256) with osslsigncode;
 #   3. wixl builds PACKAGE from SOURCE;
-#   4. the package's File table gets each of the product's files' version (wixl leaves it empty);
+#   4. the package's File table gets each of the product's files' version and language (wixl
+#      leaves them empty) and a short name for each long file name (wixl gives none);
 #   5. with a certificate the package itself is signed.
 #
 # -D: BINARIES (paths apart by "|"), SERVICE (the monitoring service program), OUTSIDE_SERVICE
@@ -50,6 +51,10 @@ foreach(binary IN LISTS BINARIES SERVICE)
 endforeach()
 file(COPY_FILE ${ICON} ${FILES_DIR}/GK7T30UI.ico)
 
+if(CERT AND NOT TIMESTAMP_URL)
+    message(WARNING "signing without a timestamp server (-DMGX_SIGNING_TIMESTAMP_URL): Windows stops trusting the "
+                    "signatures when the certificate expires")
+endif()
 if(CERT)
     foreach(name IN LISTS shipped)
         sign(${FILES_DIR}/${name})
@@ -70,19 +75,44 @@ endif()
 string(REPLACE "\r\n" "\n" table "${table}")
 string(REGEX REPLACE "\n$" "" table "${table}")
 string(REPLACE "\n" ";" rows "${table}")
+set(product_language 1033)  # the language of the version resources (Translation 0x0409)
 set(versioned "")
+set(short_names "")
 set(number 0)
 foreach(row IN LISTS rows)
     math(EXPR number "${number} + 1")
     if(number GREATER 3 AND row MATCHES "^([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t(.*)$")
-        set(before "${CMAKE_MATCH_1}\t${CMAKE_MATCH_2}\t${CMAKE_MATCH_3}\t${CMAKE_MATCH_4}")
+        set(key "${CMAKE_MATCH_1}\t${CMAKE_MATCH_2}")
         set(name ${CMAKE_MATCH_3})
+        set(size ${CMAKE_MATCH_4})
         set(version ${CMAKE_MATCH_5})
-        set(after ${CMAKE_MATCH_6})
+        string(FIND "${CMAKE_MATCH_6}" "\t" language_end)  # the Language column is replaced
+        math(EXPR language_end "${language_end} + 1")
+        string(SUBSTRING "${CMAKE_MATCH_6}" ${language_end} -1 after)
+        set(file_name ${name})
+        # A name that is not 8.3 gets a short one beside it ("SHORT~1.EXT|long name").
+        if(NOT name MATCHES "^[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]?[A-Za-z0-9_]\\.[A-Za-z0-9]?[A-Za-z0-9]?[A-Za-z0-9]$")
+            string(REGEX REPLACE "\\.[^.]*$" "" stem "${name}")
+            string(REGEX REPLACE "^.*\\." "" extension "${name}")
+            string(REGEX REPLACE "[^A-Za-z0-9_]" "" stem "${stem}")
+            string(SUBSTRING "${stem}" 0 6 stem)
+            string(SUBSTRING "${extension}" 0 3 extension)
+            set(tail 1)
+            string(TOUPPER "${stem}~${tail}.${extension}" short)
+            while(short IN_LIST short_names)
+                math(EXPR tail "${tail} + 1")
+                string(TOUPPER "${stem}~${tail}.${extension}" short)
+            endwhile()
+            list(APPEND short_names ${short})
+            set(file_name "${short}|${name}")
+        endif()
+        set(before "${key}\t${file_name}\t${size}")
+        set(language "")
         if(name MATCHES "\\.(EXE|exe|dll)$" AND NOT (name STREQUAL "GK7T30SV.EXE" AND OUTSIDE_SERVICE))
             set(version ${VERSION}.0)
+            set(language ${product_language})
         endif()
-        set(row "${before}\t${version}\t${after}")
+        set(row "${before}\t${version}\t${language}\t${after}")
     endif()
     string(APPEND versioned "${row}\r\n")
 endforeach()

@@ -66,6 +66,7 @@ TEST(VersionResources, EachFileOfThePackageNamesTheProductItsVersionAndItself) {
         EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), MGX_VERSION_MAJOR);
         EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), MGX_VERSION_MINOR);
         EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), MGX_VERSION_LEVEL);
+        EXPECT_EQ(version_string(info, L"FileVersion"), L"" MGX_FILE_VERSION_TEXT) << "dotted, as the fixed version";
         EXPECT_EQ(version_string(info, L"ProductName"), L"Uptiva");
         EXPECT_EQ(version_string(info, L"CompanyName"), L"Velmora");
         EXPECT_EQ(version_string(info, L"OriginalFilename"), file);

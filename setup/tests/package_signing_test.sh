@@ -12,8 +12,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Uptiva signing test" \
     -addext "extendedKeyUsage=codeSigning" -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 "$cmake" -DFILES_DIR="$work/files" -DDEBUG_DIR="$work/debug" -DPACKAGE="$work/Uptiva-signed.msi" \
-    -DCERT="$work/cert.pem" -DKEY="$work/key.pem" "$@" | tee "$work/make.log"
+    -DCERT="$work/cert.pem" -DKEY="$work/key.pem" "$@" 2>&1 | tee "$work/make.log"
 check "the build says the package is signed" grep -q "are signed" "$work/make.log"
+check "the build warns that the signatures have no timestamp" grep -q "without a timestamp server" "$work/make.log"
 verified() { osslsigncode verify -in "$1" -CAfile "$work/cert.pem" >"$work/verify.log" 2>&1 && grep -q "Signature verification: ok" "$work/verify.log"; }
 check "the package's signature verifies" verified "$work/Uptiva-signed.msi"
 count=0

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The installer package's tables read back (msiinfo) and held to the rules Windows Installer
-# applies and Wine does not: every in-script (deferred) action between InstallInitialize and
-# InstallFinalize (ICE77), every action that runs an installed program after CostFinalize
-# (ICE75), and each custom action running exactly in the situations it is meant for.
+# and its validators apply and Wine does not: every in-script (deferred) action between
+# InstallInitialize and InstallFinalize (ICE77), every action that runs an installed program
+# after CostFinalize (ICE75), no immediate action marked to run without impersonation (ICE68),
+# a short name for every file (ICE03), a language for every versioned file (ICE60), the install
+# location for Add/Remove Programs, and each custom action running exactly in the situations it
+# is meant for.
 #   package_tables_test.sh PACKAGE
 set -Eeuo pipefail
 package=$1
@@ -13,7 +16,9 @@ declare -A sequence condition type
 while IFS=$'\037' read -r action when number; do
     sequence[$action]=$number condition[$action]=$when
 done < <(table InstallExecuteSequence)
-while IFS=$'\037' read -r action kind _; do type[$action]=$kind; done < <(table CustomAction)
+declare -A source target
+while IFS=$'\037' read -r action kind from to _; do type[$action]=$kind source[$action]=$from target[$action]=$to; done \
+    < <(table CustomAction)
 
 for action in "${!type[@]}"; do
     kind=${type[$action]}
@@ -23,11 +28,23 @@ for action in "${!type[@]}"; do
         check "$action (in-script) runs inside the script (ICE77)" \
             bash -c "(( ${sequence[InstallInitialize]} < ${sequence[$action]} && ${sequence[$action]} < ${sequence[InstallFinalize]} ))"
     fi
+    if ! (( kind & 0x400 )); then
+        check "$action (immediate) asks for no elevation of its own (ICE68)" bash -c "! (( $kind & 0x800 ))"
+    fi
     if (( (kind & 0x3F) == 18 )); then
         check "$action (an installed program) runs after CostFinalize (ICE75)" \
             bash -c "(( ${sequence[$action]} > ${sequence[CostFinalize]} ))"
     fi
 done
+
+while IFS=$'\037' read -r file _ name _ version language _; do
+    short=${name%%|*}
+    check "$file has a short name in 8.3 form (ICE03)" \
+        bash -c "[[ '$short' =~ ^[A-Za-z0-9_~]{1,8}\\.[A-Za-z0-9]{1,3}\$ ]]"
+    [ -z "$version" ] || check "$file, versioned, names its language (ICE60)" [ -n "$language" ]
+done < <(table File)
+check "Add/Remove Programs learns the install folder" \
+    bash -c "[ '${source[SetARPINSTALLLOCATION]:-}' = ARPINSTALLLOCATION ] && [ '${target[SetARPINSTALLLOCATION]:-}' = '[INSTALLDIR]' ] && (( ${sequence[SetARPINSTALLLOCATION]:-0} > ${sequence[CostFinalize]} && ${sequence[SetARPINSTALLLOCATION]:-0} < ${sequence[InstallInitialize]} ))"
 
 check "a downgrade is refused after the related products are found, before anything changes" \
     bash -c "(( ${sequence[FindRelatedProducts]} < ${sequence[RefuseDowngrade]} && ${sequence[RefuseDowngrade]} < ${sequence[InstallInitialize]} ))"
@@ -77,7 +94,7 @@ holds() {  # holds CONDITION PROPERTIES...
 }
 # Where each custom action is meant to run.
 declare -A meant=(
-    [RefuseDowngrade]="install upgrade"
+    [RefuseDowngrade]="install upgrade" [SetARPINSTALLLOCATION]="install upgrade repair"
     [PassFolderToLock]="install upgrade repair" [LockInstallFolder]="install upgrade repair"
     [PassInstallFolder]="install" [RunInstallActions]="install"
     [UnregisterServiceForUpgrade]="upgrade repair" [RegisterServiceAfterUpgrade]="upgrade repair"

@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 (cd "$work" && msiextract "$package" >/dev/null)
 declare -A version
-while IFS=$'\037' read -r _ _ name _ file_version _; do version[$name]=$file_version; done \
+while IFS=$'\037' read -r _ _ name _ file_version _; do version[${name#*|}]=$file_version; done \
     < <(msiinfo export "$package" File | tail -n +4 | tr -d '\r' | tr '\t' '\037')
 count=0
 while IFS= read -r -d '' file; do
@@ -22,6 +22,8 @@ while IFS= read -r -d '' file; do
     check "$name: no debug information inside" bash -c "! grep -q ' \.debug_' <<<'$sections'"
     check "$name: a debug link" grep -q ' \.gnu_debuglink' <<<"$sections"
     check "$name: its debug information beside the build" [ -s "$debug/$name.debug" ]
+    check "$name: built with the stack protector" bash -c "x86_64-w64-mingw32-objdump -t '$debug/$name.debug' | grep -q __stack_chk_fail"
+    check "$name: no library of the compiler's to ship beside it" bash -c "! x86_64-w64-mingw32-objdump -p '$file' | grep -i -q -E 'DLL Name: (libssp|libgcc|libstdc|libwinpthread)'"
     check "$name: nothing of the testbed inside (its control pipe)" bash -c "! grep -a -q 'MgxTestbedControl' '$file'"
     check "$name: no path of the build machine inside" bash -c "! grep -a -q -F -e '$source/' -e '$build/' '$file'"
     check "$name: the File table's version" [ "${version[$name]:-}" = "$(sed -n 's/^set(MGX_VERSION_\(MAJOR\|MINOR\|LEVEL\) \([0-9]*\))$/\2/p' "$source/CMakeLists.txt" | paste -sd.).0" ]
