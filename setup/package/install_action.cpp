@@ -4,14 +4,13 @@
 // the program fails it writes the exit code and the setup log's lines into the installer's own
 // log, undoes what the program did (with the setup log) and fails the installation, so that the
 // installer rolls back and leaves nothing behind. RemoveInstallActions undoes the setup
-// program's work when the product is removed.
+// program's work when the product is removed. LockInstallFolder makes the install folder the
+// product's own before the files land; the rollback actions undo the folder and the setup
+// program's work when a later step fails.
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
-
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "install_folder_lock.h"
 #include "install_undo.h"
 #include "product_key.h"
 #include "win32/process_launcher.h"
@@ -52,10 +52,6 @@ long run_and_wait(const mgx::win32::CommandLine &command, const std::wstring &fo
     const std::optional<DWORD> exit_code = mgx::win32::run_and_wait(command, mgx::win32::hidden_window(folder));
     return exit_code ? static_cast<long>(*exit_code) : -1;
 }
-
-// The install folder's permissions: protected from its parent's; SYSTEM and the Administrators
-// full control, Users read and execute (0x1200a9), inherited by everything in it.
-constexpr const wchar_t *install_folder_access = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 // This library, whose string table holds the shortcut's Japanese name.
 HMODULE this_library() {
@@ -173,25 +169,92 @@ extern "C" __declspec(dllexport) UINT __stdcall RefuseRemovalWhileSettingsProgra
     return ERROR_SUCCESS;
 }
 
-// Data: the install folder. Its permissions become the product's own, not inherited from a
-// parent that may let users create files: SYSTEM and the Administrators full control, Users
-// read and execute, for the folder and everything in it.
+namespace {
+
+// "a|b|c" as {"a", "b", "c"}.
+std::vector<std::wstring> fields_of(const std::wstring &data) {
+    std::vector<std::wstring> fields;
+    for (std::size_t at = 0; at <= data.size();) {
+        const std::size_t bar = std::min(data.find(L'|', at), data.size());
+        fields.push_back(data.substr(at, bar - at));
+        at = bar + 1;
+    }
+    return fields;
+}
+
+// The long names of the files the package installs (the File table's "SHORT~1.EXT|Long name").
+std::vector<std::wstring> shipped_names(MSIHANDLE install) {
+    std::vector<std::wstring> names;
+    PMSIHANDLE database = MsiGetActiveDatabase(install);
+    PMSIHANDLE view;
+    if (MsiDatabaseOpenViewW(database, L"SELECT `FileName` FROM `File`", &view) != ERROR_SUCCESS ||
+        MsiViewExecute(view, 0) != ERROR_SUCCESS)
+        return names;
+    for (MSIHANDLE fetched = 0; MsiViewFetch(view, &fetched) == ERROR_SUCCESS;) {
+        PMSIHANDLE record = fetched;
+        wchar_t name[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (MsiRecordGetStringW(record, 1, name, &length) != ERROR_SUCCESS) continue;
+        const std::wstring both(name);
+        names.push_back(both.substr(both.find(L'|') + 1));
+    }
+    return names;
+}
+
+// The install folder and those of its parents that do not exist yet, innermost first.
+std::wstring missing_folders(const std::wstring &folder) {
+    std::wstring missing;
+    for (std::filesystem::path path = std::filesystem::path(folder).parent_path();
+         path.has_relative_path() && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; path = path.parent_path())
+        missing += (missing.empty() ? L"" : L"|") + path.wstring();
+    return missing;
+}
+
+}  // namespace
+
+// Before anything is installed, with the package's own tables at hand: what the deferred lock
+// of the install folder needs ("fresh" or "maintenance", the folder, the names of the package's
+// files), and for a rollback the folders it is going to make.
+extern "C" __declspec(dllexport) UINT __stdcall PrepareFolderLock(MSIHANDLE install) {
+    const std::wstring folder = property(install, L"INSTALLDIR");
+    const bool fresh = property(install, L"Installed").empty() && property(install, L"WIX_UPGRADE_DETECTED").empty();
+    std::wstring data = (fresh ? L"fresh|" : L"maintenance|") + folder;
+    for (const std::wstring &name : shipped_names(install)) data += L"|" + name;
+    MsiSetPropertyW(install, L"LockInstallFolder", data.c_str());
+    MsiSetPropertyW(install, L"ForgetInstallFolder", missing_folders(folder).c_str());
+    return ERROR_SUCCESS;
+}
+
+// Data: see PrepareFolderLock. Before the files land, the install folder becomes the product's
+// own, or the installation stops, saying why, when it already holds what is not the product's.
 extern "C" __declspec(dllexport) UINT __stdcall LockInstallFolder(MSIHANDLE install) {
-    const std::wstring folder = action_data(install);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(install_folder_access, SDDL_REVISION_1, &descriptor, nullptr))
-        return ERROR_INSTALL_FAILURE;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL access = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-    const DWORD status =
-        SetNamedSecurityInfoW(const_cast<wchar_t *>(folder.c_str()), SE_FILE_OBJECT,
-                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, access, nullptr);
-    LocalFree(descriptor);
-    if (status == ERROR_SUCCESS) return ERROR_SUCCESS;
-    log_line(install, L"The install folder " + folder + L" could not be given the product's permissions (error " +
-                          std::to_wstring(status) + L")");
+    std::vector<std::wstring> fields = fields_of(action_data(install));
+    if (fields.size() < 2) return ERROR_INSTALL_FAILURE;
+    const auto kind = fields[0] == L"fresh" ? mgx::setup::InstallKind::Fresh : mgx::setup::InstallKind::Maintenance;
+    const std::vector<std::wstring> shipped(fields.begin() + 2, fields.end());
+    const mgx::setup::FolderLock lock =
+        mgx::setup::lock_install_folder(mgx::setup::windows_folder_security(), fields[1], kind, shipped);
+    if (lock.status == ERROR_SUCCESS) return ERROR_SUCCESS;
+    PMSIHANDLE record = MsiCreateRecord(0);
+    MsiRecordSetStringW(record, 0, lock.refusal.c_str());
+    MsiProcessMessage(install, INSTALLMESSAGE_ERROR, record);
     return ERROR_INSTALL_FAILURE;
+}
+
+// Rollback, data: the folders the lock made, innermost first. Each goes if it is empty again.
+extern "C" __declspec(dllexport) UINT __stdcall ForgetInstallFolder(MSIHANDLE install) {
+    const std::wstring data = action_data(install);
+    if (data.empty()) return ERROR_SUCCESS;
+    for (const std::wstring &folder : fields_of(data))
+        if (!RemoveDirectoryW(folder.c_str())) break;
+    return ERROR_SUCCESS;
+}
+
+// Rollback, data: the install folder. A step after the setup program failed: what the program
+// did goes with the files (the service, App Paths, the product key, the shortcut, its log).
+extern "C" __declspec(dllexport) UINT __stdcall RollBackInstallActions(MSIHANDLE install) {
+    mgx::setup::undo_install_actions(action_data(install), this_library());
+    return ERROR_SUCCESS;
 }
 
 // Data "UPGRADE-CODE|INSTALL-FOLDER". An upgrade removing the version it replaces leaves the

@@ -140,6 +140,21 @@ file(WRITE ${work}/Upgrade.idt "${patched}")
 run(msibuild ${PACKAGE} -i ${work}/Upgrade.idt)
 file(REMOVE ${work}/Upgrade.idt)
 
+# wixl writes an action with Execute="rollback" as one run at once; a rollback action is
+# in-script (0x400) and runs only when the script is rolled back (0x100).
+set(rollback_actions ForgetInstallFolder RollBackInstallActions)
+execute_process(COMMAND msiinfo export ${PACKAGE} CustomAction OUTPUT_VARIABLE table RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "msiinfo could not read the CustomAction table of ${PACKAGE}")
+endif()
+foreach(action IN LISTS rollback_actions)
+    if(NOT table MATCHES "\n${action}\t([0-9]+)\t")
+        message(FATAL_ERROR "the CustomAction table of ${PACKAGE} has no action ${action}")
+    endif()
+    math(EXPR type "${CMAKE_MATCH_1} | 0x500")
+    run(msibuild ${PACKAGE} -q "UPDATE `CustomAction` SET `Type` = ${type} WHERE `Action` = '${action}'")
+endforeach()
+
 if(CERT)
     sign(${PACKAGE})
     message(STATUS "the package and every file in it are signed: ${PACKAGE}")

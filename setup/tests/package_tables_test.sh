@@ -51,8 +51,14 @@ check "a downgrade is refused after the related products are found, before anyth
 check "the removal is refused before anything changes" \
     bash -c "(( ${sequence[RefuseRemovalWhileSettingsProgramRuns]} < ${sequence[InstallInitialize]} ))"
 
-check "the install folder gets its permissions once its files are in, inside the script" \
-    bash -c "(( ${sequence[InstallFiles]} < ${sequence[LockInstallFolder]} && ${sequence[LockInstallFolder]} < ${sequence[InstallFinalize]} )) && (( ${type[LockInstallFolder]} & 0x400 ))"
+check "the install folder is the product's before its files land, inside the script" \
+    bash -c "(( ${sequence[InstallInitialize]} < ${sequence[LockInstallFolder]} && ${sequence[LockInstallFolder]} < ${sequence[InstallFiles]} )) && (( ${type[LockInstallFolder]} & 0x400 ))"
+# A rollback action (in-script, run only when the script is rolled back) is written into the
+# rollback script when the script reaches it: before the step it undoes.
+check "the folders the lock makes go on a rollback" \
+    bash -c "(( (${type[ForgetInstallFolder]} & 0x700) == 0x500 && ${sequence[ForgetInstallFolder]} < ${sequence[LockInstallFolder]} ))"
+check "the setup program's work is undone on a rollback" \
+    bash -c "(( (${type[RollBackInstallActions]} & 0x700) == 0x500 && ${sequence[RollBackInstallActions]} < ${sequence[RunInstallActions]} ))"
 
 # The situations, by the properties Windows Installer sets in them.
 declare -A situations=(
@@ -95,8 +101,10 @@ holds() {  # holds CONDITION PROPERTIES...
 # Where each custom action is meant to run.
 declare -A meant=(
     [RefuseDowngrade]="install upgrade" [SetARPINSTALLLOCATION]="install upgrade repair"
-    [PassFolderToLock]="install upgrade repair" [LockInstallFolder]="install upgrade repair"
-    [PassInstallFolder]="install" [RunInstallActions]="install"
+    [PrepareFolderLock]="install upgrade repair" [ForgetInstallFolder]="install upgrade repair"
+    [LockInstallFolder]="install upgrade repair"
+    [PassInstallFolder]="install" [PassFolderToRollback]="install" [RollBackInstallActions]="install"
+    [RunInstallActions]="install"
     [UnregisterServiceForUpgrade]="upgrade repair" [RegisterServiceAfterUpgrade]="upgrade repair"
     [PassRemovalData]="removal" [RemoveInstallActions]="removal" [RefuseRemovalWhileSettingsProgramRuns]="removal"
 )

@@ -10,7 +10,9 @@
 #      leaves nothing: its work needs none of the installed files;
 #   5. a folder of the administrator's choice (INSTALLDIR, with blanks and a non-ASCII letter) is
 #      kept by the upgrade and the repair, removed whole, and belongs to the product;
-#   6. a folder named with "-f2" installs, one outside the ANSI code page is refused and leaves nothing.
+#   6. a folder named with "-f2" installs, one outside the ANSI code page is refused and leaves nothing;
+#   7. a folder made first holding somebody else's file is refused before any file lands, and a
+#      step failing after the setup program rolls back its work too.
 #   package_test.sh PACKAGE PACKAGE_FILES_FOLDER PACKAGE_SOURCE
 set -Eeuo pipefail
 package=$(realpath "$1") files=$(realpath "$2") source=$(realpath "$3")
@@ -208,7 +210,32 @@ after=$(product_traces)
 check "and nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
 
+echo "== 7. a folder somebody made first, and a step failing after the setup program"
+fresh_prefix package-test-7
+made_first="$WINEPREFIX/drive_c/Shared/Uptiva"
+mkdir -p "$made_first"
+echo "somebody else's" >"$made_first/notes.txt"
+before=$(product_traces)
+check "a folder made first, holding a file not the package's, is refused" \
+    [ "$(msi install-made-first.log /i "$(winepath -w "$package")" 'INSTALLDIR=C:\Shared\Uptiva\')" != 0 ]
+check "saying why" grep -a -q 'the folder holds notes.txt, which is not Uptiva' "$WINEPREFIX/drive_c/install-made-first.log"
+check "before any file of the package landed there" [ "$(ls "$made_first")" = notes.txt ]
+# The package with a step that fails once the setup program has run (a deferred command
+# ending with exit code 1): the rollback undoes the setup program's work with the files.
+failing=$BUILD/Uptiva-failing-test.msi
+cp "$package" "$failing"
+msibuild "$failing" \
+    -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('FailAfterSetup', 3106, 'INSTALLDIR', 'cmd.exe /c exit 1')" \
+    -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('FailAfterSetup', 4010)"
+check "a step failing after the setup program fails the install" [ "$(msi failing.log /i "$(winepath -w "$failing")")" != 0 ]
+check "after the setup program had run" grep -a -q 'Action ended.*RunInstallActions. Return value 1' "$WINEPREFIX/drive_c/failing.log"
+check "the service is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
+check "no install folder" absent "$WINEPREFIX/drive_c/Program Files/Uptiva"
+after=$(product_traces)
+check "nothing of the product is left (service, App Paths, product key, shortcut, files)" [ "$before" = "$after" ]
+[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+
 wineserver -k 2>/dev/null || true
 wineserver -w
-[ "${KEEP_PACKAGE_PREFIXES:-}" ] || rm -rf "$BUILD"/package-test-* "$upgrade"
+[ "${KEEP_PACKAGE_PREFIXES:-}" ] || rm -rf "$BUILD"/package-test-* "$upgrade" "$failing"
 checks_done
