@@ -43,6 +43,8 @@ while IFS=$'\037' read -r file _ name _ version language _; do
         bash -c "[[ '$short' =~ ^[A-Za-z0-9_~]{1,8}\\.[A-Za-z0-9]{1,3}\$ ]]"
     [ -z "$version" ] || check "$file, versioned, names its language (ICE60)" [ -n "$language" ]
 done < <(table File)
+lower_case_guids=$(for name in Property Component Upgrade; do table $name; done | grep -o -E '\{?[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}\}?' | grep '[a-f]' || true)
+check "every GUID of the tables in upper case" [ -z "$lower_case_guids" ]
 check "Add/Remove Programs learns the install folder" \
     bash -c "[ '${source[SetARPINSTALLLOCATION]:-}' = ARPINSTALLLOCATION ] && [ '${target[SetARPINSTALLLOCATION]:-}' = '[INSTALLDIR]' ] && (( ${sequence[SetARPINSTALLLOCATION]:-0} > ${sequence[CostFinalize]} && ${sequence[SetARPINSTALLLOCATION]:-0} < ${sequence[InstallInitialize]} ))"
 
