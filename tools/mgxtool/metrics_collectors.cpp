@@ -17,6 +17,7 @@
 #include <halcore/sensor_types.h>
 
 #include "cli/input_parsing.h"
+#include "device_identity_view.h"
 #include "event_log_entries.h"
 #include "event_log_read.h"
 #include "event_log_tally.h"
@@ -124,17 +125,17 @@ bool write_unit(Exposition &out, const HalcoreSession *session) {
     out.gauge("server_running_seconds", "the server's running time as the unit counts it", {},
               unit_read ? hours * seconds_per_hour : not_read);
     MgxDeviceIdentity identity{};
-    if (usable && mgx_call<CommandType::DeviceIdentity>(identity) == 0)
-        out.gauge(
-            "bmc_info", "the management unit's identity",
-            {{"device_id", std::to_string(identity.device_id)},
-             {"firmware_revision", std::to_string(identity.firmware_revision_1 & 0x7F) + "." +
-                                       text::to_hex(std::span(&identity.firmware_revision_2, 1))},
-             {"ipmi_version", std::to_string(identity.ipmi_version & 0x0F) + "." + std::to_string(identity.ipmi_version >> 4)},
-             {"manufacturer_id", std::to_string(identity.manufacturer_and_product[0] | identity.manufacturer_and_product[1] << 8 |
-                                                identity.manufacturer_and_product[2] << 16)},
-             {"back_end_state", std::to_string(session->back_end_state())}},
-            1);
+    if (usable && mgx_call<CommandType::DeviceIdentity>(identity) == 0) {
+        const DeviceIdentityView view = view_of(identity);
+        out.gauge("bmc_info", "the management unit's identity",
+                  {{"device_id", std::to_string(identity.device_id)},
+                   {"firmware_revision", view.firmware},
+                   {"device_available", view.device_available ? "1" : "0"},
+                   {"ipmi_version", view.ipmi_version},
+                   {"manufacturer_id", std::to_string(view.manufacturer_id)},
+                   {"back_end_state", std::to_string(session->back_end_state())}},
+                  1);
+    }
 
     BootMonitorSettings boot{};
     const bool boot_read = usable && mgx_call<CommandType::BootMonitoring>(boot) == 0;

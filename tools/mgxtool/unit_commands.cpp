@@ -7,6 +7,7 @@
 #include <halcore/mgx_call.h>
 
 #include "cli/input_parsing.h"
+#include "device_identity_view.h"
 #include "halcore_session.h"
 #include "text/hex.h"
 
@@ -65,21 +66,28 @@ void add_unit_commands(CLI::App &app, const OutputOptions &options) {
                                 {"sel_device", identity.sel_device},
                                 {"sdr_repository_device", identity.sdr_repository_device},
                                 {"sensor_device", identity.sensor_device}};
+            const DeviceIdentityView view = view_of(identity);
             document["identity"] = {{"device_id", identity.device_id},
                                     {"provides_revision", identity.provides_revision},
                                     {"device_revision", identity.device_revision},
                                     {"firmware_revision", {identity.firmware_revision_1, identity.firmware_revision_2}},
                                     {"ipmi_version", identity.ipmi_version},
                                     {"support", flags},
-                                    {"manufacturer_and_product", text::to_hex(identity.manufacturer_and_product)}};
+                                    {"manufacturer_and_product", text::to_hex(identity.manufacturer_and_product)},
+                                    {"firmware", view.firmware},
+                                    {"device_available", view.device_available},
+                                    {"ipmi_version_text", view.ipmi_version},
+                                    {"manufacturer_id", view.manufacturer_id},
+                                    {"product_id", view.product_id}};
             text << "device id          " << int(identity.device_id) << " (revision " << int(identity.device_revision) << ")\n"
-                 << "firmware           " << int(identity.firmware_revision_1) << "." << std::hex
-                 << int(identity.firmware_revision_2) << std::dec << "\n"
-                 << "IPMI version       " << (identity.ipmi_version & 0x0F) << "." << (identity.ipmi_version >> 4) << "\n"
+                 << "firmware           " << view.firmware << "\n"
+                 << "device available   " << (view.device_available ? "yes" : "no (firmware or SDR update under way)") << "\n"
+                 << "IPMI version       " << view.ipmi_version << "\n"
                  << "support            ";
             for (const auto &[name, value] : flags.items())
                 if (value.get<int>()) text << name << " ";
-            text << "\nmanufacturer/product " << text::to_hex(identity.manufacturer_and_product) << "\n";
+            text << "\nmanufacturer       " << view.manufacturer_id << ", product " << view.product_id << " ("
+                 << text::to_hex(identity.manufacturer_and_product) << ")\n";
             return status;
         });
     });
