@@ -9,6 +9,7 @@
 #include "event_log_entries.h"
 #include "event_log_read.h"
 #include "halcore_session.h"
+#include "missing_pieces.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -50,8 +51,10 @@ void list_event_log(const OutputOptions &output, const EventLogOptions &options)
         records.push_back(event_json(entry));
     }
     if (log.records.empty() && log.status == 0) text << "the event log is empty\n";
-    if (log.status != 0) text << "reading the event log failed with status " << log.status << "\n";
-    report(output, {{"status", log.status}, {"records", records}}, text.str());
+    if (log.status != 0) text << "reading the event log failed with " << status_words(log.status) << "\n";
+    nlohmann::json document = {{"status", log.status}, {"records", records}};
+    if (const std::string piece = missing_piece(log.status); !piece.empty()) document["missing"] = piece;
+    report(output, document, text.str());
     if (log.status != 0) throw CommandFailed("reading the event log failed");
 }
 

@@ -1,6 +1,7 @@
 #include "halcore_session.h"
 
 #include "elevation.h"
+#include "missing_pieces.h"
 
 #include <halcore/back_end_state.h>
 #include <halcore/halcore.h>
@@ -58,9 +59,10 @@ void with_unit_session(
     std::ostringstream text;
     if (!session.usable()) {
         document["status"] = nullptr;
+        if (const std::string piece = missing_piece(session.init_status()); !piece.empty()) document["missing"] = piece;
         report(options, document,
                "the management unit cannot be reached: back-end state " + std::to_string(session.back_end_state()) + " (" +
-                   describe_back_end(session.back_end_state()) + "), status " + std::to_string(session.init_status()) + "\n");
+                   describe_back_end(session.back_end_state()) + "), " + status_words(session.init_status()) + "\n");
         if (!token_is_elevated())
             throw_refused("the library's start (the driver service)", session.init_status(), StatusSource::Halcore);
         throw CommandFailed("unit not reachable");

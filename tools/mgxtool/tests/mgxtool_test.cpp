@@ -338,6 +338,17 @@ TEST_F(MgxtoolTest, EventLogListsEveryRecordAndFollowsItsChanges) {
     EXPECT_TRUE(listed.document["records"].empty());
 }
 
+// The event log library is loaded from mgxtool's own folder: a copy elsewhere without it says
+// which library is missing and where it must lie, not a bare status.
+TEST_F(MgxtoolTest, AMissingEventLogLibraryIsNamedWithItsFolder) {
+    const json listed = run_copy_named("mgxtool.exe", "mgxtool.exe", "--json sel --fresh");
+    ASSERT_TRUE(listed.is_object());
+    EXPECT_EQ(listed["status"], hal::status::sfs_load_failed);
+    const std::string missing = listed.value("missing", "");
+    EXPECT_NE(missing.find("sfs.dll, the server's event-log library"), std::string::npos) << missing;
+    EXPECT_NE(missing.find("must lie beside mgxtool.exe, in C:\\"), std::string::npos) << missing;
+}
+
 // The records decoded as the standard tools show them: the sensor's name and the triggers in real
 // units where the library read the sensor's record, none of them where it did not.
 TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
