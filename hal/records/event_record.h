@@ -26,7 +26,8 @@ struct GeneratorId {
     std::uint8_t id = 0;    // the 7-bit slave address or software ID
     std::uint8_t channel = 0;
     std::uint8_t lun = 0;
-    // The slave address as sensor records name their owner (the 7-bit address shifted left).
+    // The owner ID as sensor records give it: the 7-bit slave address or software ID shifted left,
+    // bit 0 set for a software ID.
     std::uint8_t owner_id() const { return static_cast<std::uint8_t>(raw); }
 };
 

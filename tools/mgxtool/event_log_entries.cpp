@@ -83,8 +83,7 @@ EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const Sen
     EventLogEntry entry{data, *decode_event_record(data), std::nullopt, std::nullopt, std::nullopt, {}};
     if (entry.record.kind != EventRecordKind::SystemEvent) return entry;
     const SystemEvent &event = entry.record.event;
-    const CataloguedSensor *sensor =
-        event.generator.software ? nullptr : sensors.find(event.generator.owner_id(), event.sensor_number);
+    const CataloguedSensor *sensor = sensors.find(event.generator.owner_id(), event.generator.lun, event.sensor_number);
     if (!sensor) return entry;
     entry.sensor_name = std::string(sensor->record.name_bytes());
     if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;

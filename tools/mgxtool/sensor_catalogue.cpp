@@ -38,9 +38,12 @@ std::int32_t SensorCatalogue::count(std::uint32_t type) const {
     return 0;
 }
 
-const CataloguedSensor *SensorCatalogue::find(std::uint8_t owner_id, std::uint8_t sensor_number) const {
+const CataloguedSensor *SensorCatalogue::find(std::uint8_t owner_id, std::uint8_t owner_lun, std::uint8_t sensor_number) const {
+    constexpr std::uint8_t lun_bits = 0x03;  // the record's owner LUN byte holds the channel above them
     for (const CataloguedSensor &sensor : sensors_)
-        if (sensor.record.owner_id() == owner_id && sensor.record.sensor_number() == sensor_number) return &sensor;
+        if (sensor.record.owner_id() == owner_id && (sensor.record.owner_lun() & lun_bits) == (owner_lun & lun_bits) &&
+            sensor.record.sensor_number() == sensor_number)
+            return &sensor;
     return nullptr;
 }
 

@@ -38,7 +38,9 @@ public:
     std::int32_t count(std::uint32_t type) const;
     const std::vector<CataloguedSensor> &sensors() const { return sensors_; }
 
-    const CataloguedSensor *find(std::uint8_t owner_id, std::uint8_t sensor_number) const;
+    // The sensor an event names: its owner ID as the generator ID's first byte gives it (a slave
+    // address or, with bit 0 set, a system software ID), the owner's LUN and the sensor number.
+    const CataloguedSensor *find(std::uint8_t owner_id, std::uint8_t owner_lun, std::uint8_t sensor_number) const;
     // A threshold sensor's raw reading in its real units (its type's unit); nullopt where the
     // library cannot convert it. From the kept conversions where there are any, so it needs no
     // library once the catalogue has kept them.

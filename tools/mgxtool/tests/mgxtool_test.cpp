@@ -402,6 +402,37 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
     EXPECT_FALSE(forwarded.contains("trigger_reading")) << "the sensor library converts no raw readings";
 }
 
+// An event names its sensor by owner ID, LUN and number: three sensors share number 0x30, and
+// each event gets its own sensor's name and trigger values. Halcore's catalogue leaves
+// software-owned sensors out, so the software generator's event names none, not another's.
+TEST_F(MgxtoolTest, EveryEventFindsItsSensorByOwnerLunAndNumber) {
+    const std::string dump = (std::filesystem::temp_directory_path() / "mgxtool-owners.sdr").string();
+    const std::string source = beside_this_program("profiles/sources/owners-and-luns.sdr.json").string();
+    ASSERT_EQ(run_program("vserver.exe", "encode-sdr \"" + source + "\" \"" + dump + "\"").exit_code, 0);
+    ASSERT_EQ(mgxtb("sdr load \"" + dump + "\"").exit_code, 0);
+    std::filesystem::remove(dump);
+    ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
+    const struct {
+        const char *generator;  // the generator ID's two bytes
+        const char *raw_reading;
+        const char *name;  // "": no catalogued sensor
+        double reading;    // its sensor's conversion: LUN 1's reads twice its raw value
+    } events[] = {{"41 00", "2d", "", 0}, {"20 01", "2e", "Temp LUN1", 92}, {"20 00", "2f", "Temp LUN0", 47}};
+    for (const auto &event : events)
+        ASSERT_EQ(mgxtb(std::string("sel add \"00 00 02 00 00 00 00 ") + event.generator + " 04 01 30 01 59 " +
+                        event.raw_reading + " 28\"")
+                      .exit_code,
+                  0);
+    const json records = mgxtool("sel").document["records"];
+    ASSERT_EQ(records.size(), std::size(events));
+    for (std::size_t i = 0; i < std::size(events); ++i) {
+        SCOPED_TRACE(events[i].name);
+        EXPECT_EQ(records[i].value("sensor_name", ""), events[i].name);
+        EXPECT_EQ(records[i].contains("trigger_reading"), *events[i].name != '\0');
+        EXPECT_DOUBLE_EQ(records[i].value("trigger_reading", 0.0), events[i].reading);
+    }
+}
+
 // Halcore loads the event log library from mgxtool's folder; the run's own folder is back before
 // the metrics file is written, so a relative path lands where the run was started.
 TEST_F(MgxtoolTest, MetricsWithARelativeOutputWriteIntoTheFolderTheRunStartedIn) {
