@@ -68,8 +68,9 @@ std::string trigger_text(const EventLogEntry &entry) {
 std::string sensor_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
     const std::string type(sensor_type_facts(event.sensor_type).name);
-    return type + " " +
-           (entry.sensor_name ? shown_text(latin1_text(*entry.sensor_name)) : "#" + hex_number(event.sensor_number, 2));
+    const std::string number = "#" + hex_number(event.sensor_number, 2);
+    if (!entry.sensor_name) return type + " " + number;
+    return type + " " + shown_text(latin1_text(*entry.sensor_name)) + (entry.name_shared ? " " + number : "");
 }
 
 }  // namespace
@@ -86,6 +87,7 @@ EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const Sen
     const CataloguedSensor *sensor = sensors.find(event.generator.owner_id(), event.generator.lun, event.sensor_number);
     if (!sensor) return entry;
     entry.sensor_name = std::string(sensor->record.name_bytes());
+    entry.name_shared = sensor->shares_name;
     if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;
     entry.unit = sensor_type_facts(sensor->type).scale.unit;
     if (const auto raw = event.trigger_reading()) entry.trigger_reading = SensorCatalogue::real_value(*sensor, *raw);

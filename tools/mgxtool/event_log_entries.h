@@ -21,7 +21,8 @@ struct EventLogEntry {
     hal::EventRecord record;
     std::optional<std::string> sensor_name;  // the sensor record's bytes
     std::optional<double> trigger_reading, trigger_threshold;
-    std::string unit;  // of the trigger values; empty where they have none
+    std::string unit;          // of the trigger values; empty where they have none
+    bool name_shared = false;  // another sensor has the name: the line adds the number
 };
 
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors);

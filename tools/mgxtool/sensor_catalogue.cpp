@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <string_view>
 
 #include <halcore/halcore.h>
 #include <halcore/sensor_types.h>
@@ -29,6 +31,9 @@ SensorCatalogue SensorCatalogue::read(std::uint32_t only_type) {
                 catalogue.status_ = status;
         }
     }
+    std::map<std::string_view, int> names;
+    for (const CataloguedSensor &sensor : catalogue.sensors_) ++names[sensor.record.name_bytes()];
+    for (CataloguedSensor &sensor : catalogue.sensors_) sensor.shares_name = names[sensor.record.name_bytes()] > 1;
     return catalogue;
 }
 

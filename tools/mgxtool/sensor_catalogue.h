@@ -18,6 +18,9 @@ struct CataloguedSensor {
     // The real value of each raw reading 0 to 255 (NaN where the library cannot convert it),
     // when the catalogue kept them (keep_conversions); empty otherwise.
     std::vector<double> conversions{};
+    // Another sensor of the catalogue has the same name (the twin power supplies' "PS Status"):
+    // where a name alone would not tell them apart, the number goes with it.
+    bool shares_name = false;
 };
 
 class SensorCatalogue {

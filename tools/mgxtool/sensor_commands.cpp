@@ -1,7 +1,11 @@
 #include "sensor_commands.h"
 
+#include <cctype>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include <halcore/halcore.h>
 #include <halcore/sensor_types.h>
@@ -24,7 +28,7 @@ void list_sensors(const OutputOptions &output, std::uint32_t only_type) {
         json types = json::array();
         auto sensor = catalogue.sensors().begin();
         for (const SensorCatalogue::TypeCount &type : catalogue.types()) {
-            text << "sensor type " << type.type << " (" << type.count << ")\n";
+            text << sensor_type_heading(type.type, type.count);
             json sensors = json::array();
             for (; sensor != catalogue.sensors().end() && sensor->type == type.type; ++sensor) {
                 const SensorReport report = read_sensor(*sensor);
@@ -49,6 +53,35 @@ void show_sensor(const OutputOptions &output, std::uint32_t type, std::uint32_t 
     });
 }
 
+// A sensor type's name folded for matching: lower case, letters and digits only ("Power Supply",
+// "power-supply" and "powersupply" are one).
+std::string folded(std::string_view name) {
+    std::string key;
+    for (const char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c))) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
+
+// --type: a sensor type's number (1 to 254) or its name in the sensor-type table.
+CLI::Validator sensor_type_named() {
+    return CLI::Validator(
+        [](std::string &text) -> std::string {
+            if (const std::optional<long long> number = parse_whole_number(text)) {
+                if (*number < sensor_type::first || *number > sensor_type::last)
+                    return "enter a sensor type 1 to 254 or its name (" + text + " is out of range)";
+                text = std::to_string(*number);
+                return {};
+            }
+            for (std::uint32_t type = sensor_type::first; type <= sensor_type::last; ++type) {
+                if (folded(sensor_type_facts(type).name) != folded(text) || folded(text).empty()) continue;
+                text = std::to_string(type);
+                return {};
+            }
+            return "\"" + text + "\" is no sensor type: enter 1 to 254 or a name such as temperature, voltage, fan, power-supply";
+        },
+        "TYPE: 1 to 254 or a name");
+}
+
 struct SensorOptions {
     std::uint32_t type = 0, index = 0;
 };
@@ -58,7 +91,8 @@ struct SensorOptions {
 void add_sensor_commands(CLI::App &app, const OutputOptions &output) {
     auto options = std::make_shared<SensorOptions>();
     CLI::App *sensors = app.add_subcommand("sensors", "every sensor by type: name, number, kind, value and thresholds");
-    add_number(sensors, "--type", options->type, "only this sensor type (1 to 254)", sensor_type::first, sensor_type::last);
+    sensors->add_option("--type", options->type, "only this sensor type: 1 to 254 or its name (temperature, fan, ...)")
+        ->transform(sensor_type_named());
     sensors->callback([&output, options] { list_sensors(output, options->type); });
     CLI::App *sensor = app.add_subcommand("sensor", "one sensor: TYPE INDEX (index from 1)");
     add_number(sensor, "type", options->type, "sensor type (1 to 254)", sensor_type::first, sensor_type::last)->required();

@@ -1,10 +1,13 @@
 #include "sensor_report.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include <halcore/halcore.h>
 #include <halcore/sensor_types.h>
 
+#include "event_catalogue.h"
 #include "output.h"
 
 namespace mgx::tool {
@@ -25,19 +28,46 @@ json scaled_json(std::int32_t value, std::uint32_t sensor_type) {
     return {{"scaled", value}, {"real", value / unit.divisor}, {"unit", unit.unit}};
 }
 
-std::string scaled_text(std::int32_t value, std::uint32_t sensor_type) {
-    if (value == no_value) return "-";
+// A scaled value in its type's real unit, with the unit or without: "38 degrees C" or "38"; "na"
+// for no value. A type without a unit has its values as the record converts them.
+std::string real_value_text(std::int32_t value, std::uint32_t sensor_type, bool with_unit = true) {
+    if (value == no_value) return "na";
     const ScaledUnit unit = sensor_type_facts(sensor_type).scale;
-    std::string text = std::to_string(value) + " (" + real_text(value / unit.divisor);
-    if (*unit.unit) text += std::string(" ") + unit.unit;
-    return text + ")";
+    return real_text(value / unit.divisor) + (with_unit && *unit.unit ? std::string(" ") + unit.unit : "");
+}
+
+// The six thresholds as the standard tools list them, lowest first; "na" where the record does
+// not mark one readable.
+struct ThresholdColumn {
+    const char *name;
+    SensorValue value;
+    std::uint8_t readable_bit;
+};
+constexpr ThresholdColumn threshold_columns[] = {{"lnr", LowerNonRecoverable, threshold_mask::lower_non_recoverable},
+                                                 {"lcr", LowerCritical, threshold_mask::lower_critical},
+                                                 {"lnc", LowerNonCritical, threshold_mask::lower_non_critical},
+                                                 {"unc", UpperNonCritical, threshold_mask::upper_non_critical},
+                                                 {"ucr", UpperCritical, threshold_mask::upper_critical},
+                                                 {"unr", UpperNonRecoverable, threshold_mask::upper_non_recoverable}};
+
+// The asserted states of a discrete sensor, each by its text in the event-state catalogue.
+std::vector<std::string> asserted_states(const SensorReport &report) {
+    const std::uint8_t states = discrete_value::states(report.value);
+    std::vector<std::string> texts;
+    for (std::uint8_t offset = 0; offset < 8; ++offset) {
+        if (!(states & 1u << offset)) continue;
+        const EventState *state =
+            find_event_state(reading_type_of(report), static_cast<std::uint8_t>(report.sensor.type), offset);
+        texts.push_back(state ? std::string(state->text) : "state " + std::to_string(offset));
+    }
+    return texts;
 }
 
 std::string discrete_text(const SensorReport &report) {
     if (report.value == discrete_value::not_scanning) return "not scanning";
-    char states[24];
-    std::snprintf(states, sizeof states, "states 0x%02X", discrete_value::states(report.value));
-    return states;
+    std::string text;
+    for (const std::string &state : asserted_states(report)) text += (text.empty() ? "" : ", ") + state;
+    return text.empty() ? "no state asserted" : text;
 }
 
 }  // namespace
@@ -82,7 +112,8 @@ json sensor_json(const SensorReport &report) {
         sensor["value"] = report.threshold() ? scaled_json(report.value, type)
                                              : json{{"raw", static_cast<std::uint32_t>(report.value)},
                                                     {"scanning", report.value != discrete_value::not_scanning},
-                                                    {"states", discrete_value::states(report.value)}};
+                                                    {"states", discrete_value::states(report.value)},
+                                                    {"state_texts", asserted_states(report)}};
     if (report.state) sensor["state"] = severity_name(*report.state);
     return sensor;
 }
@@ -92,20 +123,17 @@ std::string sensor_line(const SensorReport &report) {
     char index[8], number[8];
     std::snprintf(index, sizeof index, "%3u", report.sensor.index);
     std::snprintf(number, sizeof number, "#0x%02X", record.sensor_number());
-    std::string line = std::string(index) + "  " + padded(shown_text(latin1_text(record.name_bytes())), 18) + " " + number +
-                       "  " + padded(report.threshold() ? "threshold" : "discrete", 9) + " ";
+    std::string line = std::string(index) + "  " + padded(shown_text(latin1_text(record.name_bytes())), 18) + " " + number + "  ";
     if (report.value_status != query_result::ok)
         return line + "no reading (status " + std::to_string(report.value_status) + ")\n";
-    if (report.threshold()) {
-        line += scaled_text(report.value, report.sensor.type);
-        for (const SensorValue threshold : {LowerCritical, UpperCritical})
-            if (record.kind_block.threshold.values[threshold] != no_value)
-                line += "  " + std::string(sensor_value_names[threshold]) + " " +
-                        scaled_text(record.kind_block.threshold.values[threshold], report.sensor.type);
-    } else {
-        line += discrete_text(report);
-    }
-    if (report.state) line += "  " + std::string(severity_name(*report.state));
+    const std::string state = report.state ? std::string(severity_name(*report.state)) : "";
+    if (!report.threshold()) return line + padded(discrete_text(report), 40) + "  " + state + "\n";
+    line += padded(real_value_text(report.value, report.sensor.type), 16) + " " + padded(state, 8);
+    const ThresholdKindBlock &block = record.kind_block.threshold;
+    for (const ThresholdColumn &column : threshold_columns)
+        line += std::string("  ") + column.name + " " +
+                real_value_text(block.readable_mask & column.readable_bit ? block.values[column.value] : no_value,
+                                report.sensor.type, false);
     return line + "\n";
 }
 
@@ -114,8 +142,13 @@ std::string sensor_value_lines(const SensorReport &report) {
     std::string lines;
     for (std::size_t i = 0; i < sensor_value_count; ++i)
         lines += "    " + std::string(sensor_value_names[i]) + " " +
-                 scaled_text(report.sensor.record.kind_block.threshold.values[i], report.sensor.type) + "\n";
+                 real_value_text(report.sensor.record.kind_block.threshold.values[i], report.sensor.type) + "\n";
     return lines;
+}
+
+std::string sensor_type_heading(std::uint32_t type, std::int32_t count) {
+    return std::string(sensor_type_facts(type).name) + " (type " + std::to_string(type) + ", " + std::to_string(count) +
+           (count == 1 ? " sensor)\n" : " sensors)\n");
 }
 
 }  // namespace mgx::tool

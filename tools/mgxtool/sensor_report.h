@@ -25,9 +25,13 @@ struct SensorReport {
 SensorReport read_sensor(const CataloguedSensor &sensor);
 
 nlohmann::json sensor_json(const SensorReport &report);
-// Index, name, number, kind, value, the critical thresholds and the state, on one line.
+// Index, name, number, the reading in its unit (a discrete sensor's asserted states by name), the
+// state and the six thresholds (lnr lcr lnc unc ucr unr, "na" where the record has none), on one
+// line; the scaled values the library gives are in the JSON.
 std::string sensor_line(const SensorReport &report);
-// Every value of a threshold sensor's record, one "    name value" line each.
+// Every value of a threshold sensor's record in its unit, one "    name value" line each.
 std::string sensor_value_lines(const SensorReport &report);
+// "Temperature (type 1, 8 sensors)".
+std::string sensor_type_heading(std::uint32_t type, std::int32_t count);
 
 }  // namespace mgx::tool

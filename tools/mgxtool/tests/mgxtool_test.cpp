@@ -362,7 +362,7 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
           "reading 88 degrees C < threshold 90 degrees C\n",
           "    9 | 00:00:42 since initialisation | System Event System Event | Timestamp Clock Synch |",
           "   10 | unspecified | Event Logging Disabled Event Log | Log Area Reset/Cleared |",
-          "   12 | 2026-12-03 06:00:00 | Processor CPU Status | Processor offset 0x0E (no text) |",
+          "   12 | 2026-12-03 06:00:00 | Processor CPU Status #0x50 | Processor offset 0x0E (no text) |",
           "   13 | 2026-12-03 06:00:01 | Voltage #0x05 | Upper Non-critical going high | Asserted | warning | "
           "reading raw 0xC8 > threshold raw 0xBE\n",
           "   14 | 2026-12-04 10:00:00 | OEM record 0xC1 | manufacturer 0x002A7C | de ad be ef 01 02\n",
@@ -507,6 +507,38 @@ TEST_F(MgxtoolTest, PanelAndRciChainShowTheDevicesAnswers) {
 }
 
 // Sensors and FRU inventory through the query exports, and a repository loaded from a dump.
+// As an administrator reads them after an alarm: type names, readings in their units first, all
+// six thresholds, discrete states by name, --type by name; the second power supply failing tells
+// itself apart from the first in the event log.
+TEST_F(MgxtoolTest, SensorsAndEventsReadAsTheStandardToolsListThem) {
+    ASSERT_EQ(mgxtb("sensor 0x2c 0x41 --states 3").exit_code, 0);
+    ProgramRun text = run_program("mgxtool.exe", "sensors");
+    ASSERT_EQ(text.exit_code, 0);
+    std::erase(text.output, '\r');
+    for (const char *line :
+         {"Temperature (type 1, 8 sensors)\n",
+          "  1  CPU1 Temp          #0x01  38 degrees C     nominal   lnr 0  lcr 5  lnc 10  unc 80  ucr 90  unr 95\n",
+          "  1  FAN1               #0x30  4800 RPM         nominal   lnr na  lcr 1000  lnc 1500  unc na",
+          "  1  PS Status          #0x40  no state asserted ",
+          "  2  PS Status          #0x41  Presence detected, Power Supply Failure detected  critical\n",
+          "  1  PS1 Input Power    #0x12  220              nominal "})
+        EXPECT_NE(text.output.find(line), std::string::npos) << line << "\nin\n" << text.output;
+    const ToolRun by_name = mgxtool("sensors --type power-supply");
+    ASSERT_EQ(by_name.exit_code, 0);
+    EXPECT_EQ(by_name.document["types"][0]["type"], 8);
+    EXPECT_EQ(by_name.document["types"][0]["sensors"][1]["value"]["state_texts"][1], "Power Supply Failure detected");
+    EXPECT_NE(mgxtool("sensors --type warp-drive").exit_code, 0);
+
+    ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
+    for (const char *number : {"40", "41"})
+        ASSERT_EQ(mgxtb(std::string("sel add \"00 00 02 00 00 00 00 2c 00 04 08 ") + number + " 6f 01 ff ff\"").exit_code, 0);
+    ProgramRun events = run_program("mgxtool.exe", "sel");
+    std::erase(events.output, '\r');
+    for (const char *line : {"Power Supply PS Status #0x40 | Power Supply Failure detected",
+                             "Power Supply PS Status #0x41 | Power Supply Failure detected"})
+        EXPECT_NE(events.output.find(line), std::string::npos) << line << "\nin\n" << events.output;
+}
+
 TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     const ToolRun sensors = mgxtool("sensors --type 1");
     ASSERT_EQ(sensors.exit_code, 0);
@@ -585,7 +617,7 @@ TEST_F(MgxtoolTest, RepositoryOfAnIpmi2ControllerShowsItsNamesAndValues) {
 }
 
 // 8-bit texts are shown whole, by their length: a 63-byte sensor name with a NUL and an ESC in it
-// keeps its number and kind columns, a FRU field keeps what follows its NUL, and control
+// keeps its number and reading columns, a FRU field keeps what follows its NUL, and control
 // characters reach the terminal only as visible escapes; JSON keeps every byte in hex.
 TEST_F(MgxtoolTest, TextsFromTheUnitAreShownWholeWithTheirControlsEscaped) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
@@ -617,7 +649,7 @@ TEST_F(MgxtoolTest, TextsFromTheUnitAreShownWholeWithTheirControlsEscaped) {
     std::string degrees;
     for (int i = 0; i < 60; ++i) degrees += "\xc2\xb0";
     const std::string sensors = run_program("mgxtool.exe", "sensors").output;
-    EXPECT_NE(sensors.find("T\\x00\\x1B" + degrees + " #0x30  threshold"), std::string::npos) << sensors;
+    EXPECT_NE(sensors.find("T\\x00\\x1B" + degrees + " #0x30  0 degrees C"), std::string::npos) << sensors;
     EXPECT_EQ(mgxtool("sensors").document["types"][0]["sensors"][0]["name_hex"], name_hex);
 }
 
