@@ -1,6 +1,7 @@
 #include "event_log_entries.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "output.h"
@@ -24,7 +25,7 @@ std::string hex_number(std::uint32_t value, int digits) {
 }
 
 // "2026-11-30 08:15:00" (UTC), "unspecified", "3d 00:05:00 since initialisation" or "-".
-std::string time_text(const EventRecord &record) {
+std::string time_text(const EventRecord &record, Clock clock) {
     if (!has_timestamp(record)) return "-";
     const EventTimestamp &stamp = record.timestamp;
     char text[64];
@@ -38,11 +39,7 @@ std::string time_text(const EventRecord &record) {
             std::snprintf(text, sizeof text, "%02u:%02u:%02u since initialisation", s / 3600, s / 60 % 60, s % 60);
         return text;
     }
-    const std::time_t seconds = stamp.seconds;
-    std::tm utc{};
-    gmtime_s(&utc, &seconds);
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
-    return text;
+    return date_text(stamp.seconds, clock);
 }
 
 std::string with_unit(double value, const std::string &unit) { return real_text(value) + (unit.empty() ? "" : " " + unit); }
@@ -74,6 +71,23 @@ std::string sensor_text(const EventLogEntry &entry) {
 }
 
 }  // namespace
+
+std::string date_text(std::uint32_t seconds, Clock clock) {
+    const std::time_t when = seconds;
+    std::tm parts{};
+    char text[48];
+    if (clock == Clock::Utc) {
+        gmtime_s(&parts, &when);
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+        return text;
+    }
+    localtime_s(&parts, &when);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    const long offset = static_cast<long>(_mkgmtime(&parts) - when) / 60;  // minutes east of UTC
+    char zone[16];
+    std::snprintf(zone, sizeof zone, " %c%02ld:%02ld", offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
+    return text + std::string(zone);
+}
 
 std::optional<std::uint32_t> event_date(const EventRecord &record) {
     if (!has_timestamp(record) || record.timestamp.kind != TimestampKind::Absolute) return std::nullopt;
@@ -129,11 +143,11 @@ json event_json(const EventLogEntry &entry) {
     return object;
 }
 
-std::string event_line(const EventLogEntry &entry) {
+std::string event_line(const EventLogEntry &entry, Clock clock) {
     const EventRecord &record = entry.record;
     char id[16];
     std::snprintf(id, sizeof id, "%5u", record.record_id);
-    std::string line = std::string(id) + " | " + time_text(record) + " | ";
+    std::string line = std::string(id) + " | " + time_text(record, clock) + " | ";
     switch (record.kind) {
     case EventRecordKind::SystemEvent: {
         const SystemEvent &event = record.event;

@@ -28,7 +28,15 @@ struct EventLogEntry {
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors);
 
 nlohmann::json event_json(const EventLogEntry &entry);
-std::string event_line(const EventLogEntry &entry);
+// Which clock a listing gives dates in: UTC, as the log keeps them, or this machine's time zone.
+enum class Clock { Utc, Local };
+
+// One line a record: its ID, its date ("2026-11-28 09:12:05 UTC", or local with its offset
+// "2026-11-28 18:12:05 +09:00"), the sensor, the event, its direction, severity and triggers.
+std::string event_line(const EventLogEntry &entry, Clock clock = Clock::Utc);
+
+// A date of the log as event_line gives it.
+std::string date_text(std::uint32_t seconds, Clock clock);
 
 // Seconds since 1970 of a record's date; nullopt where it has none (no timestamp, unspecified,
 // or counted from the controller's initialisation).

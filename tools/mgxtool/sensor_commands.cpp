@@ -1,11 +1,8 @@
 #include "sensor_commands.h"
 
-#include <cctype>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include <halcore/halcore.h>
 #include <halcore/sensor_types.h>
@@ -13,6 +10,7 @@
 #include "cli/input_parsing.h"
 #include "halcore_session.h"
 #include "sensor_report.h"
+#include "sensor_type_option.h"
 
 namespace mgx::tool {
 
@@ -51,35 +49,6 @@ void show_sensor(const OutputOptions &output, std::uint32_t type, std::uint32_t 
         text << sensor_line(report) << sensor_value_lines(report);
         return 0;
     });
-}
-
-// A sensor type's name folded for matching: lower case, letters and digits only ("Power Supply",
-// "power-supply" and "powersupply" are one).
-std::string folded(std::string_view name) {
-    std::string key;
-    for (const char c : name)
-        if (std::isalnum(static_cast<unsigned char>(c))) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key;
-}
-
-// --type: a sensor type's number (1 to 254) or its name in the sensor-type table.
-CLI::Validator sensor_type_named() {
-    return CLI::Validator(
-        [](std::string &text) -> std::string {
-            if (const std::optional<long long> number = parse_whole_number(text)) {
-                if (*number < sensor_type::first || *number > sensor_type::last)
-                    return "enter a sensor type 1 to 254 or its name (" + text + " is out of range)";
-                text = std::to_string(*number);
-                return {};
-            }
-            for (std::uint32_t type = sensor_type::first; type <= sensor_type::last; ++type) {
-                if (folded(sensor_type_facts(type).name) != folded(text) || folded(text).empty()) continue;
-                text = std::to_string(type);
-                return {};
-            }
-            return "\"" + text + "\" is no sensor type: enter 1 to 254 or a name such as temperature, voltage, fan, power-supply";
-        },
-        "TYPE: 1 to 254 or a name");
 }
 
 struct SensorOptions {

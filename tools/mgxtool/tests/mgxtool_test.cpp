@@ -356,16 +356,16 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
     ASSERT_EQ(text.exit_code, 0);
     std::erase(text.output, '\r');
     for (const char *line :
-         {"    1 | 2026-11-28 09:12:05 | Temperature CPU1 Temp | Upper Critical going high | Asserted | critical | "
+         {"    1 | 2026-11-28 09:12:05 UTC | Temperature CPU1 Temp | Upper Critical going high | Asserted | critical | "
           "reading 92 degrees C > threshold 90 degrees C\n",
-          "    2 | 2026-11-28 09:20:41 | Temperature CPU1 Temp | Upper Critical going high | Deasserted | nominal | "
+          "    2 | 2026-11-28 09:20:41 UTC | Temperature CPU1 Temp | Upper Critical going high | Deasserted | nominal | "
           "reading 88 degrees C < threshold 90 degrees C\n",
           "    9 | 00:00:42 since initialisation | System Event System Event | Timestamp Clock Synch |",
           "   10 | unspecified | Event Logging Disabled Event Log | Log Area Reset/Cleared |",
-          "   12 | 2026-12-03 06:00:00 | Processor CPU Status #0x50 | Processor offset 0x0E (no text) |",
-          "   13 | 2026-12-03 06:00:01 | Voltage #0x05 | Upper Non-critical going high | Asserted | warning | "
+          "   12 | 2026-12-03 06:00:00 UTC | Processor CPU Status #0x50 | Processor offset 0x0E (no text) |",
+          "   13 | 2026-12-03 06:00:01 UTC | Voltage #0x05 | Upper Non-critical going high | Asserted | warning | "
           "reading raw 0xC8 > threshold raw 0xBE\n",
-          "   14 | 2026-12-04 10:00:00 | OEM record 0xC1 | manufacturer 0x002A7C | de ad be ef 01 02\n",
+          "   14 | 2026-12-04 10:00:00 UTC | OEM record 0xC1 | manufacturer 0x002A7C | de ad be ef 01 02\n",
           "   15 | - | OEM record 0xE0 | 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d\n"})
         EXPECT_NE(text.output.find(line), std::string::npos) << line << "\nin\n" << text.output;
 
@@ -431,6 +431,27 @@ TEST_F(MgxtoolTest, EveryEventFindsItsSensorByOwnerLunAndNumber) {
         EXPECT_EQ(records[i].contains("trigger_reading"), *events[i].name != '\0');
         EXPECT_DOUBLE_EQ(records[i].value("trigger_reading", 0.0), events[i].reading);
     }
+}
+
+// The filters an administrator reaches for after an alarm, and what the log holds.
+TEST_F(MgxtoolTest, EventLogFiltersByTimeSeverityAndType) {
+    const auto ids = [](const std::string &arguments) {
+        std::vector<int> found;
+        const json listed = mgxtool("sel " + arguments).document;
+        for (const json &record : listed["records"]) found.push_back(record["record_id"]);
+        return found;
+    };
+    EXPECT_EQ(ids("--severity critical"), (std::vector<int>{1, 4, 6, 11}));
+    EXPECT_EQ(ids("--since 2026-12-01 --until 2026-12-03T06:00"), (std::vector<int>{8, 11, 12}))
+        << "both ends inclusive, records without a date left out";
+    EXPECT_EQ(ids("--type voltage --last 1"), (std::vector<int>{13})) << "the newest match";
+    for (const char *refused : {"--since 2026-02-31", "--since yesterday", "--until 24x", "--since 100000d", "--severity bad"})
+        EXPECT_NE(mgxtool(std::string("sel ") + refused).exit_code, 0) << refused;
+    const json info = mgxtool("sel info").document;
+    EXPECT_EQ(info["entries"], 15);
+    EXPECT_EQ(info["undated_entries"], 3);
+    EXPECT_EQ(info["first_timestamp"], 1795857125);
+    EXPECT_TRUE(info["capacity"].is_null()) << "the library does not tell it";
 }
 
 // Halcore loads the event log library from mgxtool's folder; the run's own folder is back before
