@@ -1,5 +1,7 @@
 #include "inventory_commands.h"
 
+#include <cstdio>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -76,17 +78,29 @@ std::int32_t read_list(json &list, std::ostringstream &text, const char *title, 
     return 0;
 }
 
-// The power-supply list is reached through the power-supply sensors.
+// The power-supply list is reached through the power-supply sensors; each record is named by
+// its sensor ("PS Status #0x41"), which tells the supplies apart.
 void list_power_supplies(json &list, std::ostringstream &text) {
-    const std::int32_t supplies = SensorCatalogue::read(sensor_type::power_supply).count(sensor_type::power_supply);
+    const SensorCatalogue catalogue = SensorCatalogue::read(sensor_type::power_supply);
+    const std::int32_t supplies = catalogue.count(sensor_type::power_supply);
     list = json::array();
     text << "power supplies (through the power-supply sensors)\n";
     for (std::int32_t index = 1; index <= supplies; ++index) {
         FruInventoryRecord record{};
         const std::int32_t status = HCXGetSensorFru(sensor_type::power_supply, static_cast<std::uint32_t>(index), &record);
         const FruTexts texts = status == 0 ? fru_texts(record) : FruTexts{};
-        list.push_back({{"sensor_index", index}, {"status", status}, {"record", status == 0 ? fru_json(texts) : json(nullptr)}});
-        text << "  sensor " << index << ": "
+        json supply = {{"sensor_index", index}, {"status", status}, {"record", status == 0 ? fru_json(texts) : json(nullptr)}};
+        std::string sensor = "sensor " + std::to_string(index);
+        for (const CataloguedSensor &catalogued : catalogue.sensors()) {
+            if (catalogued.index != static_cast<std::uint32_t>(index)) continue;
+            char number[8];
+            std::snprintf(number, sizeof number, "#0x%02X", catalogued.record.sensor_number());
+            sensor += " (" + shown_text(latin1_text(catalogued.record.name_bytes())) + " " + number + ")";
+            put_outside_text(supply, "sensor_name", catalogued.record.name_bytes());
+            supply["sensor_number"] = catalogued.record.sensor_number();
+        }
+        list.push_back(supply);
+        text << "  " << sensor << ": "
              << (status == 0 ? fru_lines(texts, "", "; ") : "no record (status " + std::to_string(status) + ")") << "\n";
     }
 }

@@ -549,6 +549,8 @@ TEST_F(MgxtoolTest, SensorsAndEventsReadAsTheStandardToolsListThem) {
     EXPECT_EQ(by_name.document["types"][0]["type"], 8);
     EXPECT_EQ(by_name.document["types"][0]["sensors"][1]["value"]["state_texts"][1], "Power Supply Failure detected");
     EXPECT_NE(mgxtool("sensors --type warp-drive").exit_code, 0);
+    const ToolRun inventory = mgxtool("inventory");
+    EXPECT_EQ(inventory.document["power_supplies"][1]["sensor_number"], 0x41) << "which supply the record belongs to";
 
     ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
     for (const char *number : {"40", "41"})
