@@ -24,6 +24,7 @@ struct TallyFile {
     std::uint32_t entries;
     std::uint32_t by_severity[3];
     std::uint32_t latest;
+    std::uint16_t latest_critical_id;
     std::uint8_t first[16];
     std::uint8_t last[16];
     std::uint16_t last_id;
@@ -32,10 +33,10 @@ struct TallyFile {
     std::uint32_t checksum;  // FNV-1a of every byte before it
 };
 #pragma pack(pop)
-static_assert(sizeof(TallyFile) == 73 && offsetof(TallyFile, checksum) == 69, "TallyFile layout");
+static_assert(sizeof(TallyFile) == 75 && offsetof(TallyFile, checksum) == 71, "TallyFile layout");
 
 constexpr std::string_view file_magic = "MGXSELT1";
-constexpr std::uint32_t file_version = 1;
+constexpr std::uint32_t file_version = 2;  // 2: the newest critical event's record ID
 
 std::uint32_t checksum_of(const TallyFile &file) { return fnv1a(fnv_start, &file, offsetof(TallyFile, checksum)); }
 
@@ -45,7 +46,11 @@ int level(hal::Severity severity) { return static_cast<int>(severity); }
 
 void EventLogTally::add(const EventLogRecordBytes &record) {
     if (const std::optional<hal::EventRecord> decoded = hal::decode_event_record(record)) {
-        if (decoded->kind == hal::EventRecordKind::SystemEvent) ++by_severity[level(hal::event_severity(decoded->event))];
+        if (decoded->kind == hal::EventRecordKind::SystemEvent) {
+            const hal::Severity severity = hal::event_severity(decoded->event);
+            ++by_severity[level(severity)];
+            if (severity == hal::Severity::Critical) latest_critical_id = decoded->record_id;
+        }
         if (const auto date = event_date(*decoded)) latest = std::max(latest, *date);
     }
 }
@@ -56,6 +61,7 @@ WalkOutcome update_tally(EventLogTally &tally, const std::function<bool()> &time
         [&tally] {
             tally.by_severity = {};
             tally.latest = 0;
+            tally.latest_critical_id = 0;
         },
         [&tally](const EventLogRecordBytes &record) { tally.add(record); }, time_left);
     tally.complete = outcome.complete;
@@ -77,6 +83,7 @@ std::optional<EventLogTally> load_tally(const std::filesystem::path &path) {
     tally.position.taken = stored.entries;
     std::memcpy(tally.by_severity.data(), stored.by_severity, sizeof stored.by_severity);
     tally.latest = stored.latest;
+    tally.latest_critical_id = stored.latest_critical_id;
     std::memcpy(tally.position.first.data(), stored.first, 16);
     std::memcpy(tally.position.last.data(), stored.last, 16);
     tally.position.last_id = stored.last_id;
@@ -92,6 +99,7 @@ bool save_tally(const std::filesystem::path &path, const EventLogTally &tally) {
     stored.entries = tally.entries();
     std::memcpy(stored.by_severity, tally.by_severity.data(), sizeof stored.by_severity);
     stored.latest = tally.latest;
+    stored.latest_critical_id = tally.latest_critical_id;
     std::memcpy(stored.first, tally.position.first.data(), 16);
     std::memcpy(stored.last, tally.position.last.data(), 16);
     stored.last_id = tally.position.last_id;

@@ -18,6 +18,7 @@ namespace mgx::tool {
 struct EventLogTally {
     std::array<std::uint32_t, 3> by_severity{};  // system events: nominal, warning, critical
     std::uint32_t latest = 0;                    // the newest date a record carries; 0 when none
+    std::uint16_t latest_critical_id = 0;        // the record ID of the last critical event counted; 0 when none
     LogPosition position;                        // where the count ended; its records taken are the entries
     bool complete = false;                       // counted to the log's end
 

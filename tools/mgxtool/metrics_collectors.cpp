@@ -171,6 +171,8 @@ bool write_event_log(Exposition &out, const EventLogTally *tally, std::optional<
                   {{"state", std::string(severity_name(severity))}}, read ? tally->by_severity[level(severity)] : not_read);
     out.gauge("sel_latest_event_timestamp_seconds", "the newest date an event log record carries; 0 when none carries one", {},
               read ? tally->latest : not_read);
+    out.gauge("sel_latest_critical_record_id", "the record ID of the newest critical event (mgxtool sel); 0 when none", {},
+              read ? tally->latest_critical_id : not_read);
     return read;
 }
 

@@ -473,6 +473,7 @@ TEST_F(MgxtoolTest, MetricsWithARelativeOutputWriteIntoTheFolderTheRunStartedIn)
     EXPECT_NE(text.find("mgx_sel_events_count_by_state{state=\"warning\"} 4\n"), std::string::npos);
     EXPECT_NE(text.find("mgx_sel_events_count_by_state{state=\"nominal\"} 5\n"), std::string::npos);
     EXPECT_NE(text.find("mgx_sel_latest_event_timestamp_seconds 1796378400\n"), std::string::npos);
+    EXPECT_NE(text.find("mgx_sel_latest_critical_record_id 11\n"), std::string::npos) << "the watchdog's hard reset";
     EXPECT_FALSE(std::filesystem::exists(beside_this_program("unit.prom"))) << "nothing beside mgxtool";
     std::filesystem::remove_all(folder);
 }
