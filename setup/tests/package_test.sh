@@ -56,6 +56,7 @@ installed="$WINEPREFIX/drive_c/Program Files/Uptiva"
 planted="$WINEPREFIX/drive_c/Program.exe"
 cp "$BIN/argument_echo.exe" "$planted"
 before=$(product_traces)
+check "no mgxtool at a prompt before the install" bash -c "! wine cmd /c 'mgxtool --version' 2>/dev/null | grep -q '^mgxtool'"
 check "install exit code" [ "$(msi install.log /i "$(winepath -w "$package")")" = 0 ]
 for file in GK7T30UI.EXE GK7T30U2.EXE GK7T30MS.EXE GK7T30SV.EXE mgxtool.exe Halcore.dll Bmc.dll OMRAREG_CTL.dll OMRALogging.dll; do
     check "$file installed" [ -f "$installed/$file" ]
@@ -67,6 +68,8 @@ check "lifetime limits" [ "$(registry_value 'HKLM\SOFTWARE\Velmora\GK7T30\LifeTi
 check "App Paths" bash -c "wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\GK7T30UI.EXE' /ve | grep -q 'Uptiva.GK7T30UI.EXE'"
 check "shortcut" [ -f "$(menu_folder)/Uptiva.lnk" ]
 check "service registered and running" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
+system_path() { wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH 2>/dev/null | tr -d '\r'; }
+check "mgxtool at a new prompt, from the system PATH" bash -c "wine cmd /c 'mgxtool --version' | grep -q '^mgxtool 2.0.10.0'"
 uninstall_key=$(uninstall_entries | head -1)
 check "Add/Remove Programs name, version and publisher" bash -c "
     [ '$(registry_value "$uninstall_key" DisplayVersion)' = 2.0.10 ] && wine reg query '$uninstall_key' /v Publisher | grep -q Velmora"
@@ -79,6 +82,7 @@ wine "$BIN/mgxtool.exe" lifetime --set-date 17 --date 2024/05/06 >/dev/null
 wine "$BIN/mgxtool.exe" lifetime --set-hours 0 --hours 4321 >/dev/null
 upgrade=$BUILD/Uptiva-upgrade-test.msi
 (cd "$files" && wixl --arch x64 --output "$upgrade" -D Version=2.0.99 "$source")
+cmake -DPACKAGE="$upgrade" -DVERSION=2.0.99 -DOUTSIDE_SERVICE=OFF -P "$(dirname "$source")/package_tables.cmake" >/dev/null
 check "upgrade exit code" [ "$(msi upgrade.log /i "$(winepath -w "$upgrade")")" = 0 ]
 check "upgrade keeps the edited install date" bash -c "wine '$BIN/mgxtool.exe' --json lifetime | grep -q '2024/05/06'"
 check "upgrade keeps the edited running hours" bash -c "wine '$BIN/mgxtool.exe' --json lifetime | grep -q 4321"
@@ -86,6 +90,7 @@ check "the setup program ran once" [ "$(grep -c 'GK7T30U2.EXE start.' "$installe
 check "one product, of the new version" bash -c "
     [ \"$(uninstall_entries | wc -l)\" = 1 ] && [ \"$(registry_value "$(uninstall_entries | head -1)" DisplayVersion)\" = 2.0.99 ]"
 check "service running after the upgrade" bash -c "wine sc query GK7T30SV | grep -q RUNNING"
+check "the system PATH names the folder once after the upgrade" [ "$(system_path | grep -o -i 'Program Files\\Uptiva' | wc -l)" = 1 ]
 
 # The older package over the newer product: refused before anything changes, saying why.
 check "no downgrade: the older package fails" [ "$(msi downgrade.log /i "$(winepath -w "$package")")" != 0 ]
@@ -120,6 +125,7 @@ check "remove exit code" [ "$(msi remove.log /x "$(winepath -w "$upgrade")")" = 
 check "the install folder is gone" absent "$installed"
 check "the shortcut is gone" absent "$(menu_folder)/Uptiva.lnk"
 check "the service is gone" bash -c "! wine sc query GK7T30SV >/dev/null 2>&1"
+check "the system PATH no longer names the folder" bash -c "! wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH | grep -q -i uptiva"
 after=$(product_traces)
 check "nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true

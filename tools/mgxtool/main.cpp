@@ -10,6 +10,7 @@
 #include "output.h"
 #include "platform_commands.h"
 #include "power_and_boot_commands.h"
+#include "product_version.h"
 #include "product_key_commands.h"
 #include "sensor_commands.h"
 #include "smbus_device_commands.h"
@@ -23,6 +24,7 @@ int main() {
     CLI::App app("mgxtool: management unit maintenance from the command line", "mgxtool");
     mgx::tool::OutputOptions options;
     mgx::cli::prepare_program(app, options);
+    app.set_version_flag("--version", "mgxtool " MGX_FILE_VERSION_TEXT " (Uptiva " MGX_VERSION_TEXT ")");
     mgx::tool::add_unit_commands(app, options);
     mgx::tool::add_power_and_boot_commands(app, options);
     mgx::tool::add_unit_memory_commands(app, options);
