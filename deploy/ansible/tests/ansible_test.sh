@@ -4,6 +4,7 @@
 # Check mode foresees changes and writes nothing; the first run changes every host and the units
 # hold the settings; the second changes nothing; settings with a bad value fail the host with
 # nothing written; a host whose unit fails fails with mgxtool's message while the others complete.
+# A fourth server gets the product from the role: installed, kept, upgraded.
 set -Eeuo pipefail
 export MGX_PREFIX=ansible-test-acer
 source "$(dirname "$0")/../../../scripts/common.sh"
@@ -20,7 +21,7 @@ machines=(acer velmora intel-s450)
 # Each prefix keeps a persistent wineserver, so its services (the virtual server) stay up between
 # the playbook's mgxtool runs; all of them end with the test.
 stop_servers() {
-    for machine in "${machines[@]}"; do
+    for machine in "${machines[@]}" fresh; do
         WINEPREFIX=$BUILD/ansible-test-$machine wineserver -k 2>/dev/null || true
         WINEPREFIX=$BUILD/ansible-test-$machine wineserver -w 2>/dev/null || true
     done
@@ -126,6 +127,55 @@ playbook third
 check "the failing unit's host fails" [ "$(counted server-velmora third failed)" = 1 ]
 check "with mgxtool's message" grep -q "the management unit cannot be reached\|unit not reachable" "$work/third.log"
 check "the other hosts complete" [ "$(counted server-acer third failed)$(counted server-intel-s450 third failed)" = 00 ]
+# The role deploys the product: a fresh server gets the package, a second run changes nothing,
+# check mode foresees the upgrade and installs nothing, and the upgrade keeps the data entered.
+export WINEPREFIX=$BUILD/ansible-test-fresh
+rm -rf "$WINEPREFIX"
+start_wine
+install_testbed >/dev/null
+wine "$BIN/mgxtb.exe" use acer >/dev/null
+cp "$(ls "$BUILD"/Uptiva-*-x64*.msi | head -1)" "$WINEPREFIX/drive_c/uptiva.msi"
+upgrade=$WINEPREFIX/drive_c/uptiva-upgrade.msi
+(cd "$BUILD/setup/package/files" && wixl --arch x64 --output "$upgrade" -D Version=2.0.99 "$ROOT/setup/package/product.wxs")
+cmake -DPACKAGE="$upgrade" -DVERSION=2.0.99 -DOUTSIDE_SERVICE=OFF -P "$ROOT/setup/package/package_tables.cmake" >/dev/null
+cat >"$work/fresh.yml" <<INVENTORY
+units:
+  hosts:
+    server-fresh:
+      ansible_connection: local
+      mgx_command: [env, MGX_PREFIX=ansible-test-fresh, '$ROOT/scripts/in-prefix.sh', mgxtool]
+      mgx_host_runner: [env, MGX_PREFIX=ansible-test-fresh, '$ROOT/scripts/in-prefix.sh']
+INVENTORY
+printf '%s\n' "mgx_package: 'C:\\uptiva.msi'" 'mgx_package_version: "2.0.10"' >"$work/deploy.yml"
+printf '%s\n' "mgx_package: 'C:\\uptiva-upgrade.msi'" 'mgx_package_version: "2.0.99"' >"$work/upgrade.yml"
+deploy() {  # RUN SETTINGS [ansible-playbook options]
+    local run=$1 settings=$2
+    shift 2
+    ANSIBLE_ROLES_PATH=$ROOT/deploy/ansible/roles ANSIBLE_NOCOLOR=1 \
+        ansible-playbook -i "$work/fresh.yml" -e "@$work/$settings.yml" "$@" "$ROOT/deploy/ansible/playbook.yml" \
+        >"$work/$run.log" 2>&1 || true
+}
+installed_version() { wine reg query 'HKLM\SOFTWARE\Velmora\Uptiva' /v Version 2>/dev/null | tr -d '\r' | awk '$1 == "Version" {print $3}'; }
+setup_runs() { grep -c 'GK7T30U2.EXE start.' "$WINEPREFIX/drive_c/Program Files/Uptiva/setup.log" 2>/dev/null || echo 0; }
+deploy deploy-first deploy
+check "a fresh server: no failure" [ "$(counted server-fresh deploy-first failed)" = 0 ]
+check "a fresh server: changed" [ "$(counted server-fresh deploy-first changed)" -gt 0 ]
+check "a fresh server: the package is installed" [ "$(installed_version)" = 2.0.10 ]
+check "a fresh server: the setup program ran" [ "$(setup_runs)" = 1 ]
+deploy deploy-second deploy
+check "the same package again: nothing changed" [ "$(counted server-fresh deploy-second changed)" = 0 ]
+check "the same package again: no failure" [ "$(counted server-fresh deploy-second failed)" = 0 ]
+in_prefix fresh mgxtool lifetime --part ups-battery --date 2024/05/06 >/dev/null
+deploy deploy-check upgrade --check --diff
+check "check mode foresees the upgrade" [ "$(counted server-fresh deploy-check changed)" -gt 0 ]
+check "and shows the versions" grep -q 'Uptiva: 2.0.10 -> 2.0.99' "$work/deploy-check.log"
+check "and installs nothing" [ "$(installed_version)" = 2.0.10 ]
+deploy deploy-upgrade upgrade
+check "the upgrade: no failure" [ "$(counted server-fresh deploy-upgrade failed)" = 0 ]
+check "the upgrade: installed" [ "$(installed_version)" = 2.0.99 ]
+check "the upgrade keeps the date entered" bash -c "env MGX_PREFIX=ansible-test-fresh '$ROOT/scripts/in-prefix.sh' mgxtool --json lifetime | grep -q 2024/05/06"
+check "the upgrade runs no setup program again" [ "$(setup_runs)" = 1 ]
+
 stop_servers
 [ "$failed" = 0 ] && [ -z "${KEEP_ANSIBLE_PREFIXES:-}" ] && rm -rf "$BUILD"/ansible-test*
 echo "$passed passed, $failed failed"
