@@ -4,6 +4,7 @@
 #include <halcore/mgx_call.h>
 
 #include "about_dialog.h"
+#include "change_log.h"
 #include "component_lifetime_dialog.h"
 #include "data_initialisation.h"
 #include "lifetime_store.h"
@@ -90,7 +91,11 @@ void MainMenuDialog::clear_memory_errors() {
     hal::MgxMemoryMaintenance answer{};
     const std::int32_t status =
         hal::mgx_call<hal::CommandType::SetMemoryMaintenance>(hal::MgxMemoryMaintenance::errors_cleared(), answer);
-    if (status != 0) show(memory_clear_failed, static_cast<long>(status));
+    if (status != 0) {
+        show(memory_clear_failed, static_cast<long>(status));
+        return;
+    }
+    service::log_changes(program_name, {service::memory_errors_cleared});
 }
 
 bool MainMenuDialog::on_command(int id, int code) {

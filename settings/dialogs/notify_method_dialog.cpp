@@ -1,8 +1,13 @@
 #include "notify_method_dialog.h"
 #include "message_catalogue.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include <halcore/mgx_call.h>
 
+#include "change_log.h"
 #include "data_exchange.h"
 #include "lifetime_store.h"
 #include "resource.h"
@@ -42,6 +47,7 @@ bool NotifyMethodDialog::exchange(DataExchange &exchange) {
 void NotifyMethodDialog::on_init() {
     apply_texts(texts);
     store::ReadNotificationSwitches(switches_);
+    std::copy(std::begin(switches_), std::end(switches_), read_switches_);
     hal::MgxPanelState panel{};
     if (hal::mgx_call<hal::CommandType::PanelRead>(panel) != 0 || !panel.is_set(hal::PanelFlag::LcdPresent)) {
         if (switches_[0] != 0) {
@@ -59,6 +65,13 @@ void NotifyMethodDialog::on_ok() {
         show(registration_failed, static_cast<unsigned long>(status));
         return;
     }
+    const auto shown = [](DWORD on) { return std::string(on ? "on" : "off"); };
+    std::vector<service::LoggedChange> changes;
+    const char *what[2] = {"notification on the LCD panel", "notification on the screen"};  // as mgxtool notify says
+    for (int i = 0; i < 2; ++i)
+        if ((switches_[i] != 0) != (read_switches_[i] != 0))
+            changes.push_back({what[i], shown(read_switches_[i]), shown(switches_[i])});
+    service::log_changes(program_name, changes);
     SettingsDialog::on_ok();
 }
 

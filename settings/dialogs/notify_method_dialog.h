@@ -18,7 +18,8 @@ protected:
     bool exchange(DataExchange &exchange) override;
 
 private:
-    DWORD switches_[2] = {0, 0};  // "LCD", then "DSP", as the store reads and writes them
+    DWORD switches_[2] = {0, 0};       // "LCD", then "DSP", as the store reads and writes them
+    DWORD read_switches_[2] = {0, 0};  // as the product key held them when the dialog opened
 };
 
 }  // namespace mgx::settings

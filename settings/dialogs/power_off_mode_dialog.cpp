@@ -2,9 +2,11 @@
 #include "message_catalogue.h"
 
 #include <functional>
+#include <string>
 
 #include <halcore/mgx_call.h>
 
+#include "change_log.h"
 #include "data_exchange.h"
 #include "resource.h"
 
@@ -47,7 +49,7 @@ void PowerOffModeDialog::on_init() {
         end(IDOK);
         return;
     }
-    mode_ = read;
+    mode_ = read_mode_ = read;
     show_all();
 }
 
@@ -58,9 +60,12 @@ void PowerOffModeDialog::on_ok() {
         show(mode_abnormal);
         return;
     }
-    if (write_verified<hal::CommandType::SetSafeMode, hal::CommandType::SafeMode>(mode_, std::int32_t{no_mode}, std::equal_to<>{},
-                                                                                  write_failed))
-        end(IDOK);
+    if (!write_verified<hal::CommandType::SetSafeMode, hal::CommandType::SafeMode>(mode_, std::int32_t{no_mode},
+                                                                                   std::equal_to<>{}, write_failed))
+        return;
+    const auto shown = [](std::int32_t mode) { return std::string(mode == 0 ? "on" : "off"); };  // the unit keeps 0 for on
+    if (mode_ != read_mode_) service::log_changes(program_name, {{"the safe power-off mode", shown(read_mode_), shown(mode_)}});
+    end(IDOK);
 }
 
 }  // namespace mgx::settings

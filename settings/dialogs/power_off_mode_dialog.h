@@ -19,6 +19,7 @@ protected:
 private:
     // 0 Enable, 1 Disable; -1 when the unit delivered neither, so neither button is checked.
     std::int32_t mode_ = 0;
+    std::int32_t read_mode_ = 0;  // as the unit held it when the dialog opened
 };
 
 }  // namespace mgx::settings

@@ -13,6 +13,9 @@
 
 namespace mgx::settings {
 
+// The program as the change log names it.
+inline constexpr const char *program_name = "GK7T30UI";
+
 class DataExchange;
 
 class SettingsDialog {

@@ -1,5 +1,7 @@
 #include "change_report.h"
 
+#include "change_log.h"
+
 namespace mgx::tool {
 
 std::string change_line(const Change &change, bool check_only) {
@@ -9,7 +11,7 @@ std::string change_line(const Change &change, bool check_only) {
 }
 
 void report_changes(const std::vector<Change> &changes, bool check_only, nlohmann::json &document, std::ostringstream &text,
-                    bool each_unchanged) {
+                    bool each_unchanged, bool written) {
     nlohmann::json list = nlohmann::json::array();
     bool any = false;
     std::size_t unchanged = 0;
@@ -25,6 +27,14 @@ void report_changes(const std::vector<Change> &changes, bool check_only, nlohman
     if (unchanged) text << unchanged << (any ? " other" : "") << " values already hold, nothing written there\n";
     document["changes"] = list;
     document["changed"] = any;
+    if (check_only || !written || !any) return;
+    std::vector<service::LoggedChange> logged;
+    for (const Change &change : changes)
+        if (change.differs()) logged.push_back({change.what, change.before, change.after});
+    if (std::string why; !service::log_changes("mgxtool", logged, &why)) {
+        text << why << "\n";
+        document["change_log_error"] = why;
+    }
 }
 
 }  // namespace mgx::tool

@@ -22,9 +22,10 @@ struct Change {
 std::string change_line(const Change &change, bool check_only);
 
 // Adds each change's line to `text` and the list to `document` ("changes"), and sets
-// `document["changed"]` when any of them differs. Without `each_unchanged` the values that
+// `document["changed"]` when any of them differs. Once they are `written` (not with `check_only`),
+// it puts each one that differs into the change log. Without `each_unchanged` the values that
 // already hold are counted in one line instead of one line each.
 void report_changes(const std::vector<Change> &changes, bool check_only, nlohmann::json &document, std::ostringstream &text,
-                    bool each_unchanged = true);
+                    bool each_unchanged = true, bool written = true);
 
 }  // namespace mgx::tool

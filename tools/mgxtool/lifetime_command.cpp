@@ -167,7 +167,7 @@ void run_lifetime(const OutputOptions &output, const LifetimeOptions &options) {
     }
     json document;
     std::ostringstream text;
-    report_changes(changes, options.check_only, document, text);
+    std::string service_told;
     std::optional<service::SaveResult> saved;
     if (changed.any() && !options.check_only) {
         saved = service::save_lifetime_changes(edited, changed);
@@ -176,8 +176,11 @@ void run_lifetime(const OutputOptions &output, const LifetimeOptions &options) {
         const bool told = saved->outcome == service::SaveOutcome::Saved;
         document["service_told"] = told;
         document["parts_change_message"] = std::string(changed.message().text());
-        if (told) text << "the monitoring service was told (parts changed: " << changed.message().text() << ")\n";
+        if (told)
+            service_told = "the monitoring service was told (parts changed: " + std::string(changed.message().text()) + ")\n";
     }
+    report_changes(changes, options.check_only, document, text);  // once written: the change log has it
+    text << service_told;
     LifetimeRecord shown{};
     const LONG shown_status = saved ? ReadLifetimeRecord(shown) : (shown = baseline, status);
     describe_record(shown, shown_status, document, text);

@@ -82,7 +82,7 @@ void write_defaults(const OutputOptions &output, const DefaultsOptions &options)
         status = WriteRegistryDefaults(context);
     }
     document["status"] = status;
-    report_changes(changes, false, document, text, false);
+    report_changes(changes, false, document, text, false, status == 0);
     if (status) text << "status " << status << "\n";
     report(output, document, text.str());
     if (status) throw_refused("writing the defaults into the product key", status);

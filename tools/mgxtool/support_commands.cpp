@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "change_log.h"
 #include "change_report.h"
 #include "cli/input_parsing.h"
 #include "omra_logging.h"
@@ -23,6 +24,10 @@ namespace {
 
 void show_log(const OutputOptions &options, const std::string &path) {
     std::ifstream file(text::path_of(path), std::ios::binary);
+    if (!file && path == service::change_log_path() && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        report(options, json::array(), "no change recorded yet (" + path + ")\n");
+        return;
+    }
     if (!file) throw CommandFailed("cannot open " + path);
     json records = json::array();
     std::ostringstream text;
@@ -127,9 +132,11 @@ void add_support_commands(CLI::App &app, const OutputOptions &options) {
                written == 1 ? "added a line at the top of " + log_options->path + "\n" : "the log file cannot be opened\n");
         if (written != 1) throw CommandFailed("logging failed");
     });
-    CLI::App *show = log->add_subcommand("show", "print a log file, newest line first");
-    show->add_option("file", log_options->path, "log file path")->required();
-    show->callback([&options, log_options] { show_log(options, log_options->path); });
+    CLI::App *show = log->add_subcommand("show", "print a log file, newest line first (without one: the change log)");
+    show->add_option("file", log_options->path, "log file path; left out, the change log " + service::change_log_path());
+    show->callback([&options, log_options] {
+        show_log(options, log_options->path.empty() ? service::change_log_path() : log_options->path);
+    });
 
     CLI::App *registry = app.add_subcommand("registry", "values under HKEY_LOCAL_MACHINE through the registry access library");
     registry->require_subcommand(1);

@@ -86,6 +86,7 @@ for machine in "${machines[@]}"; do
     check "$machine holds the safe power-off mode" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json safe-mode | grep -q '\"safe_mode\": \"on\"'"
     check "$machine holds the retry method" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json boot-monitoring | grep -q '\"name\": \"reboot\"'"
     check "$machine holds the install date" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool --json lifetime | grep -q '2024/05/06'"
+    check "$machine's change log says who changed it" bash -c "env MGX_PREFIX=ansible-test-$machine '$ROOT/scripts/in-prefix.sh' mgxtool log show | grep -q '| mgxtool | UPS(BBU) (ups-battery) install date: none -> 2024/05/06'"
 done
 playbook second
 for machine in "${machines[@]}"; do

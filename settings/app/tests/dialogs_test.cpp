@@ -1,5 +1,7 @@
 // The start monitoring, power-off mode and notification method dialogs through the real program,
 // opened from the main menu as a person would, with the unit's settings arranged beforehand.
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -250,6 +252,8 @@ TEST_F(SettingsProgramTest, StartMonitoringOnBackEndStateFourGreysPost) {
 
 TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
     mgx::testbed::set_safe_mode(0);
+    const std::filesystem::path change_log = "C:\\ProgramData\\Uptiva\\changes.log";
+    std::filesystem::remove(change_log);
     Opened session;
     HWND dialog = session.open(1002, power_title);
     ASSERT_TRUE(dialog);
@@ -261,6 +265,10 @@ TEST_F(SettingsProgramTest, PowerOffModeShowsWritesAndVerifies) {
     EXPECT_EQ(sent_data(0x42), std::vector<std::string>{"01"});
     EXPECT_EQ(count_requests(0x41), 2u) << "read at opening and read back";
     session.close_menu();
+    std::ifstream logged(change_log, std::ios::binary);
+    std::string record(512, '\0');
+    ASSERT_TRUE(logged.read(record.data(), 512)) << "the change log has a line";
+    EXPECT_NE(record.find("| GK7T30UI | the safe power-off mode: on -> off"), std::string::npos) << record;
 }
 
 TEST_F(SettingsProgramTest, PowerOffModeFailures) {

@@ -160,6 +160,7 @@ TEST_F(MgxtoolTest, ReadingTheEventLogLeavesTheUnitToOtherRuns) {
 // Every writing command says what it did in words: what it changed from what to what, that a
 // value already held, or with --check what it would change; a refused number names its field.
 TEST_F(MgxtoolTest, WritingCommandsSayWhatTheyChanged) {
+    std::filesystem::remove("C:\\ProgramData\\Uptiva\\changes.log");
     const struct {
         const char *line;
         const char *said;
@@ -182,6 +183,18 @@ TEST_F(MgxtoolTest, WritingCommandsSayWhatTheyChanged) {
         EXPECT_EQ(result.exit_code, 0) << result.output;
         EXPECT_NE(result.output.find(run.said), std::string::npos) << result.output;
     }
+    // The change log holds what was written, newest first, and nothing a --check only foresaw.
+    std::vector<std::string> logged;
+    for (const json &record : mgxtool("log show").document) logged.push_back(record["message"]);
+    ASSERT_FALSE(logged.empty());
+    EXPECT_NE(logged.front().find("| mgxtool | the front panel: "), std::string::npos) << logged.front();
+    const auto turned_off = std::find_if(logged.begin(), logged.end(), [](const std::string &line) {
+        return line.ends_with("| mgxtool | the safe power-off mode: on -> off");
+    });
+    ASSERT_NE(turned_off, logged.end());
+    EXPECT_TRUE(std::none_of(logged.begin(), turned_off, [](const std::string &line) {
+        return line.find("off -> on") != std::string::npos;
+    })) << "the --check run wrote nothing";
     const ProgramRun refused = run_program("mgxtool.exe", "boot-monitoring --os-boot-retries 7", Captured::OutputAndErrors);
     EXPECT_NE(refused.output.find("--os-boot-retries: enter 1 to 5 (7 is out of range)"), std::string::npos) << refused.output;
 }
