@@ -24,12 +24,23 @@ unmount_all() {
     done
 }
 trap unmount_all EXIT
+# The machine's own Debian mirror, as its apt sources name it (deb822 "URIs:" or a one-line
+# "deb URI bookworm main"): the first that serves the main archive, not a security or other one.
+debian_mirror() {
+    local uri
+    uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
+        awk '$1 == "URIs:" {print $2} $1 == "deb" {for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) {print $i; break}}' |
+        grep -v -E 'security|updates|backports' | grep -E '/debian/?$' | head -1)
+    [ -n "$uri" ] || die "no Debian mirror in this machine's apt sources (/etc/apt/sources.list and sources.list.d)"
+    echo "$uri"
+}
 
 unmount_all
 rm -rf "$trial"
 mkdir -p "$trial"
-step "debootstrap --variant=minbase bookworm (plus git and ca-certificates)"
-logged debootstrap debootstrap --variant=minbase --include=git,ca-certificates bookworm "$root" http://deb.debian.org/debian
+mirror=$(debian_mirror)
+step "debootstrap --variant=minbase bookworm (plus git and ca-certificates) from $mirror"
+logged debootstrap debootstrap --variant=minbase --include=git,ca-certificates bookworm "$root" "$mirror"
 mount -t proc proc "$root/proc"
 mount -t sysfs sys "$root/sys"
 mount --bind /dev "$root/dev"
