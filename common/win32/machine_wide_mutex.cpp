@@ -62,7 +62,7 @@ bool MachineWideMutex::accept(UniqueHandle &mutex) {
 }
 
 MachineWideMutex::Wait MachineWideMutex::acquire(DWORD limit_ms) {
-    if (error_) return Wait::Failed;
+    if (error_ || held_) return Wait::Failed;
     const ULONGLONG started = GetTickCount64();
     const auto left = [&]() -> DWORD {
         if (limit_ms == INFINITE) return INFINITE;

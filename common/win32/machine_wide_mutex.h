@@ -39,7 +39,8 @@ public:
 
     enum class Wait { Acquired, TimedOut, Failed };
     // Takes both, waiting at most `limit_ms` in all (INFINITE: without a limit); a holder that
-    // died leaves them to the next.
+    // died leaves them to the next. Failed while this object holds them already: one release
+    // frees what one acquire took.
     Wait acquire(DWORD limit_ms);
     void release();
 

@@ -60,9 +60,10 @@ std::optional<StartedProgram> start_program(const CommandLine &command, const La
 std::optional<DWORD> run_and_wait(const CommandLine &command, const LaunchOptions &options) {
     const std::optional<StartedProgram> started = start_program(command, options);
     if (!started) return std::nullopt;
-    WaitForSingleObject(started->process.get(), INFINITE);
+    // A wait or an exit code that cannot be had is no result, never a made-up 0.
+    if (WaitForSingleObject(started->process.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
     DWORD exit_code = 0;
-    GetExitCodeProcess(started->process.get(), &exit_code);
+    if (!GetExitCodeProcess(started->process.get(), &exit_code)) return std::nullopt;
     return exit_code;
 }
 
