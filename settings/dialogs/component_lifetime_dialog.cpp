@@ -18,9 +18,18 @@ namespace {
 using namespace messages::component_lifetime;
 
 // Install date field and next change field of date row 0 to 16 (RAID cards 1 to 16, then UPS).
-constexpr int date_ids[] = {1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1005, 1006, 1059, 1060};
-constexpr int next_change_ids[] = {1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036,
-                                   1037, 1038, 1039, 1040, 1007, 1008, 1061, 1081};
+// The template numbers the fields of RAID cards 1 to 13 in a row from card 1's; 14 to 16 and the
+// UPS have numbers of their own.
+constexpr int date_ids[] = {IDC_RAID01_DATE,      IDC_RAID01_DATE + 1, IDC_RAID01_DATE + 2,  IDC_RAID01_DATE + 3,
+                            IDC_RAID01_DATE + 4,  IDC_RAID01_DATE + 5, IDC_RAID01_DATE + 6,  IDC_RAID01_DATE + 7,
+                            IDC_RAID01_DATE + 8,  IDC_RAID01_DATE + 9, IDC_RAID01_DATE + 10, IDC_RAID01_DATE + 11,
+                            IDC_RAID01_DATE + 12, IDC_RAID14_DATE,     IDC_RAID15_DATE,      IDC_RAID16_DATE,
+                            IDC_UPS_DATE};
+constexpr int next_change_ids[] = {IDC_RAID01_NEXT,      IDC_RAID01_NEXT + 1, IDC_RAID01_NEXT + 2,  IDC_RAID01_NEXT + 3,
+                                   IDC_RAID01_NEXT + 4,  IDC_RAID01_NEXT + 5, IDC_RAID01_NEXT + 6,  IDC_RAID01_NEXT + 7,
+                                   IDC_RAID01_NEXT + 8,  IDC_RAID01_NEXT + 9, IDC_RAID01_NEXT + 10, IDC_RAID01_NEXT + 11,
+                                   IDC_RAID01_NEXT + 12, IDC_RAID14_NEXT,     IDC_RAID15_NEXT,      IDC_RAID16_NEXT,
+                                   IDC_UPS_NEXT};
 // Running hours field and life time field by counter: CPU fan, power supply, chassis fan.
 constexpr int hours_ids[] = {IDC_CPU_FAN_HOURS, IDC_PSU_HOURS, IDC_HOUSING_FAN_HOURS};
 constexpr int life_time_ids[] = {IDC_CPU_FAN_LIFE, IDC_PSU_LIFE, IDC_HOUSING_FAN_LIFE};
@@ -35,22 +44,22 @@ constexpr UiTextRow texts[] = {
     {IDC_HOURS_FRAME, {L"稼動時間", L"Running"}, {L"", L""}},
     {IDC_DATES_NEXT_CHANGE, {L"交換予定日", L"Next change"}, {L"", L""}},
     {IDC_HOURS_LIFE_TIME, {L"寿命時間", L"Life time"}, {L"", L""}},
-    {1089, {L"電池(RAID Card#01)", L"Battery(RAID Card#01)"}, {L"", L""}},
-    {1090, {L"電池(RAID Card#02)", L"Battery(RAID Card#02)"}, {L"", L""}},
-    {1091, {L"電池(RAID Card#03)", L"Battery(RAID Card#03)"}, {L"", L""}},
-    {1092, {L"電池(RAID Card#04)", L"Battery(RAID Card#04)"}, {L"", L""}},
-    {1093, {L"電池(RAID Card#05)", L"Battery(RAID Card#05)"}, {L"", L""}},
-    {1094, {L"電池(RAID Card#06)", L"Battery(RAID Card#06)"}, {L"", L""}},
-    {1095, {L"電池(RAID Card#07)", L"Battery(RAID Card#07)"}, {L"", L""}},
-    {1096, {L"電池(RAID Card#08)", L"Battery(RAID Card#08)"}, {L"", L""}},
-    {1097, {L"電池(RAID Card#09)", L"Battery(RAID Card#09)"}, {L"", L""}},
-    {1098, {L"電池(RAID Card#10)", L"Battery(RAID Card#10)"}, {L"", L""}},
-    {1099, {L"電池(RAID Card#11)", L"Battery(RAID Card#11)"}, {L"", L""}},
-    {1100, {L"電池(RAID Card#12)", L"Battery(RAID Card#12)"}, {L"", L""}},
-    {1101, {L"電池(RAID Card#13)", L"Battery(RAID Card#13)"}, {L"", L""}},
-    {1102, {L"電池(RAID Card#14)", L"Battery(RAID Card#14)"}, {L"", L""}},
-    {1103, {L"電池(RAID Card#15)", L"Battery(RAID Card#15)"}, {L"", L""}},
-    {1104, {L"電池(RAID Card#16)", L"Battery(RAID Card#16)"}, {L"", L""}},
+    {IDC_RAID01_LABEL, {L"電池(RAID Card#01)", L"Battery(RAID Card#01)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 1, {L"電池(RAID Card#02)", L"Battery(RAID Card#02)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 2, {L"電池(RAID Card#03)", L"Battery(RAID Card#03)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 3, {L"電池(RAID Card#04)", L"Battery(RAID Card#04)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 4, {L"電池(RAID Card#05)", L"Battery(RAID Card#05)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 5, {L"電池(RAID Card#06)", L"Battery(RAID Card#06)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 6, {L"電池(RAID Card#07)", L"Battery(RAID Card#07)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 7, {L"電池(RAID Card#08)", L"Battery(RAID Card#08)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 8, {L"電池(RAID Card#09)", L"Battery(RAID Card#09)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 9, {L"電池(RAID Card#10)", L"Battery(RAID Card#10)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 10, {L"電池(RAID Card#11)", L"Battery(RAID Card#11)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 11, {L"電池(RAID Card#12)", L"Battery(RAID Card#12)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 12, {L"電池(RAID Card#13)", L"Battery(RAID Card#13)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 13, {L"電池(RAID Card#14)", L"Battery(RAID Card#14)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 14, {L"電池(RAID Card#15)", L"Battery(RAID Card#15)"}, {L"", L""}},
+    {IDC_RAID01_LABEL + 15, {L"電池(RAID Card#16)", L"Battery(RAID Card#16)"}, {L"", L""}},
     {IDC_UPS_LABEL, {L"UPS(バッテリ)", L"UPS(BBU)"}, {L"", L""}},
     {IDC_CPU_FAN_LABEL, {L"CPU FAN", L"CPU FAN"}, {L"", L""}},
     {IDC_HOUSING_FAN_LABEL, {L"筐体FAN", L"Housing FAN"}, {L"", L""}},

@@ -39,10 +39,10 @@ struct BmcLibrary {
     decltype(&GetSMBIOSStructure) structure = nullptr;
 
     BmcLibrary() {
-        if (!module) throw std::runtime_error("Bmc.dll cannot be loaded (error " + std::to_string(GetLastError()) + ")");
+        if (!module) throw CommandFailed("Bmc.dll cannot be loaded (error " + std::to_string(GetLastError()) + ")");
         nth_string = win32::entry_point<decltype(nth_string)>(module.get(), MAKEINTRESOURCEA(1));
         structure = win32::entry_point<decltype(structure)>(module.get(), MAKEINTRESOURCEA(2));
-        if (!nth_string || !structure) throw std::runtime_error("Bmc.dll lacks its ordinals 1 and 2");
+        if (!nth_string || !structure) throw CommandFailed("Bmc.dll lacks its ordinals 1 and 2");
     }
 };
 

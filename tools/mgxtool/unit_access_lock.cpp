@@ -32,7 +32,7 @@ UnitAccessLock::UnitAccessLock(DWORD limit_ms) : mutex_(unit_access_mutex) {
         std::fprintf(stderr, "waiting for another mgxtool run to finish with the management unit\n");
         result = mutex_.acquire(limit_ms == INFINITE ? INFINITE : limit_ms - quiet_wait_ms);
     }
-    if (result == Wait::Failed) throw std::runtime_error("cannot take the mutex " + name);
+    if (result == Wait::Failed) throw CommandFailed("cannot take the mutex " + name);
     held_ = result == Wait::Acquired;
 }
 
