@@ -54,11 +54,7 @@ if(CERT)
     endforeach()
 endif()
 
-execute_process(COMMAND wixl --arch x64 --output ${PACKAGE} -D Version=${VERSION} ${SOURCE} WORKING_DIRECTORY ${FILES_DIR}
-                RESULT_VARIABLE status ERROR_VARIABLE output)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "wixl failed:\n${output}")
-endif()
+run(IN ${FILES_DIR} wixl --arch x64 --output ${PACKAGE} -D Version=${VERSION} ${SOURCE})
 
 include(${CMAKE_CURRENT_LIST_DIR}/package_tables.cmake)
 

@@ -10,10 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/run_tool.cmake)
 
 # The File table's Version column: the product's version for the product's own files.
-execute_process(COMMAND msiinfo export ${PACKAGE} File OUTPUT_VARIABLE table RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "msiinfo could not read the File table of ${PACKAGE}")
-endif()
+run(OUTPUT table msiinfo export ${PACKAGE} File)
 string(REPLACE "\r\n" "\n" table "${table}")
 string(REGEX REPLACE "\n$" "" table "${table}")
 string(REPLACE "\n" ";" rows "${table}")
@@ -67,10 +64,7 @@ file(REMOVE ${work}/File.idt)
 # second build of one version (the release and the testbed package are such a pair) replaces the
 # first as an upgrade does, keeping the product key, instead of installing beside it. wixl's
 # MajorUpgrade has no attribute for it.
-execute_process(COMMAND msiinfo export ${PACKAGE} Upgrade OUTPUT_VARIABLE table RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "msiinfo could not read the Upgrade table of ${PACKAGE}")
-endif()
+run(OUTPUT table msiinfo export ${PACKAGE} Upgrade)
 string(REPLACE "\r\n" "\n" table "${table}")
 set(upgrade_attributes 513)  # migrate features (1), the maximum version inclusive (512)
 string(REGEX REPLACE "\t1\t\tWIX_UPGRADE_DETECTED" "\t${upgrade_attributes}\t\tWIX_UPGRADE_DETECTED" patched "${table}")
@@ -85,10 +79,7 @@ file(REMOVE ${work}/Upgrade.idt)
 # wixl writes an action with Execute="rollback" as one run at once; a rollback action is
 # in-script (0x400) and runs only when the script is rolled back (0x100).
 set(rollback_actions ForgetInstallFolder RollBackInstallActions)
-execute_process(COMMAND msiinfo export ${PACKAGE} CustomAction OUTPUT_VARIABLE table RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "msiinfo could not read the CustomAction table of ${PACKAGE}")
-endif()
+run(OUTPUT table msiinfo export ${PACKAGE} CustomAction)
 foreach(action IN LISTS rollback_actions)
     if(NOT table MATCHES "\n${action}\t([0-9]+)\t")
         message(FATAL_ERROR "the CustomAction table of ${PACKAGE} has no action ${action}")

@@ -1,9 +1,28 @@
-# run(COMMAND ARGUMENTS...): runs a tool of the packaging and stops the script, with its output,
-# when it fails.
+# run([IN FOLDER] [OUTPUT VARIABLE] COMMAND ARGUMENTS...): runs a tool of the packaging (in
+# FOLDER; what it prints on standard output into VARIABLE) and stops the script, with what the
+# tool said, when it fails.
 function(run)
-    execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    set(folder ${CMAKE_CURRENT_BINARY_DIR})
+    set(kept "")
+    set(command ${ARGV})
+    while(command)
+        list(GET command 0 word)
+        if(word STREQUAL "IN")
+            list(GET command 1 folder)
+        elseif(word STREQUAL "OUTPUT")
+            list(GET command 1 kept)
+        else()
+            break()
+        endif()
+        list(REMOVE_AT command 0 1)
+    endwhile()
+    execute_process(COMMAND ${command} WORKING_DIRECTORY ${folder} RESULT_VARIABLE status OUTPUT_VARIABLE output
+                    ERROR_VARIABLE errors)
     if(NOT status EQUAL 0)
-        list(JOIN ARGV " " command)
-        message(FATAL_ERROR "${command} failed (${status}):\n${output}")
+        list(JOIN command " " line)
+        message(FATAL_ERROR "${line} failed (${status}):\n${output}${errors}")
+    endif()
+    if(kept)
+        set(${kept} "${output}" PARENT_SCOPE)
     endif()
 endfunction()

@@ -24,7 +24,8 @@ absent() { [ ! -e "$1" ]; }
 product_traces() {  # what of the product the prefix holds: registry lines and files
     wine reg export 'HKLM\SOFTWARE' "C:\\hklm.reg" /y >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/drive_c/hklm.reg" | tr -d '\r' | grep -i -E 'uptiva|gk7t30|velmora' | sort || true
-    (cd "$WINEPREFIX/drive_c" && find . -path ./ProgramData/MgxTestbed -prune -o \( -iname '*uptiva*' -o -iname '*gk7t30*' -o -iname 'ユプティバ*' \) -print) | sort  # the testbed's service stand-in logs in its own folder
+    # The testbed's service stand-in logs in its own folder; the change log outlives the product.
+    (cd "$WINEPREFIX/drive_c" && find . \( -path ./ProgramData/MgxTestbed -o -path ./ProgramData/Uptiva \) -prune -o \( -iname '*uptiva*' -o -iname '*gk7t30*' -o -iname 'ユプティバ*' \) -print) | sort
 }
 fresh_prefix() {  # fresh_prefix NAME [MACHINE]
     wineserver -k 2>/dev/null || true
@@ -129,6 +130,7 @@ check "the system PATH no longer names the folder" bash -c "! wine reg query 'HK
 after=$(product_traces)
 check "nothing of the product is left" [ "$before" = "$after" ]
 [ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") || true
+check "the change log of what was changed stays" grep -a -q 'install date' "$WINEPREFIX/drive_c/ProgramData/Uptiva/changes.log"
 check "the program planted at C:\Program.exe never ran" absent "$planted.out"
 rm -f "$planted"
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 
 #include <halcore/halcore.h>
 
