@@ -181,6 +181,9 @@ void ComponentLifetimeDialog::on_ok() {
     if (show(confirm) != IDYES) return;
     if (any_over_limit) show(over_limit);
     const service::SaveResult saved = service::save_lifetime_changes(record_, changes);
+    // Written also when only the service was not told.
+    if (saved.outcome != service::SaveOutcome::WriteFailed)
+        service::log_changes(program_name, service::logged_changes(baseline_, record_, changes));
     if (saved.outcome != service::SaveOutcome::Saved) {
         show(write_failed, static_cast<long>(saved.status));  // 0 when only the service was not told
         return;

@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
+#include "change_log.h"
 #include "lifetime_store.h"
 #include "service_requests.h"
 
@@ -24,6 +27,14 @@ struct LifetimeChanges {
 // What `edited` changes against `baseline`: the counters by value, the install dates by their
 // 16 bytes.
 LifetimeChanges changes_between(const store::LifetimeRecord &baseline, const store::LifetimeRecord &edited);
+
+// An install date as people read it: "2024/05/06", or "none".
+std::string shown_date(const char (&date)[store::date_size]);
+
+// Each changed value as the change log records it: "Housing FAN (chassis-fan) running hours",
+// "UPS(BBU) (ups-battery) install date", with the values before and after.
+std::vector<LoggedChange> logged_changes(const store::LifetimeRecord &baseline, const store::LifetimeRecord &edited,
+                                         const LifetimeChanges &changes);
 
 enum class SaveOutcome {
     Saved,           // written, and the service took note

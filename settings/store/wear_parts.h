@@ -39,6 +39,8 @@ struct WearPart {
 
 // Every part, by WearPartIndex.
 const std::array<WearPart, wear_part_count> &wear_parts();
+// How mgxtool and the change log name a part: "Housing FAN (chassis-fan)".
+inline std::string shown_name(const WearPart &part) { return part.caption + " (" + part.name + ")"; }
 inline const WearPart &wear_part(WearPartIndex index) { return wear_parts()[index]; }
 
 // The order in which the registry's tables list the parts: CPU fan, chassis fan, power supply,

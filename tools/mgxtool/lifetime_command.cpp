@@ -33,8 +33,6 @@ const char *json_key(const WearPart &part) {
     }
 }
 
-std::string shown_name(const WearPart &part) { return part.caption + " (" + part.name + ")"; }
-
 std::string status_line(const WearPartStatus &status, double now) {
     std::ostringstream line;
     line << padded(shown_name(*status.part), 34);
@@ -136,11 +134,6 @@ Edits edits_of(const LifetimeOptions &options) {
     return edits;
 }
 
-std::string date_shown(const char *date) {
-    const std::string text(date, strnlen(date, date_size));
-    return text.empty() ? std::string("none") : text;
-}
-
 void run_lifetime(const OutputOptions &output, const LifetimeOptions &options) {
     const Edits edits = edits_of(options);
     LifetimeRecord baseline{};
@@ -155,10 +148,10 @@ void run_lifetime(const OutputOptions &output, const LifetimeOptions &options) {
     }
     if (edits.date_part) {
         char(&date)[date_size] = edited.install_dates[edits.date_part->slot];
-        const std::string before = date_shown(date);
+        const std::string before = service::shown_date(date);
         std::memset(date, 0, date_size);
         std::memcpy(date, options.date_text->data(), options.date_text->size());
-        changes.push_back({shown_name(*edits.date_part) + " install date", before, date_shown(date)});
+        changes.push_back({shown_name(*edits.date_part) + " install date", before, service::shown_date(date)});
     }
     service::LifetimeChanges changed = service::changes_between(baseline, edited);
     if (options.tell_service) {  // the same values written again, and the service told of the parts

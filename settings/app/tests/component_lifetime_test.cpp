@@ -152,6 +152,8 @@ TEST_F(ComponentLifetimeTest, RaidCountDecidesWhichBatteryRowsAreEditable) {
 }
 
 TEST_F(ComponentLifetimeTest, OnlyTheChassisFanChangedSendsItsPosition) {
+    const std::filesystem::path change_log = "C:\\ProgramData\\Uptiva\\changes.log";
+    std::filesystem::remove(change_log);
     HWND dialog = open();
     ASSERT_TRUE(dialog);
     leave_field(dialog, 1013);
@@ -171,6 +173,13 @@ TEST_F(ComponentLifetimeTest, OnlyTheChassisFanChangedSendsItsPosition) {
     EXPECT_EQ(number(current_key, "PSU"), 200u);
     EXPECT_NE(parts_changes().find("OMRAPartsChange 21 bytes: 00000000000000000001 "), std::string::npos);
     close_all(dialog);
+    std::ifstream logged(change_log, std::ios::binary);
+    std::string record(512, '\0');
+    ASSERT_TRUE(logged.read(record.data(), 512)) << "the change log has the change";
+    record.erase(record.find_last_not_of(" \r\n") + 1);
+    EXPECT_NE(record.find("| GK7T30UI | Housing FAN (chassis-fan) running hours: "), std::string::npos) << record;
+    EXPECT_TRUE(record.ends_with(" -> 0")) << record;
+    EXPECT_FALSE(logged.read(record.data(), 512)) << "one line: the other parts were not changed";
 }
 
 TEST_F(ComponentLifetimeTest, SetTodayOnARaidCardAndAChangeUndoneCountsAsNone) {
