@@ -112,7 +112,8 @@ void show_event_log_info(const OutputOptions &output, const EventLogOptions &opt
     std::optional<std::uint32_t> first, last;
     std::size_t undated = 0;
     for (const auto &data : log.records) {
-        const std::optional<std::uint32_t> date = event_date(describe_event(data, SensorCatalogue{}).record);
+        const std::optional<hal::EventRecord> decoded = hal::decode_event_record(data);
+        const std::optional<std::uint32_t> date = decoded ? event_date(*decoded) : std::nullopt;
         if (!date) {
             ++undated;
             continue;

@@ -1,7 +1,5 @@
 #include "inventory_commands.h"
 
-#include <cstdio>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 
 #include "halcore_session.h"
 #include "sensor_catalogue.h"
+#include "sensor_report.h"
 
 namespace mgx::tool {
 
@@ -93,9 +92,8 @@ void list_power_supplies(json &list, std::ostringstream &text) {
         std::string sensor = "sensor " + std::to_string(index);
         for (const CataloguedSensor &catalogued : catalogue.sensors()) {
             if (catalogued.index != static_cast<std::uint32_t>(index)) continue;
-            char number[8];
-            std::snprintf(number, sizeof number, "#0x%02X", catalogued.record.sensor_number());
-            sensor += " (" + shown_text(latin1_text(catalogued.record.name_bytes())) + " " + number + ")";
+            sensor += " (" + shown_text(latin1_text(catalogued.record.name_bytes())) + " " +
+                      sensor_number_text(catalogued.record.sensor_number()) + ")";
             put_outside_text(supply, "sensor_name", catalogued.record.name_bytes());
             supply["sensor_number"] = catalogued.record.sensor_number();
         }

@@ -118,12 +118,18 @@ json sensor_json(const SensorReport &report) {
     return sensor;
 }
 
+std::string sensor_number_text(std::uint8_t number) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#0x%02X", number);
+    return text;
+}
+
 std::string sensor_line(const SensorReport &report) {
     const SensorInfoRecord &record = report.sensor.record;
-    char index[8], number[8];
+    char index[8];
     std::snprintf(index, sizeof index, "%3u", report.sensor.index);
-    std::snprintf(number, sizeof number, "#0x%02X", record.sensor_number());
-    std::string line = std::string(index) + "  " + padded(shown_text(latin1_text(record.name_bytes())), 18) + " " + number + "  ";
+    std::string line = std::string(index) + "  " + padded(shown_text(latin1_text(record.name_bytes())), 18) + " " +
+                       sensor_number_text(record.sensor_number()) + "  ";
     if (report.value_status != query_result::ok)
         return line + "no reading (status " + std::to_string(report.value_status) + ")\n";
     const std::string state = report.state ? std::string(severity_name(*report.state)) : "";

@@ -31,6 +31,8 @@ nlohmann::json sensor_json(const SensorReport &report);
 std::string sensor_line(const SensorReport &report);
 // Every value of a threshold sensor's record in its unit, one "    name value" line each.
 std::string sensor_value_lines(const SensorReport &report);
+// A sensor's number as the listings show it: "#0x41".
+std::string sensor_number_text(std::uint8_t number);
 // "Temperature (type 1, 8 sensors)".
 std::string sensor_type_heading(std::uint32_t type, std::int32_t count);
 
