@@ -15,4 +15,11 @@ case $program in
 *\\* | *:* | */*) ;;
 *) if [ -f "$BIN/$program" ]; then program=$BIN/$program; else program=$BIN/$program.exe; fi ;;
 esac
-exec wine "$program" "$@"
+[ "${MGX_PREFIX:-}" = test-prefix ] || exec wine "$program" "$@"
+# In the tests' prefix a program that ends early (a library it needs not found, a start that
+# failed) says nothing with Wine's messages off, so a failure names its exit status for the test's
+# output; the status is passed on unchanged.
+status=0
+wine "$program" "$@" || status=$?
+[ "$status" -eq 0 ] || echo "in-prefix: ${program##*/} ended with exit status $status" >&2
+exit "$status"
