@@ -70,6 +70,12 @@ std::int32_t HCXConvertSensorReading(std::uint32_t sensor_type, std::uint32_t in
     return local_convert_reading(sensor_type, index, raw, value);
 }
 
+std::int32_t HCXGetSensorDetail(std::uint32_t sensor_type, std::uint32_t index, SensorDetailRecord *record) {
+    if (!inventory_state().query_api_table) return no_table;
+    if (!local_query_table_installed()) return query_result::not_supported;
+    return local_sensor_detail(sensor_type, index, record);
+}
+
 std::int32_t HCXGetMemModErrInfo(std::uintptr_t first, std::uintptr_t second) { return forward(1, 2, first, second); }
 std::int32_t HCXGetMemModFruInfo(std::uint32_t index, void *record) { return forward(1, 3, index, record); }
 std::int32_t HCXGetMemDevErrInfo(std::uintptr_t first, std::uintptr_t second) { return forward(1, 8, first, second); }

@@ -87,6 +87,16 @@ std::int32_t local_convert_reading(std::uint32_t sensor_type, std::uint32_t inde
     return status::ok;
 }
 
+std::int32_t local_sensor_detail(std::uint32_t sensor_type, std::uint32_t index, SensorDetailRecord *record) {
+    SensorLockScope lock;
+    const auto slot = sensor_cache().slot(sensor_type, index);
+    if (!slot) return out_of_range;
+    if (!record) return status::bad_argument;
+    const ReadingUnit unit = slot->description->unit;
+    *record = {slot->entity_id, slot->entity_instance, unit.code, unit.divisor};
+    return status::ok;
+}
+
 std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, FruInventoryRecord *record) {
     SensorLockScope lock;
     if (sensor_type != sensor_type::power_supply) return not_supported;

@@ -13,6 +13,7 @@ std::int32_t local_sensor_info(std::uint32_t sensor_type, std::uint32_t index, S
 std::int32_t local_current_value(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t reading_type, std::int32_t *value);
 std::int32_t local_sensor_fru(std::uint32_t sensor_type, std::uint32_t index, FruInventoryRecord *record);
 std::int32_t local_convert_reading(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t raw, std::int32_t *value);
+std::int32_t local_sensor_detail(std::uint32_t sensor_type, std::uint32_t index, SensorDetailRecord *record);
 std::int32_t local_power_supply_info(std::uint32_t index, PowerSupplyInfoRecord *record);
 
 // The inventory queries that share the table, locked likewise.

@@ -79,6 +79,7 @@ void read_conversion(const RecordBytes &record, SensorDescription &sensor) {
         k2 = -k2;
     }
     sensor.result_factor = k2 == 0 ? 1.0 : std::pow(10.0, k2);
+    sensor.unit = reading_unit(units1, sensor.base_unit, record[full::modifier_unit]);
 }
 
 // The sixteen values, in scaled units; a threshold the readable mask leaves out has none.
@@ -196,6 +197,13 @@ double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t mo
         }
     default: return 1;
     }
+}
+
+ReadingUnit reading_unit(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t modifier_unit) {
+    const double factor = scale_factor(units1, base_unit, modifier_unit);
+    if (factor == 1) return {1, base_unit};
+    if (base_unit == unit_code::revolutions) return {10, unit_code::rpm};
+    return {static_cast<std::uint16_t>(factor), base_unit};
 }
 
 std::int32_t convert_reading(const SensorDescription &sensor, std::uint8_t raw) {

@@ -11,6 +11,13 @@
 
 namespace mgx::hal {
 
+// What a threshold sensor's scaled values are in: a value divided by `divisor` is in the unit of
+// IPMI unit type code `code`.
+struct ReadingUnit {
+    std::uint16_t divisor = 1;
+    std::uint8_t code = 0;
+};
+
 struct SensorDescription {
     std::uint32_t name_encoding = 0;
     std::uint8_t name_length = 0;
@@ -31,10 +38,13 @@ struct SensorDescription {
     std::uint8_t conversion_flags = 0;  // bits 7..6 analog data format (01 1's, else non-zero 2's complement), bit 0 divide by R'
     std::uint16_t share_count = 0;
     std::uint8_t entity_instance = 0, sensor_number = 0;
+    ReadingUnit unit{};  // threshold sensors
 };
 
 // The factor the reading conversion is scaled by, from sensor units 1, base and modifier unit.
 double scale_factor(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t modifier_unit);
+// The unit that factor puts the values in: revolutions per a time are scaled to tenths of RPM.
+ReadingUnit reading_unit(std::uint8_t units1, std::uint8_t base_unit, std::uint8_t modifier_unit);
 
 // A raw reading in the sensor's scaled units, truncated toward zero. Values beyond the signed
 // 32-bit range are clamped to -2147483647 and 2147483647, so a reading never looks like no_value.

@@ -110,6 +110,12 @@ TEST_F(OnAcerInventory, SensorQueriesAnswerFromTheRepositoryWithLiveReadings) {
     set_sensor({{control_key::owner, 0x2C}, {control_key::number, 0x41}, {control_key::states, 0x05}});
     ASSERT_EQ(HCXGetSensorCurrentVal(8, 2, 0x6F, &value), status::ok);
     EXPECT_EQ(static_cast<std::uint32_t>(value), 0x8000056Fu) << "the second power supply of a shared record";
+    SensorDetailRecord detail{};
+    ASSERT_EQ(HCXGetSensorDetail(8, 2, &detail), status::ok);
+    EXPECT_EQ(std::vector<int>({detail.entity_id, detail.entity_instance}), std::vector<int>({10, 2})) << "its own instance";
+    ASSERT_EQ(HCXGetSensorDetail(1, 1, &detail), status::ok);
+    EXPECT_EQ(std::vector<int>({detail.unit_code, detail.divisor}), std::vector<int>({1, 10})) << "tenths of degrees C";
+    EXPECT_EQ(HCXGetSensorDetail(8, 3, &detail), 2);
     fault({{control_key::kind, "silence"}, {control_key::device, "smbus"}, {control_key::command, 0x2D}});
     EXPECT_EQ(HCXGetSensorCurrentVal(1, 1, 1, &value), 1);
     EXPECT_EQ(HCXGetSensorThreshVal(0, 0, 0, 0), 4);

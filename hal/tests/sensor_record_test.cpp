@@ -158,6 +158,16 @@ TEST(SensorRecord, ScaleFactorRules) {
     EXPECT_EQ(scale_factor(0x02, 41, 99), 10);
     EXPECT_EQ(scale_factor(0x04, 41, 21), 1) << "modifier multiplies";
     EXPECT_EQ(scale_factor(0, 6, 0), 1);
+    // What the factor leaves the values in: revolutions per a time become tenths of RPM.
+    const auto unit = [](std::uint8_t units1, std::uint8_t base, std::uint8_t modifier) {
+        const ReadingUnit got = reading_unit(units1, base, modifier);
+        return std::pair<int, int>(got.divisor, got.code);
+    };
+    EXPECT_EQ(unit(0, 2, 0), std::pair(10, 2)) << "degrees F stay F";
+    EXPECT_EQ(unit(0, 4, 0), std::pair(1000, 4));
+    EXPECT_EQ(unit(3 << 3, 41, 0), std::pair(10, 18));
+    EXPECT_EQ(unit(0x1A, 1, 0), std::pair(1, 1));
+    EXPECT_EQ(unit(0, 6, 0), std::pair(1, 6));
 }
 
 TEST(SensorRecord, DerivedValuesFollowTheFlagsAndMasks) {

@@ -67,7 +67,9 @@ std::string sensor_text(const EventLogEntry &entry) {
     const std::string type(sensor_type_facts(event.sensor_type).name);
     const std::string number = "#" + hex_number(event.sensor_number, 2);
     if (!entry.sensor_name) return type + " " + number;
-    return type + " " + shown_text(latin1_text(*entry.sensor_name)) + (entry.name_shared ? " " + number : "");
+    const std::string name = type + " " + shown_text(latin1_text(*entry.sensor_name));
+    if (!entry.entity.empty()) return name + " (" + entry.entity + ")";
+    return name + (entry.name_shared ? " " + number : "");
 }
 
 }  // namespace
@@ -95,15 +97,17 @@ std::optional<std::uint32_t> event_date(const EventRecord &record) {
 }
 
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors) {
-    EventLogEntry entry{data, *decode_event_record(data), std::nullopt, std::nullopt, std::nullopt, {}};
+    EventLogEntry entry{data, *decode_event_record(data), std::nullopt, std::nullopt, std::nullopt, {}, false, std::nullopt, {}};
     if (entry.record.kind != EventRecordKind::SystemEvent) return entry;
     const SystemEvent &event = entry.record.event;
     const CataloguedSensor *sensor = sensors.find(event.generator.owner_id(), event.generator.lun, event.sensor_number);
     if (!sensor) return entry;
     entry.sensor_name = std::string(sensor->record.name_bytes());
     entry.name_shared = sensor->shares_name;
+    entry.detail = sensor->detail;
+    entry.entity = sensor->entity_text();
     if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;
-    entry.unit = sensor_type_facts(sensor->type).scale.unit;
+    entry.unit = sensor->unit().name;
     if (const auto raw = event.trigger_reading()) entry.trigger_reading = SensorCatalogue::real_value(*sensor, *raw);
     if (const auto raw = event.trigger_threshold()) entry.trigger_threshold = SensorCatalogue::real_value(*sensor, *raw);
     return entry;
@@ -130,6 +134,10 @@ json event_json(const EventLogEntry &entry) {
     object["sensor_type_name"] = sensor_type_facts(event.sensor_type).name;
     object["sensor_number"] = event.sensor_number;
     if (entry.sensor_name) put_outside_text(object, "sensor_name", *entry.sensor_name);
+    if (entry.detail) {
+        object["entity_id"] = entry.detail->entity_id;
+        object["entity_instance"] = entry.detail->entity_instance;
+    }
     object["event_type"] = event.event_type;
     object["direction"] = event.direction == EventDirection::Assertion ? "assertion" : "deassertion";
     object["offset"] = event.offset;

@@ -78,7 +78,7 @@ std::int32_t read_list(json &list, std::ostringstream &text, const char *title, 
 }
 
 // The power-supply list is reached through the power-supply sensors; each record is named by
-// its sensor ("PS Status #0x41"), which tells the supplies apart.
+// its sensor ("PS Status #0x41, entity 10.1"), which tells the supplies apart.
 void list_power_supplies(json &list, std::ostringstream &text) {
     const SensorCatalogue catalogue = SensorCatalogue::read(sensor_type::power_supply);
     const std::int32_t supplies = catalogue.count(sensor_type::power_supply);
@@ -92,8 +92,10 @@ void list_power_supplies(json &list, std::ostringstream &text) {
         std::string sensor = "sensor " + std::to_string(index);
         for (const CataloguedSensor &catalogued : catalogue.sensors()) {
             if (catalogued.index != static_cast<std::uint32_t>(index)) continue;
+            const std::string entity = catalogued.entity_text();
             sensor += " (" + shown_text(latin1_text(catalogued.record.name_bytes())) + " " +
-                      sensor_number_text(catalogued.record.sensor_number()) + ")";
+                      sensor_number_text(catalogued.record.sensor_number()) + (entity.empty() ? "" : ", entity " + entity) + ")";
+            if (catalogued.detail) supply["entity_instance"] = catalogued.detail->entity_instance;
             put_outside_text(supply, "sensor_name", catalogued.record.name_bytes());
             supply["sensor_number"] = catalogued.record.sensor_number();
         }

@@ -63,7 +63,7 @@ bool write_sensor(Exposition &out, const CataloguedSensor &sensor, const std::op
     const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
     if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
         labels.emplace_back("type", std::to_string(sensor.type));
-    if (threshold) out.gauge(family.value_name, family.value_help, labels, read ? report->value / facts.scale.divisor : not_read);
+    if (threshold) out.gauge(family.value_name, family.value_help, labels, read ? sensor.unit().real(report->value) : not_read);
     out.gauge(family.state_name, state_help, labels, read ? level(*report->state) : not_read);
     if (!threshold)
         out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,

@@ -25,9 +25,11 @@ SensorCatalogue SensorCatalogue::read(std::uint32_t only_type) {
         for (std::int32_t index = 1; index <= count; ++index) {
             CataloguedSensor sensor{type, static_cast<std::uint32_t>(index), {}};
             const std::int32_t status = HCXGetSensorInfo(type, sensor.index, &sensor.record);
-            if (status == query_result::ok)
+            if (status == query_result::ok) {
+                if (SensorDetailRecord detail{}; HCXGetSensorDetail(type, sensor.index, &detail) == query_result::ok)
+                    sensor.detail = detail;
                 catalogue.sensors_.push_back(sensor);
-            else if (catalogue.status_ == query_result::ok)
+            } else if (catalogue.status_ == query_result::ok)
                 catalogue.status_ = status;
         }
     }
@@ -35,6 +37,12 @@ SensorCatalogue SensorCatalogue::read(std::uint32_t only_type) {
     for (const CataloguedSensor &sensor : catalogue.sensors_) ++names[sensor.record.name_bytes()];
     for (CataloguedSensor &sensor : catalogue.sensors_) sensor.shares_name = names[sensor.record.name_bytes()] > 1;
     return catalogue;
+}
+
+std::string CataloguedSensor::entity_text() const {
+    if (!detail) return "";
+    constexpr std::uint8_t instance_bits = 0x7F;  // bit 7 marks a logical entity
+    return std::to_string(detail->entity_id) + "." + std::to_string(detail->entity_instance & instance_bits);
 }
 
 std::int32_t SensorCatalogue::count(std::uint32_t type) const {
@@ -59,7 +67,7 @@ std::optional<double> converted(const CataloguedSensor &sensor, std::uint8_t raw
     if (sensor.record.kind != SensorKind::Threshold ||
         HCXConvertSensorReading(sensor.type, sensor.index, raw, &scaled) != query_result::ok)
         return std::nullopt;
-    return scaled / sensor_type_facts(sensor.type).scale.divisor;
+    return sensor.unit().real(scaled);
 }
 
 }  // namespace

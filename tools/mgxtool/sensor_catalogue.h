@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <halcore/query_records.h>
+#include <halcore/sensor_types.h>
 
 namespace mgx::tool {
 
@@ -21,6 +23,13 @@ struct CataloguedSensor {
     // Another sensor of the catalogue has the same name (the twin power supplies' "PS Status"):
     // where a name alone would not tell them apart, the number goes with it.
     bool shares_name = false;
+    // Its entity and unit from its own record, where the library read the repository itself.
+    std::optional<hal::SensorDetailRecord> detail{};
+
+    // What its scaled values are in.
+    hal::RealUnit unit() const { return hal::real_unit(type, detail ? &*detail : nullptr); }
+    // "10.2": its entity ID and instance as the standard tools show them, or "" without them.
+    std::string entity_text() const;
 };
 
 class SensorCatalogue {
@@ -44,7 +53,7 @@ public:
     // The sensor an event names: its owner ID as the generator ID's first byte gives it (a slave
     // address or, with bit 0 set, a system software ID), the owner's LUN and the sensor number.
     const CataloguedSensor *find(std::uint8_t owner_id, std::uint8_t owner_lun, std::uint8_t sensor_number) const;
-    // A threshold sensor's raw reading in its real units (its type's unit); nullopt where the
+    // A threshold sensor's raw reading in its real units (its unit()); nullopt where the
     // library cannot convert it. From the kept conversions where there are any, so it needs no
     // library once the catalogue has kept them.
     static std::optional<double> real_value(const CataloguedSensor &sensor, std::uint8_t raw);

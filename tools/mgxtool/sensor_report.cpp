@@ -21,19 +21,17 @@ std::uint8_t reading_type_of(const SensorReport &report) {
     return static_cast<std::uint8_t>(report.sensor.record.current_value_reading_type());
 }
 
-// A threshold sensor's value in its scaled units, and in its type's real units.
-json scaled_json(std::int32_t value, std::uint32_t sensor_type) {
+// A threshold sensor's value in its scaled units, and in its real units.
+json scaled_json(std::int32_t value, const RealUnit &unit) {
     if (value == no_value) return nullptr;
-    const ScaledUnit unit = sensor_type_facts(sensor_type).scale;
-    return {{"scaled", value}, {"real", value / unit.divisor}, {"unit", unit.unit}};
+    return {{"scaled", value}, {"real", unit.real(value)}, {"unit", unit.name}};
 }
 
-// A scaled value in its type's real unit, with the unit or without: "38 degrees C" or "38"; "na"
-// for no value. A type without a unit has its values as the record converts them.
-std::string real_value_text(std::int32_t value, std::uint32_t sensor_type, bool with_unit = true) {
+// A scaled value in its real unit, with the unit or without: "38 degrees C" or "38"; "na" for no
+// value. A sensor without a unit has its values as the record converts them.
+std::string real_value_text(std::int32_t value, const RealUnit &unit, bool with_unit = true) {
     if (value == no_value) return "na";
-    const ScaledUnit unit = sensor_type_facts(sensor_type).scale;
-    return real_text(value / unit.divisor) + (with_unit && *unit.unit ? std::string(" ") + unit.unit : "");
+    return real_text(unit.real(value)) + (with_unit && !unit.name.empty() ? " " + std::string(unit.name) : "");
 }
 
 // The six thresholds as the standard tools list them, lowest first; "na" where the record does
@@ -98,10 +96,12 @@ json sensor_json(const SensorReport &report) {
                    {"kind", report.threshold() ? "threshold" : "discrete"},
                    {"value_status", report.value_status}};
     put_outside_text(sensor, "name", record.name_bytes());
+    if (const auto &detail = report.sensor.detail) sensor["entity_instance"] = detail->entity_instance;
     if (report.threshold()) {
         const ThresholdKindBlock &block = record.kind_block.threshold;
         json values = json::object();
-        for (std::size_t i = 0; i < sensor_value_count; ++i) values[sensor_value_names[i]] = scaled_json(block.values[i], type);
+        for (std::size_t i = 0; i < sensor_value_count; ++i)
+            values[sensor_value_names[i]] = scaled_json(block.values[i], report.sensor.unit());
         sensor["values"] = values;
         sensor["readable_mask"] = block.readable_mask;
     } else {
@@ -109,7 +109,7 @@ json sensor_json(const SensorReport &report) {
         sensor["reading_mask"] = record.kind_block.discrete.items[0].reading_mask;
     }
     if (report.value_status == query_result::ok)
-        sensor["value"] = report.threshold() ? scaled_json(report.value, type)
+        sensor["value"] = report.threshold() ? scaled_json(report.value, report.sensor.unit())
                                              : json{{"raw", static_cast<std::uint32_t>(report.value)},
                                                     {"scanning", report.value != discrete_value::not_scanning},
                                                     {"states", discrete_value::states(report.value)},
@@ -129,17 +129,17 @@ std::string sensor_line(const SensorReport &report) {
     char index[8];
     std::snprintf(index, sizeof index, "%3u", report.sensor.index);
     std::string line = std::string(index) + "  " + padded(shown_text(latin1_text(record.name_bytes())), 18) + " " +
-                       sensor_number_text(record.sensor_number()) + "  ";
+                       sensor_number_text(record.sensor_number()) + "  " + padded(report.sensor.entity_text(), 6) + " ";
     if (report.value_status != query_result::ok)
         return line + "no reading (status " + std::to_string(report.value_status) + ")\n";
     const std::string state = report.state ? std::string(severity_name(*report.state)) : "";
     if (!report.threshold()) return line + padded(discrete_text(report), 40) + "  " + state + "\n";
-    line += padded(real_value_text(report.value, report.sensor.type), 16) + " " + padded(state, 8);
+    line += padded(real_value_text(report.value, report.sensor.unit()), 16) + " " + padded(state, 8);
     const ThresholdKindBlock &block = record.kind_block.threshold;
     for (const ThresholdColumn &column : threshold_columns)
         line += std::string("  ") + column.name + " " +
                 real_value_text(block.readable_mask & column.readable_bit ? block.values[column.value] : no_value,
-                                report.sensor.type, false);
+                                report.sensor.unit(), false);
     return line + "\n";
 }
 
@@ -148,7 +148,7 @@ std::string sensor_value_lines(const SensorReport &report) {
     std::string lines;
     for (std::size_t i = 0; i < sensor_value_count; ++i)
         lines += "    " + std::string(sensor_value_names[i]) + " " +
-                 real_value_text(report.sensor.record.kind_block.threshold.values[i], report.sensor.type) + "\n";
+                 real_value_text(report.sensor.record.kind_block.threshold.values[i], report.sensor.unit()) + "\n";
     return lines;
 }
 

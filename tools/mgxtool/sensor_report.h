@@ -25,9 +25,9 @@ struct SensorReport {
 SensorReport read_sensor(const CataloguedSensor &sensor);
 
 nlohmann::json sensor_json(const SensorReport &report);
-// Index, name, number, the reading in its unit (a discrete sensor's asserted states by name), the
-// state and the six thresholds (lnr lcr lnc unc ucr unr, "na" where the record has none), on one
-// line; the scaled values the library gives are in the JSON.
+// Index, name, number, entity ("10.2" where the library gives it), the reading in its unit (a
+// discrete sensor's asserted states by name), the state and the six thresholds (lnr lcr lnc unc
+// ucr unr, "na" where the record has none), on one line; the scaled values are in the JSON.
 std::string sensor_line(const SensorReport &report);
 // Every value of a threshold sensor's record in its unit, one "    name value" line each.
 std::string sensor_value_lines(const SensorReport &report);

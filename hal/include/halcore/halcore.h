@@ -79,6 +79,11 @@ std::int32_t HCXGetLCDInfo(void *description, void *text);
 // sensor, 113 for a raw value past 255 or a NULL output.
 std::int32_t HCXConvertSensorReading(std::uint32_t sensor_type, std::uint32_t index, std::uint32_t raw, std::int32_t *value);
 
+// A sensor's entity and the unit of its scaled values, from its own record: answered where
+// Halcore read the repository itself, as HCXConvertSensorReading is (25 without a table, 4 on a
+// back end whose sensor library holds the records, 2 outside what there is, 113 for a NULL output).
+std::int32_t HCXGetSensorDetail(std::uint32_t sensor_type, std::uint32_t index, mgx::hal::SensorDetailRecord *record);
+
 // The system event log through "sfs.dll" (loaded from the current directory at record ID 0):
 // 20, 27, 31, 113 for a NULL request, or SELGetEntry's own result.
 std::int32_t HCXGetCompleteSELInfo(void *request, void *second);

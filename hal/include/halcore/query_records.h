@@ -120,6 +120,19 @@ static_assert(sizeof(SensorInfoRecord) == 209 && offsetof(SensorInfoRecord, name
                   offsetof(SensorInfoRecord, kind_block) == 139 && offsetof(SensorInfoRecord, address) == 205,
               "SensorInfoRecord layout");
 
+#pragma pack(push, 1)
+// Where a sensor sits and what its scaled values are in, from its own repository record.
+struct SensorDetailRecord {
+    std::uint8_t entity_id;
+    std::uint8_t entity_instance;  // bit 7 set: a logical entity
+    std::uint8_t unit_code;        // the IPMI unit type code of its real values (0: unspecified)
+    std::uint16_t divisor;         // a scaled value divided by it is in that unit (1 for discrete sensors)
+};
+#pragma pack(pop)
+static_assert(sizeof(SensorDetailRecord) == 5 && offsetof(SensorDetailRecord, unit_code) == 2 &&
+                  offsetof(SensorDetailRecord, divisor) == 3,
+              "SensorDetailRecord layout");
+
 // Marks a sensor value, threshold or index that is not available.
 inline constexpr std::int32_t no_value = static_cast<std::int32_t>(0x80000000u);
 

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "query_records.h"
+#include "sensor_units.h"
+
 namespace mgx::hal {
 
 // The codes the library and its callers treat apart; the query exports take 1 to 254.
@@ -24,10 +27,11 @@ inline constexpr std::uint8_t lower_non_critical = 0x01, lower_critical = 0x02, 
                               upper_non_critical = 0x08, upper_critical = 0x10, upper_non_recoverable = 0x20;
 }  // namespace threshold_mask
 
-// The unit a sensor type's scaled values are in: a value divided by `divisor` is in `unit`.
+// The unit a sensor type's scaled values are in: a value divided by `divisor` is in the unit of
+// code `unit` (unspecified: the value as the record converts it).
 struct ScaledUnit {
     double divisor;
-    const char *unit;  // empty: the value as the record converts it
+    std::uint8_t unit;
 };
 
 // The series a threshold sensor of the type is published under: its reading and its state.
@@ -42,7 +46,7 @@ struct SensorTypeFacts {
 };
 
 namespace sensor_type_table {
-inline constexpr ScaledUnit as_converted{1, ""};
+inline constexpr ScaledUnit as_converted{1, sensor_unit::unspecified};
 inline constexpr MetricFamily generic_family{"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
 struct Row {
     std::string_view name;
@@ -53,16 +57,16 @@ struct Row {
 inline constexpr std::array<Row, 0x2D> rows = {{
     {"reserved"},
     {"Temperature",
-     {10, "degrees C"},  // tenths of a degree
+     {10, sensor_unit::degrees_c},  // tenths of a degree
      {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"}},
     {"Voltage",
-     {1000, "V"},  // millivolts
+     {1000, sensor_unit::volts},  // millivolts
      {"voltage_volts", "voltage sensor reading in volts", "voltage_state"}},
     {"Current",
-     {1000, "A"},  // milliamperes
+     {1000, sensor_unit::amps},  // milliamperes
      {"current_amperes", "current sensor reading in amperes", "current_state"}},
     {"Fan",
-     {10, "RPM"},  // tenths
+     {10, sensor_unit::rpm},  // tenths
      {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"}},
     {"Physical Security"},
     {"Platform Security"},
@@ -115,6 +119,21 @@ constexpr SensorTypeFacts sensor_type_facts(std::uint32_t type) {
     using namespace sensor_type_table;
     const Row &row = type >= sensor_type::oem_first && type <= 0xFF ? oem : type < rows.size() ? rows[type] : reserved;
     return {row.name, row.scale, row.family};
+}
+
+// A sensor's scaled values in real units: scaled / divisor is in `name` ("" for none).
+struct RealUnit {
+    double divisor;
+    std::string_view name;
+    double real(std::int32_t scaled) const { return scaled / divisor; }
+};
+
+// What a sensor's scaled values are in: from its own record where the library gives its detail
+// (a temperature sensor reading in degrees F is in degrees F), else as its type's are.
+constexpr RealUnit real_unit(std::uint32_t type, const SensorDetailRecord *detail) {
+    if (detail) return {static_cast<double>(detail->divisor ? detail->divisor : 1), sensor_unit_name(detail->unit_code)};
+    const ScaledUnit scale = sensor_type_facts(type).scale;
+    return {scale.divisor, sensor_unit_name(scale.unit)};
 }
 
 }  // namespace mgx::hal

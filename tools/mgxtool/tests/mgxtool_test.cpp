@@ -369,13 +369,13 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
     ASSERT_EQ(text.exit_code, 0);
     std::erase(text.output, '\r');
     for (const char *line :
-         {"    1 | 2026-11-28 09:12:05 UTC | Temperature CPU1 Temp | Upper Critical going high | Asserted | critical | "
+         {"    1 | 2026-11-28 09:12:05 UTC | Temperature CPU1 Temp (3.1) | Upper Critical going high | Asserted | critical | "
           "reading 92 degrees C > threshold 90 degrees C\n",
-          "    2 | 2026-11-28 09:20:41 UTC | Temperature CPU1 Temp | Upper Critical going high | Deasserted | nominal | "
+          "    2 | 2026-11-28 09:20:41 UTC | Temperature CPU1 Temp (3.1) | Upper Critical going high | Deasserted | nominal | "
           "reading 88 degrees C < threshold 90 degrees C\n",
-          "    9 | 00:00:42 since initialisation | System Event System Event | Timestamp Clock Synch |",
-          "   10 | unspecified | Event Logging Disabled Event Log | Log Area Reset/Cleared |",
-          "   12 | 2026-12-03 06:00:00 UTC | Processor CPU Status #0x50 | Processor offset 0x0E (no text) |",
+          "    9 | 00:00:42 since initialisation | System Event System Event (34.1) | Timestamp Clock Synch |",
+          "   10 | unspecified | Event Logging Disabled Event Log (34.1) | Log Area Reset/Cleared |",
+          "   12 | 2026-12-03 06:00:00 UTC | Processor CPU Status (3.1) | Processor offset 0x0E (no text) |",
           "   13 | 2026-12-03 06:00:01 UTC | Voltage #0x05 | Upper Non-critical going high | Asserted | warning | "
           "reading raw 0xC8 > threshold raw 0xBE\n",
           "   14 | 2026-12-04 10:00:00 UTC | OEM record 0xC1 | manufacturer 0x002A7C | de ad be ef 01 02\n",
@@ -552,11 +552,11 @@ TEST_F(MgxtoolTest, SensorsAndEventsReadAsTheStandardToolsListThem) {
     std::erase(text.output, '\r');
     for (const char *line :
          {"Temperature (type 1, 8 sensors)\n",
-          "  1  CPU1 Temp          #0x01  38 degrees C     nominal   lnr 0  lcr 5  lnc 10  unc 80  ucr 90  unr 95\n",
-          "  1  FAN1               #0x30  4800 RPM         nominal   lnr na  lcr 1000  lnc 1500  unc na",
-          "  1  PS Status          #0x40  no state asserted ",
-          "  2  PS Status          #0x41  Presence detected, Power Supply Failure detected  critical\n",
-          "  1  PS1 Input Power    #0x12  220              nominal "})
+          "  1  CPU1 Temp          #0x01  3.1    38 degrees C     nominal   lnr 0  lcr 5  lnc 10  unc 80  ucr 90  unr 95\n",
+          "  1  FAN1               #0x30  29.1   4800 RPM         nominal   lnr na  lcr 1000  lnc 1500  unc na",
+          "  1  PS Status          #0x40  10.1   no state asserted ",
+          "  2  PS Status          #0x41  10.2   Presence detected, Power Supply Failure detected  critical\n",
+          "  1  PS1 Input Power    #0x12  10.1   220 W            nominal "})
         EXPECT_NE(text.output.find(line), std::string::npos) << line << "\nin\n" << text.output;
     const ToolRun by_name = mgxtool("sensors --type power-supply");
     ASSERT_EQ(by_name.exit_code, 0);
@@ -565,14 +565,15 @@ TEST_F(MgxtoolTest, SensorsAndEventsReadAsTheStandardToolsListThem) {
     EXPECT_NE(mgxtool("sensors --type warp-drive").exit_code, 0);
     const ToolRun inventory = mgxtool("inventory");
     EXPECT_EQ(inventory.document["power_supplies"][1]["sensor_number"], 0x41) << "which supply the record belongs to";
+    EXPECT_EQ(inventory.document["power_supplies"][1]["entity_instance"], 2);
 
     ASSERT_EQ(mgxtb("sel clear").exit_code, 0);
     for (const char *number : {"40", "41"})
         ASSERT_EQ(mgxtb(std::string("sel add \"00 00 02 00 00 00 00 2c 00 04 08 ") + number + " 6f 01 ff ff\"").exit_code, 0);
     ProgramRun events = run_program("mgxtool.exe", "sel");
     std::erase(events.output, '\r');
-    for (const char *line : {"Power Supply PS Status #0x40 | Power Supply Failure detected",
-                             "Power Supply PS Status #0x41 | Power Supply Failure detected"})
+    for (const char *line : {"Power Supply PS Status (10.1) | Power Supply Failure detected",
+                             "Power Supply PS Status (10.2) | Power Supply Failure detected"})
         EXPECT_NE(events.output.find(line), std::string::npos) << line << "\nin\n" << events.output;
 }
 
@@ -594,7 +595,7 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     EXPECT_EQ(inventory.document["chassis"]["name"], "System Chassis");
     EXPECT_EQ(mgxtool("chassis-security").document["words"][3], 4);
 
-    // One temperature sensor, as another machine's dump might hold it.
+    // One temperature sensor reading in degrees F, as another machine's dump might hold it.
     Bytes record(5 + 52, 0);
     record[0] = 7;
     record[2] = 0x51;
@@ -604,7 +605,7 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     record[7] = 0x09;
     record[12] = 0x01;
     record[13] = 0x01;
-    record[21] = 1;
+    record[21] = 2;
     record[24] = 2;
     record[31] = 20;
     record[47] = 0xC8;
@@ -620,6 +621,7 @@ TEST_F(MgxtoolTest, SensorsAndInventoryShowTheRepositoryAndFruTexts) {
     ASSERT_EQ(loaded.document["types"].size(), 1u);
     EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["name"], "Inlet T1");
     EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["value"]["scaled"], 400);
+    EXPECT_EQ(loaded.document["types"][0]["sensors"][0]["value"]["unit"], "degrees F") << "the record's own unit";
 }
 
 // A repository in the layout current controllers use (compact records of version 0x51), made by
@@ -686,7 +688,7 @@ TEST_F(MgxtoolTest, TextsFromTheUnitAreShownWholeWithTheirControlsEscaped) {
     std::string degrees;
     for (int i = 0; i < 60; ++i) degrees += "\xc2\xb0";
     const std::string sensors = run_program("mgxtool.exe", "sensors").output;
-    EXPECT_NE(sensors.find("T\\x00\\x1B" + degrees + " #0x30  0 degrees C"), std::string::npos) << sensors;
+    EXPECT_NE(sensors.find("T\\x00\\x1B" + degrees + " #0x30  3.1    0 degrees C"), std::string::npos) << sensors;
     EXPECT_EQ(mgxtool("sensors").document["types"][0]["sensors"][0]["name_hex"], name_hex);
 }
 
