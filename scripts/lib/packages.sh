@@ -17,6 +17,7 @@ PACKAGES=(
     osslsigncode openssl                          # Authenticode signing; the signing test's throwaway certificate
     prometheus prometheus-node-exporter curl      # promtool and a scrape of mgxtool metrics end to end
     ansible                                       # ansible-playbook: the role that applies settings to many units
+    chromium                                      # headless: the Prometheus console page's picture
 )
 
 # What the main job and the pictures add: a virtual display, a VNC server with its web client,
@@ -37,7 +38,7 @@ TOOLS=(
     msiinfo:msitools msibuild:msitools osslsigncode:osslsigncode openssl:openssl
     x86_64-w64-mingw32-objcopy:binutils-mingw-w64-x86-64
     promtool:prometheus prometheus:prometheus prometheus-node-exporter:prometheus-node-exporter curl:curl
-    ansible-playbook:ansible
+    ansible-playbook:ansible chromium:chromium
     localedef:libc-bin locale:libc-bin dpkg-query:dpkg apt-get:apt
     bash:bash env:coreutils date:coreutils tail:coreutils grep:grep sed:sed awk:mawk
 )
