@@ -1,5 +1,6 @@
-// One OMRALogging call on a full 600-record log against a bare read of the records it keeps
-// and a rewrite of the whole file (target: at most 2 times the bare work).
+// One OMRALogging call on a full 600-record log against the bare file work a crash-safe rewrite
+// needs: a read of the records it keeps, the whole file written beside the log and put in its
+// place (target: at most 1.3 times the bare work).
 //
 //   logging_bench [iterations]
 #include <windows.h>
@@ -24,7 +25,7 @@ using mgx::win32::UniqueHandle;
 int main(int argc, char **argv) {
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 200;
     const std::filesystem::path log = std::filesystem::temp_directory_path() / "logging-bench.log";
-    const std::string path = log.string();
+    const std::string path = log.string(), beside = path + ".bench";
     std::filesystem::remove(log);
     for (std::size_t i = 0; i < mgx::logging::max_records; ++i) OMRALogging(path.c_str(), "filling the log to its bound");
 
@@ -36,8 +37,12 @@ int main(int argc, char **argv) {
             if (!file || !ReadFile(file.get(), buffer.data(), static_cast<DWORD>(mgx::logging::kept_bytes), &done, nullptr))
                 return false;
         }
-        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file && WriteFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &done, nullptr);
+        {
+            UniqueHandle file(
+                CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file || !WriteFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &done, nullptr)) return false;
+        }
+        return MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     };
     const auto logged = [&] { return OMRALogging(path.c_str(), "one more line for the bench") == 1; };
 
@@ -47,9 +52,9 @@ int main(int argc, char **argv) {
         logged_time += seconds_for(iterations / 5, logged);
     }
     const double count = iterations / 5 * 5;
-    std::printf("bare read of 306688 and rewrite of 307200 bytes  %8.1f us\n", bare_time / count * 1e6);
+    std::printf("bare read of 306688, write of 307200 bytes, replace %8.1f us\n", bare_time / count * 1e6);
     std::printf("OMRALogging on a full log                       %8.1f us\n", logged_time / count * 1e6);
-    std::printf("ratio logging / bare                            %8.2f (target <= 2.00)\n", logged_time / bare_time);
+    std::printf("ratio logging / bare                            %8.2f (target <= 1.30)\n", logged_time / bare_time);
     std::filesystem::remove(log);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "omra_logging.h"
@@ -118,8 +119,9 @@ TEST_F(LoggingTest, LogOpenedByAnotherProgramIsLeftAlone) {
 // Another process holding the machine-wide mutex (a writer in another logon session) keeps a
 // writer waiting until it lets go; then the line is written.
 TEST_F(LoggingTest, WriterWaitsWhileAnotherSessionHoldsTheMachineWideMutex) {
-    mgx::win32::UniqueHandle other_session(CreateMutexW(nullptr, TRUE, L"Global\\OMRA00RMLogging"));
+    mgx::win32::UniqueHandle other_session(CreateMutexW(nullptr, FALSE, L"Global\\OMRA00RMLogging"));
     ASSERT_TRUE(other_session);
+    ASSERT_EQ(WaitForSingleObject(other_session.get(), 0), WAIT_OBJECT_0) << "held here, as another session would";
     const std::filesystem::path writer = mgx::testbed::testing::beside_this_program("log_writer.exe");
     mgx::testbed::testing::RunningProgram waiting(L"\"" + writer.wstring() + L"\" \"" + log.wstring() + L"\" held 1");
     // Long enough for the writer to reach the mutex on a busy machine; it must not write meanwhile.
@@ -130,9 +132,10 @@ TEST_F(LoggingTest, WriterWaitsWhileAnotherSessionHoldsTheMachineWideMutex) {
     EXPECT_EQ(message_of(records_of(read_file(log)).at(0)), "held 1");
 }
 
-// A mutex of the name that another account (LocalService) created first is not waited on: the
-// line is refused at once, saying why, and nothing is written.
-TEST_F(LoggingTest, AMutexPlantedByAnotherAccountIsRefusedWithoutWaiting) {
+// A mutex of the name that another account (LocalService) created before this process logged
+// is not waited on: the line is refused at once, saying why, and nothing is written.
+class LoggingFreshProcess : public LoggingTest {};
+TEST_F(LoggingFreshProcess, AMutexPlantedByAnotherAccountIsRefusedWithoutWaiting) {
     PSECURITY_DESCRIPTOR planted_by_local_service = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:LSD:(A;;GA;;;WD)", SDDL_REVISION_1,
                                                                      &planted_by_local_service, nullptr));
@@ -189,6 +192,29 @@ TEST_F(LoggingTest, WritersInSeveralProcessesNeverTearOrLoseRecords) {
         last_number[parts[1]] = number;
     }
     EXPECT_EQ(last_number.size(), static_cast<std::size_t>(writers));
+}
+
+// Threads of one process share its one opened mutex and buffer: they take turns, and every
+// line of every thread is there, whole.
+TEST_F(LoggingTest, ThreadsOfOneProcessTakeTurns) {
+    constexpr int threads = 4, lines = 100;
+    std::vector<std::thread> writers;
+    std::vector<int> refused(threads, 0);
+    for (int tag = 0; tag < threads; ++tag)
+        writers.emplace_back([&, tag] {
+            for (int number = 0; number < lines; ++number)
+                refused[tag] += write("thread" + std::to_string(tag) + " " + std::to_string(number)) != 1;
+        });
+    for (std::thread &writer : writers) writer.join();
+    EXPECT_EQ(refused, std::vector<int>(threads, 0));
+    const std::vector<std::string> records = records_of(read_file(log));
+    ASSERT_EQ(records.size(), 400u);
+    std::map<std::string, int> count;
+    for (const std::string &record : records) {
+        ASSERT_TRUE(well_formed(record));
+        ++count[message_of(record).substr(0, 7)];
+    }
+    EXPECT_EQ(count, (std::map<std::string, int>{{"thread0", 100}, {"thread1", 100}, {"thread2", 100}, {"thread3", 100}}));
 }
 
 }  // namespace
