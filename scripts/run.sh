@@ -46,9 +46,16 @@ fi
 step "starting the settings program"
 web_port=6080
 vnc_port=5900
+# Each helper is ended and waited for (also one that Ctrl+C already reached and that is still
+# ending), so nothing of the run is left when the script ends.
+end_process() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
 cleanup() {
-    [ -n "${websockify_pid:-}" ] && kill "$websockify_pid" 2>/dev/null || true
-    [ -n "${vnc_pid:-}" ] && kill "$vnc_pid" 2>/dev/null || true
+    end_process "${websockify_pid:-}"
+    end_process "${vnc_pid:-}"
     use_null_driver
     stop_virtual_display
     wineserver -k 2>/dev/null || true
@@ -71,6 +78,9 @@ else
     echo "The settings program runs on a virtual display. Open this address in a web browser on this machine:"
     echo
     echo "    http://localhost:$web_port/vnc.html?autoconnect=true&resize=scale"
+    echo
+    echo "It listens on this machine only (127.0.0.1). From another machine, tunnel it over SSH first:"
+    echo "    ssh -L $web_port:localhost:$web_port USER@$(hostname)   and open the same address there."
     echo
     echo "To stop: end the program (its \"End /Exit\" button), or press Ctrl+C here."
 fi

@@ -22,8 +22,11 @@ setup_display() {
     fi
 }
 
+# Ended and waited for, also when Ctrl+C reached it first and it is still ending.
 stop_virtual_display() {
-    [ -n "${VIRTUAL_DISPLAY_PID:-}" ] && kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
+    [ -n "${VIRTUAL_DISPLAY_PID:-}" ] || return 0
+    kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
+    wait "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
 }
 
 # Switches the prefix's session to Wine's X11 driver, in a virtual desktop of the given size

@@ -10,6 +10,11 @@
 // Starts the settings program on the current machine, prints what its main menu shows (or the
 // message it shows instead), closes it and ends: 0 when the main menu came up. With --hold in
 // place of --check the main menu stays open until a line arrives on standard input.
+//
+// settings_tour --where TITLES CONTROL_ID
+//
+// Waits for a visible dialog of any process with one of the titles ("Main menu|メインメニュー")
+// and prints the screen place "X Y WIDTH HEIGHT" of its control CONTROL_ID (0: the dialog).
 #include <windows.h>
 
 #include <shellapi.h>
@@ -30,8 +35,12 @@ int main() {
     // The wide command line: an install folder outside the ANSI code page arrives whole.
     int argc = 0;
     const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
+    if (argv && argc == 4 && std::wstring(argv.get()[1]) == L"--where")
+        return where(argv.get()[2], static_cast<int>(std::wcstol(argv.get()[3], nullptr, 10)));
     if (!argv || argc != 3) {
-        std::fprintf(stderr, "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check|--hold\n");
+        std::fprintf(stderr,
+                     "usage: settings_tour INSTALL_FOLDER LANGUAGE | settings_tour INSTALL_FOLDER --check|--hold | "
+                     "settings_tour --where TITLES CONTROL_ID\n");
         return 2;
     }
     Tour tour;

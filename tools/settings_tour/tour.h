@@ -60,4 +60,7 @@ void guard_refused(Tour &tour);
 // With `hold` the main menu stays open until a line arrives on standard input.
 int check(const std::wstring &install_folder, bool hold = false);
 
+// The screen place of a control of a visible dialog of any process (tour_where.cpp).
+int where(const std::wstring &titles, int control_id);
+
 }  // namespace mgx::tour
