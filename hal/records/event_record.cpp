@@ -1,5 +1,7 @@
 #include "event_record.h"
 
+#include "text/hex.h"
+
 #include <cstdio>
 
 #include "event_record_layout.h"
@@ -45,12 +47,6 @@ SystemEvent decode_system_event(std::span<const std::uint8_t> record) {
     event.data2 = record[sel::event_data + 1];
     event.data3 = record[sel::event_data + 2];
     return event;
-}
-
-std::string hex_byte(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
 }
 
 }  // namespace
@@ -102,11 +98,14 @@ std::string event_text(const SystemEvent &event) {
     if (const EventState *state = find_event_state(event.event_type, event.sensor_type, event.offset))
         return std::string(state->text);
     switch (reading_class(event.event_type)) {
-    case ReadingClass::Oem: return "OEM event type " + hex_byte(event.event_type) + ", offset " + hex_byte(event.offset);
+    case ReadingClass::Oem:
+        return "OEM event type " + text::hex_number(event.event_type) + ", offset " + text::hex_number(event.offset);
     case ReadingClass::SensorSpecific:
-        return std::string(sensor_type_facts(event.sensor_type).name) + " offset " + hex_byte(event.offset) + " (no text)";
-    case ReadingClass::Unspecified: return "unspecified event type, offset " + hex_byte(event.offset);
-    default: return "event type " + hex_byte(event.event_type) + " offset " + hex_byte(event.offset) + " (no text)";
+        return std::string(sensor_type_facts(event.sensor_type).name) + " offset " + text::hex_number(event.offset) +
+               " (no text)";
+    case ReadingClass::Unspecified: return "unspecified event type, offset " + text::hex_number(event.offset);
+    default:
+        return "event type " + text::hex_number(event.event_type) + " offset " + text::hex_number(event.offset) + " (no text)";
     }
 }
 

@@ -52,6 +52,9 @@ struct SystemEvent {
     // Threshold events: the raw reading and threshold, where the event data carry them.
     std::optional<std::uint8_t> trigger_reading() const;
     std::optional<std::uint8_t> trigger_threshold() const;
+    // A threshold event's reading against its threshold: odd offsets are the going-high ones, so
+    // an assertion of one was above its threshold and a deassertion has fallen below it again.
+    bool reading_above_threshold() const { return (offset & 1) != (direction == EventDirection::Deassertion); }
 };
 
 struct EventRecord {
@@ -62,6 +65,14 @@ struct EventRecord {
     EventTimestamp timestamp;            // SystemEvent and OemTimestamped records
     std::uint32_t manufacturer_id = 0;   // OemTimestamped records
     std::vector<std::uint8_t> oem_data;  // OEM records: 6 or 13 bytes
+
+    // System events and OEM timestamped records carry a timestamp.
+    bool has_timestamp() const { return kind == EventRecordKind::SystemEvent || kind == EventRecordKind::OemTimestamped; }
+    // Its date in seconds since 1970 (UTC), where it carries an absolute one.
+    std::optional<std::uint32_t> date() const {
+        if (!has_timestamp() || timestamp.kind != TimestampKind::Absolute) return std::nullopt;
+        return timestamp.seconds;
+    }
 };
 
 // A record of 16 bytes or more (the first 16 are read); nullopt for fewer.

@@ -93,8 +93,11 @@ void list_event_log(const OutputOptions &output, const EventLogOptions &options)
             records.push_back({{"record_id", record_id}, {"data", bytes}});
             continue;
         }
-        text << event_line(entry, clock);
-        records.push_back(event_json(entry));
+        // Only what is asked for is rendered: a full log has 65,534 records.
+        if (output.json)
+            records.push_back(event_json(entry));
+        else
+            text << event_line(entry, clock);
     }
     if (log.records.empty() && log.status == 0) text << "the event log is empty\n";
     if (!log.records.empty() && shown.empty() && filter.any()) text << "no record matches\n";
@@ -113,7 +116,7 @@ void show_event_log_info(const OutputOptions &output, const EventLogOptions &opt
     std::size_t undated = 0;
     for (const auto &data : log.records) {
         const std::optional<hal::EventRecord> decoded = hal::decode_event_record(data);
-        const std::optional<std::uint32_t> date = decoded ? event_date(*decoded) : std::nullopt;
+        const std::optional<std::uint32_t> date = decoded ? decoded->date() : std::nullopt;
         if (!date) {
             ++undated;
             continue;

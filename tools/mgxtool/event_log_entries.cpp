@@ -14,19 +14,9 @@ using nlohmann::json;
 
 namespace {
 
-bool has_timestamp(const EventRecord &record) {
-    return record.kind == EventRecordKind::SystemEvent || record.kind == EventRecordKind::OemTimestamped;
-}
-
-std::string hex_number(std::uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
-
 // "2026-11-30 08:15:00" (UTC), "unspecified", "3d 00:05:00 since initialisation" or "-".
 std::string time_text(const EventRecord &record, Clock clock) {
-    if (!has_timestamp(record)) return "-";
+    if (!record.has_timestamp()) return "-";
     const EventTimestamp &stamp = record.timestamp;
     char text[64];
     if (stamp.kind == TimestampKind::Unspecified) return "unspecified";
@@ -47,11 +37,10 @@ std::string with_unit(double value, const std::string &unit) { return real_text(
 // "reading 92 degrees C > threshold 90 degrees C" for a threshold event that carries them.
 std::string trigger_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
-    // Odd offsets go high: an assertion was above its threshold, a deassertion fell below it.
-    const bool above = (event.offset & 1) != (event.direction == EventDirection::Deassertion);
+    const bool above = event.reading_above_threshold();
     const auto part = [&](const char *what, const std::optional<double> &real, const std::optional<std::uint8_t> &raw) {
         if (real) return std::string(what) + " " + with_unit(*real, entry.unit);
-        return std::string(what) + " raw " + hex_number(*raw, 2);
+        return std::string(what) + " raw " + text::hex_number(*raw, 2);
     };
     std::string text;
     if (event.trigger_reading()) text = part("reading", entry.trigger_reading, event.trigger_reading());
@@ -65,7 +54,7 @@ std::string trigger_text(const EventLogEntry &entry) {
 std::string sensor_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
     const std::string type(sensor_type_facts(event.sensor_type).name);
-    const std::string number = "#" + hex_number(event.sensor_number, 2);
+    const std::string number = "#" + text::hex_number(event.sensor_number, 2);
     if (!entry.sensor_name) return type + " " + number;
     const std::string name = type + " " + shown_text(latin1_text(*entry.sensor_name));
     if (!entry.entity.empty()) return name + " (" + entry.entity + ")";
@@ -91,15 +80,12 @@ std::string date_text(std::uint32_t seconds, Clock clock) {
     return text + std::string(zone);
 }
 
-std::optional<std::uint32_t> event_date(const EventRecord &record) {
-    if (!has_timestamp(record) || record.timestamp.kind != TimestampKind::Absolute) return std::nullopt;
-    return record.timestamp.seconds;
-}
-
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors) {
-    EventLogEntry entry{data, *decode_event_record(data), std::nullopt, std::nullopt, std::nullopt, {}, false, std::nullopt, {}};
+    EventLogEntry entry{data, *decode_event_record(data)};
     if (entry.record.kind != EventRecordKind::SystemEvent) return entry;
     const SystemEvent &event = entry.record.event;
+    entry.text = event_text(event);
+    entry.severity = event_severity(event);
     const CataloguedSensor *sensor = sensors.find(event.generator.owner_id(), event.generator.lun, event.sensor_number);
     if (!sensor) return entry;
     entry.sensor_name = std::string(sensor->record.name_bytes());
@@ -116,8 +102,8 @@ EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const Sen
 json event_json(const EventLogEntry &entry) {
     const EventRecord &record = entry.record;
     json object = {{"record_id", record.record_id}, {"data", text::to_hex(entry.data)}, {"record_type", record.record_type}};
-    if (has_timestamp(record)) {
-        const auto date = event_date(record);
+    if (record.has_timestamp()) {
+        const auto date = record.date();
         object["timestamp"] = date ? json(*date) : json(nullptr);
         if (record.timestamp.kind == TimestampKind::SinceInitialisation)
             object["seconds_since_initialisation"] = record.timestamp.seconds;
@@ -141,8 +127,10 @@ json event_json(const EventLogEntry &entry) {
     object["event_type"] = event.event_type;
     object["direction"] = event.direction == EventDirection::Assertion ? "assertion" : "deassertion";
     object["offset"] = event.offset;
-    object["event"] = event_text(event);
-    object["severity"] = severity_name(event_severity(event));
+    object["event"] = entry.text;
+    object["severity"] = severity_name(entry.severity);
+    if (const auto raw = event.trigger_reading()) object["trigger_reading_raw"] = *raw;
+    if (const auto raw = event.trigger_threshold()) object["trigger_threshold_raw"] = *raw;
     if (entry.trigger_reading) object["trigger_reading"] = *entry.trigger_reading;
     if (entry.trigger_threshold) object["trigger_threshold"] = *entry.trigger_threshold;
     if (entry.trigger_reading || entry.trigger_threshold) object["unit"] = entry.unit;
@@ -159,21 +147,21 @@ std::string event_line(const EventLogEntry &entry, Clock clock) {
     switch (record.kind) {
     case EventRecordKind::SystemEvent: {
         const SystemEvent &event = record.event;
-        line += sensor_text(entry) + " | " + event_text(event) + " | " +
+        line += sensor_text(entry) + " | " + entry.text + " | " +
                 (event.direction == EventDirection::Assertion ? "Asserted" : "Deasserted") + " | " +
-                std::string(severity_name(event_severity(event)));
+                std::string(severity_name(entry.severity));
         if (const std::string trigger = trigger_text(entry); !trigger.empty()) line += " | " + trigger;
         break;
     }
     case EventRecordKind::OemTimestamped:
-        line += "OEM record " + hex_number(record.record_type, 2) + " | manufacturer " + hex_number(record.manufacturer_id, 6) +
-                " | " + text::to_hex(record.oem_data);
+        line += "OEM record " + text::hex_number(record.record_type, 2) + " | manufacturer " +
+                text::hex_number(record.manufacturer_id, 6) + " | " + text::to_hex(record.oem_data);
         break;
     case EventRecordKind::OemNonTimestamped:
-        line += "OEM record " + hex_number(record.record_type, 2) + " | " + text::to_hex(record.oem_data);
+        line += "OEM record " + text::hex_number(record.record_type, 2) + " | " + text::to_hex(record.oem_data);
         break;
     case EventRecordKind::Reserved:
-        line += "reserved record type " + hex_number(record.record_type, 2) + " | " + text::to_hex(entry.data);
+        line += "reserved record type " + text::hex_number(record.record_type, 2) + " | " + text::to_hex(entry.data);
     }
     return line + "\n";
 }

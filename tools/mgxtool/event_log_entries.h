@@ -16,15 +16,19 @@
 
 namespace mgx::tool {
 
+// A record as the listings show it, its meaning decided once: text and JSON render these fields,
+// and the filter reads them, instead of each looking the event up again.
 struct EventLogEntry {
     std::array<std::uint8_t, 16> data;
     hal::EventRecord record;
-    std::optional<std::string> sensor_name;  // the sensor record's bytes
-    std::optional<double> trigger_reading, trigger_threshold;
-    std::string unit;                               // of the trigger values; empty where they have none
-    bool name_shared = false;                       // another sensor has the name: the line adds the number
-    std::optional<hal::SensorDetailRecord> detail;  // the sensor's entity, where the library gives it
-    std::string entity;                             // "10.2", or "" without the detail
+    std::string text{};                                            // a system event's text from the state tables
+    hal::Severity severity = hal::Severity::Nominal;               // and how bad it is
+    std::optional<std::string> sensor_name{};                      // the sensor record's bytes
+    std::optional<double> trigger_reading{}, trigger_threshold{};  // in the unit
+    std::string unit{};                                            // of the trigger values; empty where they have none
+    bool name_shared = false;                                      // another sensor has the name: the line adds the number
+    std::optional<hal::SensorDetailRecord> detail{};               // the sensor's entity, where the library gives it
+    std::string entity{};                                          // "10.2", or "" without the detail
 };
 
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors);
@@ -39,9 +43,5 @@ std::string event_line(const EventLogEntry &entry, Clock clock = Clock::Utc);
 
 // A date of the log as event_line gives it.
 std::string date_text(std::uint32_t seconds, Clock clock);
-
-// Seconds since 1970 of a record's date; nullopt where it has none (no timestamp, unspecified,
-// or counted from the controller's initialisation).
-std::optional<std::uint32_t> event_date(const hal::EventRecord &record);
 
 }  // namespace mgx::tool

@@ -9,13 +9,13 @@ using namespace mgx::hal;
 
 bool EventLogFilter::admits(const EventLogEntry &entry) const {
     if (since || until) {
-        const std::optional<std::uint32_t> date = event_date(entry.record);
+        const std::optional<std::uint32_t> date = entry.record.date();
         if (!date || (since && *date < *since) || (until && *date > *until)) return false;
     }
     if (!at_least && !sensor_type) return true;
     if (entry.record.kind != EventRecordKind::SystemEvent) return false;
     const SystemEvent &event = entry.record.event;
-    return (!at_least || event_severity(event) >= *at_least) && (!sensor_type || event.sensor_type == *sensor_type);
+    return (!at_least || entry.severity >= *at_least) && (!sensor_type || event.sensor_type == *sensor_type);
 }
 
 std::optional<std::uint32_t> parse_event_time(std::string_view text, std::time_t now) {

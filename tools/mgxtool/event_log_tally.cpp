@@ -51,7 +51,7 @@ void EventLogTally::add(const EventLogRecordBytes &record) {
             ++by_severity[level(severity)];
             if (severity == hal::Severity::Critical) latest_critical_id = decoded->record_id;
         }
-        if (const auto date = event_date(*decoded)) latest = std::max(latest, *date);
+        if (const auto date = decoded->date()) latest = std::max(latest, *date);
     }
 }
 

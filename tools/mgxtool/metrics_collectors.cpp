@@ -23,6 +23,7 @@
 #include "event_log_tally.h"
 #include "halcore_session.h"
 #include "lifetime_store.h"
+#include "sensor_metric_families.h"
 #include "sensor_report.h"
 #include "severity.h"
 #include "text/hex.h"
@@ -58,13 +59,13 @@ bool write_sensor(Exposition &out, const CataloguedSensor &sensor, const std::op
                            {"owner", std::to_string(record.owner_id())},
                            {"lun", std::to_string(record.owner_lun())},
                            {"name", latin1_text(record.name_bytes())}};
-    const SensorTypeFacts facts = sensor_type_facts(sensor.type);
     const bool threshold = record.kind == SensorKind::Threshold;
-    const MetricFamily family = threshold ? facts.family : sensor_type_table::generic_family;
-    if (!threshold || std::string_view(family.value_name) == sensor_type_table::generic_family.value_name)
-        labels.emplace_back("type", std::to_string(sensor.type));
-    if (threshold) out.gauge(family.value_name, family.value_help, labels, read ? sensor.unit().real(report->value) : not_read);
-    out.gauge(family.state_name, state_help, labels, read ? level(*report->state) : not_read);
+    const RealUnit unit = sensor.unit();
+    const MetricFamily family = threshold ? metric_family(sensor.type, unit.name) : generic_sensor_family;
+    if (family == generic_sensor_family) labels.emplace_back("type", std::to_string(sensor.type));
+    const std::string value_name(family.value_name), value_help(family.value_help), state_name(family.state_name);
+    if (threshold) out.gauge(value_name, value_help, labels, read ? unit.real(report->value) : not_read);
+    out.gauge(state_name, state_help, labels, read ? level(*report->state) : not_read);
     if (!threshold)
         out.gauge("discrete_sensor_states", "the state bits a discrete sensor asserts", labels,
                   read ? discrete_value::states(report->value) : not_read);

@@ -12,6 +12,7 @@
 #include "cli/input_parsing.h"
 #include "dialog_texts.h"
 #include "halcore_session.h"
+#include "unit_setting_changes.h"
 
 namespace mgx::tool {
 
@@ -37,19 +38,15 @@ void add_safe_mode(CLI::App &app, const OutputOptions &output) {
             // Read first; write only what differs, then read back and compare.
             std::int32_t mode = -1;
             if (std::int32_t status = mgx_call<CommandType::SafeMode>(mode)) return status;
-            const auto shown_mode = [](std::int32_t value) {
-                return value == 0   ? std::string("on")
-                       : value == 1 ? std::string("off")
-                                    : "unknown (" + std::to_string(value) + ")";
-            };
             bool changed = false;
             if (options->set) {
                 const std::int32_t wanted = *options->set == "on" ? 0 : 1;  // the unit keeps 0 for on, 1 for off
-                const std::string before = shown_mode(mode);
+                const std::string before = service::safe_mode_text(mode);
                 if (std::int32_t status = write_when_different<CommandType::SetSafeMode, CommandType::SafeMode>(
                         mode, wanted, options->check_only, changed, "the unit kept another safe power-off mode"))
                     return status;
-                report_changes({{"the safe power-off mode", before, shown_mode(wanted)}}, options->check_only, document, text);
+                report_changes({{service::safe_mode_what, before, service::safe_mode_text(wanted)}}, options->check_only,
+                               document, text);
             }
             document["changed"] = changed;
             const char *shown = mode == 0 ? "on" : mode == 1 ? "off" : "unknown";
@@ -125,11 +122,6 @@ json describe_function(const char *name, std::uint16_t timeout, std::uint8_t ret
     return {{"on", timeout != 0}, {"timeout_s", timeout}, {"timeout_minutes", timeout / 60}, {"retries", retries}};
 }
 
-std::string function_text(std::uint16_t timeout, std::uint8_t retries) {
-    if (timeout == off) return "off";
-    return "on, " + std::to_string(timeout / seconds_per_minute) + " min, " + std::to_string(retries) + " retries";
-}
-
 // What the start monitoring dialog says of the values the unit holds that it cannot show.
 std::vector<std::string> dialog_verdicts(const BootMonitorSettings &read) {
     namespace said = settings::messages::start_monitoring;
@@ -145,14 +137,6 @@ std::vector<std::string> dialog_verdicts(const BootMonitorSettings &read) {
     if (!usable_retries(read.post_retries)) held(said::bad_post_retries, std::to_string(read.post_retries) + " retries");
     if (!usable_retries(read.os_boot_retries)) held(said::bad_os_boot_retries, std::to_string(read.os_boot_retries) + " retries");
     return verdicts;
-}
-
-const char *method_name(std::int32_t method) {
-    switch (method) {
-    case PowerCycle: return "power-cycle";
-    case Reboot: return "reboot";
-    default: return "unknown";
-    }
 }
 
 void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
@@ -195,12 +179,10 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                         settings, target, wanted.check_only, changed,
                         "the unit kept other boot monitoring settings than were written", same_settings))
                     return status;
-                report_changes({{"POST monitoring", function_text(before.post_timeout, before.post_retries),
-                                 function_text(target.post_timeout, target.post_retries)},
-                                {"OS-boot monitoring", function_text(before.os_boot_timeout, before.os_boot_retries),
-                                 function_text(target.os_boot_timeout, target.os_boot_retries)},
-                                {"the retry method", method_name(before.retry_method), method_name(target.retry_method)}},
-                               wanted.check_only, document, text, false);
+                std::vector<Change> changes;
+                for (const service::LoggedChange &change : service::boot_monitoring_changes(before, target))
+                    changes.push_back({change.what, change.before, change.after});
+                report_changes(changes, wanted.check_only, document, text, false);
             }
             document["changed"] = changed;
             const std::vector<std::string> verdicts = dialog_verdicts(wanted.changes() && !wanted.check_only ? settings : before);
@@ -209,7 +191,7 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
             const std::int32_t method = settings.retry_method;
             document["post"] = describe_function("POST     ", settings.post_timeout, settings.post_retries, text);
             document["os_boot"] = describe_function("OS boot  ", settings.os_boot_timeout, settings.os_boot_retries, text);
-            document["retry_method"] = {{"code", method}, {"name", method_name(method)}};
+            document["retry_method"] = {{"code", method}, {"name", service::retry_method_name(method)}};
             text << "method   "
                  << (method == PowerCycle ? "power off, then on again"
                      : method == Reboot   ? "reboot (hardware reset)"

@@ -9,6 +9,7 @@
 
 #include "event_catalogue.h"
 #include "output.h"
+#include "text/hex.h"
 
 namespace mgx::tool {
 
@@ -118,11 +119,7 @@ json sensor_json(const SensorReport &report) {
     return sensor;
 }
 
-std::string sensor_number_text(std::uint8_t number) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#0x%02X", number);
-    return text;
-}
+std::string sensor_number_text(std::uint8_t number) { return "#" + text::hex_number(number); }
 
 std::string sensor_line(const SensorReport &report) {
     const SensorInfoRecord &record = report.sensor.record;

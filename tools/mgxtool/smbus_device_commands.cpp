@@ -48,10 +48,8 @@ json answer_json(const PacketAnswer &answer) {
 }
 
 std::string describe_answer(const PacketAnswer &answer) {
-    char head[96];
-    std::snprintf(head, sizeof head, "command 0x%02X, device status 0x%02X, count %zu\n", answer.command, answer.device_status,
-                  answer.count);
-    return head + ("data    " + answer.data + "\n");
+    return "command " + text::hex_number(answer.command) + ", device status " + text::hex_number(answer.device_status) +
+           ", count " + std::to_string(answer.count) + "\ndata    " + answer.data + "\n";
 }
 
 // What a failed exchange's status means, for the reader.

@@ -1,7 +1,6 @@
 // The sensor types of the IPMI 2.0 sensor type table: each type's name and, for the types whose
-// readings the library scales, the unit of its scaled values and the metric family it is
-// published under. One table, read by the library's queries, the event log's texts, the sensor
-// listing and the metrics.
+// readings the library scales, the unit of its scaled values. One table, read by the library's
+// queries, the event log's texts, the sensor listing and the metrics.
 #pragma once
 
 #include <array>
@@ -34,40 +33,24 @@ struct ScaledUnit {
     std::uint8_t unit;
 };
 
-// The series a threshold sensor of the type is published under: its reading and its state.
-struct MetricFamily {
-    const char *value_name, *value_help, *state_name;
-};
-
 struct SensorTypeFacts {
     std::string_view name;
     ScaledUnit scale;
-    MetricFamily family;
 };
 
 namespace sensor_type_table {
 inline constexpr ScaledUnit as_converted{1, sensor_unit::unspecified};
-inline constexpr MetricFamily generic_family{"sensor_value", "sensor reading as the sensor's record converts it", "sensor_state"};
 struct Row {
     std::string_view name;
     ScaledUnit scale = as_converted;
-    MetricFamily family = generic_family;
 };
 // clang-format off: one type a line, in code order from 0x00
 inline constexpr std::array<Row, 0x2D> rows = {{
     {"reserved"},
-    {"Temperature",
-     {10, sensor_unit::degrees_c},  // tenths of a degree
-     {"temperature_celsius", "temperature sensor reading in degrees Celsius", "temperature_state"}},
-    {"Voltage",
-     {1000, sensor_unit::volts},  // millivolts
-     {"voltage_volts", "voltage sensor reading in volts", "voltage_state"}},
-    {"Current",
-     {1000, sensor_unit::amps},  // milliamperes
-     {"current_amperes", "current sensor reading in amperes", "current_state"}},
-    {"Fan",
-     {10, sensor_unit::rpm},  // tenths
-     {"fan_speed_rpm", "fan speed sensor reading in revolutions per minute", "fan_speed_state"}},
+    {"Temperature", {10, sensor_unit::degrees_c}},  // tenths of a degree
+    {"Voltage", {1000, sensor_unit::volts}},        // millivolts
+    {"Current", {1000, sensor_unit::amps}},         // milliamperes
+    {"Fan", {10, sensor_unit::rpm}},                // tenths
     {"Physical Security"},
     {"Platform Security"},
     {"Processor"},
@@ -114,11 +97,11 @@ inline constexpr Row reserved{"reserved"}, oem{"OEM reserved"};
 }  // namespace sensor_type_table
 
 // What the table says of a type: "reserved" for a code it does not name, "OEM reserved" for
-// 0xC0 to 0xFF; both scaled as the record converts and published as generic sensors.
+// 0xC0 to 0xFF; both scaled as the record converts.
 constexpr SensorTypeFacts sensor_type_facts(std::uint32_t type) {
     using namespace sensor_type_table;
     const Row &row = type >= sensor_type::oem_first && type <= 0xFF ? oem : type < rows.size() ? rows[type] : reserved;
-    return {row.name, row.scale, row.family};
+    return {row.name, row.scale};
 }
 
 // A sensor's scaled values in real units: scaled / divisor is in `name` ("" for none).

@@ -399,6 +399,8 @@ TEST_F(MgxtoolTest, EventLogShowsEachRecordsMeaningNameAndTriggers) {
     EXPECT_TRUE(records[9]["timestamp"].is_null());
     EXPECT_FALSE(records[12].contains("sensor_name")) << "a controller whose sensors the library never read";
     EXPECT_FALSE(records[12].contains("trigger_reading"));
+    EXPECT_EQ(records[12]["trigger_reading_raw"], 0xC8) << "the bytes, where there is no unit to put them in";
+    EXPECT_EQ(voltage["trigger_threshold_raw"], 171);
     EXPECT_EQ(records[13]["manufacturer_id"], 0x2A7C);
     EXPECT_EQ(records[13]["oem_data"], "de ad be ef 01 02");
     EXPECT_FALSE(records[14].contains("timestamp"));
