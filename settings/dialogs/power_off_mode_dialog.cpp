@@ -6,9 +6,9 @@
 
 #include <halcore/mgx_call.h>
 
-#include "change_log.h"
 #include "data_exchange.h"
 #include "resource.h"
+#include "unit_setting_changes.h"
 
 namespace mgx::settings {
 
@@ -63,8 +63,9 @@ void PowerOffModeDialog::on_ok() {
     if (!write_verified<hal::CommandType::SetSafeMode, hal::CommandType::SafeMode>(mode_, std::int32_t{no_mode},
                                                                                    std::equal_to<>{}, write_failed))
         return;
-    const auto shown = [](std::int32_t mode) { return std::string(mode == 0 ? "on" : "off"); };  // the unit keeps 0 for on
-    if (mode_ != read_mode_) service::log_changes(program_name, {{"the safe power-off mode", shown(read_mode_), shown(mode_)}});
+    if (mode_ != read_mode_)
+        service::log_changes(program_name,
+                             {{service::safe_mode_what, service::safe_mode_text(read_mode_), service::safe_mode_text(mode_)}});
     end(IDOK);
 }
 

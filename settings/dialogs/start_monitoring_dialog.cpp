@@ -7,6 +7,7 @@
 
 #include "data_exchange.h"
 #include "resource.h"
+#include "unit_setting_changes.h"
 
 namespace mgx::settings {
 
@@ -131,6 +132,7 @@ hal::BootMonitorSettings StartMonitoringDialog::to_unit(const Form &form) {
 void StartMonitoringDialog::on_init() {
     hal::BootMonitorSettings read{};
     const std::int32_t status = hal::mgx_call<hal::CommandType::BootMonitoring>(read);
+    read_ = read;  // what the unit held, for the change log
     if (!post_may_be_switched_on(back_end_state_)) {
         for (int id : post_controls) EnableWindow(GetDlgItem(window(), id), FALSE);
         read.post_timeout = 0;  // POST monitoring shows as off and cannot be switched on
@@ -178,9 +180,12 @@ bool StartMonitoringDialog::on_command(int id, int code) {
 
 void StartMonitoringDialog::on_ok() {
     if (!take_all()) return;
-    if (write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(
-            to_unit(form_), hal::BootMonitorSettings{}, same_settings, write_error))
-        end(IDOK);
+    const hal::BootMonitorSettings written = to_unit(form_);
+    if (!write_verified<hal::CommandType::SetBootMonitoring, hal::CommandType::BootMonitoring>(
+            written, hal::BootMonitorSettings{}, same_settings, write_error))
+        return;
+    service::log_changes(program_name, service::changed_only(service::boot_monitoring_changes(read_, written)));
+    end(IDOK);
 }
 
 }  // namespace mgx::settings

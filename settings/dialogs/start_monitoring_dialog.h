@@ -32,6 +32,7 @@ private:
     };
     static hal::BootMonitorSettings to_unit(const Form &form);
     void interpret(const hal::BootMonitorSettings &read);
+    hal::BootMonitorSettings read_{};
     bool cautioned();
     void select(int checked, int unchecked, bool focus_checked);
 

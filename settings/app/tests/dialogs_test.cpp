@@ -57,6 +57,8 @@ struct Opened {
 
 TEST_F(SettingsProgramTest, StartMonitoringShowsTheUnitsSettingsAndWritesThemBackInSeconds) {
     set_boot_monitoring(0, 2, 1200, 3, 0);
+    const std::filesystem::path change_log = "C:\\ProgramData\\Uptiva\\changes.log";
+    std::filesystem::remove(change_log);
     Opened session;
     HWND dialog = session.open(1001, monitoring_title);
     ASSERT_TRUE(dialog);
@@ -79,6 +81,14 @@ TEST_F(SettingsProgramTest, StartMonitoringShowsTheUnitsSettingsAndWritesThemBac
         << "selectors 1, POST 0 s, 2 retries, 2700 s, 4 retries, hardware reset";
     EXPECT_EQ(count_requests(0x43), 1u) << "read back once";
     session.close_menu();
+    // What changed, in mgxtool's words; POST monitoring stayed off and has no line.
+    std::ifstream logged(change_log, std::ios::binary);
+    std::string lines(1024, '\0');
+    ASSERT_TRUE(logged.read(lines.data(), 1024)) << "two lines";
+    EXPECT_NE(lines.find("| GK7T30UI | OS-boot monitoring: on, 20 min, 3 retries -> on, 45 min, 4 retries"), std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("| GK7T30UI | the retry method: power-cycle -> reboot"), std::string::npos) << lines;
+    EXPECT_EQ(lines.find("POST monitoring"), std::string::npos);
 }
 
 TEST_F(SettingsProgramTest, StartMonitoringCallsAbnormalValuesAndShowsTheDefaults) {
