@@ -146,6 +146,8 @@ units:
       ansible_connection: local
       mgx_command: [env, MGX_PREFIX=ansible-test-fresh, '$ROOT/scripts/in-prefix.sh', mgxtool]
       mgx_host_runner: [env, MGX_PREFIX=ansible-test-fresh, '$ROOT/scripts/in-prefix.sh']
+      mgx_host_drive_c: '$WINEPREFIX/drive_c'
+      mgx_metrics_output: 'C:\metrics\mgx.prom'
 INVENTORY
 printf '%s\n' "mgx_package: 'C:\\uptiva.msi'" 'mgx_package_version: "2.0.10"' >"$work/deploy.yml"
 printf '%s\n' "mgx_package: 'C:\\uptiva-upgrade.msi'" 'mgx_package_version: "2.0.99"' >"$work/upgrade.yml"
@@ -163,6 +165,16 @@ check "a fresh server: no failure" [ "$(counted server-fresh deploy-first failed
 check "a fresh server: changed" [ "$(counted server-fresh deploy-first changed)" -gt 0 ]
 check "a fresh server: the package is installed" [ "$(installed_version)" = 2.0.10 ]
 check "a fresh server: the setup program ran" [ "$(setup_runs)" = 1 ]
+# Wine's task scheduler keeps the task's name but drops its triggers and its program when it
+# registers a definition, so the definition the role handed to schtasks is what is read here.
+check "a fresh server: the scheduled metrics run is registered" [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Uptiva metrics" ]
+definition="$WINEPREFIX/drive_c/ProgramData/uptiva-metrics-task.xml"
+task_runs_metrics() {
+    grep -qF '<Command>C:\Program Files\Uptiva\mgxtool.exe</Command>' "$definition" &&
+        grep -qF 'metrics --output "C:\metrics\mgx.prom"' "$definition" && grep -qF '<Interval>PT1M</Interval>' "$definition" &&
+        grep -qF '<UserId>S-1-5-18</UserId>' "$definition"
+}
+check "the installed mgxtool into the exporter's folder, every minute, as SYSTEM" task_runs_metrics
 deploy deploy-second deploy
 check "the same package again: nothing changed" [ "$(counted server-fresh deploy-second changed)" = 0 ]
 check "the same package again: no failure" [ "$(counted server-fresh deploy-second failed)" = 0 ]
