@@ -1,8 +1,9 @@
 // What forwarding through a stand-in driver costs: the same request to the virtual server, once
 // as a device request through "\\.\imbdrv" and once as a bare round trip on the server's device
-// pipe. Prints both and their ratio (target: forwarded / bare <= 1.5), and the platform's own
-// cost of a device request: one the driver refuses at once (a METHOD_NEITHER code) without
-// forwarding it.
+// pipe, and the platform's own cost of a device request: one the driver refuses at once (a
+// METHOD_NEITHER code) without forwarding it. A forwarded request cannot cost less than a device
+// request and a round trip (under Wine that floor alone is about twice the round trip), so the
+// target is forwarded / (bare + alone) <= 1.2: forwarding adds at most a fifth to that floor.
 //
 //   device_forwarding_bench [iterations]   (the testbed must run; the profile is switched to "intel")
 #include <windows.h>
@@ -95,8 +96,9 @@ int main(int argc, char **argv) {
     std::printf("bare named-pipe round trip   %8.1f us\n", bare / count * 1e6);
     std::printf("request through the driver   %8.1f us\n", forwarded / count * 1e6);
     std::printf("device request alone         %8.1f us (refused by the driver, not forwarded)\n", refused / count * 1e6);
-    std::printf("ratio forwarded / bare       %8.2f (target <= 1.50)\n", forwarded / bare);
+    std::printf("ratio forwarded / bare       %8.2f\n", forwarded / bare);
     std::printf("ratio (bare + alone) / bare  %8.2f (the platform's floor for forwarding)\n", (bare + refused) / bare);
+    std::printf("ratio forwarded / floor      %8.2f (target <= 1.20)\n", forwarded / (bare + refused));
     mgx::testbed::control_request(mgx::testbed::control::clear_log);
     return 0;
 }

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "change_log.h"
 #include "product_key_reset.h"
+#include "settings_dialog.h"
 #include "win32/program_directory.h"
 
 namespace mgx::settings {
@@ -18,6 +20,8 @@ void InitialiseAllData(HWND owner, LanguageIndex language) {
         [] { MessageBeep(0); });
     if (result.outcome == service::ResetOutcome::ServiceRunning)
         MessageBoxW(owner, service_running.text.in(language), program_title, service_running.style);
+    if (result.outcome == service::ResetOutcome::Written && result.status == ERROR_SUCCESS)
+        service::log_changes(program_name, {service::product_key_initialised});
 }
 
 }  // namespace mgx::settings

@@ -15,6 +15,8 @@ struct LoggedChange {
 
 // The memory clear as both writers log it: what, before and after.
 inline const LoggedChange memory_errors_cleared{"the memory-error information", "kept", "cleared"};
+// The data initialisation as the settings program logs it (mgxtool defaults logs each value).
+inline const LoggedChange product_key_initialised{"every value of the product key", "as it was", "its default"};
 
 // "C:\ProgramData\Uptiva\changes.log".
 std::string change_log_path();

@@ -96,19 +96,27 @@ TEST_F(DataInitialisation, NoLeavesEverythingAndAsksNobody) {
 
 TEST_F(DataInitialisation, RunningServiceRefusesTheReset) {
     ASSERT_EQ(run_to_end(service("-install")), 0);
+    std::filesystem::remove("C:\\ProgramData\\Uptiva\\changes.log");
     const std::vector<std::wstring> shown = initialise_answering({IDYES, IDOK});
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], L"GK7T30-Service is running. so can not initialize data.");
     EXPECT_EQ(cpu_fan_life_time(), 30000u);
+    EXPECT_FALSE(std::filesystem::exists("C:\\ProgramData\\Uptiva\\changes.log")) << "nothing written, nothing logged";
     EXPECT_NE(service_log().find("OMRA_PIPE 128 bytes: 02 "), std::string::npos) << "\"02\" in a 128-byte block";
 }
 
 TEST_F(DataInitialisation, WithoutTheServiceEveryValueReturnsToItsDefault) {
     ASSERT_EQ(run_to_end(service("-remove")), 0);
     ASSERT_TRUE(eventually([] { return !WaitNamedPipeA(service::command_pipe, 0) && GetLastError() == ERROR_FILE_NOT_FOUND; }));
+    const std::filesystem::path change_log = "C:\\ProgramData\\Uptiva\\changes.log";
+    std::filesystem::remove(change_log);
     const std::vector<std::wstring> shown = initialise_answering({IDYES});
     EXPECT_EQ(shown.size(), 1u) << "nothing shown after the question";
     EXPECT_EQ(cpu_fan_life_time(), 26000u);
+    std::ifstream logged(change_log, std::ios::binary);
+    std::string line(512, '\0');
+    ASSERT_TRUE(logged.read(line.data(), 512)) << "the change log has a line";
+    EXPECT_NE(line.find("| GK7T30UI | every value of the product key: as it was -> its default"), std::string::npos) << line;
     const std::string directory = testbed::testing::beside_this_program("").string();
     EXPECT_EQ(app_path("GK7T30UI.EXE"), directory + "GK7T30UI.EXE") << "App Paths for the program's own directory";
 }
