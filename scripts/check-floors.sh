@@ -6,17 +6,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 FLOORS=(
-    "common: bmc hal settings setup support testbed tools"
+    "common: bmc hal product_key settings setup support testbed tools"
     "testbed: bmc hal settings setup tools"  # its stand-in of the monitoring service logs through the product's library
     # The product never includes the testbed: the testbed declares its layouts on its own, so
     # each checks the other.
-    "bmc: hal settings setup support tools testbed"
-    "support: hal settings setup tools testbed"
-    "hal/records: hal/core hal/mgx hal/inventory settings setup tools testbed"
-    "hal/core: hal/mgx hal/inventory settings setup tools testbed"
-    "hal/mgx: hal/inventory settings setup tools testbed"
-    "hal/inventory: settings setup tools testbed"
-    "settings/store: settings/service settings/base settings/resources settings/controls settings/dialogs settings/app setup tools testbed"
+    "bmc: hal product_key settings setup support tools testbed"
+    "support: hal product_key settings setup tools testbed"
+    "hal/records: hal/core hal/mgx hal/inventory product_key settings setup tools testbed"
+    "hal/core: hal/mgx hal/inventory product_key settings setup tools testbed"
+    "hal/mgx: hal/inventory product_key settings setup tools testbed"
+    "hal/inventory: product_key settings setup tools testbed"
+    "product_key: settings setup tools testbed"
     "settings/service: settings/base settings/resources settings/controls settings/dialogs settings/app setup tools testbed"
     "settings/base: settings/controls settings/dialogs settings/app setup tools testbed"
     "settings/resources: settings/controls settings/dialogs settings/app setup tools testbed"

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-mapfile -t sources < <(find bench bmc common fuzz hal settings setup support testbed tools \
+mapfile -t sources < <(find bench bmc common fuzz hal product_key settings setup support testbed tools \
     -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) | sort)
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT

@@ -7,10 +7,10 @@
 
 #include <halcore/mgx_call.h>
 
-#include "change_log.h"
 #include "data_exchange.h"
 #include "lifetime_store.h"
 #include "resource.h"
+#include "setting_changes.h"
 
 namespace mgx::settings {
 
@@ -36,22 +36,22 @@ NotifyMethodDialog::NotifyMethodDialog(HWND parent, LanguageIndex language)
     : SettingsDialog(IDD_NOTIFY_METHOD, parent, IDOK, IDCANCEL, language) {}
 
 bool NotifyMethodDialog::exchange(DataExchange &exchange) {
-    std::int32_t lcd = switches_[0] != 0, screen = switches_[1] != 0;
+    std::int32_t lcd = switches_.lcd != 0, screen = switches_.screen != 0;
     exchange.check_box(IDC_NOTIFY_LCD, lcd);
     exchange.check_box(IDC_NOTIFY_SCREEN, screen);
-    switches_[0] = static_cast<DWORD>(lcd);
-    switches_[1] = static_cast<DWORD>(screen);
+    switches_.lcd = static_cast<DWORD>(lcd);
+    switches_.screen = static_cast<DWORD>(screen);
     return true;
 }
 
 void NotifyMethodDialog::on_init() {
     apply_texts(texts);
     store::ReadNotificationSwitches(switches_);
-    std::copy(std::begin(switches_), std::end(switches_), read_switches_);
+    read_switches_ = switches_;
     hal::MgxPanelState panel{};
     if (hal::mgx_call<hal::CommandType::PanelRead>(panel) != 0 || !panel.is_set(hal::PanelFlag::LcdPresent)) {
-        if (switches_[0] != 0) {
-            switches_[0] = 0;
+        if (switches_.lcd != 0) {
+            switches_.lcd = 0;
             show(no_lcd);
         }
         EnableWindow(GetDlgItem(window(), IDC_NOTIFY_LCD), FALSE);
@@ -65,13 +65,7 @@ void NotifyMethodDialog::on_ok() {
         show(registration_failed, static_cast<unsigned long>(status));
         return;
     }
-    const auto shown = [](DWORD on) { return std::string(on ? "on" : "off"); };
-    std::vector<service::LoggedChange> changes;
-    const char *what[2] = {"notification on the LCD panel", "notification on the screen"};  // as mgxtool notify says
-    for (int i = 0; i < 2; ++i)
-        if ((switches_[i] != 0) != (read_switches_[i] != 0))
-            changes.push_back({what[i], shown(read_switches_[i]), shown(switches_[i])});
-    service::log_changes(program_name, changes);
+    service::log_changes(program_name, service::notification_changes(read_switches_, switches_));
     SettingsDialog::on_ok();
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "lifetime_store.h"
 #include "settings_dialog.h"
 
 namespace mgx::settings {
@@ -18,8 +19,8 @@ protected:
     bool exchange(DataExchange &exchange) override;
 
 private:
-    DWORD switches_[2] = {0, 0};       // "LCD", then "DSP", as the store reads and writes them
-    DWORD read_switches_[2] = {0, 0};  // as the product key held them when the dialog opened
+    store::NotificationSwitches switches_{};
+    store::NotificationSwitches read_switches_{};  // as the product key held them when the dialog opened
 };
 
 }  // namespace mgx::settings

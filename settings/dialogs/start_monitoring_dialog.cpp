@@ -7,7 +7,7 @@
 
 #include "data_exchange.h"
 #include "resource.h"
-#include "unit_setting_changes.h"
+#include "setting_changes.h"
 
 namespace mgx::settings {
 

@@ -220,11 +220,11 @@ void collect_wear_parts(CollectedMetrics &out) {
                   day ? part.next_change_seconds() : not_read);
         out.gauge("wear_part_change_due", "1 when the part is due for change", labels, day ? (*due ? 1 : 0) : not_read);
     }
-    DWORD switches[2] = {0, 0};
+    store::NotificationSwitches switches{};
     const bool notify_read = store::ReadNotificationSwitches(switches) == ERROR_SUCCESS;
-    for (int i = 0; i < 2; ++i)
-        out.gauge("notification_enabled", "1 when threshold violations are shown there", {{"method", i == 0 ? "lcd" : "screen"}},
-                  notify_read ? (switches[i] ? 1 : 0) : not_read);
+    for (const auto &[method, on] : {std::pair("lcd", switches.lcd), std::pair("screen", switches.screen)})
+        out.gauge("notification_enabled", "1 when threshold violations are shown there", {{"method", method}},
+                  notify_read ? (on ? 1 : 0) : not_read);
     out.up(wear_parts_collector, complete && notify_read);
 }
 

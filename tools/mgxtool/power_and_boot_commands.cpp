@@ -12,7 +12,7 @@
 #include "cli/input_parsing.h"
 #include "dialog_texts.h"
 #include "halcore_session.h"
-#include "unit_setting_changes.h"
+#include "setting_changes.h"
 
 namespace mgx::tool {
 

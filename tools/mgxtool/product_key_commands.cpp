@@ -17,6 +17,7 @@
 #include "product_key_reset.h"
 #include "registry_defaults.h"
 #include "service_pipe.h"
+#include "setting_changes.h"
 #include "win32/program_directory.h"
 
 namespace mgx::tool {
@@ -112,29 +113,30 @@ void add_notify(CLI::App &app, const OutputOptions &output) {
     notify->add_option("--screen", options->screen, "on or off: on the screen")->check(CLI::IsMember({"on", "off"}));
     add_check_flag(notify, options->check_only);
     notify->callback([&output, options] {
-        DWORD switches[2] = {0, 0};
+        store::NotificationSwitches switches{};
         LONG status = ReadNotificationSwitches(switches);
-        const DWORD before[2] = {switches[0], switches[1]};
-        if (options->lcd) switches[0] = *options->lcd == "on" ? 1 : 0;
-        if (options->screen) switches[1] = *options->screen == "on" ? 1 : 0;
-        if (switches[0] && !before[0]) {  // as the dialog: the LCD panel only where the unit reports one
+        const store::NotificationSwitches before = switches;
+        if (options->lcd) switches.lcd = *options->lcd == "on" ? 1 : 0;
+        if (options->screen) switches.screen = *options->screen == "on" ? 1 : 0;
+        if (switches.lcd && !before.lcd) {  // as the dialog: the LCD panel only where the unit reports one
             HalcoreSession session;
             if (!lcd_panel_present()) throw CommandFailed("--lcd on: LCD does not exist.");
         }
         const auto on_off = [](DWORD value) { return std::string(value ? "on" : "off"); };
         std::vector<Change> changes;
-        if (options->lcd) changes.push_back({"notification on the LCD panel", on_off(before[0]), on_off(switches[0])});
-        if (options->screen) changes.push_back({"notification on the screen", on_off(before[1]), on_off(switches[1])});
-        const bool changed = switches[0] != before[0] || switches[1] != before[1];
+        if (options->lcd) changes.push_back({service::notification_lcd_what, on_off(before.lcd), on_off(switches.lcd)});
+        if (options->screen)
+            changes.push_back({service::notification_screen_what, on_off(before.screen), on_off(switches.screen)});
+        const bool changed = switches.lcd != before.lcd || switches.screen != before.screen;
         if (changed && !options->check_only) {
             if (LONG written = WriteNotificationSwitches(switches))
                 throw_refused("writing the notification methods into the product key", written);
             status = ReadNotificationSwitches(switches);
         }
-        json document = {{"status", status}, {"lcd", switches[0] != 0}, {"screen", switches[1] != 0}};
+        json document = {{"status", status}, {"lcd", switches.lcd != 0}, {"screen", switches.screen != 0}};
         std::ostringstream text;
         report_changes(changes, options->check_only, document, text);
-        text << "LCD panel " << on_off(switches[0]) << ", screen " << on_off(switches[1])
+        text << "LCD panel " << on_off(switches.lcd) << ", screen " << on_off(switches.screen)
              << (status ? " (status " + std::to_string(status) + ")" : "") << "\n";
         report(output, document, text.str());
     });

@@ -1,5 +1,6 @@
-// The unit's settings as every writer names them in what it reports and in the change log:
-// mgxtool and the settings program's dialogs say the same words for the same change.
+// The settings of the unit and the product key as every writer names them in what it reports and
+// in the change log: mgxtool and the settings program's dialogs say the same words for the same
+// change.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <halcore/command_records.h>
 
 #include "change_log.h"
+#include "lifetime_store.h"
 
 namespace mgx::service {
 
@@ -22,6 +24,12 @@ const char *retry_method_name(std::int32_t method);
 std::vector<LoggedChange> boot_monitoring_changes(const hal::BootMonitorSettings &before, const hal::BootMonitorSettings &after);
 // Only those that changed.
 std::vector<LoggedChange> changed_only(const std::vector<LoggedChange> &changes);
+
+inline constexpr const char *notification_lcd_what = "notification on the LCD panel",
+                            *notification_screen_what = "notification on the screen";
+// The notification methods that differ between `before` and `after`, each "on" or "off".
+std::vector<LoggedChange> notification_changes(const store::NotificationSwitches &before,
+                                               const store::NotificationSwitches &after);
 
 // The safe power-off mode as the unit keeps it (0 on, 1 off): "on", "off" or "unknown (N)".
 std::string safe_mode_text(std::int32_t mode);

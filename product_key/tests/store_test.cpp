@@ -211,12 +211,11 @@ TEST_F(StoreTest, RecordIndexesFollowTheirOwnOrderAndOnlyChangedCountersAreWritt
     EXPECT_EQ(number(current_key, "CAIS_FAN"), 33u);
     EXPECT_EQ(number(current_key, "CPU_FAN"), 0u);
     EXPECT_EQ(number(current_key, "PSU"), 1234u);
-    DWORD switches[2] = {1, 0};
-    ASSERT_EQ(WriteNotificationSwitches(switches), ERROR_SUCCESS);
-    DWORD read[2] = {9, 9};
+    ASSERT_EQ(WriteNotificationSwitches({1, 0}), ERROR_SUCCESS);
+    NotificationSwitches read{9, 9};
     ASSERT_EQ(ReadNotificationSwitches(read), ERROR_SUCCESS);
-    EXPECT_EQ(read[0], 1u);
-    EXPECT_EQ(read[1], 0u);
+    EXPECT_EQ(read.lcd, 1u);
+    EXPECT_EQ(read.screen, 0u);
 }
 
 TEST_F(StoreTest, NumbersOfAnotherTypeOrSizeCountAsMissing) {

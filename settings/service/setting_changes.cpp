@@ -1,4 +1,4 @@
-#include "unit_setting_changes.h"
+#include "setting_changes.h"
 
 namespace mgx::service {
 
@@ -29,6 +29,16 @@ std::vector<LoggedChange> changed_only(const std::vector<LoggedChange> &changes)
     for (const LoggedChange &change : changes)
         if (change.before != change.after) changed.push_back(change);
     return changed;
+}
+
+std::vector<LoggedChange> notification_changes(const store::NotificationSwitches &before,
+                                               const store::NotificationSwitches &after) {
+    const auto shown = [](DWORD on) { return std::string(on ? "on" : "off"); };
+    std::vector<LoggedChange> changes;
+    if ((before.lcd != 0) != (after.lcd != 0)) changes.push_back({notification_lcd_what, shown(before.lcd), shown(after.lcd)});
+    if ((before.screen != 0) != (after.screen != 0))
+        changes.push_back({notification_screen_what, shown(before.screen), shown(after.screen)});
+    return changes;
 }
 
 std::string safe_mode_text(std::int32_t mode) {

@@ -32,10 +32,15 @@ LONG ReadLifeTime(int index, std::int32_t *hours);
 LONG ReadInstallDate(long number, char (&date)[date_size]);
 LONG WriteInstallDate(long number, const char (&date)[date_size]);
 LONG ReadRaidCount(DWORD *count);
-// "LCD", then "DSP"; a value that is not a REG_DWORD leaves its switch as it was.
-LONG ReadNotificationSwitches(DWORD switches[2]);
+// Where threshold violations are shown: "LCD" (the LCD panel) and "DSP" (the screen) of the
+// NotifyMethod key, 0 for off.
+struct NotificationSwitches {
+    DWORD lcd = 0, screen = 0;
+};
+// A value that is not a REG_DWORD leaves its switch as it was.
+LONG ReadNotificationSwitches(NotificationSwitches &switches);
 // Makes the key when it is missing, then writes "LCD" and "DSP".
-LONG WriteNotificationSwitches(const DWORD switches[2]);
+LONG WriteNotificationSwitches(const NotificationSwitches &switches);
 
 LONG ReadLifetimeRecord(LifetimeRecord &record);
 LONG WriteChangedRunningHours(const LifetimeRecord &record, const bool changed[3]);

@@ -76,17 +76,17 @@ LONG WriteInstallDate(long number, const char (&date)[date_size]) {
 
 LONG ReadRaidCount(DWORD *count) { return read_number(setup_date_key, "RAIDCount", *count); }
 
-LONG ReadNotificationSwitches(DWORD switches[2]) {
-    LONG status = read_number(notify_method_key, "LCD", switches[0]);
-    status |= read_number(notify_method_key, "DSP", switches[1]);
+LONG ReadNotificationSwitches(NotificationSwitches &switches) {
+    LONG status = read_number(notify_method_key, "LCD", switches.lcd);
+    status |= read_number(notify_method_key, "DSP", switches.screen);
     return status;
 }
 
-LONG WriteNotificationSwitches(const DWORD switches[2]) {
+LONG WriteNotificationSwitches(const NotificationSwitches &switches) {
     // A missing key is made first, so the choice is kept rather than lost.
     if (const LONG created = CreateRegKey_DL(notify_method_key)) return created;
-    LONG status = SetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches[0], sizeof switches[0]);
-    status |= SetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches[1], sizeof switches[1]);
+    LONG status = SetRegVal_DL(notify_method_key, "LCD", REG_DWORD, &switches.lcd, sizeof switches.lcd);
+    status |= SetRegVal_DL(notify_method_key, "DSP", REG_DWORD, &switches.screen, sizeof switches.screen);
     return status;
 }
 
