@@ -1,10 +1,7 @@
 #include "event_record.h"
 
-#include "text/hex.h"
-
-#include <cstdio>
-
 #include "event_record_layout.h"
+#include "text/hex.h"
 
 namespace mgx::hal {
 

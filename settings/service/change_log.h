@@ -11,6 +11,8 @@ namespace mgx::service {
 
 struct LoggedChange {
     std::string what, before, after;
+
+    bool differs() const { return before != after; }
 };
 
 // The memory clear as both writers log it: what, before and after.

@@ -27,7 +27,7 @@ std::vector<LoggedChange> boot_monitoring_changes(const hal::BootMonitorSettings
 std::vector<LoggedChange> changed_only(const std::vector<LoggedChange> &changes) {
     std::vector<LoggedChange> changed;
     for (const LoggedChange &change : changes)
-        if (change.before != change.after) changed.push_back(change);
+        if (change.differs()) changed.push_back(change);
     return changed;
 }
 

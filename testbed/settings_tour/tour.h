@@ -31,6 +31,9 @@ struct Tour {
 // GK7T30UI.EXE from `install_folder`, started in it; no process when it cannot be started.
 Program start_program(const std::wstring &install_folder);
 
+// A window's place on the screen as the scripts read it: "X Y WIDTH HEIGHT".
+std::string place_of(HWND window);
+
 // Offers the window for its picture ("ready NAME X Y WIDTH HEIGHT") and waits for the line that
 // says it was taken; "missing NAME" when there is no window.
 void picture(const char *name, HWND window);

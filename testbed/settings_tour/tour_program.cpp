@@ -31,12 +31,17 @@ void picture(const char *name, HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME | RDW_ERASE);
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     GdiFlush();
-    RECT place;
-    GetWindowRect(window, &place);
-    std::printf("ready %s %ld %ld %ld %ld\n", name, place.left, place.top, place.right - place.left, place.bottom - place.top);
+    std::printf("ready %s %s\n", name, place_of(window).c_str());
     std::fflush(stdout);
     std::string taken;
     std::getline(std::cin, taken);
+}
+
+std::string place_of(HWND window) {
+    RECT place{};
+    GetWindowRect(window, &place);
+    return std::to_string(place.left) + " " + std::to_string(place.top) + " " + std::to_string(place.right - place.left) + " " +
+           std::to_string(place.bottom - place.top);
 }
 
 HWND box_of(const Program &program) { return wait_for_dialog(program.id, L"GK7T30UI", 30'000); }

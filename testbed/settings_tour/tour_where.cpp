@@ -24,12 +24,11 @@ int where(const std::wstring &titles, int control_id) {
     HWND dialog = nullptr;
     settings::testing::eventually([&] { return (dialog = visible_dialog(titles)) != nullptr; });
     HWND window = dialog && control_id ? GetDlgItem(dialog, control_id) : dialog;
-    RECT place{};
-    if (!window || !GetWindowRect(window, &place)) {
+    if (!window) {
         std::printf("no window\n");
         return 1;
     }
-    std::printf("%ld %ld %ld %ld\n", place.left, place.top, place.right - place.left, place.bottom - place.top);
+    std::printf("%s\n", place_of(window).c_str());
     return 0;
 }
 

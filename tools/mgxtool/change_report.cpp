@@ -1,8 +1,16 @@
 #include "change_report.h"
 
-#include "change_log.h"
+#include <algorithm>
+#include <iterator>
 
 namespace mgx::tool {
+
+void log_changes_said(const std::vector<Change> &changes, nlohmann::json &document, std::ostringstream &text) {
+    if (std::string why; !service::log_changes("mgxtool", changes, &why)) {
+        text << why << "\n";
+        document["change_log_error"] = why;
+    }
+}
 
 std::string change_line(const Change &change, bool check_only) {
     if (!change.differs()) return change.what + " already " + change.after + ", nothing written";
@@ -28,13 +36,10 @@ void report_changes(const std::vector<Change> &changes, bool check_only, nlohman
     document["changes"] = list;
     document["changed"] = any;
     if (check_only || !written || !any) return;
-    std::vector<service::LoggedChange> logged;
-    for (const Change &change : changes)
-        if (change.differs()) logged.push_back({change.what, change.before, change.after});
-    if (std::string why; !service::log_changes("mgxtool", logged, &why)) {
-        text << why << "\n";
-        document["change_log_error"] = why;
-    }
+    std::vector<Change> differing;
+    std::copy_if(changes.begin(), changes.end(), std::back_inserter(differing),
+                 [](const Change &change) { return change.differs(); });
+    log_changes_said(differing, document, text);
 }
 
 }  // namespace mgx::tool

@@ -9,17 +9,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include "change_log.h"
+
 namespace mgx::tool {
 
-struct Change {
-    std::string what;
-    std::string before;
-    std::string after;
-
-    bool differs() const { return before != after; }
-};
+// What a command changed (or would), as the change log keeps it.
+using Change = service::LoggedChange;
 
 std::string change_line(const Change &change, bool check_only);
+
+// Puts `changes` into the change log; where that fails, says why in `text` and as
+// `change_log_error` in `document`.
+void log_changes_said(const std::vector<Change> &changes, nlohmann::json &document, std::ostringstream &text);
 
 // Adds each change's line to `text` and the list to `document` ("changes"), and sets
 // `document["changed"]` when any of them differs. Once they are `written` (not with `check_only`),

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "output.h"
+#include "sensor_report.h"
 #include "text/hex.h"
 
 namespace mgx::tool {
@@ -54,10 +55,10 @@ std::string trigger_text(const EventLogEntry &entry) {
 std::string sensor_text(const EventLogEntry &entry) {
     const SystemEvent &event = entry.record.event;
     const std::string type(sensor_type_facts(event.sensor_type).name);
-    const std::string number = "#" + text::hex_number(event.sensor_number, 2);
+    const std::string number = sensor_number_text(event.sensor_number);
     if (!entry.sensor_name) return type + " " + number;
     const std::string name = type + " " + shown_text(latin1_text(*entry.sensor_name));
-    if (!entry.entity.empty()) return name + " (" + entry.entity + ")";
+    if (entry.detail) return name + " (" + entity_text(entry.detail) + ")";
     return name + (entry.name_shared ? " " + number : "");
 }
 
@@ -91,7 +92,6 @@ EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const Sen
     entry.sensor_name = std::string(sensor->record.name_bytes());
     entry.name_shared = sensor->shares_name;
     entry.detail = sensor->detail;
-    entry.entity = sensor->entity_text();
     if (reading_class(event.event_type) != ReadingClass::Threshold) return entry;
     entry.unit = sensor->unit().name;
     if (const auto raw = event.trigger_reading()) entry.trigger_reading = SensorCatalogue::real_value(*sensor, *raw);

@@ -28,7 +28,6 @@ struct EventLogEntry {
     std::string unit{};                                            // of the trigger values; empty where they have none
     bool name_shared = false;                                      // another sensor has the name: the line adds the number
     std::optional<hal::SensorDetailRecord> detail{};               // the sensor's entity, where the library gives it
-    std::string entity{};                                          // "10.2", or "" without the detail
 };
 
 EventLogEntry describe_event(const std::array<std::uint8_t, 16> &data, const SensorCatalogue &sensors);

@@ -5,7 +5,7 @@
 
 #include <halcore/mgx_call.h>
 
-#include "change_log.h"
+#include "change_report.h"
 #include "confirmation.h"
 #include "dialog_texts.h"
 #include "halcore_session.h"
@@ -43,10 +43,7 @@ void clear_memory_errors(const OutputOptions &output, const MemoryClearOptions &
             return status;
         }
         document["answer"] = text::to_hex(std::span(answer.memory_data));
-        if (std::string why; !service::log_changes("mgxtool", {service::memory_errors_cleared}, &why)) {
-            text << why << "\n";
-            document["change_log_error"] = why;
-        }
+        log_changes_said({service::memory_errors_cleared}, document, text);
         text << "cleared " << what << "; the unit answered " << document["answer"].get<std::string>() << "\n";
         return 0;
     });

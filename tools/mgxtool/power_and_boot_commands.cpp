@@ -179,10 +179,7 @@ void add_boot_monitoring(CLI::App &app, const OutputOptions &output) {
                         settings, target, wanted.check_only, changed,
                         "the unit kept other boot monitoring settings than were written", same_settings))
                     return status;
-                std::vector<Change> changes;
-                for (const service::LoggedChange &change : service::boot_monitoring_changes(before, target))
-                    changes.push_back({change.what, change.before, change.after});
-                report_changes(changes, wanted.check_only, document, text, false);
+                report_changes(service::boot_monitoring_changes(before, target), wanted.check_only, document, text, false);
             }
             document["changed"] = changed;
             const std::vector<std::string> verdicts = dialog_verdicts(wanted.changes() && !wanted.check_only ? settings : before);

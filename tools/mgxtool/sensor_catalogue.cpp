@@ -39,11 +39,13 @@ SensorCatalogue SensorCatalogue::read(std::uint32_t only_type) {
     return catalogue;
 }
 
-std::string CataloguedSensor::entity_text() const {
+std::string entity_text(const std::optional<SensorDetailRecord> &detail) {
     if (!detail) return "";
     constexpr std::uint8_t instance_bits = 0x7F;  // bit 7 marks a logical entity
     return std::to_string(detail->entity_id) + "." + std::to_string(detail->entity_instance & instance_bits);
 }
+
+std::string CataloguedSensor::entity_text() const { return tool::entity_text(detail); }
 
 std::int32_t SensorCatalogue::count(std::uint32_t type) const {
     for (const TypeCount &entry : types_)

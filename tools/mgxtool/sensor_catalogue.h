@@ -28,9 +28,11 @@ struct CataloguedSensor {
 
     // What its scaled values are in.
     hal::RealUnit unit() const { return hal::real_unit(type, detail ? &*detail : nullptr); }
-    // "10.2": its entity ID and instance as the standard tools show them, or "" without them.
     std::string entity_text() const;
 };
+
+// "10.2": a sensor's entity ID and instance as the standard tools show them, or "" without them.
+std::string entity_text(const std::optional<hal::SensorDetailRecord> &detail);
 
 class SensorCatalogue {
 public:
